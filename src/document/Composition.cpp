@@ -1,0 +1,190 @@
+#include "document/Composition.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "document/AnimationDocument.h"
+#include "document/FrameRecord.h"
+
+namespace {
+
+bool Contains(const FrameRecord& f, int x, int y) {
+    return x >= f.left && y >= f.top && x < f.left + f.width && y < f.top + f.height;
+}
+
+bool HasPicture(FrameRecord& f) {
+    std::lock_guard lock(f.composeLock);
+    return f.composedBitmap != nullptr;
+}
+
+// Does composing `frame` start from its predecessor's composed picture?
+bool NeedsPredecessorPicture(const FrameRecord& frame) {
+    if (!frame.prev || frame.coversScreen()) return false;
+    const int disposal = frame.document.disposalBefore(frame);
+    return disposal == 0 || disposal == 1;
+}
+
+// Runs or waits for the composition of one frame, assuming the frames it builds on are
+// composed already (or composes them itself if that changed meanwhile).
+std::shared_ptr<const ComposedPicture> ComposeOrWait(FrameRecord& frame) {
+    {
+        std::unique_lock lock(frame.composeLock);
+        if (frame.composedBitmap) return frame.composedBitmap;
+        if (frame.composing) {
+            frame.compositionEnded.wait(lock, [&] { return !frame.composing; });
+            return frame.composedBitmap;
+        }
+    }
+    ComposeFrame(frame);
+    // Another thread may have started the same composition in between: wait for it.
+    std::unique_lock lock(frame.composeLock);
+    frame.compositionEnded.wait(lock, [&] { return !frame.composing; });
+    return frame.composedBitmap;
+}
+
+}  // namespace
+
+std::optional<uint32_t> ColourBeneath(const FrameRecord& frame, int x, int y) {
+    // Iterative walk towards the first frame; a long animation must not cost stack.
+    for (const FrameRecord* p = frame.prev; p; p = p->prev) {
+        if (!p->alive) return std::nullopt;
+        if (!Contains(*p, x, y)) continue;
+        std::shared_ptr<IndexBuffer> indexes;
+        std::shared_ptr<TrueColourBuffer> colours;
+        bool valid;
+        {
+            std::lock_guard lock(p->paletteLock);
+            valid = p->bGifPal != 0;
+            indexes = p->indexBuffer;
+            colours = p->ppTC;
+        }
+        const int px = x - p->left, py = y - p->top;
+        if (!valid) {
+            if (!colours || px >= colours->width || py >= colours->height) return 0u;
+            return colours->get(px, py) & kRgbMask;
+        }
+        const uint8_t index =
+            (indexes && px < indexes->width && py < indexes->height) ? indexes->get(px, py) : 0;
+        if (p->hasTransparency && index == p->transparentIndex) continue;
+        return p->effectivePalette()[index].rgb();
+    }
+    return std::nullopt;
+}
+
+void ComposeFrame(FrameRecord& frame) {
+    AnimationDocument& doc = frame.document;
+    if (doc.busy) return;
+    {
+        std::lock_guard lock(frame.composeLock);
+        if (frame.composing || frame.composedBitmap) return;
+        frame.composing = true;
+    }
+    AnimationDocument::StructureReadLock structure(doc);
+
+    auto picture = std::make_shared<ComposedPicture>();
+    const int sw = std::max(doc.screenWidth, 0), sh = std::max(doc.screenHeight, 0);
+    picture->width = sw;
+    picture->height = sh;
+    picture->pixels.assign(size_t(sw) * size_t(sh), 0u);
+
+    FrameRecord* const p = frame.prev;
+    const int disposal = doc.disposalBefore(frame);
+    const uint32_t background = doc.backgroundColour();
+    if (!frame.coversScreen()) {
+        if ((disposal == 0 || disposal == 1) && p) {
+            std::shared_ptr<const ComposedPicture> base = GetComposedBitmap(*p);
+            if (base && base->width == sw && base->height == sh) picture->pixels = base->pixels;
+        } else if (disposal >= 0 && disposal <= 3) {
+            std::fill(picture->pixels.begin(), picture->pixels.end(), background);
+        }
+    }
+
+    auto beneath = [&](int sx, int sy) -> uint32_t {
+        if (disposal == 2 || disposal == 3) return background;
+        if (!p) return kGreyBeneath;
+        return ColourBeneath(frame, sx, sy).value_or(kGreyBeneath);
+    };
+    const bool replacesTransparent = disposal >= 0 && disposal <= 3;
+
+    std::shared_ptr<IndexBuffer> indexes;
+    std::shared_ptr<TrueColourBuffer> colours;
+    bool valid;
+    {
+        std::lock_guard lock(frame.paletteLock);
+        valid = frame.bGifPal != 0;
+        indexes = frame.indexBuffer;
+        colours = frame.ppTC;
+    }
+    // The frame is drawn where it lies on the screen; what falls outside is clipped.
+    const int x0 = std::max(0, -frame.left), y0 = std::max(0, -frame.top);
+    const bool drawable = valid ? indexes != nullptr : colours != nullptr;
+    if (drawable) {
+        const int w = valid ? indexes->width : colours->width;
+        const int h = valid ? indexes->height : colours->height;
+        const int x1 = std::min(w, sw - frame.left), y1 = std::min(h, sh - frame.top);
+        if (valid) {
+            const Palette& pal = frame.effectivePalette();
+            const bool transparent = frame.transparencyActive && frame.hasTransparency;
+            uint32_t lut[256];
+            for (int i = 0; i < 256; ++i) lut[i] = pal[size_t(i)].rgb();
+            for (int y = y0; y < y1; ++y) {
+                const uint8_t* in = indexes->row(y);
+                uint32_t* out = picture->pixels.data() + size_t(frame.top + y) * size_t(sw) + frame.left;
+                for (int x = x0; x < x1; ++x) {
+                    const uint8_t i = in[x];
+                    if (transparent && i == frame.transparentIndex) {
+                        out[x] = replacesTransparent ? beneath(frame.left + x, frame.top + y) : lut[i];
+                    } else {
+                        out[x] = lut[i];
+                    }
+                }
+            }
+        } else {
+            const bool transparent = frame.transparencyActive != 0;
+            for (int y = y0; y < y1; ++y) {
+                const uint32_t* in = colours->row(y);
+                uint32_t* out = picture->pixels.data() + size_t(frame.top + y) * size_t(sw) + frame.left;
+                for (int x = x0; x < x1; ++x) {
+                    const uint32_t c = in[x];
+                    out[x] = (transparent && (c & kTransparentMarker))
+                                 ? beneath(frame.left + x, frame.top + y)
+                                 : (c & kRgbMask);
+                }
+            }
+        }
+    }
+
+    std::lock_guard lock(frame.composeLock);
+    // A frame with neither plane (true colour missing while the palette is not ready)
+    // stays without picture; it is composed again once its reduction has ended.
+    if (drawable) frame.composedBitmap = std::move(picture);
+    frame.composing = false;
+    frame.compositionEnded.notify_all();
+}
+
+std::shared_ptr<const ComposedPicture> GetComposedBitmap(FrameRecord& frame) {
+    if (!frame.indexPlane()) return nullptr;
+    AnimationDocument::StructureReadLock structure(frame.document);
+    {
+        std::lock_guard lock(frame.composeLock);
+        if (frame.composedBitmap) return frame.composedBitmap;
+    }
+    // Compose the earlier frames this one builds on, front to back, instead of
+    // recursing once per frame.
+    std::vector<FrameRecord*> needed;
+    for (FrameRecord* g = &frame; NeedsPredecessorPicture(*g);) {
+        FrameRecord* p = g->prev;
+        if (!p->alive || !p->indexPlane() || HasPicture(*p)) break;
+        needed.push_back(p);
+        g = p;
+    }
+    for (auto it = needed.rbegin(); it != needed.rend(); ++it) ComposeOrWait(**it);
+    return ComposeOrWait(frame);
+}
+
+void DiscardComposedBitmap(FrameRecord& frame) {
+    std::unique_lock lock(frame.composeLock);
+    if (!frame.composedBitmap && !frame.composing) return;
+    frame.compositionEnded.wait(lock, [&] { return !frame.composing; });
+    frame.composedBitmap.reset();
+}

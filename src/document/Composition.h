@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "document/PixelPlanes.h"
+
+class FrameRecord;
+
+// The composed picture of a frame: the logical screen as the viewer sees it after the
+// frame is shown. Computes it on the calling thread when no composition is running
+// (earlier frames it builds on first, front to back), else waits for the running one.
+// nullptr when the frame has no pixels yet or compositions are held back (busy).
+std::shared_ptr<const ComposedPicture> GetComposedBitmap(FrameRecord& frame);
+
+// Drops the composed picture, after a running composition has ended.
+void DiscardComposedBitmap(FrameRecord& frame);
+
+// The visible colour (0x00RRGGBB) of the frames before `frame` at screen point (x, y):
+// the nearest earlier frame that covers the point with an opaque pixel. Disposal
+// methods are not consulted. nullopt past the first frame or at a frame being destroyed.
+std::optional<uint32_t> ColourBeneath(const FrameRecord& frame, int x, int y);
+
+// The composition itself; the body of a composition job.
+void ComposeFrame(FrameRecord& frame);

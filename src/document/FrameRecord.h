@@ -1,0 +1,122 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/JobPool.h"
+#include "document/Palette.h"
+#include "document/PixelPlanes.h"
+
+class AnimationDocument;
+
+// One comment: bytes, kept byte for byte through load and save.
+struct CommentNode {
+    std::string text;
+    bool operator==(const CommentNode&) const = default;
+};
+using CommentList = std::vector<CommentNode>;
+
+constexpr uint32_t kNoReservedColour = 0xFFFFFFFFu;
+constexpr size_t kMaxFileNameLength = 258;  // the name field holds 258 characters
+constexpr uint32_t kGreyBeneath = 0x808080u;
+
+// One image of the animation: its place on the logical screen, its palette indexes and
+// palette, its GIF89a parameters, its comments, and the state its two frame jobs share
+// with the window thread. Frames form a doubly linked list owned by the document.
+//
+// Threading: indexBuffer, ppTC and bGifPal are read by other frames' compositions; the
+// plane pointers are swapped and bGifPal changed only under paletteLock, and readers
+// copy the pointer under that lock. The composed picture and `composing` are guarded
+// by composeLock.
+class FrameRecord {
+public:
+    // A new record between prev and next (the neighbours are not linked to it). It
+    // takes hasLocalPalette and delay from prev, else the document's global delay.
+    // nullptr when the memory cannot be had.
+    static std::unique_ptr<FrameRecord> Construct(AnimationDocument& document, FrameRecord* prev,
+                                                  FrameRecord* next);
+    // Waits for both frame jobs, then frees everything (the tail of Destroy).
+    ~FrameRecord();
+    FrameRecord(const FrameRecord&) = delete;
+    FrameRecord& operator=(const FrameRecord&) = delete;
+
+    AnimationDocument& document;
+
+    int32_t left = 0, top = 0;
+    int32_t width = 0, height = 0;
+    std::shared_ptr<IndexBuffer> indexBuffer;
+    int32_t hasLocalPalette = 1;
+    Palette palette;  // filled by every creator
+    uint32_t delay = 0;
+    int32_t disposal = 0;
+    uint32_t transparentIndex = 0;
+    uint32_t hasTransparency = 0;
+    uint32_t interlaced = 0;
+    uint8_t bitsPerPixel = 8;
+    std::string fileName;
+    FrameRecord* next = nullptr;
+    FrameRecord* prev = nullptr;
+    std::shared_ptr<TrueColourBuffer> ppTC;
+    JobHandle reduceThread;
+    JobHandle composeThread;
+    std::atomic<uint32_t> abortReduce{0};
+    std::atomic<uint32_t> reduceFinished{1};
+    bool composing = false;  // under composeLock
+    std::atomic<uint32_t> transparencyActive{1};
+    std::mutex composeLock;
+    std::condition_variable compositionEnded;
+    std::shared_ptr<const ComposedPicture> composedBitmap;  // under composeLock
+    CommentList comments;
+    std::atomic<uint32_t> alive{1};
+    uint32_t bGifPal = 1;  // under paletteLock
+    mutable std::mutex paletteLock;
+    std::array<uint32_t, 5> reservedColours{kNoReservedColour, kNoReservedColour, kNoReservedColour,
+                                            kNoReservedColour, kNoReservedColour};
+    uint32_t codeWidth = 0;  // LZW code width while the frame is written
+
+    // Planes. Both store the record's width and height.
+    bool CreateIndexBuffer(int w, int h);
+    // bGifPal = 0, then a new true-colour plane of the record's size (contents zero).
+    bool CreateTrueColourBuffer();
+    void SetPaletteValid(bool valid);
+    bool IsPaletteValid() const;
+    // Snapshots of the planes, safe against a concurrent swap.
+    std::shared_ptr<IndexBuffer> indexPlane() const;
+    std::shared_ptr<TrueColourBuffer> trueColourPlane() const;
+    // Swaps in new planes (either may be null to drop it) under paletteLock.
+    void ReplaceIndexPlane(std::shared_ptr<IndexBuffer> plane);
+    void ReplaceTrueColourPlane(std::shared_ptr<TrueColourBuffer> plane);
+
+    // Waits until a pending colour reduction of this frame has ended (boosting it).
+    void WaitForReduction();
+    // The palette the indexes refer to: the frame's own or the document's global one.
+    const Palette& effectivePalette() const;
+
+    // True when the frame lies at (0,0) with the logical screen's size.
+    bool coversScreen() const;
+
+private:
+    explicit FrameRecord(AnimationDocument& document);
+    friend class AnimationDocument;
+};
+
+// Fills ppTC from the indexes. keepValid: bGifPal becomes 0 (a reduction will follow).
+// Returns false when memory ran out.
+bool ToTrueColour(FrameRecord& frame, bool keepValid);
+
+// Copies size, position, delay, transparency, interlace, bitsPerPixel, name, pixels,
+// palette and reserved colours. 0 success, -1 no destination, 5 no memory.
+int CopyInto(FrameRecord& source, FrameRecord* destination, bool withTrueColour);
+
+// "Copy of %s", or the name itself when it already begins with "Copy of".
+std::string CopyName(const std::string& sourceName);
+
+// Puts a name into the 258-character name field.
+std::string FitFileName(const std::string& name);

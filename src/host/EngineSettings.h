@@ -1,0 +1,19 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+// The options that steer engine operations. The shell keeps them in its settings
+// store and copies them here; worker threads read them, hence the atomics.
+struct EngineSettings {
+    // Frames keep their true-colour data after colour reduction (for JPEG export).
+    std::atomic<bool> keepTrueColorInfo{true};
+    // Saving optimises first.
+    std::atomic<bool> saveOptimized{false};
+    // With saveOptimized: optimise the document itself rather than a temporary copy.
+    std::atomic<bool> reloadAfterSave{false};
+    // Colour mask of the optimiser (one of 0xFCFCFC, 0xF8F8F8, 0xF0F0F0, 0xE0E0E0, 0xC0C0C0).
+    std::atomic<uint32_t> gifCompression{0xF0F0F0};
+    // JPEG quality 0-100.
+    std::atomic<int> jpegCompression{75};
+};

@@ -1,0 +1,74 @@
+#include "support/TestSupport.h"
+
+void RecordingHost::message(const std::string& text, const std::string& caption, MessageIcon icon) {
+    std::lock_guard lock(mutex_);
+    messages_.push_back({text, caption, icon});
+}
+
+Answer RecordingHost::ask(const std::string& text, const std::string& caption, Buttons buttons,
+                          MessageIcon icon) {
+    std::lock_guard lock(mutex_);
+    questions_.push_back({text, caption, icon});
+    if (nextAnswer_ < answers.size()) return answers[nextAnswer_++];
+    return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
+}
+
+bool RecordingHost::askResize() {
+    ++resizeQuestions_;
+    return resizeAnswer;
+}
+
+void RecordingHost::showProgress(const std::string& text, int position) {
+    std::lock_guard lock(mutex_);
+    progress_.push_back({text, position});
+}
+
+void RecordingHost::waitCursor(bool on) { waitCursorDepth += on ? 1 : -1; }
+
+std::vector<RecordingHost::Message> RecordingHost::messages() const {
+    std::lock_guard lock(mutex_);
+    return messages_;
+}
+
+std::vector<RecordingHost::Message> RecordingHost::questions() const {
+    std::lock_guard lock(mutex_);
+    return questions_;
+}
+
+std::vector<RecordingHost::Progress> RecordingHost::progress() const {
+    std::lock_guard lock(mutex_);
+    return progress_;
+}
+
+std::string RecordingHost::lastProgressText() const {
+    std::lock_guard lock(mutex_);
+    return progress_.empty() ? std::string() : progress_.back().text;
+}
+
+namespace testing_support {
+
+FrameRecord* MakeFrame(AnimationDocument& doc, int w, int h, std::vector<uint32_t> colours,
+                       uint8_t fill) {
+    FrameRecord* frame = AnimationDocument::Adopt(FrameRecord::Construct(doc, nullptr, nullptr));
+    frame->CreateIndexBuffer(w, h);
+    frame->indexPlane()->fill(fill);
+    for (size_t i = 0; i < colours.size() && i < 256; ++i) {
+        frame->palette[i] = PaletteEntry::FromRgb(colours[i]);
+    }
+    frame->fileName = "test.gif";
+    return frame;
+}
+
+void AppendToDocument(AnimationDocument& doc, FrameRecord* frame, const std::string& name) {
+    FrameRecord* last = doc.lastFrame();
+    frame->prev = last;
+    frame->next = nullptr;
+    if (last) last->next = frame;
+    else doc.firstFrame = frame;
+    doc.tree.Append(doc.tree.root(), "Gif :" + name);
+    doc.frameCount += 1;
+    if (doc.screenWidth < frame->left + frame->width) doc.screenWidth = frame->left + frame->width;
+    if (doc.screenHeight < frame->top + frame->height) doc.screenHeight = frame->top + frame->height;
+}
+
+}  // namespace testing_support
