@@ -1,35 +1,60 @@
 // velmora-cli: the headless batch tool over the Velmora engine.
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <vector>
+
+#include "cli/CliCommand.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: velmora-cli COMMAND [ARGS...]\n"
-    "\n"
-    "Velmora's command-line tool for animated GIF files.\n"
-    "\n"
-    "Options:\n"
-    "  --help       show this help and exit\n"
-    "  --version    show the version and exit\n";
+std::vector<CliCommand>& Registry() {
+    static std::vector<CliCommand> commands;
+    return commands;
+}
+
+void PrintUsage(std::FILE* out) {
+    std::fputs("Usage: velmora-cli COMMAND [ARGS...]\n\n"
+               "Velmora's command-line tool for animated GIF files.\n\nCommands:\n",
+               out);
+    for (const CliCommand& c : CliCommands()) std::fprintf(out, "  %-60s %s\n", c.usage, c.summary);
+    std::fputs("\nOptions:\n"
+               "  --help       show this help and exit\n"
+               "  --version    show the version and exit\n\n"
+               "Exit status: 0 success, 1 failure, 2 usage error.\n",
+               out);
+}
 
 }  // namespace
 
+const std::vector<CliCommand>& CliCommands() { return Registry(); }
+
+CliCommandRegistration::CliCommandRegistration(const CliCommand& command) {
+    Registry().push_back(command);
+}
+
+int UsageError(const CliCommand& command, const std::string& text) {
+    std::fprintf(stderr, "velmora-cli: %s\nUsage: velmora-cli %s\n", text.c_str(), command.usage);
+    return kExitUsage;
+}
+
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fputs(kUsage, stderr);
-        return 2;
+        PrintUsage(stderr);
+        return kExitUsage;
     }
     const std::string first = argv[1];
-    if (first == "--help" || first == "-h") {
-        std::fputs(kUsage, stdout);
-        return 0;
+    if (first == "--help" || first == "-h" || first == "help") {
+        PrintUsage(stdout);
+        return kExitOk;
     }
     if (first == "--version") {
         std::printf("velmora-cli %s\n", VELMORA_VERSION);
-        return 0;
+        return kExitOk;
     }
-    std::fprintf(stderr, "velmora-cli: unknown command '%s'\n%s", argv[1], kUsage);
-    return 2;
+    for (const CliCommand& c : CliCommands()) {
+        if (first == c.name) return c.run(std::vector<std::string>(argv + 2, argv + argc));
+    }
+    std::fprintf(stderr, "velmora-cli: unknown command '%s'\n", argv[1]);
+    PrintUsage(stderr);
+    return kExitUsage;
 }

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A subcommand of velmora-cli. Each command lives in its own file and registers itself
+// with a static CliCommandRegistration.
+struct CliCommand {
+    const char* name;
+    const char* usage;    // one line: "info FILE [--json]"
+    const char* summary;  // one line of help
+    // args excludes the program and command names. Returns the exit status: 0 success,
+    // 1 failure (message on standard error), 2 usage error.
+    int (*run)(const std::vector<std::string>& args);
+};
+
+const std::vector<CliCommand>& CliCommands();
+
+struct CliCommandRegistration {
+    explicit CliCommandRegistration(const CliCommand& command);
+};
+
+// Exit statuses.
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+// Prints "velmora-cli: <text>" and the command's usage to standard error; returns 2.
+int UsageError(const CliCommand& command, const std::string& text);
