@@ -1,0 +1,173 @@
+// Building chains of new frames and splicing them into the document.
+#include <gtest/gtest.h>
+
+#include "document/AnimationDocument.h"
+#include "document/ChainOperations.h"
+#include "support/TestSupport.h"
+
+using testing_support::AppendToDocument;
+using testing_support::MakeFrame;
+
+namespace {
+
+class ChainTest : public ::testing::Test {
+protected:
+    RecordingHost host;
+    AnimationDocument doc{host, 1};
+
+    // A chain of n frames named f1..fn, each filled with its own index.
+    FrameRecord* Chain(int n) {
+        FrameRecord* first = nullptr;
+        FrameRecord* last = nullptr;
+        for (int i = 1; i <= n; ++i) {
+            FrameRecord* f = MakeFrame(doc, 2, 1, {0, 1, 2, 3, 4, 5, 6}, uint8_t(i));
+            f->fileName = "f" + std::to_string(i);
+            f->prev = last;
+            if (last) last->next = f;
+            else first = f;
+            last = f;
+        }
+        return first;
+    }
+    static std::vector<int> Indexes(FrameRecord* chain) {
+        std::vector<int> out;
+        for (; chain; chain = chain->next) out.push_back(chain->indexPlane()->get(0, 0));
+        return out;
+    }
+};
+
+TEST_F(ChainTest, AppendMirrorTakesFramesBackwards) {
+    FrameRecord* odd = Chain(3);
+    EXPECT_EQ(AppendMirror(odd, 5), 1);
+    EXPECT_EQ(Indexes(odd), (std::vector<int>{1, 2, 3, 2, 1}));
+    DiscardChain(odd);
+
+    FrameRecord* even = Chain(3);
+    EXPECT_EQ(AppendMirror(even, 6), 1);
+    EXPECT_EQ(Indexes(even), (std::vector<int>{1, 2, 3, 3, 2, 1}));
+    // The copies are named as copies and linked both ways.
+    FrameRecord* last = LastOfChain(even);
+    EXPECT_EQ(last->fileName, "Copy of f1");
+    EXPECT_EQ(last->prev->next, last);
+    DiscardChain(even);
+
+    FrameRecord* same = Chain(1);  // a total of 1 has nothing to mirror
+    EXPECT_EQ(AppendMirror(same, 1), 1);
+    EXPECT_EQ(CountChain(same), 1);
+    DiscardChain(same);
+}
+
+TEST_F(ChainTest, ReverseChain) {
+    FrameRecord* one = Chain(1);
+    EXPECT_EQ(ReverseChain(one), one);
+    EXPECT_EQ(one->next, nullptr);
+    EXPECT_EQ(one->prev, nullptr);
+    DiscardChain(one);
+
+    FrameRecord* three = Chain(3);
+    FrameRecord* reversed = ReverseChain(three->next);  // any frame of the chain will do
+    EXPECT_EQ(Indexes(reversed), (std::vector<int>{3, 2, 1}));
+    EXPECT_EQ(reversed->prev, nullptr);
+    EXPECT_EQ(reversed->next->next->prev, reversed->next);
+    DiscardChain(reversed);
+}
+
+TEST_F(ChainTest, NewChainRefusals) {
+    FrameRecord* source = Chain(1);
+    EXPECT_EQ(NewChain(source, nullptr, 0), nullptr);
+    EXPECT_EQ(NewChain(nullptr, nullptr, 3), nullptr);
+    source->bitsPerPixel = 4;
+    EXPECT_EQ(NewChain(source, nullptr, 3), nullptr);
+    source->bitsPerPixel = 8;
+    source->width = 0;
+    EXPECT_EQ(NewChain(source, nullptr, 3), nullptr);
+    source->width = 2;
+
+    FrameRecord* copies = NewChain(nullptr, source, 4);  // b stands in for a missing a
+    ASSERT_NE(copies, nullptr);
+    EXPECT_EQ(CountChain(copies), 4);
+    EXPECT_EQ(Indexes(copies), (std::vector<int>{1, 1, 1, 1}));
+    EXPECT_EQ(copies->fileName, "Copy of f1");
+    EXPECT_EQ(copies->trueColourPlane(), nullptr);
+    DiscardChain(copies);
+    DiscardChain(source);
+}
+
+TEST_F(ChainTest, CopyIntoNamesAndCopiesWhatItShould) {
+    FrameRecord* a = Chain(1);
+    a->fileName = "a.gif";
+    a->disposal = 2;
+    a->delay = 33;
+    a->reservedColours[0] = 0x102030;
+    ASSERT_TRUE(ToTrueColour(*a, false));
+    FrameRecord* b = AnimationDocument::Adopt(FrameRecord::Construct(doc, nullptr, nullptr));
+    EXPECT_EQ(CopyInto(*a, nullptr, false), -1);
+    EXPECT_EQ(CopyInto(*a, b, true), 0);
+    EXPECT_EQ(b->fileName, "Copy of a.gif");
+    EXPECT_EQ(b->delay, 33u);
+    EXPECT_EQ(b->disposal, 0);  // disposal is not copied
+    EXPECT_EQ(b->reservedColours[0], 0x102030u);
+    ASSERT_NE(b->trueColourPlane(), nullptr);
+    EXPECT_FALSE(b->IsPaletteValid());
+    EXPECT_EQ(b->trueColourPlane()->get(1, 0), 1u);
+
+    FrameRecord* c = AnimationDocument::Adopt(FrameRecord::Construct(doc, nullptr, nullptr));
+    EXPECT_EQ(CopyInto(*b, c, false), 0);
+    EXPECT_EQ(c->fileName, "Copy of a.gif");  // already a copy: the name stays
+    EXPECT_EQ(c->trueColourPlane(), nullptr);
+    EXPECT_EQ(CopyName(std::string(300, 'x')).size(), kMaxFileNameLength);
+    for (FrameRecord* f : {a, b, c}) DiscardChain(f);
+}
+
+TEST_F(ChainTest, ToTrueColourKeepsAnExistingPlane) {
+    FrameRecord* f = Chain(1);
+    f->hasTransparency = 1;
+    f->transparentIndex = 1;
+    ASSERT_TRUE(ToTrueColour(*f, false));
+    auto plane = f->trueColourPlane();
+    EXPECT_EQ(plane->get(0, 0), 1u | kTransparentMarker);
+    EXPECT_TRUE(f->IsPaletteValid());
+    f->indexPlane()->fill(3);
+    ASSERT_TRUE(ToTrueColour(*f, false));
+    EXPECT_EQ(f->trueColourPlane(), plane);
+    EXPECT_EQ(plane->get(0, 0), 1u | kTransparentMarker);
+    ASSERT_TRUE(ToTrueColour(*f, true));
+    EXPECT_FALSE(f->IsPaletteValid());
+    DiscardChain(f);
+}
+
+TEST_F(ChainTest, InsertChainAfterSelectionLinksAndLabels) {
+    for (const char* name : {"a.gif", "b.gif"}) {
+        AppendToDocument(doc, MakeFrame(doc, 2, 1, {0}), name);
+    }
+    FrameRecord* a = doc.firstFrame;
+    FrameRecord* b = a->next;
+    doc.selectedFrame = a;
+    doc.selectedItem = doc.EntryOfFrame(a);
+    FrameRecord* chain = Chain(2);
+    TreeItem* group = InsertChainAfterSelection(doc, chain, "Effect 1: Blur", [](int i, int n) {
+        return "Gif :Blur (" + std::to_string(i) + "/" + std::to_string(n) + ")";
+    });
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->text(), "Effect 1: Blur");
+    EXPECT_EQ(group->row(), 1);  // right after the selected entry
+    EXPECT_EQ(group->child(1)->text(), "Gif :Blur (2/2)");
+    EXPECT_EQ(a->next, chain);
+    EXPECT_EQ(chain->prev, a);
+    EXPECT_EQ(b->prev, chain->next);
+    EXPECT_EQ(chain->next->next, b);
+    EXPECT_EQ(doc.frameCount, 4);
+    EXPECT_EQ(doc.selectedFrame, chain);
+    EXPECT_EQ(doc.selectedItem, group->child(0));
+    // The n-th frame entry is the n-th frame.
+    int n = 0;
+    for (TreeItem* e = FrameTree::NextFrameEntry(doc.tree.root()); e; e = FrameTree::NextFrameEntry(e)) {
+        FrameRecord* f = doc.firstFrame;
+        for (int i = 0; i < n; ++i) f = f->next;
+        EXPECT_EQ(doc.GetGif(e), f);
+        ++n;
+    }
+    EXPECT_EQ(n, 4);
+}
+
+}  // namespace

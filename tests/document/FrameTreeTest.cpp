@@ -1,0 +1,115 @@
+// The frame tree as the index of the frames: pre-order walking, EnumGifs, GetGif and
+// the global comment entries.
+#include <gtest/gtest.h>
+
+#include "document/AnimationDocument.h"
+#include "support/TestSupport.h"
+
+using testing_support::MakeFrame;
+
+namespace {
+
+class FrameTreeTest : public ::testing::Test {
+protected:
+    RecordingHost host;
+    AnimationDocument doc{host, 1};
+    std::vector<FrameRecord*> frames;
+    std::vector<TreeItem*> entries;
+
+    // Root: GlobalComment [1], Gif :a (Comment [1]), Effect 1: Blur (Gif x2), Gif :d
+    void SetUp() override {
+        FrameTree& t = doc.tree;
+        doc.globalComments = {{"hello"}};
+        doc.RebuildGlobalCommentEntries();
+        entries.push_back(t.Append(t.root(), "Gif :a.gif"));
+        t.Append(entries[0], "Comment [1]");
+        TreeItem* group = t.Append(t.root(), "Effect 1: Blur");
+        entries.push_back(t.Append(group, "Gif :Blur (1/2)"));
+        entries.push_back(t.Append(group, "Gif :Blur (2/2)"));
+        entries.push_back(t.Append(t.root(), "Gif :d.gif"));
+        FrameRecord* prev = nullptr;
+        for (int i = 0; i < 4; ++i) {
+            FrameRecord* f = MakeFrame(doc, 2, 2, {0});
+            f->prev = prev;
+            if (prev) prev->next = f;
+            else doc.firstFrame = f;
+            prev = f;
+            frames.push_back(f);
+        }
+    }
+};
+
+TEST_F(FrameTreeTest, PreOrderVisitsChildrenBeforeSiblings) {
+    std::vector<std::string> order;
+    for (TreeItem* e = doc.tree.root(); e; e = FrameTree::NextEntry(e)) order.push_back(e->text());
+    const std::vector<std::string> expected = {"Root",           "GlobalComment [1]", "Gif :a.gif",
+                                               "Comment [1]",    "Effect 1: Blur",    "Gif :Blur (1/2)",
+                                               "Gif :Blur (2/2)", "Gif :d.gif"};
+    EXPECT_EQ(order, expected);
+    EXPECT_EQ(FrameTree::NextFrameEntry(entries[0]), entries[1]);
+    EXPECT_EQ(FrameTree::NextFrameEntry(entries[3]), nullptr);
+}
+
+TEST_F(FrameTreeTest, EnumGifsCountsFrameEntriesBeforeTheSelection) {
+    doc.selectedItem = doc.tree.root();
+    EXPECT_EQ(doc.EnumGifs(), 0);
+    doc.selectedItem = nullptr;
+    EXPECT_EQ(doc.EnumGifs(), 0);
+    doc.selectedItem = entries[2];
+    EXPECT_EQ(doc.EnumGifs(), 2);
+    // A comment entry counts its own frame: the position after it.
+    doc.selectedItem = entries[0]->firstChild();
+    EXPECT_EQ(doc.EnumGifs(), 1);
+    EXPECT_TRUE(host.messages().empty());
+}
+
+TEST_F(FrameTreeTest, EnumGifsReportsAnEntryOutsideTheTree) {
+    FrameTree other;
+    doc.selectedItem = other.Append(other.root(), "Gif :x");
+    EXPECT_EQ(doc.EnumGifs(), -1);
+    ASSERT_EQ(host.messages().size(), 1u);
+    EXPECT_EQ(host.messages()[0].text, "Couldn't fild specified Gif - EnumGifs");
+    EXPECT_EQ(host.messages()[0].caption, "Bug");
+}
+
+TEST_F(FrameTreeTest, GetGifStepsFramesAndEntriesTogether) {
+    for (size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(doc.GetGif(entries[i]), frames[i]);
+    EXPECT_EQ(doc.GetGif(doc.tree.root()->firstChild()), nullptr);  // a global comment
+    EXPECT_EQ(doc.GetGif(entries[0]->firstChild()), nullptr);       // a frame comment
+    EXPECT_EQ(doc.EntryOfFrame(frames[2]), entries[2]);
+    EXPECT_TRUE(host.messages().empty());
+}
+
+TEST_F(FrameTreeTest, GetGifReportsWhenTheFramesRunOut) {
+    doc.DestroyFrame(frames[3]);
+    EXPECT_EQ(doc.GetGif(entries[3]), nullptr);
+    ASSERT_EQ(host.messages().size(), 1u);
+    EXPECT_EQ(host.messages()[0].text, "Error");
+    EXPECT_EQ(host.messages()[0].caption, "Bug in GetGif()");
+}
+
+TEST_F(FrameTreeTest, GlobalCommentEntriesAreRebuiltAtTheTop) {
+    doc.globalComments = {{"one"}, {"two"}, {"three"}};
+    doc.selectedItem = doc.tree.root()->firstChild();
+    doc.RebuildGlobalCommentEntries();
+    TreeItem* root = doc.tree.root();
+    ASSERT_EQ(root->childCount(), 6);
+    EXPECT_EQ(root->child(0)->text(), "GlobalComment [1]");
+    EXPECT_EQ(root->child(2)->text(), "GlobalComment [3]");
+    EXPECT_EQ(root->child(3)->text(), "Gif :a.gif");
+    EXPECT_EQ(doc.selectedItem, root);  // the selected entry went away
+    doc.globalComments.clear();
+    doc.RebuildGlobalCommentEntries();
+    EXPECT_EQ(root->child(0)->text(), "Gif :a.gif");
+    EXPECT_EQ(doc.GetGif(entries[1]), frames[1]);
+}
+
+TEST_F(FrameTreeTest, RemovingAGroupTakesItsChildren) {
+    doc.selectedItem = entries[1];
+    doc.RemoveEntry(entries[1]->parent());
+    EXPECT_EQ(doc.selectedItem, doc.tree.root());
+    EXPECT_EQ(doc.tree.size(), 5);
+    EXPECT_EQ(FrameTree::NextFrameEntry(entries[0]), entries[3]);
+}
+
+}  // namespace
