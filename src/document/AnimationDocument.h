@@ -69,6 +69,9 @@ public:
     bool globalCommentItemsStale = false;
     std::atomic<bool> busy{false};
     bool resizingInProgress = false;
+    // Size that frames at an offset are scaled against when resized; 0 until the first
+    // resize, then kept for the program's lifetime.
+    int32_t resizeReferenceWidth = 0, resizeReferenceHeight = 0;
     int32_t boostPriority = 15;
     std::atomic<int> waiterCount{0};
     std::atomic<bool> closing{false};

@@ -66,6 +66,3 @@ void StartComposition(FrameRecord& frame) {
     frame.composeThread =
         doc.jobs().Submit([target](Job&) { ComposeFrame(*target); }, JobPriority::Normal);
 }
-
-// The reduction job's body until the colour reducer is linked in: frames stay unreduced.
-ReductionBody DefaultReductionBody() { return {}; }

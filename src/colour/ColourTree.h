@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// A k-d tree over palette colours for exact nearest-colour queries. Nodes with fewer
+// than kBucketSize points are leaves; the split goes through the mean of the dimension
+// with the largest spread.
+
+constexpr int kBucketSize = 6;
+constexpr int kMaxDimensions = 3;
+constexpr int32_t kUnboundedLow = -2147483647;
+constexpr int32_t kUnboundedHigh = 2147483647;
+constexpr int32_t kNoDistance = 2147483647;
+
+// One point: red, green, blue.
+using ColourPoint = std::array<int32_t, kMaxDimensions>;
+
+struct ColourTreeNode {
+    std::unique_ptr<ColourTreeNode> left;
+    std::unique_ptr<ColourTreeNode> right;
+    std::vector<int> bucket;  // palette indexes, leaves only
+    int splitDimension = 0;
+    double splitValue = 0.0;
+
+    bool isLeaf() const { return !left && !right; }
+};
+
+// Error codes left in the context when memory ran out.
+enum ColourTreeError : int {
+    kTreeOk = 0,
+    kTreeNoNode = 1,
+    kTreeNoBucket = 2,
+    kTreeNoChildIndexes = 3,
+    kTreeNoQuery = 4,
+    kTreeNoPoints = 5,
+    kTreeNoContext = 6,
+};
+
+// Everything one query needs; also carries the point table the tree refers to.
+struct ColourTreeContext {
+    int dimensions = kMaxDimensions;
+    bool useMaxNorm = false;  // square of the largest component difference instead of the sum
+    const ColourPoint* points = nullptr;  // palette index -> colour
+    std::array<double, kMaxDimensions> lower{};
+    std::array<double, kMaxDimensions> upper{};
+    int64_t bestDistance = kNoDistance;
+    int bestIndex = 0;
+    bool done = false;
+    int error = kTreeOk;
+};
+
+using ColourTree = std::unique_ptr<ColourTreeNode>;
+
+void Init(ColourTreeContext& context, int dimensions, bool useMaxNorm);
+// A tree over points[indexes[0..n-1]] (context.points must be set). nullptr when the
+// memory ran out (context.error tells why); a tree of zero points is a leaf.
+ColourTree Build(const int* indexes, int n, ColourTreeContext& context);
+// Bounds, best distance and the done flag back to their start; the best index stays.
+void ResetQuery(ColourTreeContext& context);
+// Nearest point to `point`; the answer is context.bestIndex (the first of equally near
+// points in the order the search meets them).
+void Search(const ColourTreeNode* root, const int32_t* point, ColourTreeContext& context);
+void Free(ColourTree& root);
+void FreeContext(ColourTreeContext& context);
+
+// The distance the context uses between a query and a stored point.
+int64_t PointDistance(const ColourTreeContext& context, const int32_t* q, const ColourPoint& p);
