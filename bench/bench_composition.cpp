@@ -18,7 +18,7 @@ void BuildChain(AnimationDocument& doc, int frames, int screen) {
         // Every other pixel transparent, alternating per frame, so transparent pixels
         // look through to earlier frames at the same place.
         for (int y = 0; y < 8; ++y) {
-            for (int x = 0; x < 8; ++x) f->indexPlane()->set(x, y, uint8_t((x + y + i) % 2));
+            for (int x = 0; x < 8; ++x) f->indexPlane()->set(x, y, uint8_t((x + y + i / 64) % 2));
         }
         f->palette[0] = PaletteEntry::FromRgb(uint32_t(i));
         f->palette[1] = PaletteEntry::FromRgb(0x00FF00);
