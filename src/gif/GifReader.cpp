@@ -1,0 +1,334 @@
+#include "gif/GifReader.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "document/AnimationDocument.h"
+#include "gif/LzwDecoder.h"
+
+namespace {
+
+// A read position in the file's bytes; -1 past the end.
+class ByteCursor {
+  public:
+    ByteCursor(const uint8_t* data, size_t size) : p_(data), end_(data + size) {}
+    int get() { return p_ != end_ ? *p_++ : -1; }
+    bool read(uint8_t* dst, size_t n) {
+        if (size_t(end_ - p_) < n) return false;
+        std::memcpy(dst, p_, n);
+        p_ += n;
+        return true;
+    }
+    bool skip(size_t n) {
+        if (size_t(end_ - p_) < n) return false;
+        p_ += n;
+        return true;
+    }
+    const uint8_t* here() const { return p_; }
+    void unget() { --p_; }
+
+  private:
+    const uint8_t* p_;
+    const uint8_t* end_;
+};
+
+uint16_t Le16(const uint8_t* b) {
+    return uint16_t(b[0] | (b[1] << 8));
+}
+
+// Reads a colour table of 2^(s+1) entries; the rest of the palette becomes unused.
+bool ReadColourTable(ByteCursor& in, int s, Palette& palette) {
+    const int entries = 1 << (s + 1);
+    uint8_t rgb[256 * 3];
+    if (!in.read(rgb, size_t(entries) * 3)) return false;
+    for (int i = 0; i < 256; ++i) {
+        palette[size_t(i)] =
+            i < entries ? PaletteEntry{rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2]} : PaletteEntry{};
+    }
+    return true;
+}
+
+// Appends the payload of the data sub-blocks up to the block terminator. False when the
+// data ends first.
+bool ReadSubBlocks(ByteCursor& in, std::vector<uint8_t>* payload) {
+    for (;;) {
+        const int len = in.get();
+        if (len < 0) return false;
+        if (len == 0) return true;
+        if (payload) {
+            const size_t at = payload->size();
+            payload->resize(at + size_t(len));
+            if (!in.read(payload->data() + at, size_t(len))) return false;
+        } else if (!in.skip(size_t(len))) {
+            return false;
+        }
+    }
+}
+
+class ImageReader {
+  public:
+    ImageReader(ByteCursor& in, GifFileInfo& info) : in_(in), info_(info) {}
+
+    // Extensions, then one image into `frame`.
+    int ReadImage(FrameRecord& frame);
+
+  private:
+    bool ReadExtension(FrameRecord& frame, int label);
+    int DecodePixels(FrameRecord& frame, int minCodeSize);
+
+    ByteCursor& in_;
+    GifFileInfo& info_;
+    LzwDecoder decoder_;
+    std::vector<uint8_t> data_;
+    std::vector<uint8_t> scratch_;
+};
+
+bool ImageReader::ReadExtension(FrameRecord& frame, int label) {
+    switch (label) {
+        case 0xF9: {
+            const int len = in_.get();
+            if (len < 0) return false;
+            if (len == 4) {
+                uint8_t b[4];
+                if (!in_.read(b, 4)) return false;
+                frame.hasTransparency = b[0] & 1u;
+                frame.disposal = (b[0] >> 2) & 7;
+                frame.delay = Le16(b + 1);
+                frame.transparentIndex = b[3];
+            } else if (len > 0 && !in_.skip(size_t(len))) {
+                return false;
+            }
+            return len == 0 || ReadSubBlocks(in_, nullptr);
+        }
+        case 0xFE: {
+            std::vector<uint8_t> text;
+            if (!ReadSubBlocks(in_, &text)) return false;
+            frame.comments.push_back(CommentNode{std::string(text.begin(), text.end())});
+            return true;
+        }
+        case 0xFF: {
+            // Identifier and authentication code are not checked: a first data block of
+            // 3 bytes beginning with 1 carries the loop count.
+            const int idLen = in_.get();
+            if (idLen < 0) return false;
+            if (idLen == 0) return true;
+            if (!in_.skip(size_t(idLen))) return false;
+            const int len = in_.get();
+            if (len < 0) return false;
+            if (len == 0) return true;
+            std::vector<uint8_t> block(static_cast<size_t>(len));
+            if (!in_.read(block.data(), block.size())) return false;
+            if (len == 3 && block[0] == 1) {
+                info_.hasLoopCount = true;
+                info_.loopCount = Le16(block.data() + 1);
+            }
+            return ReadSubBlocks(in_, nullptr);
+        }
+        default:
+            return ReadSubBlocks(in_, nullptr);
+    }
+}
+
+int ImageReader::ReadImage(FrameRecord& frame) {
+    int b = in_.get();
+    while (b == 0x21) {
+        const int label = in_.get();
+        if (label < 0 || !ReadExtension(frame, label)) return kGifUnexpectedBlock;
+        b = in_.get();
+    }
+    if (b != 0x2C) return kGifUnexpectedBlock;
+
+    uint8_t d[9];
+    if (!in_.read(d, 9)) return kGifUnexpectedBlock;
+    frame.left = Le16(d);
+    frame.top = Le16(d + 2);
+    frame.width = Le16(d + 4);
+    frame.height = Le16(d + 6);
+    const int packed = d[8];
+    const int s = packed & 7;
+    frame.interlaced = (packed >> 6) & 1u;
+    frame.hasLocalPalette = (packed >> 7) & 1;
+    if (frame.hasLocalPalette) {
+        if (!ReadColourTable(in_, s, frame.palette)) return kGifUnexpectedBlock;
+    } else if (info_.hasGlobalPalette) {
+        // The frame's own palette keeps the colours its indexes show, so that it stays
+        // right when another file's global table later replaces the document's.
+        frame.palette = info_.globalPalette;
+    }
+
+    int minCodeSize = in_.get();
+    if (minCodeSize < 0) return kGifCorruptLzw;
+    if (minCodeSize > 8) minCodeSize = s + 1;
+    const int result = DecodePixels(frame, minCodeSize);
+    if (result != kGifOk) return result;
+    frame.bitsPerPixel = 8;
+    return kGifOk;
+}
+
+int ImageReader::DecodePixels(FrameRecord& frame, int minCodeSize) {
+    data_.clear();
+    try {
+        if (!ReadSubBlocks(in_, &data_)) return kGifCorruptLzw;
+    } catch (const std::bad_alloc&) {
+        return kGifNoMemory;
+    }
+    const int w = frame.width, h = frame.height;
+    if (w <= 0 || h <= 0) return kGifCorruptLzw;
+    // The size must be one the data present can fill, and one we can hold.
+    const uint64_t pixels = uint64_t(w) * uint64_t(h);
+    if (pixels > MaxLzwPixels(data_.size(), minCodeSize)) return kGifCorruptLzw;
+    if (!frame.CreateIndexBuffer(w, h)) return kGifNoMemory;
+    IndexBuffer& plane = *frame.indexPlane();
+
+    // Straight into the plane when its rows are contiguous and in order; else through a
+    // scratch buffer whose rows are then put in place.
+    const bool direct = !frame.interlaced && plane.stride == w;
+    uint8_t* target = plane.row(0);
+    if (!direct) {
+        try {
+            scratch_.resize(size_t(pixels));
+        } catch (const std::bad_alloc&) {
+            return kGifNoMemory;
+        }
+        target = scratch_.data();
+    }
+    int result;
+    try {
+        result = decoder_.Decode(data_.data(), data_.size(), minCodeSize, target, size_t(pixels));
+    } catch (const std::bad_alloc&) {
+        return kGifNoMemory;
+    }
+    if (result != kGifOk) return result;
+    if (direct) return kGifOk;
+
+    // Row r of the data goes to row y: in order, or by the four interlace passes (start
+    // row, step): (0, 8), (4, 8), (2, 4), (1, 2). Passes that start below the image are
+    // skipped, so each row is placed once for every height.
+    static const int kStart[4] = {0, 4, 2, 1};
+    static const int kStep[4] = {8, 8, 4, 2};
+    int pass = 0;
+    int y = 0;
+    for (int r = 0; r < h; ++r) {
+        if (frame.interlaced) {
+            while (y >= h && pass < 3) {
+                ++pass;
+                y = kStart[pass];
+            }
+            if (y >= h) break;
+        } else {
+            y = r;
+        }
+        std::memcpy(plane.row(y), scratch_.data() + size_t(r) * size_t(w), size_t(w));
+        if (frame.interlaced) y += kStep[pass];
+    }
+    return kGifOk;
+}
+
+// A new frame behind `current`: it starts with the previous image's palette, size and
+// colour depth, and (from the constructor) its hasLocalPalette and delay.
+std::unique_ptr<FrameRecord> NextFrame(FrameRecord& current, const std::string& path) {
+    std::unique_ptr<FrameRecord> next =
+        FrameRecord::Construct(current.document, &current, current.next);
+    if (!next) return nullptr;
+    next->palette = current.palette;
+    next->width = current.width;
+    next->height = current.height;
+    next->bitsPerPixel = current.bitsPerPixel;
+    next->fileName = FitFileName(path);
+    next->SetPaletteValid(true);
+    return next;
+}
+
+}  // namespace
+
+int ReadGifData(FrameRecord& first, const uint8_t* data, size_t size, const std::string& path,
+                GifFileInfo& info) {
+    info = GifFileInfo{};
+    first.fileName = FitFileName(path);
+    first.SetPaletteValid(true);
+
+    ByteCursor in(data, size);
+    uint8_t header[13];
+    if (!in.read(header, 6) || std::memcmp(header, "GIF", 3) != 0) return kGifNotGif;
+    // The version bytes are not checked.
+    if (!in.read(header + 6, 7)) return kGifNotGif;
+    info.screenWidth = Le16(header + 6);
+    info.screenHeight = Le16(header + 8);
+    const int packed = header[10];
+    info.backgroundIndex = header[11];
+    first.width = info.screenWidth;
+    first.height = info.screenHeight;
+    first.bitsPerPixel = uint8_t((packed & 7) + 1);
+    if (packed & 0x80) {
+        if (!ReadColourTable(in, packed & 7, info.globalPalette)) return kGifUnexpectedBlock;
+        info.hasGlobalPalette = true;
+        first.palette = info.globalPalette;
+    }
+
+    ImageReader reader(in, info);
+    int result = reader.ReadImage(first);
+    if (result != kGifOk) return result;
+    info.imageCount = 1;
+
+    FrameRecord* current = &first;
+    for (;;) {
+        const int b = in.get();
+        if (b == 0x3B) return kGifOk;
+        if (b >= 0) in.unget();
+        std::unique_ptr<FrameRecord> next = NextFrame(*current, path);
+        if (!next) return kGifOk;  // the images read so far stand
+        result = reader.ReadImage(*next);
+        if (result != kGifOk) {
+            // Comments after the last image belong to the animation.
+            if (result == kGifUnexpectedBlock) {
+                for (CommentNode& c : next->comments) info.trailingComments.push_back(std::move(c));
+            }
+            return kGifOk;
+        }
+        current->next = next.release();
+        current = current->next;
+        ++info.imageCount;
+    }
+}
+
+int ReadGif(FrameRecord& first, const std::string& path, GifFileInfo& info) {
+    first.fileName = FitFileName(path);
+    first.SetPaletteValid(true);
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return kGifCannotOpen;
+    std::vector<uint8_t> bytes;
+    bool ok = true;
+    try {
+        if (std::fseek(file, 0, SEEK_END) == 0) {
+            const long size = std::ftell(file);
+            if (size > 0) bytes.reserve(size_t(size));
+            std::rewind(file);
+        }
+        uint8_t chunk[1 << 16];
+        size_t n;
+        while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+            bytes.insert(bytes.end(), chunk, chunk + n);
+        }
+        ok = !std::ferror(file);
+    } catch (const std::bad_alloc&) {
+        std::fclose(file);
+        return kGifNoMemory;
+    }
+    std::fclose(file);
+    if (!ok) return kGifCannotOpen;
+    return ReadGifData(first, bytes.data(), bytes.size(), path, info);
+}
+
+void DiscardFramesAfter(FrameRecord& first, FrameRecord* originalNext) {
+    FrameRecord* f = first.next;
+    while (f && f != originalNext) {
+        FrameRecord* following = f->next;
+        f->next = f->prev = nullptr;
+        delete f;  // a chain frame is owned by its reader; no jobs run on it
+        f = following;
+    }
+    first.next = originalNext;
+}

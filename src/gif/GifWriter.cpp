@@ -1,0 +1,200 @@
+#include "gif/GifWriter.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <filesystem>
+
+#include "document/ChainOperations.h"
+#include "gif/LzwEncoder.h"
+#include "gif/ReplacingFile.h"
+#include "gif/SaveOptimiser.h"
+
+namespace {
+
+std::atomic<SaveOptimiser> registeredOptimiser{nullptr};
+
+void Put16(std::vector<uint8_t>& out, uint32_t v) {
+    out.push_back(uint8_t(v & 0xFF));
+    out.push_back(uint8_t((v >> 8) & 0xFF));
+}
+
+void PutColourTable(const Palette& palette, int bitsPerPixel, std::vector<uint8_t>& out) {
+    const int entries = 1 << bitsPerPixel;
+    for (int i = 0; i < entries; ++i) {
+        const PaletteEntry& e = palette[size_t(i)];
+        if (!e.used()) {
+            out.insert(out.end(), {0xFF, 0xFF, 0xFF});
+        } else {
+            out.insert(out.end(), {uint8_t(e.red), uint8_t(e.green), uint8_t(e.blue)});
+        }
+    }
+}
+
+int BitsOf(const FrameRecord& frame) {
+    return std::clamp(int(frame.bitsPerPixel), 1, 8);
+}
+
+bool Fits16(int32_t v) {
+    return v >= 0 && v <= 0xFFFF;
+}
+
+// Every value the blocks carry in 16 bits must fit, or the file would show something
+// else than the document.
+bool GeometryFits(const AnimationDocument& doc, const FrameRecord* first) {
+    if (!Fits16(doc.screenWidth) || !Fits16(doc.screenHeight)) return false;
+    for (const FrameRecord* f = first; f; f = f->next) {
+        if (!Fits16(f->left) || !Fits16(f->top) || !Fits16(f->width) || !Fits16(f->height) ||
+            f->width == 0 || f->height == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Comments, descriptor, local table and LZW data of one frame.
+void WriteImage(FrameRecord& frame, LzwEncoder& encoder, std::vector<uint8_t>& out) {
+    for (const CommentNode& c : frame.comments) gif_blocks::WriteComment(c.text, out);
+    const int bits = BitsOf(frame);
+    out.push_back(0x2C);
+    Put16(out, uint32_t(frame.left));
+    Put16(out, uint32_t(frame.top));
+    Put16(out, uint32_t(frame.width));
+    Put16(out, uint32_t(frame.height));
+    // Rows are always written top to bottom: the interlace bit is never set.
+    out.push_back(uint8_t((bits - 1) | (frame.hasLocalPalette ? 0x80 : 0)));
+    frame.codeWidth = uint32_t(bits + 1);
+    frame.WaitForReduction();
+    if (frame.hasLocalPalette) PutColourTable(frame.palette, bits, out);
+    const std::shared_ptr<IndexBuffer> plane = frame.indexPlane();
+    const IndexBuffer* pixels =
+        plane && plane->width == frame.width && plane->height == frame.height ? plane.get()
+                                                                              : nullptr;
+    encoder.EncodeImage(pixels, frame.width, frame.height, bits, out);
+}
+
+bool EndsWithAvi(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return char(std::toupper(c)); });
+    return ext == ".AVI";
+}
+
+// Pending bytes go to the file once they pass this size.
+constexpr size_t kFlushAt = size_t(1) << 20;
+
+void Drain(ReplacingFile& file, std::vector<uint8_t>& buffer) {
+    file.Write(buffer.data(), buffer.size());
+    buffer.clear();
+}
+
+}  // namespace
+
+void RegisterSaveOptimiser(SaveOptimiser optimiser) {
+    registeredOptimiser = optimiser;
+}
+SaveOptimiser RegisteredSaveOptimiser() {
+    return registeredOptimiser.load();
+}
+
+namespace gif_blocks {
+
+void WriteHeader(const AnimationDocument& doc, const FrameRecord& first,
+                 std::vector<uint8_t>& out) {
+    const int bits = BitsOf(first);
+    const uint8_t signature[] = {'G', 'I', 'F', '8', '9', 'a'};
+    out.insert(out.end(), signature, signature + 6);
+    Put16(out, uint32_t(doc.screenWidth));
+    Put16(out, uint32_t(doc.screenHeight));
+    out.push_back(uint8_t((bits - 1) | (doc.hasGlobalPalette ? 0x80 : 0)));
+    out.push_back(doc.backgroundIndex);
+    out.push_back(0);
+    if (doc.hasGlobalPalette) PutColourTable(doc.globalPalette, bits, out);
+}
+
+void WriteLoopBlock(uint16_t loopCount, std::vector<uint8_t>& out) {
+    const uint8_t head[] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S',  'C',
+                            'A',  'P',  'E',  '2', '.', '0', 0x03, 0x01};
+    out.insert(out.end(), head, head + sizeof head);
+    Put16(out, loopCount);
+    out.push_back(0);
+}
+
+void WriteComment(const std::string& text, std::vector<uint8_t>& out) {
+    out.push_back(0x21);
+    out.push_back(0xFE);
+    for (size_t at = 0; at < text.size(); at += 255) {
+        const size_t n = std::min<size_t>(255, text.size() - at);
+        out.push_back(uint8_t(n));
+        out.insert(out.end(), text.begin() + ptrdiff_t(at), text.begin() + ptrdiff_t(at + n));
+    }
+    out.push_back(0);
+}
+
+void WriteGraphicControl(const AnimationDocument& doc, const FrameRecord& frame,
+                         std::vector<uint8_t>& out) {
+    const uint32_t disposal = uint32_t(doc.effectiveDisposal(frame)) & 7u;
+    const uint32_t delay =
+        std::min<uint32_t>(doc.useGlobalDelay ? doc.globalDelay : frame.delay, 0xFFFF);
+    out.insert(out.end(), {0x21, 0xF9, 0x04});
+    out.push_back(uint8_t((frame.hasTransparency ? 1 : 0) | (disposal << 2)));
+    Put16(out, delay);
+    out.push_back(uint8_t(frame.transparentIndex));
+    out.push_back(0);
+}
+
+}  // namespace gif_blocks
+
+int SaveAnimation(AnimationDocument& doc, const std::string& path) {
+    // AVI output arrives with the AVI exporter; until then such a path fails as an AVI
+    // export would.
+    if (EndsWithAvi(path)) return kSaveAviFailed;
+
+    doc.notifier.Notify(kNotifyBatchStarts, kBatchSaving, CountChain(doc.firstFrame));
+    if (doc.settings.saveOptimized) {
+        if (const SaveOptimiser optimise = RegisteredSaveOptimiser()) {
+            const int result = optimise(doc);
+            if (result != 0) return result;
+        }
+    }
+    FrameRecord* const first = doc.firstFrame;
+    if (!first || !GeometryFits(doc, first)) return kSaveCannotWrite;
+
+    ReplacingFile file(path);
+    if (!file.Open()) return kSaveCannotWrite;
+    std::vector<uint8_t> buffer;
+    buffer.reserve(kFlushAt + (kFlushAt >> 2));
+    gif_blocks::WriteHeader(doc, *first, buffer);
+    gif_blocks::WriteLoopBlock(doc.endless ? 0 : doc.loopCount, buffer);
+
+    LzwEncoder encoder;  // one per save: saves never share coder state
+    for (FrameRecord* f = first; f; f = f->next) {
+        doc.notifier.Notify(kNotifyFrameSaved);
+        gif_blocks::WriteGraphicControl(doc, *f, buffer);
+        WriteImage(*f, encoder, buffer);
+        if (buffer.size() >= kFlushAt) Drain(file, buffer);
+    }
+    // The animation's comments go behind the last image: in front of the first one they
+    // would read back as that image's comments.
+    for (const CommentNode& c : doc.globalComments) gif_blocks::WriteComment(c.text, buffer);
+    buffer.push_back(0x3B);
+    Drain(file, buffer);
+    return file.Commit() ? kSaveOk : kSaveCannotWrite;
+}
+
+int SaveSingleGif(AnimationDocument& doc, FrameRecord& frame, const std::string& path) {
+    if (!Fits16(doc.screenWidth) || !Fits16(doc.screenHeight) || !Fits16(frame.left) ||
+        !Fits16(frame.top) || !Fits16(frame.width) || !Fits16(frame.height) || frame.width == 0 ||
+        frame.height == 0) {
+        return kSaveCannotWrite;
+    }
+    ReplacingFile file(path);
+    if (!file.Open()) return kSaveCannotWrite;
+    std::vector<uint8_t> buffer;
+    gif_blocks::WriteHeader(doc, frame, buffer);
+    LzwEncoder encoder;
+    WriteImage(frame, encoder, buffer);
+    buffer.push_back(0x3B);
+    Drain(file, buffer);
+    return file.Commit() ? kSaveOk : kSaveCannotWrite;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "document/AnimationDocument.h"
+#include "document/FrameRecord.h"
+
+// Result codes of saving.
+enum SaveResult : int {
+    kSaveOk = 0,
+    kSaveCannotWrite = 1,  // the file cannot be created or written (nothing replaced)
+    kSaveAviFailed = 8,    // the AVI export failed
+};
+
+// Saves the document as a GIF89a file (or, by a ".avi" extension, as AVI). Returns a
+// SaveResult, or -1 when the optimiser was cancelled.
+int SaveAnimation(AnimationDocument& doc, const std::string& path);
+
+// One frame as a still GIF: header with the document's screen and global palette, the
+// frame's comments, descriptor, local table and data, trailer.
+int SaveSingleGif(AnimationDocument& doc, FrameRecord& frame, const std::string& path);
+
+// The blocks, appended to a byte buffer (exposed for tests).
+namespace gif_blocks {
+void WriteHeader(const AnimationDocument& doc, const FrameRecord& first, std::vector<uint8_t>& out);
+void WriteLoopBlock(uint16_t loopCount, std::vector<uint8_t>& out);
+void WriteComment(const std::string& text, std::vector<uint8_t>& out);
+void WriteGraphicControl(const AnimationDocument& doc, const FrameRecord& frame,
+                         std::vector<uint8_t>& out);
+}  // namespace gif_blocks

@@ -1,0 +1,173 @@
+#include "gif/LoadGif.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include "colour/FrameResize.h"
+#include "document/AnimationDocument.h"
+#include "document/ChainOperations.h"
+#include "document/Composition.h"
+#include "gif/GifReader.h"
+#include "host/Host.h"
+
+namespace {
+
+void DestroyChain(FrameRecord* first, FrameRecord* originalNext) {
+    DiscardFramesAfter(*first, originalNext);
+    first->next = first->prev = nullptr;
+    delete first;  // never linked into the document
+}
+
+// Takes the file's animation-wide values into the document. Frames already there
+// that show the old global palette keep its colours in their own palette.
+void ApplyFileInfo(AnimationDocument& doc, GifFileInfo& info, bool wasEmpty) {
+    AnimationDocument::StructureWriteLock structure(doc);
+    if (wasEmpty) {
+        doc.screenWidth = info.screenWidth;
+        doc.screenHeight = info.screenHeight;
+    }
+    doc.backgroundIndex = info.backgroundIndex;
+    if (info.hasGlobalPalette) {
+        for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+            if (!f->hasLocalPalette) f->palette = doc.globalPalette;
+            f->hasLocalPalette = 1;
+        }
+        doc.globalPalette = info.globalPalette;
+        doc.hasGlobalPalette = true;
+    }
+    if (info.hasLoopCount) {
+        doc.loopCount = info.loopCount;
+        doc.endless = info.loopCount == 0;
+    }
+    if (!info.trailingComments.empty()) {
+        for (CommentNode& c : info.trailingComments) doc.globalComments.push_back(std::move(c));
+        doc.hasGlobalComments = true;
+        doc.globalCommentItemsStale = true;
+    }
+}
+
+// The last "GlobalComment" entry at the top of the root, after which frames go when
+// they are put in front (nullptr: none).
+TreeItem* LastGlobalCommentEntry(const FrameTree& tree) {
+    TreeItem* last = nullptr;
+    for (TreeItem* item = tree.root()->firstChild(); item && item->startsWith("GlobalComment");
+         item = item->nextSibling()) {
+        last = item;
+    }
+    return last;
+}
+
+TreeItem* AddFrameEntry(AnimationDocument& doc, TreeItem* parent, TreeItem* after,
+                        const FrameRecord& frame, const std::string& name) {
+    TreeItem* item = doc.tree.InsertAfter(parent, after, "Gif :" + name);
+    for (size_t i = 0; i < frame.comments.size(); ++i) {
+        doc.tree.Append(item, "Comment [" + std::to_string(i + 1) + "]");
+    }
+    doc.frameCount += 1;
+    return item;
+}
+
+}  // namespace
+
+int LoadGifIntoDocument(AnimationDocument& doc, const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    doc.globalCommentItemsStale = false;
+    const bool wasEmpty = doc.empty();
+
+    // Where the chain goes: after the selected frame, or in front when the root entry
+    // (or nothing that names a frame) is selected.
+    FrameRecord* after = nullptr;
+    TreeItem* afterItem = nullptr;
+    if (!wasEmpty && doc.selectedItem && doc.selectedItem != doc.tree.root() && doc.selectedFrame) {
+        after = doc.selectedFrame;
+        afterItem = doc.EntryOfFrame(after);
+        if (!afterItem) after = nullptr;
+    }
+    FrameRecord* const before = wasEmpty ? nullptr : (after ? after->next : doc.firstFrame);
+
+    FrameRecord* first = AnimationDocument::Adopt(FrameRecord::Construct(doc, after, before));
+    if (!first) {
+        doc.host.message("Loading Gif", "Error", MessageIcon::Exclamation);
+        return -1;
+    }
+    GifFileInfo info;
+    if (ReadGif(*first, path, info) != kGifOk) {
+        DestroyChain(first, before);
+        doc.host.message("Loading Gif", "Error", MessageIcon::Exclamation);
+        return -1;
+    }
+    FrameRecord* last = first;
+    while (last->next != before) last = last->next;
+
+    if (wasEmpty) {
+        // The logical screen is the bounding box of the frames, whatever the file says.
+        int w = 0, h = 0;
+        for (FrameRecord* f = first; f; f = f->next) {
+            w = std::max(w, f->left + f->width);
+            h = std::max(h, f->top + f->height);
+        }
+        info.screenWidth = w;
+        info.screenHeight = h;
+    } else if (first->left + first->width != doc.screenWidth ||
+               first->top + first->height != doc.screenHeight) {
+        if (!doc.host.askResize()) {
+            DestroyChain(first, before);
+            return -1;
+        }
+        doc.resizingInProgress = true;
+        for (FrameRecord* f = first; f != before; f = f->next) {
+            if (Resize(*f, doc.screenWidth, doc.screenHeight, true, false, true) != 0) {
+                doc.resizingInProgress = false;
+                DestroyChain(first, before);
+                doc.host.message("Loading Gif", "Error", MessageIcon::Exclamation);
+                return -1;
+            }
+        }
+        doc.resizingInProgress = false;
+    }
+
+    ApplyFileInfo(doc, info, wasEmpty);
+    if (!wasEmpty) doc.modified = true;
+    {
+        AnimationDocument::StructureWriteLock structure(doc);
+        first->prev = after;
+        last->next = before;
+        if (before) before->prev = last;
+        if (after)
+            after->next = first;
+        else
+            doc.firstFrame = first;
+    }
+
+    // Tree entries: after the selected frame's entry at its level, or at the top of the
+    // root behind the global comment entries.
+    TreeItem* parent = afterItem ? afterItem->parent() : doc.tree.root();
+    TreeItem* previous = afterItem ? afterItem : LastGlobalCommentEntry(doc.tree);
+    TreeItem* firstItem = nullptr;
+    for (FrameRecord* f = first; f != before; f = f->next) {
+        previous = AddFrameEntry(doc, parent, previous, *f, name);
+        if (!firstItem) firstItem = previous;
+    }
+    if (doc.globalCommentItemsStale) {
+        doc.RebuildGlobalCommentEntries();
+        doc.globalCommentItemsStale = false;
+    }
+
+    // Later frames that show this one through their transparent pixels must be composed
+    // again.
+    if (last->transparencyActive) {
+        for (FrameRecord* f = before; f; f = f->next) {
+            DiscardComposedBitmap(*f);
+            if (!f->transparencyActive) break;
+        }
+    }
+
+    doc.selectedFrame = first;
+    doc.selectedItem = firstItem;
+    GetComposedBitmap(*first);
+    for (FrameRecord* f = first->next; f != before; f = f->next) StartComposition(*f);
+    doc.tree.EnsureVisible(previous);
+    doc.tree.RequestSelect(firstItem);
+    return 0;
+}

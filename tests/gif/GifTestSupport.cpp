@@ -1,0 +1,251 @@
+#include "GifTestSupport.h"
+
+#include <gif_lib.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace gif_test {
+
+namespace {
+uint32_t Rgb(const GifColorType& c) {
+    return (uint32_t(c.Red) << 16) | (uint32_t(c.Green) << 8) | uint32_t(c.Blue);
+}
+std::vector<uint32_t> MapColours(const ColorMapObject* map) {
+    std::vector<uint32_t> out;
+    if (map) {
+        for (int i = 0; i < map->ColorCount; ++i) out.push_back(Rgb(map->Colors[i]));
+    }
+    return out;
+}
+std::string BlockText(const ExtensionBlock& b) {
+    return std::string(reinterpret_cast<const char*>(b.Bytes), size_t(b.ByteCount));
+}
+}  // namespace
+
+std::optional<PeerFile> GiflibDecode(const std::string& path) {
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+    if (!gif) return std::nullopt;
+    if (DGifSlurp(gif) != GIF_OK) {
+        DGifCloseFile(gif, &error);
+        return std::nullopt;
+    }
+    PeerFile file;
+    file.screenWidth = gif->SWidth;
+    file.screenHeight = gif->SHeight;
+    file.background = gif->SBackGroundColor;
+    file.globalColours = MapColours(gif->SColorMap);
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        const SavedImage& s = gif->SavedImages[i];
+        PeerImage img;
+        img.left = s.ImageDesc.Left;
+        img.top = s.ImageDesc.Top;
+        img.width = s.ImageDesc.Width;
+        img.height = s.ImageDesc.Height;
+        img.interlaced = s.ImageDesc.Interlace;
+        img.hasLocalMap = s.ImageDesc.ColorMap != nullptr;
+        img.colours = MapColours(s.ImageDesc.ColorMap ? s.ImageDesc.ColorMap : gif->SColorMap);
+        img.indexes.assign(s.RasterBits, s.RasterBits + size_t(img.width) * size_t(img.height));
+        for (int e = 0; e < s.ExtensionBlockCount; ++e) {
+            const ExtensionBlock& b = s.ExtensionBlocks[e];
+            if (b.Function == GRAPHICS_EXT_FUNC_CODE) {
+                GraphicsControlBlock gcb;
+                DGifExtensionToGCB(size_t(b.ByteCount), b.Bytes, &gcb);
+                img.delay = gcb.DelayTime;
+                img.disposal = gcb.DisposalMode;
+                img.transparent = gcb.TransparentColor;
+            } else if (b.Function == COMMENT_EXT_FUNC_CODE) {
+                // giflib keeps each sub-block as its own block; continuations join them.
+                img.comments.push_back(BlockText(b));
+            } else if (b.Function == CONTINUE_EXT_FUNC_CODE && !img.comments.empty()) {
+                img.comments.back() += BlockText(b);
+            } else if (b.Function == APPLICATION_EXT_FUNC_CODE && b.ByteCount == 11 &&
+                       e + 1 < s.ExtensionBlockCount &&
+                       s.ExtensionBlocks[e + 1].Function == CONTINUE_EXT_FUNC_CODE &&
+                       s.ExtensionBlocks[e + 1].ByteCount == 3) {
+                const uint8_t* d = s.ExtensionBlocks[e + 1].Bytes;
+                file.loop = d[1] | (d[2] << 8);
+            }
+        }
+        file.images.push_back(std::move(img));
+    }
+    for (int e = 0; e < gif->ExtensionBlockCount; ++e) {
+        const ExtensionBlock& b = gif->ExtensionBlocks[e];
+        if (b.Function == COMMENT_EXT_FUNC_CODE)
+            file.trailingComments.push_back(BlockText(b));
+        else if (b.Function == CONTINUE_EXT_FUNC_CODE && !file.trailingComments.empty())
+            file.trailingComments.back() += BlockText(b);
+    }
+    DGifCloseFile(gif, &error);
+    return file;
+}
+
+GifBuilder& GifBuilder::Header(const char* signature) {
+    bytes_.insert(bytes_.end(), signature, signature + 6);
+    return *this;
+}
+
+static void Put16(std::vector<uint8_t>& b, int v) {
+    b.push_back(uint8_t(v & 0xFF));
+    b.push_back(uint8_t((v >> 8) & 0xFF));
+}
+
+GifBuilder& GifBuilder::Screen(int w, int h, int globalBits, int background) {
+    Put16(bytes_, w);
+    Put16(bytes_, h);
+    bytes_.push_back(uint8_t(globalBits ? (0x80 | (globalBits - 1)) : 0));
+    bytes_.push_back(uint8_t(background));
+    bytes_.push_back(0);
+    if (globalBits) Colours(globalBits, 1);
+    return *this;
+}
+
+GifBuilder& GifBuilder::Colours(int bits, uint32_t seed) {
+    for (int i = 0; i < (1 << bits); ++i) {
+        bytes_.push_back(uint8_t(i * 7 + seed * 31));
+        bytes_.push_back(uint8_t(i * 13 + seed * 17));
+        bytes_.push_back(uint8_t(255 - i));
+    }
+    return *this;
+}
+
+GifBuilder& GifBuilder::Control(int flags, int delay, int transparent, int blockSize) {
+    bytes_.insert(bytes_.end(), {0x21, 0xF9, uint8_t(blockSize)});
+    std::vector<uint8_t> body{uint8_t(flags), uint8_t(delay & 0xFF), uint8_t(delay >> 8),
+                              uint8_t(transparent)};
+    body.resize(size_t(blockSize), 0);
+    bytes_.insert(bytes_.end(), body.begin(), body.end());
+    bytes_.push_back(0);
+    return *this;
+}
+
+GifBuilder& GifBuilder::Comment(const std::string& text) {
+    bytes_.insert(bytes_.end(), {0x21, 0xFE});
+    for (size_t at = 0; at < text.size(); at += 255) {
+        const size_t n = std::min<size_t>(255, text.size() - at);
+        bytes_.push_back(uint8_t(n));
+        bytes_.insert(bytes_.end(), text.begin() + long(at), text.begin() + long(at + n));
+    }
+    bytes_.push_back(0);
+    return *this;
+}
+
+GifBuilder& GifBuilder::Loop(int count) {
+    const char* id = "NETSCAPE2.0";
+    bytes_.insert(bytes_.end(), {0x21, 0xFF, 0x0B});
+    bytes_.insert(bytes_.end(), id, id + 11);
+    bytes_.insert(bytes_.end(), {0x03, 0x01, uint8_t(count & 0xFF), uint8_t(count >> 8), 0x00});
+    return *this;
+}
+
+GifBuilder& GifBuilder::Descriptor(int left, int top, int w, int h, int localBits,
+                                   bool interlaced) {
+    bytes_.push_back(0x2C);
+    Put16(bytes_, left);
+    Put16(bytes_, top);
+    Put16(bytes_, w);
+    Put16(bytes_, h);
+    bytes_.push_back(uint8_t((localBits ? (0x80 | (localBits - 1)) : 0) | (interlaced ? 0x40 : 0)));
+    if (localBits) Colours(localBits, 2);
+    return *this;
+}
+
+GifBuilder& GifBuilder::Codes(int minCodeSize, const std::vector<std::pair<int, int>>& codes) {
+    bytes_.push_back(uint8_t(minCodeSize));
+    std::vector<uint8_t> packed;
+    uint64_t acc = 0;
+    int count = 0;
+    for (const auto& [code, width] : codes) {
+        acc |= uint64_t(code) << count;
+        count += width;
+        while (count >= 8) {
+            packed.push_back(uint8_t(acc));
+            acc >>= 8;
+            count -= 8;
+        }
+    }
+    if (count > 0) packed.push_back(uint8_t(acc));
+    for (size_t at = 0; at < packed.size(); at += 255) {
+        const size_t n = std::min<size_t>(255, packed.size() - at);
+        bytes_.push_back(uint8_t(n));
+        bytes_.insert(bytes_.end(), packed.begin() + long(at), packed.begin() + long(at + n));
+    }
+    bytes_.push_back(0);
+    return *this;
+}
+
+GifBuilder& GifBuilder::Pixels(int minCodeSize, const std::vector<uint8_t>& pixels) {
+    const int clear = 1 << minCodeSize;
+    const int width = minCodeSize + 1;
+    std::vector<std::pair<int, int>> codes;
+    for (uint8_t p : pixels) {
+        codes.push_back({clear, width});
+        codes.push_back({p, width});
+    }
+    codes.push_back({clear + 1, width});
+    return Codes(minCodeSize, codes);
+}
+
+GifBuilder& GifBuilder::Raw(const std::vector<uint8_t>& bytes) {
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+    return *this;
+}
+
+GifBuilder& GifBuilder::Trailer() {
+    bytes_.push_back(0x3B);
+    return *this;
+}
+
+std::string GifBuilder::WriteTo(const std::string& path) const {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes_.data()), std::streamsize(bytes_.size()));
+    return path;
+}
+
+std::string TempPath(const std::string& name) {
+    static std::atomic<int> counter{0};
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("velmora-gif-test-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    return (dir / (std::to_string(counter++) + "-" + name)).string();
+}
+
+int Run(const std::string& command) {
+    const int status = std::system((command + " >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Capture(const std::string& command, int* status) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+    const int s = pclose(pipe);
+    if (status) *status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    return out;
+}
+
+std::vector<uint8_t> FramePixels(FrameRecord& frame) {
+    std::vector<uint8_t> out;
+    const auto plane = frame.indexPlane();
+    if (!plane) return out;
+    for (int y = 0; y < plane->height; ++y) {
+        out.insert(out.end(), plane->row(y), plane->row(y) + plane->width);
+    }
+    return out;
+}
+
+std::vector<uint32_t> FrameColours(const FrameRecord& frame, size_t n) {
+    std::vector<uint32_t> out;
+    const Palette& p = frame.effectivePalette();
+    for (size_t i = 0; i < n && i < 256; ++i) out.push_back(p[i].rgb());
+    return out;
+}
+
+}  // namespace gif_test

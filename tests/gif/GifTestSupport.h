@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/AnimationDocument.h"
+
+namespace gif_test {
+
+// One image as giflib decodes it.
+struct PeerImage {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool interlaced = false;
+    bool hasLocalMap = false;
+    std::vector<uint8_t> indexes;   // width x height, top-down, de-interlaced
+    std::vector<uint32_t> colours;  // the colour map in force (local, else global), 0xRRGGBB
+    int delay = -1, disposal = -1, transparent = -1;  // -1: no graphic control block
+    std::vector<std::string> comments;                // comment blocks before the image
+};
+struct PeerFile {
+    int screenWidth = 0, screenHeight = 0, background = 0;
+    std::vector<uint32_t> globalColours;
+    std::vector<PeerImage> images;
+    std::vector<std::string> trailingComments;
+    int loop = -1;
+};
+
+// Decodes a file with giflib's DGifSlurp; nullopt when giflib refuses it.
+std::optional<PeerFile> GiflibDecode(const std::string& path);
+
+// Hand-made GIF bytes.
+class GifBuilder {
+  public:
+    GifBuilder& Header(const char* signature = "GIF89a");
+    GifBuilder& Screen(int w, int h, int globalBits = 0, int background = 0);  // bits 0: none
+    GifBuilder& Colours(int bits, uint32_t seed = 0);  // a table of 2^bits colours
+    GifBuilder& Control(int flags, int delay, int transparent, int blockSize = 4);
+    GifBuilder& Comment(const std::string& text);
+    GifBuilder& Loop(int count);
+    GifBuilder& Descriptor(int left, int top, int w, int h, int localBits = 0,
+                           bool interlaced = false);
+    // LZW data: minimum code size, then the codes with their widths, packed LSB first.
+    GifBuilder& Codes(int minCodeSize, const std::vector<std::pair<int, int>>& codesAndWidths);
+    // Pixels encoded simply: a clear code before every pixel, so the width never grows.
+    GifBuilder& Pixels(int minCodeSize, const std::vector<uint8_t>& pixels);
+    GifBuilder& Raw(const std::vector<uint8_t>& bytes);
+    GifBuilder& Trailer();
+    const std::vector<uint8_t>& bytes() const { return bytes_; }
+    std::string WriteTo(const std::string& path) const;
+
+  private:
+    std::vector<uint8_t> bytes_;
+};
+
+// A fresh, unique path under the test's temporary directory.
+std::string TempPath(const std::string& name);
+// Runs a shell command; returns its exit status.
+int Run(const std::string& command);
+// Reads standard output of a command.
+std::string Capture(const std::string& command, int* status = nullptr);
+
+// The pixels of a frame as a vector (top-down, no padding).
+std::vector<uint8_t> FramePixels(FrameRecord& frame);
+// The colours of the palette in force for a frame: first n entries.
+std::vector<uint32_t> FrameColours(const FrameRecord& frame, size_t n);
+
+}  // namespace gif_test
