@@ -1,0 +1,287 @@
+// Palette building and pixel mapping of the colour reduction, against hand-worked
+// pictures and against the plain reference rendering on random pictures.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <set>
+#include <string>
+
+#include "ReductionReference.h"
+#include "colour/ColourReduction.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+class ReductionTest : public ::testing::Test {
+  protected:
+    RecordingHost host;
+    AnimationDocument doc{host, 1};
+
+    // A frame that holds only a true-colour plane of w x h, filled by pixel(x, y).
+    template <class F>
+    std::unique_ptr<FrameRecord> Picture(int w, int h, F pixel) {
+        auto frame = FrameRecord::Construct(doc, nullptr, nullptr);
+        frame->CreateIndexBuffer(w, h);
+        frame->indexPlane()->fill(0);
+        frame->CreateTrueColourBuffer();
+        auto plane = frame->trueColourPlane();
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) plane->set(x, y, pixel(x, y));
+        }
+        return frame;
+    }
+};
+
+uint32_t Rgb(const PaletteEntry& e) {
+    return e.rgb();
+}
+
+TEST_F(ReductionTest, TwoHundredColoursInOrderOfFirstAppearanceByColumn) {
+    // 20 x 10 pixels, colour k = x * 10 + y appears at (x, y): reading row by row would
+    // give a different order. Odd components show the lowest bit being cleared.
+    auto colourOf = [](int k) {
+        return uint32_t(((k % 100) * 2 + 1) << 16 | ((k / 100) * 64 + 3) << 8 | 7);
+    };
+    auto frame = Picture(20, 10, [&](int x, int y) { return colourOf(x * 10 + y); });
+    ASSERT_EQ(BuildPalette(*frame), 200);
+    for (int k = 0; k < 200; ++k) {
+        ASSERT_EQ(Rgb(frame->palette[size_t(k)]), colourOf(k) & 0xFEFEFE) << k;
+    }
+    EXPECT_EQ(frame->transparentIndex, 200u);
+    EXPECT_EQ(frame->hasTransparency, 1u);
+    for (int k = 200; k < 256; ++k) EXPECT_FALSE(frame->palette[size_t(k)].used()) << k;
+    // White becomes 254, 254, 254: the palette holds masked values, not averages.
+    auto white = Picture(2, 2, [](int, int) { return 0xFFFFFFu; });
+    ASSERT_EQ(BuildPalette(*white), 1);
+    EXPECT_EQ(white->palette[0], (PaletteEntry{254, 254, 254}));
+}
+
+TEST_F(ReductionTest, ManyColoursEndOnACoarserGrid) {
+    // 4096 colours on a 16-step lattice survive FE, FC, F8 and F0 and merge only on E0.
+    auto frame = Picture(64, 64, [](int x, int y) {
+        const int i = y * 64 + x;
+        return uint32_t((i % 16) * 16 << 16 | ((i / 16) % 16) * 16 << 8 | (i / 256) * 16);
+    });
+    const PaletteResult result =
+        CountPalette(*frame->trueColourPlane(), frame->reservedColours, nullptr);
+    EXPECT_EQ(result.finalMask, 0xE0E0E0u);
+    EXPECT_EQ(result.colours, 255);
+    std::set<uint32_t> seen;
+    for (int i = 0; i < 255; ++i) {
+        const uint32_t c = Rgb(result.palette[size_t(i)]);
+        EXPECT_EQ(c & 0xE0E0E0u, c);
+        seen.insert(c);
+    }
+    EXPECT_EQ(seen.size(), 255u);
+    EXPECT_FALSE(result.palette[255].used());
+
+    // 1025 colours that stay distinct on FC: exactly one coarsening step. A further new
+    // colour coarsens again, although the list did not grow past 1025 by much.
+    auto lattice = [](int x, int) { return uint32_t((x / 64) * 4 << 8 | (x % 64) * 4); };
+    auto once = Picture(1025, 1, lattice);
+    EXPECT_EQ(CountPalette(*once->trueColourPlane(), once->reservedColours, nullptr).finalMask,
+              0xFCFCFCu);
+    auto twice = Picture(1026, 1, lattice);
+    EXPECT_EQ(CountPalette(*twice->trueColourPlane(), twice->reservedColours, nullptr).finalMask,
+              0xF8F8F8u);
+    // 1024 colours never coarsen.
+    auto never =
+        Picture(1024, 1, [](int x, int) { return uint32_t((x / 128) * 2 << 8 | (x % 128) * 2); });
+    EXPECT_EQ(CountPalette(*never->trueColourPlane(), never->reservedColours, nullptr).finalMask,
+              0xFEFEFEu);
+}
+
+TEST_F(ReductionTest, MoreThan255ColoursKeepTheMostFrequent) {
+    // Colour k (k = 0..299) appears k + 1 times, spread over the columns.
+    auto colourOf = [](int k) { return uint32_t((k / 100) * 2 << 16 | ((k % 100) * 2) << 8); };
+    std::vector<uint32_t> pixels;
+    for (int k = 0; k < 300; ++k) {
+        for (int n = 0; n <= k; ++n) pixels.push_back(colourOf(k));
+    }
+    std::shuffle(pixels.begin(), pixels.end(), std::mt19937(7));
+    const int w = 150, h = int((pixels.size() + w - 1) / w);
+    pixels.resize(size_t(w * h), kTransparentMarker);
+    auto frame = Picture(w, h, [&](int x, int y) { return pixels[size_t(y * w + x)]; });
+    ASSERT_EQ(BuildPalette(*frame), 255);
+    for (int i = 0; i < 255; ++i) {
+        EXPECT_EQ(Rgb(frame->palette[size_t(i)]), colourOf(299 - i)) << i;
+    }
+    EXPECT_FALSE(frame->palette[255].used());
+    EXPECT_EQ(frame->transparentIndex, 255u);
+}
+
+TEST_F(ReductionTest, FullyTransparentPicture) {
+    auto frame =
+        Picture(7, 5, [](int x, int y) { return kTransparentMarker | uint32_t(x * 40 + y); });
+    frame->transparencyActive = 0;
+    ASSERT_TRUE(ReduceFrame(*frame));
+    EXPECT_EQ(frame->transparentIndex, 0u);
+    EXPECT_EQ(frame->hasTransparency, 1u);
+    EXPECT_EQ(frame->transparencyActive.load(), 1u);
+    EXPECT_FALSE(frame->palette[0].used());
+    auto indexes = frame->indexPlane();
+    for (int y = 0; y < 5; ++y) {
+        for (int x = 0; x < 7; ++x) EXPECT_EQ(indexes->get(x, y), 0);
+    }
+}
+
+TEST_F(ReductionTest, ReservedColoursComeFirst) {
+    auto frame = Picture(10, 10, [](int x, int y) { return uint32_t(x * 20 << 16 | y * 20); });
+    frame->reservedColours = {0xFFFFFFFFu, 0x123457u, 0xFFFFFFFFu, 0x00FF01u, 0xFFFFFFFFu};
+    ASSERT_EQ(BuildPalette(*frame), 102);
+    // Never coarsened: kept exactly, odd bits and all.
+    EXPECT_EQ(Rgb(frame->palette[0]), 0x123457u);
+    EXPECT_EQ(Rgb(frame->palette[1]), 0x00FF01u);
+    EXPECT_EQ(Rgb(frame->palette[2]), 0u);
+
+    // Coarsened: masked by the final grid, and still first although rarer than any
+    // counted colour.
+    auto many = Picture(64, 64, [](int x, int y) {
+        const int i = y * 64 + x;
+        return uint32_t((i % 16) * 16 << 16 | ((i / 16) % 16) * 16 << 8 | (i / 256) * 16);
+    });
+    many->reservedColours = {0x123457u, 0xFFFFFFFFu, 0xFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
+    ASSERT_EQ(BuildPalette(*many), 255);
+    EXPECT_EQ(Rgb(many->palette[0]), 0x123457u & 0xE0E0E0u);
+    EXPECT_EQ(Rgb(many->palette[1]), 0xE0E0E0u);
+}
+
+TEST_F(ReductionTest, ReservedColoursThatMergeDoNotWrapTheirCount) {
+    // Four reserved colours that become one on a coarse grid, plus the pixels of that
+    // colour, sum to more than 32 bits can hold; they must still rank first.
+    auto frame = Picture(64, 64, [](int x, int y) {
+        const int i = y * 64 + x;
+        return uint32_t((i % 16) * 16 << 16 | ((i / 16) % 16) * 16 << 8 | (i / 256) * 16);
+    });
+    frame->reservedColours = {0x404040u, 0x404041u, 0x414040u, 0x404140u, 0xFFFFFFFFu};
+    ASSERT_EQ(BuildPalette(*frame), 255);
+    EXPECT_EQ(Rgb(frame->palette[0]), 0x404040u);
+}
+
+TEST_F(ReductionTest, MappingPicksTheNearestColour) {
+    // Two colours; every other pixel goes to whichever is nearer.
+    auto frame = Picture(16, 16, [](int x, int y) {
+        if (x == 0 && y == 0) return 0x000000u;
+        if (x == 15 && y == 15) return 0xFEFEFEu;
+        if (x % 2 == 0 || y % 2 == 0) return 0x202020u;  // nearer black
+        return 0xC0C0C0u;                                // nearer white
+    });
+    ASSERT_TRUE(ReduceFrame(*frame));
+    const Palette& p = frame->palette;
+    auto indexes = frame->indexPlane();
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const uint32_t c = Rgb(p[indexes->get(x, y)]);
+            const uint32_t source = frame->trueColourPlane()->get(x, y);
+            const int grey = int(source & 0xFF);
+            if (grey == 0x20 || grey == 0xC0) {
+                EXPECT_EQ(c, grey == 0x20 ? 0x202020u : 0xC0C0C0u);
+            }
+        }
+    }
+    EXPECT_EQ(frame->transparencyActive.load(), 0u);
+}
+
+TEST_F(ReductionTest, AbortLeavesTheFrameAsItWasAndAReductionCanFollow) {
+    auto frame = Picture(30, 20, [](int x, int y) { return uint32_t(x * 8 << 16 | y * 12 << 8); });
+    const std::vector<uint32_t> before(frame->trueColourPlane()->data(),
+                                       frame->trueColourPlane()->data() + 600);
+    const auto oldIndexes = frame->indexPlane();
+    frame->palette[0] = PaletteEntry{1, 2, 3};
+    frame->abortReduce = 1;
+    EXPECT_FALSE(ReduceFrame(*frame));
+    EXPECT_EQ(BuildPalette(*frame), -1);
+    EXPECT_EQ(frame->palette[0], (PaletteEntry{1, 2, 3}));
+    EXPECT_EQ(frame->indexPlane(), oldIndexes);
+    EXPECT_FALSE(frame->IsPaletteValid());
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), frame->trueColourPlane()->data()));
+
+    // Mapping polls the flag per pixel.
+    auto target = IndexBuffer::Create(frame.get(), 30, 20);
+    target->fill(9);
+    bool active = true;
+    std::atomic<uint32_t> stop{1};
+    PaletteResult palette =
+        CountPalette(*frame->trueColourPlane(), frame->reservedColours, nullptr);
+    EXPECT_FALSE(MapToPalette(*frame->trueColourPlane(), palette.palette, palette.colours, *target,
+                              active, &stop));
+    EXPECT_EQ(target->get(0, 0), 9);
+
+    frame->abortReduce = 0;
+    ASSERT_TRUE(ReduceFrame(*frame));
+    EXPECT_NE(frame->indexPlane(), oldIndexes);
+    EXPECT_EQ(frame->palette[0], (PaletteEntry{0, 0, 0}));
+}
+
+// The fast count index and the answer cache against the plain rendering.
+void ExpectSameAsReference(FrameRecord& frame, const std::string& what) {
+    const reference::Reduction expected =
+        reference::Reduce(*frame.trueColourPlane(), frame.reservedColours);
+    ASSERT_TRUE(ReduceFrame(frame)) << what;
+    ASSERT_EQ(int(frame.transparentIndex), expected.colours) << what;
+    for (size_t i = 0; i < 256; ++i)
+        ASSERT_EQ(frame.palette[i], expected.palette[i]) << what << " entry " << i;
+    auto indexes = frame.indexPlane();
+    for (int y = 0; y < frame.height; ++y) {
+        for (int x = 0; x < frame.width; ++x) {
+            ASSERT_EQ(indexes->get(x, y), expected.indexes[size_t(y * frame.width + x)])
+                << what << " at " << x << "," << y;
+        }
+    }
+    EXPECT_EQ(frame.transparencyActive.load() != 0, expected.anyTransparent) << what;
+}
+
+TEST_F(ReductionTest, FastPathMatchesThePlainRenderingOnRandomPictures) {
+    std::mt19937 rng(20261206);
+    for (int round = 0; round < 40; ++round) {
+        const int w = 1 + int(rng() % 90), h = 1 + int(rng() % 70);
+        // From a handful of colours (ties in counts and in distances) to thousands
+        // (coarsening, sorting).
+        const int distinct = std::array<int, 6>{2, 7, 200, 300, 1500, 6000}[size_t(round % 6)];
+        std::vector<uint32_t> colours(static_cast<size_t>(distinct));
+        for (auto& c : colours) c = rng() & (round % 2 ? 0xFFFFFFu : 0xE0E0E0u);
+        const bool withTransparency = round % 3 == 0;
+        auto frame = Picture(w, h, [&](int, int) -> uint32_t {
+            if (withTransparency && rng() % 7 == 0) return kTransparentMarker | (rng() & 0xFFFFFF);
+            return colours[rng() % colours.size()];
+        });
+        if (round % 4 == 1)
+            frame->reservedColours = {uint32_t(rng() & 0xFFFFFFu), 0xFFFFFFFFu,
+                                      uint32_t(rng() & 0xFFFFFFu), 0xFFFFFFFFu, 0xFFFFFFFFu};
+        ExpectSameAsReference(*frame, "round " + std::to_string(round));
+    }
+}
+
+TEST_F(ReductionTest, FastPathMatchesOnAPhotoLikePictureFromImageMagick) {
+    // A plasma picture that ImageMagick draws: smooth gradients with many colours.
+    const std::string path = testing::TempDir() + "/velmora_plasma.rgb";
+    const std::string command =
+        "convert -seed 4 -size 160x120 plasma:red-blue -depth 8 rgb:" + path;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    std::vector<uint8_t> bytes(160 * 120 * 3);
+    ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), file), bytes.size());
+    std::fclose(file);
+    auto frame = Picture(160, 120, [&](int x, int y) {
+        const uint8_t* p = &bytes[size_t(y * 160 + x) * 3];
+        return uint32_t(p[0] << 16 | p[1] << 8 | p[2]);
+    });
+    const PaletteResult counted =
+        CountPalette(*frame->trueColourPlane(), frame->reservedColours, nullptr);
+    EXPECT_NE(counted.finalMask, 0xFEFEFEu);  // a photo-like picture coarsens
+    ExpectSameAsReference(*frame, "plasma");
+    // Nearest colours are near: the mean error per channel stays small.
+    double error = 0;
+    for (int y = 0; y < 120; ++y) {
+        for (int x = 0; x < 160; ++x) {
+            const PaletteEntry& e = frame->palette[frame->indexPlane()->get(x, y)];
+            const uint8_t* p = &bytes[size_t(y * 160 + x) * 3];
+            error += std::abs(e.red - p[0]) + std::abs(e.green - p[1]) + std::abs(e.blue - p[2]);
+        }
+    }
+    EXPECT_LT(error / (160 * 120 * 3), 12.0);
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+// The k-d tree's answers against a search of every point.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "colour/ColourTree.h"
+
+namespace {
+
+int64_t BruteForce(const std::vector<ColourPoint>& points, const int32_t* q) {
+    int64_t best = INT64_MAX;
+    for (const ColourPoint& p : points) {
+        int64_t d = 0;
+        for (int i = 0; i < 3; ++i) d += int64_t(q[i] - p[size_t(i)]) * (q[i] - p[size_t(i)]);
+        best = std::min(best, d);
+    }
+    return best;
+}
+
+TEST(ColourTreeTest, AnswersAreAsNearAsASearchOfEveryPoint) {
+    std::mt19937 rng(99);
+    for (int round = 0; round < 60; ++round) {
+        const int n = 1 + int(rng() % 255);
+        std::vector<ColourPoint> points(static_cast<size_t>(n));
+        // Some rounds on a coarse lattice: duplicates and equal distances abound.
+        const int32_t step = round % 3 == 0 ? 64 : 1;
+        for (auto& p : points) {
+            for (auto& c : p) c = int32_t(rng() % 256) / step * step;
+        }
+        std::vector<int> indexes(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) indexes[size_t(i)] = i;
+        ColourTreeContext context;
+        Init(context, 3, false);
+        context.points = points.data();
+        ColourTree tree = Build(indexes.data(), n, context);
+        ASSERT_NE(tree, nullptr);
+        for (int k = 0; k < 400; ++k) {
+            const int32_t q[3] = {int32_t(rng() % 256), int32_t(rng() % 256), int32_t(rng() % 256)};
+            ResetQuery(context);
+            Search(tree.get(), q, context);
+            ASSERT_GE(context.bestIndex, 0);
+            ASSERT_LT(context.bestIndex, n);
+            ASSERT_EQ(PointDistance(context, q, points[size_t(context.bestIndex)]),
+                      BruteForce(points, q))
+                << "round " << round << " query " << k;
+        }
+        Free(tree);
+        FreeContext(context);
+    }
+}
+
+TEST(ColourTreeTest, BuildSplitsAtTheMeanOfTheWidestDimension) {
+    // Spread only in blue: the root splits dimension 2 at the mean.
+    std::vector<ColourPoint> points;
+    for (int i = 0; i < 8; ++i) points.push_back({10, 20, i * 10});
+    std::vector<int> indexes{0, 1, 2, 3, 4, 5, 6, 7};
+    ColourTreeContext context;
+    Init(context, 3, false);
+    context.points = points.data();
+    ColourTree tree = Build(indexes.data(), 8, context);
+    ASSERT_FALSE(tree->isLeaf());
+    EXPECT_EQ(tree->splitDimension, 2);
+    EXPECT_DOUBLE_EQ(tree->splitValue, 35.0);
+    EXPECT_EQ(tree->left->bucket, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(tree->right->bucket, (std::vector<int>{4, 5, 6, 7}));
+
+    // Equal spreads: the earlier dimension wins; no spread at all: a leaf (a side of
+    // fewer than 2 points).
+    std::vector<ColourPoint> square{{0, 0, 5},   {0, 10, 5}, {10, 0, 5},
+                                    {10, 10, 5}, {0, 0, 5},  {10, 10, 5}};
+    std::vector<int> six{0, 1, 2, 3, 4, 5};
+    context.points = square.data();
+    ColourTree squareTree = Build(six.data(), 6, context);
+    EXPECT_EQ(squareTree->splitDimension, 0);
+    std::vector<ColourPoint> same(6, ColourPoint{7, 7, 7});
+    context.points = same.data();
+    ColourTree flat = Build(six.data(), 6, context);
+    EXPECT_TRUE(flat->isLeaf());
+    EXPECT_EQ(flat->bucket.size(), 6u);
+
+    // Five points are a leaf; the first of two equally near points wins.
+    std::vector<ColourPoint> five{{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {0, 0, 10}, {10, 10, 10}};
+    std::vector<int> fiveIds{0, 1, 2, 3, 4};
+    context.points = five.data();
+    ColourTree small = Build(fiveIds.data(), 5, context);
+    EXPECT_TRUE(small->isLeaf());
+    const int32_t q[3] = {5, 0, 0};
+    context.bestIndex = 3;
+    ResetQuery(context);
+    EXPECT_EQ(context.bestIndex, 3);  // ResetQuery leaves the index alone
+    Search(small.get(), q, context);
+    EXPECT_EQ(context.bestIndex, 0);
+    EXPECT_EQ(context.bestDistance, 25);
+}
+
+TEST(ColourTreeTest, MaxNormVariant) {
+    std::vector<ColourPoint> points{{0, 0, 0}, {9, 9, 9}};
+    std::vector<int> ids{0, 1};
+    ColourTreeContext context;
+    Init(context, 3, true);
+    context.points = points.data();
+    ColourTree tree = Build(ids.data(), 2, context);
+    const int32_t q[3] = {6, 0, 0};  // squared sum: 36 vs 99; largest difference: 6 vs 9
+    ResetQuery(context);
+    Search(tree.get(), q, context);
+    EXPECT_EQ(context.bestIndex, 0);
+    EXPECT_EQ(context.bestDistance, 36);
+    const int32_t r[3] = {5, 5, 5};
+    ResetQuery(context);
+    Search(tree.get(), r, context);
+    EXPECT_EQ(context.bestIndex, 1);
+    EXPECT_EQ(context.bestDistance, 16);
+}
+
+}  // namespace
