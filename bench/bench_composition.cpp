@@ -26,8 +26,10 @@ void BuildChain(AnimationDocument& doc, int frames, int screen) {
         f->transparentIndex = 1;
         f->left = (i * 8) % screen;
         f->top = (i * 8 / screen * 8) % screen;
-        if (last) last->next = f;
-        else doc.firstFrame = f;
+        if (last)
+            last->next = f;
+        else
+            doc.firstFrame = f;
         last = f;
     }
 }

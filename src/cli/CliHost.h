@@ -10,7 +10,7 @@
 // questions take their default answer (or the scripted one), and progress is one
 // rewritten line on standard error when that is a terminal.
 class CliHost : public Host {
-public:
+  public:
     CliHost();
     void message(const std::string& text, const std::string& caption, MessageIcon icon) override;
     Answer ask(const std::string& text, const std::string& caption, Buttons buttons,
@@ -27,7 +27,7 @@ public:
     // Number of messages shown, so that commands can tell whether the engine reported.
     std::atomic<int> messageCount{0};
 
-private:
+  private:
     bool progressOnTerminal_;
     std::atomic<bool> progressShown_{false};
 };

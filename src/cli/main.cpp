@@ -13,20 +13,24 @@ std::vector<CliCommand>& Registry() {
 }
 
 void PrintUsage(std::FILE* out) {
-    std::fputs("Usage: velmora-cli COMMAND [ARGS...]\n\n"
-               "Velmora's command-line tool for animated GIF files.\n\nCommands:\n",
-               out);
+    std::fputs(
+        "Usage: velmora-cli COMMAND [ARGS...]\n\n"
+        "Velmora's command-line tool for animated GIF files.\n\nCommands:\n",
+        out);
     for (const CliCommand& c : CliCommands()) std::fprintf(out, "  %-60s %s\n", c.usage, c.summary);
-    std::fputs("\nOptions:\n"
-               "  --help       show this help and exit\n"
-               "  --version    show the version and exit\n\n"
-               "Exit status: 0 success, 1 failure, 2 usage error.\n",
-               out);
+    std::fputs(
+        "\nOptions:\n"
+        "  --help       show this help and exit\n"
+        "  --version    show the version and exit\n\n"
+        "Exit status: 0 success, 1 failure, 2 usage error.\n",
+        out);
 }
 
 }  // namespace
 
-const std::vector<CliCommand>& CliCommands() { return Registry(); }
+const std::vector<CliCommand>& CliCommands() {
+    return Registry();
+}
 
 CliCommandRegistration::CliCommandRegistration(const CliCommand& command) {
     Registry().push_back(command);

@@ -129,7 +129,9 @@ void AnimationDocument::Clear() {
     notifier.Notify(kNotifyReset);
 }
 
-uint32_t AnimationDocument::backgroundColour() const { return globalPalette[backgroundIndex].rgb(); }
+uint32_t AnimationDocument::backgroundColour() const {
+    return globalPalette[backgroundIndex].rgb();
+}
 
 int AnimationDocument::disposalBefore(const FrameRecord& frame) const {
     if (useGlobalDisposal || !frame.prev) return globalDisposal;
@@ -151,7 +153,8 @@ FrameRecord* AnimationDocument::GetGif(TreeItem* item) {
     if (!item || !item->isFrameEntry()) return nullptr;
     FrameRecord* frame = firstFrame;
     bool reported = false;
-    for (TreeItem* e = FrameTree::NextFrameEntry(tree.root()); e; e = FrameTree::NextFrameEntry(e)) {
+    for (TreeItem* e = FrameTree::NextFrameEntry(tree.root()); e;
+         e = FrameTree::NextFrameEntry(e)) {
         if (!frame && !reported) {
             host.message("Error", "Bug in GetGif()", MessageIcon::Exclamation);
             reported = true;
@@ -165,7 +168,8 @@ FrameRecord* AnimationDocument::GetGif(TreeItem* item) {
 TreeItem* AnimationDocument::EntryOfFrame(const FrameRecord* frame) const {
     if (!frame) return nullptr;
     FrameRecord* f = firstFrame;
-    for (TreeItem* e = FrameTree::NextFrameEntry(tree.root()); e && f; e = FrameTree::NextFrameEntry(e)) {
+    for (TreeItem* e = FrameTree::NextFrameEntry(tree.root()); e && f;
+         e = FrameTree::NextFrameEntry(e)) {
         if (f == frame) return e;
         f = f->next;
     }

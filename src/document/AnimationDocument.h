@@ -23,7 +23,9 @@ struct FrameRun {
     FrameRecord* last = nullptr;
 };
 // The runs behind the group entries "Effect %d: %s", "Trans %d: %s" and "Banner %d":
-// run number k of a label is entry k - 1 of its table.
+// run number k of a label is entry k - 1 of its table, and the table sizes count the
+// groups inserted so far. The runs are what lies under the group entries; commands that
+// add or remove frames refresh them with SyncGroupTables (DocumentCommands.h).
 struct GroupTables {
     std::vector<FrameRun> effects;
     std::vector<FrameRun> transitions;
@@ -39,7 +41,7 @@ using ReductionBody = std::function<bool(FrameRecord&)>;
 // runs the frames' jobs. Owned by the window thread; worker threads read frames and the
 // global palette but change only their own frame.
 class AnimationDocument {
-public:
+  public:
     // workers: size of the frame-job pool (<= 0: one per hardware thread, at least 2).
     explicit AnimationDocument(Host& host, int workers = 0);
     ~AnimationDocument();
@@ -125,24 +127,24 @@ public:
     // frames of the document in place holds it exclusively for the change itself (and
     // never waits for a frame job meanwhile). Nested use on one thread is allowed.
     class StructureReadLock {
-    public:
+      public:
         explicit StructureReadLock(const AnimationDocument& doc);
         ~StructureReadLock();
         StructureReadLock(const StructureReadLock&) = delete;
         StructureReadLock& operator=(const StructureReadLock&) = delete;
 
-    private:
+      private:
         const AnimationDocument* doc_;
         bool owns_ = false;
     };
     class StructureWriteLock {
-    public:
+      public:
         explicit StructureWriteLock(AnimationDocument& doc);
         ~StructureWriteLock();
         StructureWriteLock(const StructureWriteLock&) = delete;
         StructureWriteLock& operator=(const StructureWriteLock&) = delete;
 
-    private:
+      private:
         AnimationDocument* doc_;
         bool owns_ = false;
     };
@@ -150,7 +152,7 @@ public:
     // Stops every frame job and waits for them (closing).
     void StopAllJobs();
 
-private:
+  private:
     ReductionBody reductionBody_;
     mutable std::shared_mutex structureMutex_;
     std::unique_ptr<JobPool> jobs_;

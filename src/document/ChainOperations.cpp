@@ -12,10 +12,13 @@ FrameRecord* NewChain(FrameRecord* a, FrameRecord* b, int n) {
     FrameRecord* first = nullptr;
     FrameRecord* last = nullptr;
     for (int i = 0; i < n; ++i) {
-        FrameRecord* frame = AnimationDocument::Adopt(FrameRecord::Construct(source->document, last, nullptr));
+        FrameRecord* frame =
+            AnimationDocument::Adopt(FrameRecord::Construct(source->document, last, nullptr));
         if (!frame) return DiscardChain(first);
-        if (last) last->next = frame;
-        else first = frame;
+        if (last)
+            last->next = frame;
+        else
+            first = frame;
         last = frame;
         if (CopyInto(*source, frame, false) != 0) return DiscardChain(first);
     }
@@ -39,7 +42,8 @@ bool PrepareForTrueColour(FrameRecord* a, FrameRecord* b, FrameRecord* chain, in
     bool ok = true;
     if (a) ok = ToTrueColour(*a, false) && ok;
     if (b) ok = ToTrueColour(*b, false) && ok;
-    for (FrameRecord* f = chain; f && n > 0; f = f->next, --n) ok = f->CreateTrueColourBuffer() && ok;
+    for (FrameRecord* f = chain; f && n > 0; f = f->next, --n)
+        ok = f->CreateTrueColourBuffer() && ok;
     return ok;
 }
 
@@ -51,7 +55,8 @@ int AppendMirror(FrameRecord* chain, int total) {
     FrameRecord* last = LastOfChain(chain);
     FrameRecord* source = extra == h ? last : last->prev;
     for (int i = 0; i < extra && source; ++i, source = source->prev) {
-        FrameRecord* copy = AnimationDocument::Adopt(FrameRecord::Construct(chain->document, last, nullptr));
+        FrameRecord* copy =
+            AnimationDocument::Adopt(FrameRecord::Construct(chain->document, last, nullptr));
         if (!copy) return 0;
         last->next = copy;
         last = copy;
@@ -62,7 +67,13 @@ int AppendMirror(FrameRecord* chain, int total) {
 
 void StartReduction(FrameRecord* chain, int n) {
     if (!chain) return;
-    chain->document.notifier.Notify(kNotifyBatchStarts, kBatchReduction, n);
+    // Only frames with true-colour data get a reduction job, so only they are counted;
+    // otherwise the reduction counter would wait for frames that never report.
+    int reducible = 0;
+    int left = n;
+    for (FrameRecord* f = chain; f && left > 0; f = f->next, --left)
+        if (f->trueColourPlane()) ++reducible;
+    chain->document.notifier.Notify(kNotifyBatchStarts, kBatchReduction, reducible);
     for (FrameRecord* f = chain; f && n > 0; f = f->next, --n) StartReduction(*f);
 }
 

@@ -129,11 +129,13 @@ void ComposeFrame(FrameRecord& frame) {
             for (int i = 0; i < 256; ++i) lut[i] = pal[size_t(i)].rgb();
             for (int y = y0; y < y1; ++y) {
                 const uint8_t* in = indexes->row(y);
-                uint32_t* out = picture->pixels.data() + size_t(frame.top + y) * size_t(sw) + frame.left;
+                uint32_t* out =
+                    picture->pixels.data() + size_t(frame.top + y) * size_t(sw) + frame.left;
                 for (int x = x0; x < x1; ++x) {
                     const uint8_t i = in[x];
                     if (transparent && i == frame.transparentIndex) {
-                        out[x] = replacesTransparent ? beneath(frame.left + x, frame.top + y) : lut[i];
+                        out[x] =
+                            replacesTransparent ? beneath(frame.left + x, frame.top + y) : lut[i];
                     } else {
                         out[x] = lut[i];
                     }
@@ -143,7 +145,8 @@ void ComposeFrame(FrameRecord& frame) {
             const bool transparent = frame.transparencyActive != 0;
             for (int y = y0; y < y1; ++y) {
                 const uint32_t* in = colours->row(y);
-                uint32_t* out = picture->pixels.data() + size_t(frame.top + y) * size_t(sw) + frame.left;
+                uint32_t* out =
+                    picture->pixels.data() + size_t(frame.top + y) * size_t(sw) + frame.left;
                 for (int x = x0; x < x1; ++x) {
                     const uint32_t c = in[x];
                     out[x] = (transparent && (c & kTransparentMarker))

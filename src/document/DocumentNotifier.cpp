@@ -53,14 +53,19 @@ int DocumentNotifier::Notify(int code, int a, int b) {
                 break;
             case kNotifyBatchStarts:
                 if (b > 0) {
-                    if (a == kBatchReduction) reduction_.total += b;
-                    else if (a == kBatchGeneration) calculation_.total += b;
-                    else if (a == kBatchSaving) saving_.total += b;
+                    if (a == kBatchReduction)
+                        reduction_.total += b;
+                    else if (a == kBatchGeneration)
+                        calculation_.total += b;
+                    else if (a == kBatchSaving)
+                        saving_.total += b;
                 }
                 return 1;
             case kNotifyShowCurrent:
-                if (calculation_.total > 0) d = Show(calculation_, kCalculationFormat);
-                else if (reduction_.total > 0) d = Show(reduction_, kReductionFormat);
+                if (calculation_.total > 0)
+                    d = Show(calculation_, kCalculationFormat);
+                else if (reduction_.total > 0)
+                    d = Show(reduction_, kReductionFormat);
                 break;
             case kNotifyReductionDropped:
                 if (reduction_.total > 0) reduction_.total -= 1;

@@ -9,14 +9,14 @@ class Host;
 // Notification codes that loaders, renderers, reduction jobs and the writer send.
 enum NotifyCode : int {
     kNotifyNothing = 0,
-    kNotifyFrameComputed = 2,    // one computed frame; the answer 0 would ask to stop
-    kNotifyAcceptResult = 3,     // may the generated chain be kept?
-    kNotifyFrameReduced = 7,     // one colour reduction ended
-    kNotifyBatchStarts = 8,      // a = 0 reduction, 1 generation, 2 saving; b = count
-    kNotifyShowCurrent = 9,      // show the calculation or reduction counter
-    kNotifyFrameSaved = 10,      // one frame written
-    kNotifyReductionDropped = 11,// a frame with a pending reduction was destroyed
-    kNotifyReset = 12,           // everything back to idle
+    kNotifyFrameComputed = 2,      // one computed frame; the answer 0 would ask to stop
+    kNotifyAcceptResult = 3,       // may the generated chain be kept?
+    kNotifyFrameReduced = 7,       // one colour reduction ended
+    kNotifyBatchStarts = 8,        // a = 0 reduction, 1 generation, 2 saving; b = count
+    kNotifyShowCurrent = 9,        // show the calculation or reduction counter
+    kNotifyFrameSaved = 10,        // one frame written
+    kNotifyReductionDropped = 11,  // a frame with a pending reduction was destroyed
+    kNotifyReset = 12,             // everything back to idle
 };
 
 enum BatchKind : int { kBatchReduction = 0, kBatchGeneration = 1, kBatchSaving = 2 };
@@ -26,7 +26,7 @@ enum BatchKind : int { kBatchReduction = 0, kBatchGeneration = 1, kBatchSaving =
 // counters are guarded here, and the display goes to Host::showProgress, which never
 // blocks.
 class DocumentNotifier {
-public:
+  public:
     explicit DocumentNotifier(Host& host, const std::atomic<int>& quietCount)
         : host_(host), quiet_(quietCount) {}
 
@@ -42,7 +42,7 @@ public:
     };
     Snapshot snapshot() const;
 
-private:
+  private:
     struct Display {
         bool show = false;
         std::string text;

@@ -51,9 +51,11 @@ void StartReduction(FrameRecord& frame) {
     frame.reduceFinished = 0;
     frame.SetPaletteValid(false);
     const bool predecessorPending = frame.prev && !frame.prev->IsPaletteValid();
-    const JobPriority priority = predecessorPending ? JobPriority::BelowNormal : JobPriority::Normal;
+    const JobPriority priority =
+        predecessorPending ? JobPriority::BelowNormal : JobPriority::Normal;
     FrameRecord* target = &frame;
-    JobHandle job = doc.jobs().Submit([target](Job& self) { RunReduction(*target, self); }, priority);
+    JobHandle job =
+        doc.jobs().Submit([target](Job& self) { RunReduction(*target, self); }, priority);
     std::lock_guard lock(frame.paletteLock);
     frame.reduceThread = std::move(job);
 }

@@ -194,8 +194,8 @@ int CopyInto(FrameRecord& source, FrameRecord* destination, bool withTrueColour)
     if (sourceColours && withTrueColour) {
         std::shared_ptr<TrueColourBuffer> plane = TrueColourBuffer::Create(d.width, d.height);
         if (!plane) return 5;
-        std::copy(sourceColours->data(),
-                  sourceColours->data() + size_t(d.width) * size_t(d.height), plane->data());
+        std::copy(sourceColours->data(), sourceColours->data() + size_t(d.width) * size_t(d.height),
+                  plane->data());
         std::lock_guard lock(d.paletteLock);
         d.bGifPal = 0;
         d.ppTC = std::move(plane);

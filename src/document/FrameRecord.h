@@ -36,7 +36,7 @@ constexpr uint32_t kGreyBeneath = 0x808080u;
 // copy the pointer under that lock. The composed picture and `composing` are guarded
 // by composeLock.
 class FrameRecord {
-public:
+  public:
     // A new record between prev and next (the neighbours are not linked to it). It
     // takes hasLocalPalette and delay from prev, else the document's global delay.
     // nullptr when the memory cannot be had.
@@ -102,7 +102,7 @@ public:
     // True when the frame lies at (0,0) with the logical screen's size.
     bool coversScreen() const;
 
-private:
+  private:
     explicit FrameRecord(AnimationDocument& document);
     friend class AnimationDocument;
 };

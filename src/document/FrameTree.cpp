@@ -6,7 +6,9 @@ bool TreeItem::startsWith(const char* prefix) const {
     return text_.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
-FrameTree::FrameTree() : root_(std::make_unique<TreeItem>()) { root_->text_ = "Root"; }
+FrameTree::FrameTree() : root_(std::make_unique<TreeItem>()) {
+    root_->text_ = "Root";
+}
 
 void FrameTree::Renumber(TreeItem* parent, int from) {
     for (int i = from; i < parent->childCount(); ++i) parent->children_[size_t(i)]->row_ = i;

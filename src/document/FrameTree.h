@@ -6,7 +6,7 @@
 
 // One entry of the frame tree. The text alone carries the kind of the entry.
 class TreeItem {
-public:
+  public:
     const std::string& text() const { return text_; }
     TreeItem* parent() const { return parent_; }
     int row() const { return row_; }
@@ -21,7 +21,7 @@ public:
     bool startsWith(const char* prefix) const;
     bool isFrameEntry() const { return startsWith("Gif"); }
 
-private:
+  private:
     friend class FrameTree;
     std::string text_;
     TreeItem* parent_ = nullptr;
@@ -31,7 +31,7 @@ private:
 
 // Told about every change, so that a view can follow the tree.
 class FrameTreeObserver {
-public:
+  public:
     virtual ~FrameTreeObserver() = default;
     virtual void beginInsert(TreeItem* parent, int row) = 0;
     virtual void endInsert() = 0;
@@ -49,7 +49,7 @@ public:
 // entries ("Gif ...") and group entries whose children are frame entries. The n-th
 // entry whose text begins with "Gif" in pre-order is the n-th frame of the document.
 class FrameTree {
-public:
+  public:
     FrameTree();
     FrameTree(const FrameTree&) = delete;
     FrameTree& operator=(const FrameTree&) = delete;
@@ -87,7 +87,7 @@ public:
 
     void setObserver(FrameTreeObserver* observer) { observer_ = observer; }
 
-private:
+  private:
     static void Renumber(TreeItem* parent, int from);
     std::unique_ptr<TreeItem> root_;
     FrameTreeObserver* observer_ = nullptr;

@@ -62,7 +62,8 @@ void JobPool::Run(Job& job, std::unique_lock<std::mutex>& lock) {
     job.state_ = Job::State::Running;
     ++running_;
     JobHandle keepAlive;
-    auto it = std::find_if(owned_.begin(), owned_.end(), [&](const JobHandle& h) { return h.get() == &job; });
+    auto it = std::find_if(owned_.begin(), owned_.end(),
+                           [&](const JobHandle& h) { return h.get() == &job; });
     if (it != owned_.end()) {
         keepAlive = std::move(*it);
         owned_.erase(it);

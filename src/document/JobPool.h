@@ -17,14 +17,14 @@ class JobPool;
 
 // One unit of work on the pool. Shared between the pool and whoever started it.
 class Job {
-public:
+  public:
     enum class State { Queued, Running, Done, Cancelled };
 
     JobPriority priority() const { return JobPriority(priority_.load(std::memory_order_relaxed)); }
     State state() const;
     bool ended() const;
 
-private:
+  private:
     friend class JobPool;
     std::function<void(Job&)> body_;
     std::atomic<int> priority_{0};
@@ -40,7 +40,7 @@ using JobHandle = std::shared_ptr<Job>;
 // priority moves it forward in the queue, and a thread that waits for a job that has
 // not started yet runs it itself, so a waited-for frame is never stuck behind others.
 class JobPool {
-public:
+  public:
     // workers <= 0: one per hardware thread, at least two.
     explicit JobPool(int workers = 0);
     ~JobPool();  // runs nothing further; waits for running jobs; queued jobs are cancelled
@@ -60,7 +60,7 @@ public:
     // Waits until no job is queued or running.
     void WaitIdle();
 
-private:
+  private:
     struct Key {
         int negPriority;
         uint64_t sequence;

@@ -25,4 +25,6 @@ struct PaletteEntry {
 // Frame palettes and the global palette always have 256 entries, used entries first.
 using Palette = std::array<PaletteEntry, 256>;
 
-inline Palette UnusedPalette() { return Palette{}; }
+inline Palette UnusedPalette() {
+    return Palette{};
+}

@@ -21,7 +21,9 @@ std::unique_ptr<IndexBuffer> IndexBuffer::Create(FrameRecord* owner, int width, 
     }
 }
 
-void IndexBuffer::fill(uint8_t index) { std::fill(pixels_.begin(), pixels_.end(), index); }
+void IndexBuffer::fill(uint8_t index) {
+    std::fill(pixels_.begin(), pixels_.end(), index);
+}
 
 TrueColourBuffer::TrueColourBuffer(int width_, int height_) : width(width_), height(height_) {
     pixels_.resize(size_t(width) * size_t(height));
@@ -36,4 +38,6 @@ std::unique_ptr<TrueColourBuffer> TrueColourBuffer::Create(int width, int height
     }
 }
 
-void TrueColourBuffer::fill(uint32_t pixel) { std::fill(pixels_.begin(), pixels_.end(), pixel); }
+void TrueColourBuffer::fill(uint32_t pixel) {
+    std::fill(pixels_.begin(), pixels_.end(), pixel);
+}

@@ -17,13 +17,15 @@ constexpr int64_t kMaxPlanePixels = int64_t(1) << 28;
 
 // The 8-bit plane of palette indexes. Rows are top-down and padded to 4 bytes.
 class IndexBuffer {
-public:
+  public:
     // nullptr when the size is invalid or the memory cannot be had.
     static std::unique_ptr<IndexBuffer> Create(FrameRecord* owner, int width, int height);
     virtual ~IndexBuffer() = default;
 
     uint8_t get(int x, int y) const { return pixels_[size_t(y) * size_t(stride) + size_t(x)]; }
-    void set(int x, int y, uint8_t index) { pixels_[size_t(y) * size_t(stride) + size_t(x)] = index; }
+    void set(int x, int y, uint8_t index) {
+        pixels_[size_t(y) * size_t(stride) + size_t(x)] = index;
+    }
     uint8_t* row(int y) { return pixels_.data() + size_t(y) * size_t(stride); }
     const uint8_t* row(int y) const { return pixels_.data() + size_t(y) * size_t(stride); }
     void fill(uint8_t index);
@@ -33,19 +35,21 @@ public:
     const int height;
     const int stride;
 
-private:
+  private:
     IndexBuffer(FrameRecord* owner, int width, int height);
     std::vector<uint8_t> pixels_;
 };
 
 // The 32-bit working plane: pixels 0x00RRGGBB plus the transparent marker, top-down.
 class TrueColourBuffer {
-public:
+  public:
     static std::unique_ptr<TrueColourBuffer> Create(int width, int height);
     virtual ~TrueColourBuffer() = default;
 
     uint32_t get(int x, int y) const { return pixels_[size_t(y) * size_t(width) + size_t(x)]; }
-    void set(int x, int y, uint32_t pixel) { pixels_[size_t(y) * size_t(width) + size_t(x)] = pixel; }
+    void set(int x, int y, uint32_t pixel) {
+        pixels_[size_t(y) * size_t(width) + size_t(x)] = pixel;
+    }
     uint32_t* row(int y) { return pixels_.data() + size_t(y) * size_t(width); }
     const uint32_t* row(int y) const { return pixels_.data() + size_t(y) * size_t(width); }
     uint32_t* data() { return pixels_.data(); }
@@ -55,7 +59,7 @@ public:
     const int width;
     const int height;
 
-private:
+  private:
     TrueColourBuffer(int width, int height);
     std::vector<uint32_t> pixels_;
 };

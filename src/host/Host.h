@@ -10,7 +10,7 @@ enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
 class Host {
-public:
+  public:
     virtual ~Host() = default;
 
     // A message box: text, caption, icon. Window thread only.
@@ -31,11 +31,11 @@ public:
 
 // A host that answers every question with its default and shows nothing.
 class SilentHost : public Host {
-public:
+  public:
     void message(const std::string&, const std::string&, MessageIcon) override {}
     Answer ask(const std::string&, const std::string&, Buttons buttons, MessageIcon) override {
         return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes
-                                                                           : Answer::Ok;
+                                                                            : Answer::Ok;
     }
     bool askResize() override { return true; }
     void showProgress(const std::string&, int) override {}

@@ -5,7 +5,9 @@ FrameTreeModel::FrameTreeModel(FrameTree& tree, QObject* parent)
     tree_.setObserver(this);
 }
 
-FrameTreeModel::~FrameTreeModel() { tree_.setObserver(nullptr); }
+FrameTreeModel::~FrameTreeModel() {
+    tree_.setObserver(nullptr);
+}
 
 TreeItem* FrameTreeModel::itemAt(const QModelIndex& index) const {
     return index.isValid() ? static_cast<TreeItem*>(index.internalPointer()) : nullptr;
@@ -35,7 +37,9 @@ int FrameTreeModel::rowCount(const QModelIndex& parent) const {
     return itemAt(parent)->childCount();
 }
 
-int FrameTreeModel::columnCount(const QModelIndex&) const { return 1; }
+int FrameTreeModel::columnCount(const QModelIndex&) const {
+    return 1;
+}
 
 QVariant FrameTreeModel::data(const QModelIndex& index, int role) const {
     TreeItem* item = itemAt(index);
@@ -44,15 +48,31 @@ QVariant FrameTreeModel::data(const QModelIndex& index, int role) const {
     return QString::fromLatin1(item->text().data(), qsizetype(item->text().size()));
 }
 
-void FrameTreeModel::beginInsert(TreeItem* parent, int row) { beginInsertRows(indexOf(parent), row, row); }
-void FrameTreeModel::endInsert() { endInsertRows(); }
-void FrameTreeModel::beginRemove(TreeItem* parent, int row) { beginRemoveRows(indexOf(parent), row, row); }
-void FrameTreeModel::endRemove() { endRemoveRows(); }
+void FrameTreeModel::beginInsert(TreeItem* parent, int row) {
+    beginInsertRows(indexOf(parent), row, row);
+}
+void FrameTreeModel::endInsert() {
+    endInsertRows();
+}
+void FrameTreeModel::beginRemove(TreeItem* parent, int row) {
+    beginRemoveRows(indexOf(parent), row, row);
+}
+void FrameTreeModel::endRemove() {
+    endRemoveRows();
+}
 void FrameTreeModel::textChanged(TreeItem* item) {
     const QModelIndex i = indexOf(item);
     emit dataChanged(i, i);
 }
-void FrameTreeModel::beginReset() { beginResetModel(); }
-void FrameTreeModel::endReset() { endResetModel(); }
-void FrameTreeModel::selectRequested(TreeItem* item) { emit selectIndexRequested(indexOf(item)); }
-void FrameTreeModel::ensureVisible(TreeItem* item) { emit ensureIndexVisible(indexOf(item)); }
+void FrameTreeModel::beginReset() {
+    beginResetModel();
+}
+void FrameTreeModel::endReset() {
+    endResetModel();
+}
+void FrameTreeModel::selectRequested(TreeItem* item) {
+    emit selectIndexRequested(indexOf(item));
+}
+void FrameTreeModel::ensureVisible(TreeItem* item) {
+    emit ensureIndexVisible(indexOf(item));
+}

@@ -8,7 +8,7 @@
 // tells this model about every change.
 class FrameTreeModel : public QAbstractItemModel, private FrameTreeObserver {
     Q_OBJECT
-public:
+  public:
     explicit FrameTreeModel(FrameTree& tree, QObject* parent = nullptr);
     ~FrameTreeModel() override;
 
@@ -21,11 +21,11 @@ public:
     TreeItem* itemAt(const QModelIndex& index) const;
     QModelIndex indexOf(TreeItem* item) const;
 
-signals:
+  signals:
     void selectIndexRequested(const QModelIndex& index);
     void ensureIndexVisible(const QModelIndex& index);
 
-private:
+  private:
     void beginInsert(TreeItem* parent, int row) override;
     void endInsert() override;
     void beginRemove(TreeItem* parent, int row) override;

@@ -10,16 +10,16 @@ class FrameRecord;
 // whole logical screen.
 class ImagePane : public QWidget {
     Q_OBJECT
-public:
+  public:
     ImagePane(AnimationDocument& document, QWidget* parent = nullptr);
     void showFrame(FrameRecord* frame);
     // Where the logical screen is drawn inside the pane.
     QRect screenRect() const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     AnimationDocument& document_;
     FrameRecord* frame_ = nullptr;
 };

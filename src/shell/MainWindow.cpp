@@ -52,9 +52,8 @@ MainWindow::MainWindow() : document_(std::make_unique<AnimationDocument>(host_))
 
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &MainWindow::onSelectionChanged);
-    connect(model_, &FrameTreeModel::selectIndexRequested, this, [this](const QModelIndex& index) {
-        tree_->setCurrentIndex(index);
-    });
+    connect(model_, &FrameTreeModel::selectIndexRequested, this,
+            [this](const QModelIndex& index) { tree_->setCurrentIndex(index); });
     connect(model_, &FrameTreeModel::ensureIndexVisible, this,
             [this](const QModelIndex& index) { tree_->scrollTo(index); });
     connect(model_, &QAbstractItemModel::rowsInserted, tree_, [this] { tree_->expandAll(); });

@@ -16,7 +16,7 @@ class QTreeView;
 // the item text, the progress text and the progress bar.
 class MainWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     MainWindow();
     ~MainWindow() override;
 
@@ -27,10 +27,10 @@ public:
     // Opens a file into the document by its type; false when it failed.
     bool openFile(const QString& path);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void onSelectionChanged();
     void onOpen();
 

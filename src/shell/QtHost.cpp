@@ -11,16 +11,23 @@ namespace {
 
 QMessageBox::Icon ToQt(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Information: return QMessageBox::Information;
-        case MessageIcon::Exclamation: return QMessageBox::Warning;
-        case MessageIcon::Error: return QMessageBox::Critical;
-        case MessageIcon::Question: return QMessageBox::Question;
-        case MessageIcon::None: break;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::Error:
+            return QMessageBox::Critical;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
 
-QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+QString Latin1(const std::string& s) {
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
 
 }  // namespace
 
@@ -45,19 +52,29 @@ Answer QtHost::ask(const std::string& text, const std::string& caption, Buttons 
                    MessageIcon icon) {
     QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
     switch (buttons) {
-        case Buttons::Ok: qtButtons = QMessageBox::Ok; break;
-        case Buttons::OkCancel: qtButtons = QMessageBox::Ok | QMessageBox::Cancel; break;
-        case Buttons::YesNo: qtButtons = QMessageBox::Yes | QMessageBox::No; break;
+        case Buttons::Ok:
+            qtButtons = QMessageBox::Ok;
+            break;
+        case Buttons::OkCancel:
+            qtButtons = QMessageBox::Ok | QMessageBox::Cancel;
+            break;
+        case Buttons::YesNo:
+            qtButtons = QMessageBox::Yes | QMessageBox::No;
+            break;
         case Buttons::YesNoCancel:
             qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
             break;
     }
     QMessageBox box(ToQt(icon), Latin1(caption), Latin1(text), qtButtons, window_);
     switch (box.exec()) {
-        case QMessageBox::Yes: return Answer::Yes;
-        case QMessageBox::No: return Answer::No;
-        case QMessageBox::Ok: return Answer::Ok;
-        default: return Answer::Cancel;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        case QMessageBox::Ok:
+            return Answer::Ok;
+        default:
+            return Answer::Cancel;
     }
 }
 
@@ -91,6 +108,8 @@ void QtHost::showProgress(const std::string& text, int position) {
 }
 
 void QtHost::waitCursor(bool on) {
-    if (on) QApplication::setOverrideCursor(Qt::WaitCursor);
-    else QApplication::restoreOverrideCursor();
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }

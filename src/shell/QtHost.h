@@ -15,7 +15,7 @@ class QProgressBar;
 // progress bar. showProgress may come from worker threads; it is queued to the window
 // thread and never waits.
 class QtHost : public Host {
-public:
+  public:
     QtHost() = default;
     // The widgets live until detach(), which comes after every frame job has stopped.
     void attach(QWidget* window, QLabel* statusText, QProgressBar* progress);
@@ -28,7 +28,7 @@ public:
     void showProgress(const std::string& text, int position) override;
     void waitCursor(bool on) override;
 
-private:
+  private:
     QPointer<QWidget> window_;
     std::atomic<QLabel*> statusText_{nullptr};
     std::atomic<QProgressBar*> progress_{nullptr};

@@ -11,7 +11,7 @@ using testing_support::MakeFrame;
 namespace {
 
 class ChainTest : public ::testing::Test {
-protected:
+  protected:
     RecordingHost host;
     AnimationDocument doc{host, 1};
 
@@ -23,8 +23,10 @@ protected:
             FrameRecord* f = MakeFrame(doc, 2, 1, {0, 1, 2, 3, 4, 5, 6}, uint8_t(i));
             f->fileName = "f" + std::to_string(i);
             f->prev = last;
-            if (last) last->next = f;
-            else first = f;
+            if (last)
+                last->next = f;
+            else
+                first = f;
             last = f;
         }
         return first;
@@ -161,7 +163,8 @@ TEST_F(ChainTest, InsertChainAfterSelectionLinksAndLabels) {
     EXPECT_EQ(doc.selectedItem, group->child(0));
     // The n-th frame entry is the n-th frame.
     int n = 0;
-    for (TreeItem* e = FrameTree::NextFrameEntry(doc.tree.root()); e; e = FrameTree::NextFrameEntry(e)) {
+    for (TreeItem* e = FrameTree::NextFrameEntry(doc.tree.root()); e;
+         e = FrameTree::NextFrameEntry(e)) {
         FrameRecord* f = doc.firstFrame;
         for (int i = 0; i < n; ++i) f = f->next;
         EXPECT_EQ(doc.GetGif(e), f);

@@ -13,7 +13,7 @@ namespace {
 constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
 
 class CompositionTest : public ::testing::Test {
-protected:
+  protected:
     RecordingHost host;
     AnimationDocument doc{host, 2};
 

@@ -7,7 +7,7 @@
 namespace {
 
 class NotifierTest : public ::testing::Test {
-protected:
+  protected:
     RecordingHost host;
     std::atomic<int> quiet{0};
     DocumentNotifier notifier{host, quiet};

@@ -22,7 +22,7 @@ namespace {
 // A stand-in reduction: one palette colour taken from the first pixel. Frames listed in
 // `held` wait at a gate (polling their abort flag) until it opens.
 class GatedReducer {
-public:
+  public:
     bool Reduce(FrameRecord& f) {
         {
             std::unique_lock lock(mutex_);
@@ -68,7 +68,7 @@ public:
         return order_;
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable gate_, startedChanged_;
     std::set<FrameRecord*> held_, started_, finished_;
@@ -77,7 +77,7 @@ private:
 };
 
 class FrameJobsTest : public ::testing::Test {
-protected:
+  protected:
     RecordingHost host;
     GatedReducer reducer;
     std::unique_ptr<AnimationDocument> doc;
@@ -107,7 +107,8 @@ TEST_F(FrameJobsTest, TenReductionsFinishWithTheHandOff) {
     reducer.WaitStarted(frames[0]);
     // The earliest pending frame runs at normal priority, the others trail below normal.
     EXPECT_EQ(frames[0]->reduceThread->priority(), JobPriority::Normal);
-    for (int i = 1; i < 10; ++i) EXPECT_EQ(frames[i]->reduceThread->priority(), JobPriority::BelowNormal);
+    for (int i = 1; i < 10; ++i)
+        EXPECT_EQ(frames[i]->reduceThread->priority(), JobPriority::BelowNormal);
     reducer.Open();
     doc->jobs().WaitIdle();
     for (int i = 0; i < 10; ++i) {
@@ -144,7 +145,9 @@ TEST_F(FrameJobsTest, WaitingForFrameSevenBoostsItAndItsSuccessor) {
     doc->jobs().WaitIdle();
     // Frame 8 ran before frames 1-6 thanks to its boost.
     const auto order = reducer.order();
-    const auto pos = [&](FrameRecord* f) { return std::find(order.begin(), order.end(), f) - order.begin(); };
+    const auto pos = [&](FrameRecord* f) {
+        return std::find(order.begin(), order.end(), f) - order.begin();
+    };
     EXPECT_LT(pos(frames[8]), pos(frames[1]));
 }
 
@@ -241,7 +244,8 @@ TEST(JobPool, PriorityOrderAndInlineWait) {
             cv.wait(lock, [&] { return release; });
         },
         JobPriority::Normal);
-    while (pool.pendingCount() != 1 || blocker->state() != Job::State::Running) std::this_thread::yield();
+    while (pool.pendingCount() != 1 || blocker->state() != Job::State::Running)
+        std::this_thread::yield();
     auto record = [&](int id) {
         return [&, id](Job&) {
             std::lock_guard lock(m);

@@ -10,7 +10,7 @@ using testing_support::MakeFrame;
 namespace {
 
 class FrameTreeTest : public ::testing::Test {
-protected:
+  protected:
     RecordingHost host;
     AnimationDocument doc{host, 1};
     std::vector<FrameRecord*> frames;
@@ -31,8 +31,10 @@ protected:
         for (int i = 0; i < 4; ++i) {
             FrameRecord* f = MakeFrame(doc, 2, 2, {0});
             f->prev = prev;
-            if (prev) prev->next = f;
-            else doc.firstFrame = f;
+            if (prev)
+                prev->next = f;
+            else
+                doc.firstFrame = f;
             prev = f;
             frames.push_back(f);
         }
@@ -42,9 +44,9 @@ protected:
 TEST_F(FrameTreeTest, PreOrderVisitsChildrenBeforeSiblings) {
     std::vector<std::string> order;
     for (TreeItem* e = doc.tree.root(); e; e = FrameTree::NextEntry(e)) order.push_back(e->text());
-    const std::vector<std::string> expected = {"Root",           "GlobalComment [1]", "Gif :a.gif",
-                                               "Comment [1]",    "Effect 1: Blur",    "Gif :Blur (1/2)",
-                                               "Gif :Blur (2/2)", "Gif :d.gif"};
+    const std::vector<std::string> expected = {
+        "Root",           "GlobalComment [1]", "Gif :a.gif",      "Comment [1]",
+        "Effect 1: Blur", "Gif :Blur (1/2)",   "Gif :Blur (2/2)", "Gif :d.gif"};
     EXPECT_EQ(order, expected);
     EXPECT_EQ(FrameTree::NextFrameEntry(entries[0]), entries[1]);
     EXPECT_EQ(FrameTree::NextFrameEntry(entries[3]), nullptr);

@@ -1,8 +1,8 @@
 // The main window as a user meets it: title, the frame tree with its root entry, and
 // the editor program starting on the offscreen platform.
+#include <gtest/gtest.h>
 #include <QProcess>
 #include <QTreeView>
-#include <gtest/gtest.h>
 
 #include "document/AnimationDocument.h"
 #include "document/ChainOperations.h"

@@ -23,7 +23,9 @@ void RecordingHost::showProgress(const std::string& text, int position) {
     progress_.push_back({text, position});
 }
 
-void RecordingHost::waitCursor(bool on) { waitCursorDepth += on ? 1 : -1; }
+void RecordingHost::waitCursor(bool on) {
+    waitCursorDepth += on ? 1 : -1;
+}
 
 std::vector<RecordingHost::Message> RecordingHost::messages() const {
     std::lock_guard lock(mutex_);
@@ -63,12 +65,15 @@ void AppendToDocument(AnimationDocument& doc, FrameRecord* frame, const std::str
     FrameRecord* last = doc.lastFrame();
     frame->prev = last;
     frame->next = nullptr;
-    if (last) last->next = frame;
-    else doc.firstFrame = frame;
+    if (last)
+        last->next = frame;
+    else
+        doc.firstFrame = frame;
     doc.tree.Append(doc.tree.root(), "Gif :" + name);
     doc.frameCount += 1;
     if (doc.screenWidth < frame->left + frame->width) doc.screenWidth = frame->left + frame->width;
-    if (doc.screenHeight < frame->top + frame->height) doc.screenHeight = frame->top + frame->height;
+    if (doc.screenHeight < frame->top + frame->height)
+        doc.screenHeight = frame->top + frame->height;
 }
 
 }  // namespace testing_support

@@ -11,7 +11,7 @@
 
 // A host that records everything the engine says and answers from a script.
 class RecordingHost : public Host {
-public:
+  public:
     struct Message {
         std::string text, caption;
         MessageIcon icon;
@@ -39,7 +39,7 @@ public:
     bool resizeAnswer = true;
     std::atomic<int> waitCursorDepth{0};
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<Message> messages_, questions_;
     std::vector<Progress> progress_;

@@ -1,0 +1,319 @@
+// Delete, Duplicate and Paste on the frame list and its tree, and a model-based run of
+// random command sequences that checks the tree stays the index of the frames.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "document/AnimationDocument.h"
+#include "document/ChainOperations.h"
+#include "document/DocumentCommands.h"
+#include "support/TestSupport.h"
+
+using testing_support::MakeFrame;
+
+namespace {
+
+class DocumentCommandsTest : public ::testing::Test {
+  protected:
+    RecordingHost host;
+    AnimationDocument doc{host, 2};
+    int loads = 0;
+
+    // What a loader does: frames after the selected one (or in front for the root),
+    // entries "Gif :name" with "Comment [k]" children.
+    void Load(int frames, int comments = 0) {
+        ++loads;
+        FrameRecord* selected = doc.selectedItem == doc.tree.root() ? nullptr : doc.selectedFrame;
+        TreeItem* after = selected ? doc.EntryOfFrame(selected) : nullptr;
+        TreeItem* parent = after ? after->parent() : doc.tree.root();
+        if (!after) {
+            // In front of the frames, behind the global comment entries.
+            for (int i = 0;
+                 i < parent->childCount() && parent->child(i)->startsWith("GlobalComment"); ++i) {
+                after = parent->child(i);
+            }
+        }
+        FrameRecord* prev = selected;
+        FrameRecord* first = nullptr;
+        for (int i = 0; i < frames; ++i) {
+            FrameRecord* f = MakeFrame(doc, 4, 3, {0x102030, 0x405060}, uint8_t(i % 2));
+            f->fileName = "load" + std::to_string(loads) + ".gif";
+            for (int c = 0; c < comments; ++c) f->comments.push_back({"c" + std::to_string(c)});
+            FrameRecord* next = prev ? prev->next : doc.firstFrame;
+            f->prev = prev;
+            f->next = next;
+            if (next) next->prev = f;
+            if (prev)
+                prev->next = f;
+            else
+                doc.firstFrame = f;
+            prev = f;
+            if (!first) first = f;
+            after = doc.tree.InsertAfter(parent, after, "Gif :" + f->fileName);
+            for (int c = 0; c < comments; ++c)
+                doc.tree.Append(after, "Comment [" + std::to_string(c + 1) + "]");
+            doc.frameCount += 1;
+        }
+        doc.screenWidth = 4;
+        doc.screenHeight = 3;
+        SyncGroupTables(doc);  // loaded frames may land inside a group
+        doc.selectedFrame = first;
+        doc.selectedItem = doc.EntryOfFrame(first);
+    }
+
+    // What Apply and the banner do: a run of copies after the selected frame, as a group.
+    bool InsertGroup(const std::string& kind, int frames) {
+        if (!doc.selectedFrame || doc.selectedItem == doc.tree.root() ||
+            !doc.selectedItem->isFrameEntry()) {
+            return false;
+        }
+        FrameRecord* chain = NewChain(doc.selectedFrame, nullptr, frames);
+        if (!chain) return false;
+        std::vector<FrameRun>& table = kind == "Effect"  ? doc.groups.effects
+                                       : kind == "Trans" ? doc.groups.transitions
+                                                         : doc.groups.banners;
+        const std::string label = kind == "Banner"
+                                      ? "Banner " + std::to_string(table.size() + 1)
+                                      : kind + " " + std::to_string(table.size() + 1) + ": X";
+        FrameRecord* last = LastOfChain(chain);
+        InsertChainAfterSelection(doc, chain, label, [](int i, int n) {
+            return "Gif :X (" + std::to_string(i) + "/" + std::to_string(n) + ")";
+        });
+        table.push_back({chain, last});
+        return true;
+    }
+
+    void CheckInvariants(const std::string& step) {
+        SCOPED_TRACE(step);
+        int entries = 0;
+        FrameRecord* f = doc.firstFrame;
+        ASSERT_TRUE(!f || f->prev == nullptr);
+        for (TreeItem* e = FrameTree::NextFrameEntry(doc.tree.root()); e;
+             e = FrameTree::NextFrameEntry(e)) {
+            ASSERT_NE(f, nullptr) << "more image entries than frames";
+            ASSERT_EQ(doc.GetGif(e), f);
+            if (f->next) {
+                ASSERT_EQ(f->next->prev, f);
+            }
+            f = f->next;
+            ++entries;
+        }
+        ASSERT_EQ(f, nullptr) << "more frames than image entries";
+        EXPECT_EQ(doc.frameCount, entries);
+        EXPECT_TRUE(host.messages().empty()) << host.messages().front().text;
+        // Every group table entry is the run of frames under its group entry.
+        AnimationDocument::StructureReadLock lock(doc);
+        GroupTables expected = doc.groups;
+        SyncGroupTables(doc);
+        std::string dump;
+        for (TreeItem* e = doc.tree.root(); e; e = FrameTree::NextEntry(e))
+            dump += e->text() + " | ";
+        SCOPED_TRACE(dump);
+        for (size_t i = 0; i < expected.effects.size(); ++i) {
+            EXPECT_EQ(expected.effects[i].first, doc.groups.effects[i].first) << "effect " << i;
+            EXPECT_EQ(expected.effects[i].last, doc.groups.effects[i].last) << "effect " << i;
+        }
+        for (size_t i = 0; i < expected.transitions.size(); ++i) {
+            EXPECT_EQ(expected.transitions[i].first, doc.groups.transitions[i].first);
+        }
+        if (doc.selectedItem && doc.selectedItem->isFrameEntry()) {
+            EXPECT_EQ(doc.selectedFrame, doc.GetGif(doc.selectedItem));
+        }
+        EXPECT_TRUE(doc.tree.Contains(doc.selectedItem));
+    }
+};
+
+TEST_F(DocumentCommandsTest, DeletingTheOnlyFrameEmptiesTheDocument) {
+    Load(1);
+    doc.modified = true;
+    ASSERT_EQ(DeleteSelectedItem(doc, false), 0);
+    EXPECT_TRUE(doc.empty());
+    EXPECT_EQ(doc.tree.size(), 1);
+    EXPECT_EQ(doc.selectedItem, doc.tree.root());
+    EXPECT_EQ(doc.selectedFrame, nullptr);
+    EXPECT_FALSE(doc.modified);
+    EXPECT_EQ(DeleteSelectedItem(doc, false), -1);  // nothing left to delete
+}
+
+TEST_F(DocumentCommandsTest, ConfirmationGuardsImageDeletion) {
+    Load(2);
+    host.answers = {Answer::No};
+    EXPECT_EQ(DeleteSelectedItem(doc, true), -1);
+    EXPECT_EQ(doc.countFrames(), 2);
+    ASSERT_EQ(host.questions().size(), 1u);
+    EXPECT_EQ(host.questions()[0].text,
+              "Do you really want to remove Gif :load1.gif from the list ?");
+    EXPECT_EQ(host.questions()[0].caption, "Confirm Removal");
+    EXPECT_EQ(DeleteSelectedItem(doc, true), 0);  // answered Yes
+    EXPECT_EQ(doc.countFrames(), 1);
+    EXPECT_TRUE(doc.modified);
+    EXPECT_EQ(doc.selectedItem, doc.EntryOfFrame(doc.firstFrame));  // the next image entry
+}
+
+TEST_F(DocumentCommandsTest, DeletingAGroupRemovesExactlyItsFrames) {
+    Load(3);
+    doc.selectedFrame = doc.firstFrame->next;
+    doc.selectedItem = doc.EntryOfFrame(doc.selectedFrame);
+    ASSERT_TRUE(InsertGroup("Effect", 2));
+    doc.selectedFrame = doc.lastFrame();
+    doc.selectedItem = doc.EntryOfFrame(doc.selectedFrame);
+    ASSERT_TRUE(InsertGroup("Effect", 4));  // Effect 2 after the last frame
+    ASSERT_EQ(doc.countFrames(), 9);
+    TreeItem* effect2 = doc.tree.root()->child(doc.tree.root()->childCount() - 1);
+    ASSERT_EQ(effect2->text(), "Effect 2: X");
+    doc.selectedItem = effect2;
+    ASSERT_EQ(DeleteSelectedItem(doc, true), 0);
+    EXPECT_EQ(host.questions().back().text,
+              "Do you really want to remove 'Effect 2: X' and all its images from the list ?");
+    EXPECT_EQ(doc.countFrames(), 5);
+    EXPECT_EQ(doc.groups.effects[1].first, nullptr);  // the run is gone
+    EXPECT_NE(doc.groups.effects[0].first, nullptr);
+    CheckInvariants("after deleting Effect 2");
+}
+
+TEST_F(DocumentCommandsTest, DeletingTheOnlyFrameOfARunRemovesItsGroup) {
+    Load(2);
+    ASSERT_TRUE(InsertGroup("Trans", 1));
+    ASSERT_EQ(doc.selectedItem->parent()->text(), "Trans 1: X");
+    ASSERT_EQ(DeleteSelectedItem(doc, false), 0);
+    for (TreeItem* e = doc.tree.root(); e; e = FrameTree::NextEntry(e))
+        EXPECT_NE(e->text(), "Trans 1: X");
+    EXPECT_EQ(doc.groups.transitions[0].first, nullptr);
+    EXPECT_EQ(doc.groups.transitions[0].last, nullptr);
+    CheckInvariants("after deleting the run's only frame");
+}
+
+TEST_F(DocumentCommandsTest, DuplicatingAfterARunsLastFrameGrowsTheRun) {
+    Load(1);
+    ASSERT_TRUE(InsertGroup("Effect", 2));
+    doc.selectedItem = doc.selectedItem->nextSibling();  // the run's last entry
+    doc.selectedFrame = doc.GetGif(doc.selectedItem);
+    ASSERT_EQ(DuplicateSelectedFrame(doc), 0);
+    EXPECT_EQ(doc.selectedItem->parent()->childCount(), 3);
+    EXPECT_EQ(doc.groups.effects[0].last, doc.selectedFrame);
+    // Deleting the group now removes the copy too.
+    doc.selectedItem = doc.selectedItem->parent();
+    ASSERT_EQ(DeleteSelectedItem(doc, false), 0);
+    EXPECT_EQ(doc.countFrames(), 1);
+    CheckInvariants("after deleting the grown group");
+}
+
+TEST_F(DocumentCommandsTest, CommentsAreDeletedFromTheirLists) {
+    Load(2, 3);
+    doc.globalComments = {{"g1"}, {"g2"}};
+    doc.hasGlobalComments = true;
+    doc.RebuildGlobalCommentEntries();
+    TreeItem* frameItem = doc.EntryOfFrame(doc.firstFrame);
+    doc.selectedItem = frameItem->child(1);
+    ASSERT_EQ(DeleteSelectedItem(doc, false), 0);
+    ASSERT_EQ(doc.firstFrame->comments.size(), 2u);
+    EXPECT_EQ(doc.firstFrame->comments[1].text, "c2");
+    EXPECT_EQ(frameItem->child(1)->text(), "Comment [2]");
+    doc.selectedItem = doc.tree.root()->child(0);
+    ASSERT_EQ(DeleteSelectedItem(doc, false), 0);
+    ASSERT_EQ(doc.globalComments.size(), 1u);
+    EXPECT_EQ(doc.globalComments[0].text, "g2");
+    EXPECT_TRUE(doc.hasGlobalComments);
+    doc.selectedItem = doc.tree.root()->child(0);
+    ASSERT_EQ(DeleteSelectedItem(doc, false), 0);
+    EXPECT_FALSE(doc.hasGlobalComments);
+    CheckInvariants("after deleting comments");
+}
+
+TEST_F(DocumentCommandsTest, AFrameListWithOnlyGlobalCommentsLeftCountsAsEmpty) {
+    Load(1);
+    doc.globalComments = {{"kept"}};
+    doc.RebuildGlobalCommentEntries();
+    doc.selectedItem = doc.EntryOfFrame(doc.firstFrame);
+    ASSERT_EQ(DeleteSelectedItem(doc, false), 0);
+    EXPECT_TRUE(doc.empty());
+    EXPECT_EQ(doc.tree.size(), 2);  // the global comment entry stays with its comment
+    EXPECT_EQ(doc.globalComments.size(), 1u);
+}
+
+TEST_F(DocumentCommandsTest, PasteInFrontWhenTheRootIsSelected) {
+    Load(2);
+    const std::vector<uint32_t> picture(12, 0x00FF0000);
+    doc.selectedItem = doc.tree.root();
+    ASSERT_EQ(PasteFrame(doc, picture.data(), 4, 3), 0);
+    EXPECT_EQ(doc.firstFrame, doc.selectedFrame);
+    EXPECT_EQ(doc.tree.root()->child(0)->text(), "Gif : Copy of Clipboard");
+    doc.firstFrame->WaitForReduction();
+    EXPECT_EQ(doc.firstFrame->palette[0].rgb(), 0x00FE0000u);
+    CheckInvariants("after paste");
+}
+
+TEST_F(DocumentCommandsTest, DecliningToResizeAPasteChangesNothing) {
+    Load(1);
+    const std::vector<uint32_t> picture(6, 0x00FF0000);
+    host.resizeAnswer = false;
+    EXPECT_EQ(PasteFrame(doc, picture.data(), 3, 2), -1);
+    EXPECT_EQ(doc.countFrames(), 1);
+    EXPECT_EQ(doc.tree.size(), 2);
+    host.resizeAnswer = true;
+    ASSERT_EQ(PasteFrame(doc, picture.data(), 3, 2), 0);
+    doc.selectedFrame->WaitForReduction();
+    EXPECT_EQ(doc.selectedFrame->width, 4);
+    EXPECT_EQ(doc.selectedFrame->height, 3);
+}
+
+TEST_F(DocumentCommandsTest, RandomCommandSequencesKeepTheTreeTheIndexOfTheFrames) {
+    const std::vector<uint32_t> picture(12, 0x00336699);
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        std::mt19937 random(seed);
+        doc.Clear();
+        loads = 0;
+        for (int step = 0; step < 250; ++step) {
+            // Select something at random first, as a user clicking in the tree.
+            std::vector<TreeItem*> items;
+            for (TreeItem* e = doc.tree.root(); e; e = FrameTree::NextEntry(e)) items.push_back(e);
+            doc.selectedItem = items[random() % items.size()];
+            if (doc.selectedItem->isFrameEntry())
+                doc.selectedFrame = doc.GetGif(doc.selectedItem);
+            else if (doc.selectedItem == doc.tree.root())
+                doc.selectedFrame = doc.firstFrame;
+
+            std::string what;
+            switch (random() % 9) {
+                case 0:
+                    what = "load";
+                    Load(1 + int(random() % 3), int(random() % 2));
+                    break;
+                case 1:
+                    what = "effect";
+                    InsertGroup("Effect", 1 + int(random() % 3));
+                    break;
+                case 2:
+                    what = "transition";
+                    InsertGroup("Trans", 1 + int(random() % 3));
+                    break;
+                case 3:
+                    what = "banner";
+                    InsertGroup("Banner", 1 + int(random() % 2));
+                    break;
+                case 4:
+                    what = "duplicate";
+                    if (doc.selectedFrame) DuplicateSelectedFrame(doc);
+                    break;
+                case 5:
+                    what = "paste";
+                    PasteFrame(doc, picture.data(), 4, 3);
+                    break;
+                case 6:
+                case 7:
+                    what = "delete";
+                    DeleteSelectedItem(doc, false);
+                    break;
+                case 8:
+                    what = "new";
+                    if (random() % 4 == 0) doc.Clear();
+                    break;
+            }
+            CheckInvariants("seed " + std::to_string(seed) + " step " + std::to_string(step) + " " +
+                            what);
+            if (HasFatalFailure() || HasFailure()) return;
+        }
+    }
+}
+
+}  // namespace
