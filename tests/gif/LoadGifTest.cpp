@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "GifTestSupport.h"
+#include "document/Composition.h"
+#include "gif/LoadGif.h"
+#include "support/TestSupport.h"
+
+using namespace gif_test;
+
+namespace {
+
+std::vector<std::string> Labels(const TreeItem* item, int depth = 0) {
+    std::vector<std::string> out;
+    for (int i = 0; i < item->childCount(); ++i) {
+        out.push_back(std::string(size_t(depth) * 2, ' ') + item->child(i)->text());
+        for (auto& s : Labels(item->child(i), depth + 1)) out.push_back(s);
+    }
+    return out;
+}
+
+// Two frames at offsets whose bounding box is 7 x 6 although the screen says 3 x 3,
+// a comment on the second frame and one after the last image.
+std::string TwoFrames(const std::string& name, int globalSeed = 1) {
+    // A global table by hand so that its colours depend on the seed.
+    GifBuilder b;
+    std::vector<uint8_t> screen{3, 0, 3, 0, 0x81, 2, 0};
+    b.Header().Raw(screen);
+    for (int i = 0; i < 4; ++i)
+        b.Raw({uint8_t(globalSeed * 40 + i), uint8_t(i), uint8_t(globalSeed)});
+    b.Loop(4).Control(0x04, 12, 0).Descriptor(0, 0, 4, 2).Pixels(2, {0, 1, 2, 3, 3, 2, 1, 0});
+    b.Comment("second").Descriptor(5, 4, 2, 2, 1).Pixels(1, {1, 0, 0, 1});
+    b.Comment("global").Trailer();
+    return b.WriteTo(TempPath(name));
+}
+
+class LoadGifTest : public ::testing::Test {
+  protected:
+    RecordingHost host_;
+    AnimationDocument doc_{host_, 2};
+};
+
+}  // namespace
+
+TEST_F(LoadGifTest, IntoAnEmptyDocument) {
+    const std::string path = TwoFrames("two.gif");
+    ASSERT_EQ(LoadGifIntoDocument(doc_, path), 0);
+    EXPECT_EQ(doc_.screenWidth, 7);
+    EXPECT_EQ(doc_.screenHeight, 6);
+    EXPECT_EQ(doc_.frameCount, 2);
+    EXPECT_EQ(doc_.countFrames(), 2);
+    EXPECT_EQ(doc_.loopCount, 4);
+    EXPECT_FALSE(doc_.endless);
+    EXPECT_EQ(doc_.backgroundIndex, 2);
+    EXPECT_TRUE(doc_.hasGlobalPalette);
+    EXPECT_EQ(doc_.globalPalette[1], (PaletteEntry{41, 1, 1}));
+    ASSERT_EQ(doc_.globalComments.size(), 1u);
+    EXPECT_TRUE(doc_.hasGlobalComments);
+    EXPECT_FALSE(doc_.modified);
+    const std::string name = std::filesystem::path(path).filename().string();
+    EXPECT_EQ(Labels(doc_.tree.root()),
+              (std::vector<std::string>{"GlobalComment [1]", "Gif :" + name, "Gif :" + name,
+                                        "  Comment [1]"}));
+    EXPECT_EQ(doc_.selectedFrame, doc_.firstFrame);
+    EXPECT_EQ(doc_.GetGif(doc_.selectedItem), doc_.firstFrame);
+    EXPECT_EQ(doc_.firstFrame->fileName, path);
+    EXPECT_EQ(doc_.firstFrame->delay, 12u);
+    EXPECT_EQ(doc_.firstFrame->disposal, 1);
+    // The first frame is composed at once; the others follow on the workers.
+    auto picture = GetComposedBitmap(*doc_.firstFrame->next);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 7);
+    EXPECT_TRUE(host_.messages().empty());
+}
+
+TEST_F(LoadGifTest, AfterTheSelectedFrameAndInFront) {
+    ASSERT_EQ(LoadGifIntoDocument(doc_, TwoFrames("a.gif", 1)), 0);
+    FrameRecord* a1 = doc_.firstFrame;
+    FrameRecord* a2 = a1->next;
+    const Palette oldGlobal = doc_.globalPalette;
+
+    // After the first frame: the screen is 7 x 6 already, so no resize question.
+    GifBuilder b;
+    std::vector<uint8_t> screen{7, 0, 6, 0, 0x81, 0, 0};
+    b.Header().Raw(screen);
+    for (int i = 0; i < 4; ++i) b.Raw({uint8_t(200 + i), 0, 0});
+    b.Descriptor(0, 0, 7, 6).Pixels(2, std::vector<uint8_t>(42, 3)).Trailer();
+    const std::string bPath = b.WriteTo(TempPath("b.gif"));
+    ASSERT_EQ(LoadGifIntoDocument(doc_, bPath), 0);
+    EXPECT_EQ(host_.resizeQuestions(), 0);
+    ASSERT_EQ(doc_.countFrames(), 3);
+    FrameRecord* b1 = a1->next;
+    EXPECT_EQ(b1->next, a2);
+    EXPECT_EQ(a2->prev, b1);
+    EXPECT_EQ(b1->prev, a1);
+    EXPECT_TRUE(doc_.modified);
+    EXPECT_EQ(doc_.selectedFrame, b1);
+    // Frames that were on the old global table keep its colours in their own palette.
+    EXPECT_EQ(a1->hasLocalPalette, 1);
+    EXPECT_EQ(a1->palette[1], oldGlobal[1]);
+    EXPECT_EQ(doc_.globalPalette[0], (PaletteEntry{200, 0, 0}));
+    EXPECT_EQ(b1->effectivePalette()[3], (PaletteEntry{203, 0, 0}));
+
+    // With the root selected the frames go in front, behind the global comment entries.
+    doc_.selectedItem = doc_.tree.root();
+    ASSERT_EQ(LoadGifIntoDocument(doc_, bPath), 0);
+    ASSERT_EQ(doc_.countFrames(), 4);
+    EXPECT_EQ(doc_.firstFrame->next, a1);
+    EXPECT_EQ(doc_.firstFrame->prev, nullptr);
+    EXPECT_EQ(doc_.frameCount, 4);
+    const auto labels = Labels(doc_.tree.root());
+    ASSERT_EQ(labels.size(), 6u);
+    EXPECT_EQ(labels[0], "GlobalComment [1]");
+    EXPECT_EQ(labels[1], "Gif :" + std::filesystem::path(bPath).filename().string());
+    // The tree and the list agree everywhere.
+    TreeItem* item = FrameTree::NextFrameEntry(doc_.tree.root());
+    for (FrameRecord* f = doc_.firstFrame; f; f = f->next, item = FrameTree::NextFrameEntry(item)) {
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(doc_.GetGif(item), f);
+    }
+}
+
+TEST_F(LoadGifTest, FailuresLeaveTheDocumentAlone) {
+    ASSERT_EQ(LoadGifIntoDocument(doc_, TwoFrames("a.gif", 1)), 0);
+    const Palette global = doc_.globalPalette;
+    const int frames = doc_.countFrames();
+    const size_t entries = Labels(doc_.tree.root()).size();
+
+    GifBuilder bad;  // a good global table, then a broken first image
+    std::vector<uint8_t> screen{7, 0, 6, 0, 0x81, 1, 0};
+    bad.Header().Raw(screen).Raw(std::vector<uint8_t>(12, 9)).Loop(9).Raw({0x2C, 0, 0});
+    const std::string badPath = bad.WriteTo(TempPath("bad.gif"));
+    EXPECT_EQ(LoadGifIntoDocument(doc_, badPath), -1);
+    EXPECT_EQ(LoadGifIntoDocument(doc_, "/no/such/file.gif"), -1);
+    const auto messages = host_.messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, "Loading Gif");
+    EXPECT_EQ(messages[0].caption, "Error");
+    EXPECT_EQ(messages[0].icon, MessageIcon::Exclamation);
+
+    // Refusing the resize of a mismatching file.
+    host_.resizeAnswer = false;
+    GifBuilder other;
+    other.Header()
+        .Screen(3, 3, 1)
+        .Loop(9)
+        .Descriptor(0, 0, 3, 3)
+        .Pixels(1, std::vector<uint8_t>(9, 1));
+    const std::string otherPath = other.Trailer().WriteTo(TempPath("other.gif"));
+    EXPECT_EQ(LoadGifIntoDocument(doc_, otherPath), -1);
+    EXPECT_EQ(host_.resizeQuestions(), 1);
+
+    EXPECT_EQ(doc_.countFrames(), frames);
+    EXPECT_EQ(doc_.globalPalette, global);
+    EXPECT_EQ(doc_.loopCount, 4);
+    EXPECT_EQ(doc_.backgroundIndex, 2);
+    EXPECT_EQ(Labels(doc_.tree.root()).size(), entries);
+    EXPECT_EQ(doc_.firstFrame->hasLocalPalette, 0);
+    EXPECT_FALSE(doc_.modified);
+    for (FrameRecord* f = doc_.firstFrame; f; f = f->next) {
+        if (f->next) EXPECT_EQ(f->next->prev, f);
+    }
+
+    // Accepting it resizes every new frame to the logical screen.
+    host_.resizeAnswer = true;
+    ASSERT_EQ(LoadGifIntoDocument(doc_, otherPath), 0);
+    FrameRecord* added = doc_.selectedFrame;
+    added->WaitForReduction();
+    EXPECT_EQ(added->left + added->width, doc_.screenWidth);
+    EXPECT_FALSE(doc_.resizingInProgress);
+}
