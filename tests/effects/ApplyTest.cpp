@@ -1,0 +1,191 @@
+// Apply as an engine operation: splicing, group labels, failures and the preview.
+#include <gtest/gtest.h>
+
+#include "EffectTestSupport.h"
+#include "effects/Apply.h"
+#include "effects/EffectPreview.h"
+#include "effects/EffectRegistry.h"
+#include "effects/EffectSelection.h"
+
+using namespace effects_test;
+using testing_support::AppendToDocument;
+using testing_support::MakeFrame;
+
+namespace {
+
+class ApplyTest : public ::testing::Test {
+  protected:
+    RecordingHost host;
+    AnimationDocument doc{host, 1};
+    EffectSession session;
+
+    void SetUp() override {
+        for (const char* name : {"a.gif", "b.gif", "c.gif"}) {
+            FrameRecord* f = MakeFrame(doc, 8, 6, {0x102030, 0xF0E0D0}, 0);
+            f->fileName = name;
+            AppendToDocument(doc, f, name);
+            if (!doc.firstFrame) doc.firstFrame = f;
+        }
+        Select(0);
+    }
+    void TearDown() override { doc.Clear(); }
+
+    void Select(int n) {
+        FrameRecord* f = doc.firstFrame;
+        for (int i = 0; i < n; ++i) f = f->next;
+        doc.selectedFrame = f;
+        doc.selectedItem = doc.EntryOfFrame(f);
+    }
+
+    // A dialog that picks an entry by name and takes its defaults with OK.
+    EffectDialogRunner Choose(const char* name, int frames) {
+        return [this, name, frames](EffectSession& s) {
+            EffectSelection dialog(host, s);
+            dialog.Open(doc.selectedFrame);
+            if (s.block.isEffect)
+                dialog.SelectEffect(FindEntryByName(true, name));
+            else
+                dialog.SelectTransition(FindEntryByName(false, name));
+            dialog.form.frameCountText = std::to_string(frames);
+            return dialog.Ok();
+        };
+    }
+    std::vector<std::string> RootLabels() const {
+        std::vector<std::string> out;
+        for (int i = 0; i < doc.tree.root()->childCount(); ++i)
+            out.push_back(doc.tree.root()->child(i)->text());
+        return out;
+    }
+};
+
+TEST_F(ApplyTest, EffectsAndTransitionsAreNumberedSeparately) {
+    EXPECT_EQ(RunEffectCommand(doc, session, Choose("blur", 3)), ApplyResult::Inserted);
+    EXPECT_EQ(doc.countFrames(), 6);
+    // The selection moved to the first new frame; go back to a.gif.
+    Select(0);
+    EXPECT_EQ(RunEffectCommand(doc, session, Choose("Fade Out", 2)), ApplyResult::Inserted);
+    Select(0);
+    EXPECT_EQ(RunTransitionCommand(doc, session, Choose("Fade", 2)), ApplyResult::Inserted);
+    EXPECT_EQ(RootLabels(),
+              (std::vector<std::string>{"Gif :a.gif", "Trans 1: Fade", "Effect 2: Fade Out",
+                                        "Effect 1: Blur", "Gif :b.gif", "Gif :c.gif"}));
+    TreeItem* blur = doc.tree.root()->child(3);
+    ASSERT_EQ(blur->childCount(), 3);
+    EXPECT_EQ(blur->child(0)->text(), "Gif :Blur (1/3)");
+    EXPECT_EQ(blur->child(2)->text(), "Gif :Blur (3/3)");
+    EXPECT_EQ(doc.groups.effects.size(), 2u);
+    EXPECT_EQ(doc.groups.transitions.size(), 1u);
+    EXPECT_EQ(doc.countFrames(), 3 + 3 + 2 + 2);
+    EXPECT_TRUE(doc.modified);
+    // Frames and tree entries agree in order.
+    int n = 0;
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next, ++n) {
+        TreeItem* item = doc.EntryOfFrame(f);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(doc.GetGif(item), f);
+    }
+    EXPECT_EQ(n, 10);
+}
+
+TEST_F(ApplyTest, TransitionSitsBetweenTheTwoImages) {
+    FrameRecord* a = doc.firstFrame;
+    FrameRecord* b = a->next;
+    EXPECT_EQ(RunTransitionCommand(doc, session, Choose("Blur", 4)), ApplyResult::Inserted);
+    const FrameRun run = doc.groups.transitions.at(0);
+    EXPECT_EQ(a->next, run.first);
+    EXPECT_EQ(run.first->prev, a);
+    EXPECT_EQ(run.last->next, b);
+    EXPECT_EQ(b->prev, run.last);
+    EXPECT_EQ(doc.selectedFrame, run.first);
+    EXPECT_EQ(doc.selectedItem->text(), "Gif :Blur (1/4)");
+}
+
+TEST_F(ApplyTest, EntryWithoutRendererReportsMessage2004AndChangesNothing) {
+    const int before = doc.countFrames();
+    EXPECT_EQ(RunEffectCommand(doc, session, Choose("Checkers", 3)), ApplyResult::Failed);
+    EXPECT_EQ(host.messages().back().text,
+              "An Error occured while calculating the last animation :-(");
+    EXPECT_EQ(host.messages().back().caption, "Error");
+    EXPECT_EQ(doc.countFrames(), before);
+    EXPECT_TRUE(doc.groups.effects.empty());
+    EXPECT_EQ(doc.tree.root()->childCount(), 3);
+    // A refused frame count of the renderer ends the same way.
+    EXPECT_EQ(RunTransitionCommand(doc, session,
+                                   [](EffectSession& s) {
+                                       s.block.transitionIndex = FindEntryByName(false, "Fade");
+                                       s.block.frameCount = 1;
+                                       return true;
+                                   }),
+              ApplyResult::Failed);
+    EXPECT_EQ(doc.countFrames(), before);
+}
+
+TEST_F(ApplyTest, RefusalsBeforeTheDialog) {
+    int dialogs = 0;
+    EffectDialogRunner counting = [&dialogs](EffectSession&) {
+        ++dialogs;
+        return false;
+    };
+    doc.selectedItem = doc.tree.root();
+    EXPECT_EQ(RunEffectCommand(doc, session, counting), ApplyResult::Refused);
+    EXPECT_EQ(host.messages().back().text,
+              "Please select an image file prior to applying an Effect/Transition.");
+    Select(2);
+    EXPECT_FALSE(TransitionPossible(doc));
+    EXPECT_EQ(RunTransitionCommand(doc, session, counting), ApplyResult::Refused);
+    EXPECT_EQ(RunEffectCommand(doc, session, counting), ApplyResult::Cancelled);
+    EXPECT_EQ(session.block.noSecondImage, 1);
+    EXPECT_EQ(dialogs, 1);
+    // A successor of another size makes the Transition command do nothing.
+    Select(0);
+    doc.firstFrame->next->top = 2;
+    EXPECT_FALSE(TransitionPossible(doc));
+    doc.firstFrame->next->top = 0;
+    EXPECT_TRUE(TransitionPossible(doc));
+
+    RecordingHost emptyHost;
+    AnimationDocument empty(emptyHost, 1);
+    EXPECT_EQ(RunEffectCommand(empty, session, counting), ApplyResult::Refused);
+    EXPECT_EQ(
+        emptyHost.messages().back().text,
+        "Please load a Gif file prior to applying an Effect/Transition\nor starting an animation.");
+}
+
+TEST_F(ApplyTest, PreviewUsesTheFramesWhenSmallAndScaledCopiesFromTenThousandPixels) {
+    RecordingHost h;
+    AnimationDocument d(h, 1);
+    FrameRecord* small = MakeFrame(d, 99, 101, {0x808080}, 0);  // 9999 pixels
+    FrameRecord* large = MakeFrame(d, 100, 100, {0x808080}, 0);
+    AppendToDocument(d, small, "s");
+    d.firstFrame = small;
+    AppendToDocument(d, large, "l");
+    {
+        EffectPreview preview(d);
+        ASSERT_EQ(preview.PrepareSources(small, 40, 30), 0);
+        EXPECT_EQ(preview.source1(), small);
+        EXPECT_EQ(preview.source2(), large);
+        EXPECT_FALSE(preview.scaled());
+        ASSERT_EQ(preview.PrepareSources(large, 40, 30), 0);
+        EXPECT_TRUE(preview.scaled());
+        ASSERT_NE(preview.source1(), large);
+        EXPECT_EQ(preview.source1()->width, 40);
+        EXPECT_EQ(preview.source1()->height, 30);
+        EXPECT_EQ(preview.source2(), nullptr);
+        EffectParams p;
+        p.isEffect = 1;
+        p.effectIndex = FindEntryByName(true, "Invert");
+        p.frameCount = 4;
+        FrameRecord* chain = preview.Compute(p, true);
+        ASSERT_NE(chain, nullptr);
+        EXPECT_EQ(CountChain(chain), 4);
+        EXPECT_NE(chain->trueColourPlane(), nullptr);  // drawn from true colour
+        EXPECT_EQ(preview.NextFrame(), chain);
+        EXPECT_EQ(preview.NextFrame(), chain->next);
+        EXPECT_EQ(preview.Compute(p, false), nullptr);
+        EXPECT_EQ(d.notifier.snapshot().calculation.total, 0);
+        EXPECT_TRUE(h.progress().empty());
+    }
+    d.Clear();
+}
+
+}  // namespace

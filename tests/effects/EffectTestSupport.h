@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "document/AnimationDocument.h"
+#include "document/ChainOperations.h"
+#include "effects/EffectParams.h"
+#include "support/TestSupport.h"
+
+namespace effects_test {
+
+// Owns a chain returned by a renderer for the length of a test.
+struct ChainOwner {
+    FrameRecord* head = nullptr;
+    explicit ChainOwner(FrameRecord* h) : head(h) {}
+    ~ChainOwner() { DiscardChain(head); }
+    ChainOwner(const ChainOwner&) = delete;
+    ChainOwner& operator=(const ChainOwner&) = delete;
+    std::vector<FrameRecord*> frames() const {
+        std::vector<FrameRecord*> out;
+        for (FrameRecord* f = head; f; f = f->next) out.push_back(f);
+        return out;
+    }
+};
+
+// Frame with its own palette; pixel (x, y) gets index pattern(x, y).
+template <typename Pattern>
+FrameRecord* PatternFrame(AnimationDocument& doc, int w, int h, std::vector<uint32_t> colours,
+                          Pattern pattern) {
+    FrameRecord* f = testing_support::MakeFrame(doc, w, h, std::move(colours), 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) f->indexPlane()->set(x, y, uint8_t(pattern(x, y)));
+    return f;
+}
+
+inline std::vector<uint32_t> Pixels(const FrameRecord& f) {
+    std::vector<uint32_t> out;
+    const std::shared_ptr<TrueColourBuffer> tc = f.trueColourPlane();
+    if (!tc) return out;
+    out.assign(tc->data(), tc->data() + size_t(tc->width) * size_t(tc->height));
+    return out;
+}
+
+inline int Channel(uint32_t p, int shift) {
+    return int((p >> shift) & 0xFF);
+}
+
+// A preview block (no progress, no reduction) for frame counts and values.
+inline EffectParams PreviewBlock(int frames, int value1 = 0, int value2 = 0) {
+    EffectParams p;
+    p.frameCount = frames;
+    p.preview = 1;
+    p.value[0] = value1;
+    p.value[1] = value2;
+    p.colorIndex = 0;
+    return p;
+}
+
+// Destroys loose frames made by a test.
+struct FrameOwner {
+    std::vector<FrameRecord*> frames;
+    FrameRecord* add(FrameRecord* f) {
+        frames.push_back(f);
+        return f;
+    }
+    ~FrameOwner() {
+        for (FrameRecord* f : frames) {
+            f->prev = f->next = nullptr;
+            DiscardChain(f);
+        }
+    }
+};
+
+}  // namespace effects_test
