@@ -64,7 +64,7 @@ TEST_F(ConvolutionTest, EmbossOfUniformImageIsBiasInsideAndBorderRuleAtTopAndLef
     // Top-right and bottom-left corners miss both cells: exactly the bias.
     EXPECT_EQ(px[size_t(w - 1)], 0x808080u);
     EXPECT_EQ(px[size_t((h - 1) * w)], 0x808080u);
-    // Bottom-right misses only the positive cell: 128 - colour x 0.5, wrapping below 0.
+    // Bottom-right misses only the positive cell: 128 - colour x 0.5.
     const uint32_t br = px[size_t(h * w - 1)];
     EXPECT_EQ(Channel(br, 16), 128 - 50);
     EXPECT_EQ(Channel(br, 8), 128 - 100);
@@ -76,6 +76,15 @@ TEST_F(ConvolutionTest, EmbossBorderClampsAt255) {
     ChainOwner out(RenderEmboss(f1, nullptr, 1, PreviewBlock(1, 100, 128)));
     EXPECT_EQ(Pixels(*out.head)[1], 0xFFFFFFu);  // 200 + 128 clamps
     EXPECT_EQ(Pixels(*out.head)[5], 0x808080u);
+}
+
+TEST_F(ConvolutionTest, EmbossShadowBelowZeroIsBlackNotWrapped) {
+    // White above-left of black: -255 + 0 + 100 is below zero in every channel.
+    FrameRecord* f1 = owner.add(PatternFrame(doc, 6, 6, {0xFFFFFF, 0x000000},
+                                             [](int x, int y) { return x >= 3 && y >= 3; }));
+    ChainOwner out(RenderEmboss(f1, nullptr, 1, PreviewBlock(1, 100, 100)));
+    EXPECT_EQ(Pixels(*out.head)[size_t(3 * 6 + 3)], 0u);
+    EXPECT_EQ(Pixels(*out.head)[size_t(1 * 6 + 1)], 0x646464u);  // white on white: the bias
 }
 
 TEST_F(ConvolutionTest, EmbossDeepensFrameByFrame) {

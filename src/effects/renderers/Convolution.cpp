@@ -30,12 +30,13 @@ struct Cell {
     double w;
 };
 
-// A channel sum becomes a byte: clamped at 255 from above, truncated toward zero, and
-// only its low 8 bits kept (a negative sum wraps, as the emboss has always done).
+// A channel sum becomes a byte: 255 or more gives 255, then it is truncated toward
+// zero. A negative sum (a deep emboss shadow) gives 0: letting its low bits wrap
+// round would paint the darkest relief in bright, unrelated colours.
 inline uint32_t ToChannel(double sum) {
     if (sum >= 255.0) return 255;
-    if (sum <= -1e15) return 0;  // far outside anything a kernel of ours produces
-    return uint32_t(int64_t(sum)) & 0xFFu;
+    if (sum <= 0.0) return 0;
+    return uint32_t(sum);
 }
 
 constexpr uint32_t kMidGrey = 0x808080u;
