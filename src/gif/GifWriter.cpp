@@ -9,6 +9,7 @@
 #include "gif/LzwEncoder.h"
 #include "gif/ReplacingFile.h"
 #include "gif/SaveOptimiser.h"
+#include "io/AviExport.h"
 
 namespace {
 
@@ -146,9 +147,7 @@ void WriteGraphicControl(const AnimationDocument& doc, const FrameRecord& frame,
 }  // namespace gif_blocks
 
 int SaveAnimation(AnimationDocument& doc, const std::string& path) {
-    // AVI output arrives with the AVI exporter; until then such a path fails as an AVI
-    // export would.
-    if (EndsWithAvi(path)) return kSaveAviFailed;
+    if (EndsWithAvi(path)) return SaveAvi(doc, doc.firstFrame, path) == 0 ? kSaveOk : kSaveAviFailed;
 
     doc.notifier.Notify(kNotifyBatchStarts, kBatchSaving, CountChain(doc.firstFrame));
     if (doc.settings.saveOptimized) {

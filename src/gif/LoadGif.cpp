@@ -89,13 +89,13 @@ int LoadGifIntoDocument(AnimationDocument& doc, const std::string& path) {
     FrameRecord* first = AnimationDocument::Adopt(FrameRecord::Construct(doc, after, before));
     if (!first) {
         doc.host.message("Loading Gif", "Error", MessageIcon::Exclamation);
-        return -1;
+        return 1;
     }
     GifFileInfo info;
     if (ReadGif(*first, path, info) != kGifOk) {
         DestroyChain(first, before);
         doc.host.message("Loading Gif", "Error", MessageIcon::Exclamation);
-        return -1;
+        return 1;
     }
     FrameRecord* last = first;
     while (last->next != before) last = last->next;
@@ -121,7 +121,7 @@ int LoadGifIntoDocument(AnimationDocument& doc, const std::string& path) {
                 doc.resizingInProgress = false;
                 DestroyChain(first, before);
                 doc.host.message("Loading Gif", "Error", MessageIcon::Exclamation);
-                return -1;
+                return 1;
             }
         }
         doc.resizingInProgress = false;

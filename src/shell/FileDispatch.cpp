@@ -1,10 +1,58 @@
 #include "shell/FileDispatch.h"
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
 #include "document/AnimationDocument.h"
+#include "gif/LoadGif.h"
 #include "host/Host.h"
 
-int OpenFileByType(AnimationDocument& document, const std::string& path) {
-    // The readers arrive with the GIF and import work; until then nothing opens.
-    document.host.message("Unknown file type: " + path, "Error", MessageIcon::Exclamation);
-    return -1;
+namespace {
+
+// The text after the last '.' of the file name (never of a folder name); "" for none.
+std::string ExtensionOf(const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return {};
+    std::string ext = name.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return char(std::toupper(c)); });
+    return ext;
+}
+
+// Loaders answer 0, -1 when the user cancelled (or they reported already), or a code.
+int FromLoader(int result) {
+    if (result == 0) return kDispatchOk;
+    return result == -1 ? kDispatchCancelled : kDispatchFailed;
+}
+
+}  // namespace
+
+std::string InvalidFormatText(const std::string& path, DispatchSource source) {
+    std::string ext = std::filesystem::path(path).filename().string();
+    const size_t dot = ext.rfind('.');
+    ext = dot == std::string::npos ? std::string() : ext.substr(dot + 1);
+    const char* quote = source == DispatchSource::DragDrop ? "\"" : "'";
+    return std::string("Invalid format ") + quote + "*." + ext + quote +
+           "- only GIF, JPG, BMP, DIB, TGA, AVI, ICO, CUR and ANI files are accepted";
+}
+
+int OpenFileByType(AnimationDocument& document, const std::string& path, DispatchSource source) {
+    const std::string ext = ExtensionOf(path);
+    if (ext == "GIF") return FromLoader(LoadGifIntoDocument(document, path));
+    static const char* const kOtherTypes[] = {"BMP", "DIB", "TGA", "ICO",
+                                              "CUR", "ANI", "AVI", "JPG"};
+    const bool listed =
+        std::find(std::begin(kOtherTypes), std::end(kOtherTypes), ext) != std::end(kOtherTypes);
+    if (listed) {
+        // The importers for these types arrive with the import work.
+        document.host.message("This file type cannot be opened yet", "Error",
+                              MessageIcon::Exclamation);
+        return kDispatchCancelled;
+    }
+    const bool asGif =
+        source == DispatchSource::Open || (source == DispatchSource::DragDrop && ext.empty());
+    if (!asGif) return kDispatchUnknownType;
+    return FromLoader(LoadGifIntoDocument(document, path));
 }

@@ -4,6 +4,21 @@
 
 class AnimationDocument;
 
-// Opens a file into the document by its type. 0 success, -1 failure or cancelled (the
-// engine has told the user already).
-int OpenFileByType(AnimationDocument& document, const std::string& path);
+// Where a file to open comes from: the three differ in how they treat extensions that
+// are not listed and names without an extension.
+enum class DispatchSource { Open, DragDrop, CommandLine };
+
+enum DispatchResult : int {
+    kDispatchOk = 0,
+    kDispatchCancelled = -1,
+    kDispatchFailed = 1,
+    kDispatchUnknownType = 2,  // reported by the caller with its own caption
+};
+
+// Opens a file into the document by its extension (case-insensitive). Loaders report
+// their own failures; an unknown type is left to the caller to report.
+int OpenFileByType(AnimationDocument& document, const std::string& path, DispatchSource source);
+
+// "Invalid format '*.%s'- only GIF, JPG, BMP, DIB, TGA, AVI, ICO, CUR and ANI files are
+// accepted" (with double quotes for drag and drop).
+std::string InvalidFormatText(const std::string& path, DispatchSource source);

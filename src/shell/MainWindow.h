@@ -1,45 +1,136 @@
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
+#include <QMap>
+#include <QUrl>
 #include <memory>
 
+#include "shell/FileDispatch.h"
 #include "shell/QtHost.h"
+#include "shell/RecentFiles.h"
+#include "shell/SettingsStore.h"
 
 class AnimationDocument;
 class FrameTreeModel;
 class ImagePane;
+class Playback;
+class QAction;
 class QLabel;
+class QMenu;
 class QProgressBar;
+class QPushButton;
+class QSettings;
 class QTreeView;
+class TreeItem;
 
-// The main window: frame tree beside the picture of the selected frame, status bar with
-// the item text, the progress text and the progress bar.
+// The main window: menu, toolbar, frame tree with the "Effect/Transition" button under
+// it, the picture of the selected frame, and the status bar (item text, progress text,
+// progress bar). It owns the one document and carries out the commands.
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
-    MainWindow();
+    // store: where settings are read from and written to when the window closes
+    // (nullptr: a private in-memory copy, as tests want).
+    explicit MainWindow(QSettings* store = nullptr);
     ~MainWindow() override;
 
     AnimationDocument& document() { return *document_; }
+    AppSettings& settings() { return settings_; }
+    RecentFiles& recentFiles() { return recent_; }
+    Playback& playback() { return *playback_; }
     QTreeView* treeView() const { return tree_; }
     FrameTreeModel* treeModel() const { return model_; }
     ImagePane* imagePane() const { return image_; }
-    // Opens a file into the document by its type; false when it failed.
-    bool openFile(const QString& path);
+    QAction* action(int commandId) const { return actions_.value(commandId); }
+    QMenu* treeContextMenu() const { return contextMenu_; }
+    QString statusText(int part) const;
+
+    // Opens a file by its type as the given source does (Open, drag and drop, command
+    // line); runs the after-load steps on success. 0, -1 cancelled, or a failure code.
+    int openFile(const QString& path, DispatchSource source = DispatchSource::Open);
+    // Runs a command as if chosen from the menu.
+    void runCommand(int commandId);
+    // Save As with a given file name instead of the dialog (tests and the CLI-like
+    // paths); returns true when the file was written.
+    bool saveAnimationTo(const QString& path);
+    // Files dropped onto the window, in order; stops at the first that fails.
+    void dropFiles(const QList<QUrl>& urls);
+    // Selects a tree entry as a user click would.
+    void selectEntry(TreeItem* item);
+    // The bundled sample animation's path (extracted from the resources).
+    static QString SamplePath();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void onSelectionChanged();
-    void onOpen();
+    // Construction.
+    void buildActions();
+    void buildMenus();
+    void buildToolbar();
+    void buildContextMenu();
+    QAction* makeAction(int id, const QString& label, const QList<QKeySequence>& keys = {});
+    void restorePlacement();
 
+    // State that follows the document.
+    void applyDocumentLoaded(bool loaded);
+    void retitleResize();
+    void onSelectionChanged();
+    void onTreeContextMenu(const QPoint& pos);
+    void onTreeActivated();
+    void afterLoad(const QString& path, bool documentWasEmpty, bool setPathSave);
+    void rebuildRecentMenu();
+    void updateTransitionEnabling();
+    void layoutImagePane();
+
+    // Commands.
+    void cmdOpen();
+    bool cmdSaveAs(int resumeAfter);
+    void cmdExportImage();
+    void cmdNew();
+    void cmdCopy();
+    void cmdCut();
+    void cmdPaste();
+    void cmdDelete();
+    void cmdDuplicate();
+    void cmdInsert(bool effect);
+    void cmdOptimize();
+    void cmdUnOptimize();
+    void cmdHelp(const QString& keyword);
+    void cmdAbout();
+    void cmdGotoFirst();
+    void cmdGotoLast();
+    void cmdRecent(int k);
+    bool writeAnimation(const QString& path);
+    bool confirmDiscardChanges(const char* caption, int resumeAfter);
+
+    std::unique_ptr<QSettings> ownStore_;
+    QSettings* store_ = nullptr;
+    AppSettings settings_;
+    RecentFiles recent_;
     QtHost host_;
     std::unique_ptr<AnimationDocument> document_;
+    Playback* playback_ = nullptr;
     FrameTreeModel* model_ = nullptr;
     QTreeView* tree_ = nullptr;
+    QPushButton* effectButton_ = nullptr;
     ImagePane* image_ = nullptr;
     QLabel* statusItem_ = nullptr;
     QLabel* statusProgress_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* contextMenu_ = nullptr;
+    QList<QAction*> recentActions_;
+    QAction* recentSeparator_ = nullptr;
+    QMap<int, QAction*> actions_;
+    QAction* toolbarInsertEffect_ = nullptr;
+    QAction* toolbarInsertTransition_ = nullptr;
+    QAction* toolbarSaveAs_ = nullptr;
+    QAction* toolbarCopy_ = nullptr;
+    QAction* toolbarStart_ = nullptr;
+    bool closingAfterSave_ = false;
 };

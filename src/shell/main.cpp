@@ -1,8 +1,13 @@
 // Velmora: the desktop editor for animated GIF files.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QSettings>
 
+#include "document/AnimationDocument.h"
+#include "shell/CommandIds.h"
 #include "shell/MainWindow.h"
+#include "shell/SingleInstance.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -16,10 +21,38 @@ int main(int argc, char** argv) {
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The file to open."));
     parser.process(app);
-
-    MainWindow window;
-    window.show();
     const QStringList files = parser.positionalArguments();
-    if (!files.isEmpty()) window.openFile(files.first());
+    const QString file = files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();
+
+    QSettings store;
+    // A file opened from outside goes to the running editor unless several are allowed.
+    const bool multipleInstances = store.value(QStringLiteral("MultiInst"), 0).toUInt() == 1;
+    if (!file.isEmpty() && !multipleInstances && SingleInstance::HandOver(file)) return 0;
+
+    SingleInstance instance;
+    instance.Listen();
+    MainWindow window(&store);
+    QObject::connect(
+        &instance, &SingleInstance::fileHandedOver, &window, [&window](const QString& path) {
+            const int result = window.openFile(path, DispatchSource::CommandLine);
+            window.raise();
+            window.activateWindow();
+            if (result == kDispatchUnknownType) {
+                window.document().host.message(InvalidFormatText(path.toLocal8Bit().toStdString(),
+                                                                 DispatchSource::CommandLine),
+                                               "CommandLine Error", MessageIcon::Exclamation);
+            } else if (result == kDispatchFailed) {
+                window.document().host.message("Some Error occured while loading file",
+                                               "CommandLine Error", MessageIcon::Exclamation);
+            }
+        });
+    window.show();
+
+    if (!file.isEmpty()) {
+        emit instance.fileHandedOver(file);
+    } else {
+        const QString sample = MainWindow::SamplePath();
+        if (!sample.isEmpty()) window.openFile(sample, DispatchSource::Open);
+    }
     return QApplication::exec();
 }

@@ -131,8 +131,8 @@ TEST_F(LoadGifTest, FailuresLeaveTheDocumentAlone) {
     std::vector<uint8_t> screen{7, 0, 6, 0, 0x81, 1, 0};
     bad.Header().Raw(screen).Raw(std::vector<uint8_t>(12, 9)).Loop(9).Raw({0x2C, 0, 0});
     const std::string badPath = bad.WriteTo(TempPath("bad.gif"));
-    EXPECT_EQ(LoadGifIntoDocument(doc_, badPath), -1);
-    EXPECT_EQ(LoadGifIntoDocument(doc_, "/no/such/file.gif"), -1);
+    EXPECT_EQ(LoadGifIntoDocument(doc_, badPath), 1);
+    EXPECT_EQ(LoadGifIntoDocument(doc_, "/no/such/file.gif"), 1);
     const auto messages = host_.messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].text, "Loading Gif");

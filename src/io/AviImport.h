@@ -1,0 +1,65 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+class AnimationDocument;
+
+// What the Load AVI dialog shows: the video stream's first index and frame count.
+struct AviStreamInfo {
+    int first = 0;
+    int length = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The choices of the Load AVI dialog, kept between imports.
+struct AviLoadChoices {
+    bool loadAll = true;
+    bool reverse = false;
+    long long count = 0;       // frames to load when not loadAll
+    long long firstIndex = 0;  // index to begin with when not loadAll
+};
+
+// The program-wide remembered choices (initially: all frames, forward).
+AviLoadChoices& RememberedAviChoices();
+
+// "This AVI contains %d Frames where the first frame has index %d and the last frame
+// has index %d."
+std::string AviInfoText(const AviStreamInfo& info);
+
+// The dialog's check on OK: "" when the choices are acceptable, else the message to
+// show (caption "Error").
+std::string ValidateAviChoices(const AviStreamInfo& info, const AviLoadChoices& choices);
+
+// The frames a valid choice loads, in loading order.
+struct AviLoadPlan {
+    int start = 0;
+    int count = 0;
+    bool forward = true;
+    int IndexAt(int k) const { return forward ? start + k : start - k; }
+};
+AviLoadPlan PlanAviLoad(const AviStreamInfo& info, const AviLoadChoices& choices);
+
+// "Loading Frame %d [%d of %d]"
+std::string AviProgressText(int index, int position, int count);
+
+struct AviImportOptions {
+    // The Load AVI dialog: shows the stream, edits the choices (validating them with
+    // ValidateAviChoices); false = cancelled. Without it the remembered choices are
+    // used, and invalid ones are reported.
+    std::function<bool(const AviStreamInfo&, AviLoadChoices&)> choose;
+    // Called before each frame is read; false cancels the load.
+    std::function<bool(int index, int position, int count)> progress;
+};
+
+// Opens the video stream of an AVI (or any other video file FFmpeg reads), lets the
+// caller choose the frames and adds them after the selected frame with labels
+// "Gif :<file name> [<index>]". Palettised streams keep their own palettes; other
+// streams are reduced to palettes. 0 when frames were added, -1 otherwise (the user has
+// been told, or cancelled).
+int ImportAvi(AnimationDocument& doc, const std::string& path,
+              const AviImportOptions& options = {});
+
+// Opens the video stream and counts its frames. False when it is no readable video.
+bool ProbeVideo(const std::string& path, AviStreamInfo& info);

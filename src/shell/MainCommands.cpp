@@ -1,0 +1,358 @@
+// The main window's command handlers.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTreeView>
+
+#include "document/AnimationDocument.h"
+#include "document/Composition.h"
+#include "document/DocumentCommands.h"
+#include "gif/GifWriter.h"
+#include "shell/CommandIds.h"
+#include "shell/FrameTreeModel.h"
+#include "shell/HelpWindow.h"
+#include "shell/ImagePane.h"
+#include "shell/MainWindow.h"
+#include "shell/Playback.h"
+#include "shell/SaveDialogs.h"
+
+namespace {
+
+std::string Local(const QString& s) {
+    return s.toLocal8Bit().toStdString();
+}
+
+// Commands that stop a playing animation first.
+bool StopsPlayback(int id) {
+    switch (id) {
+        case kCmdOpen:
+        case kCmdSaveAs:
+        case kCmdExportImage:
+        case kCmdCopy:
+        case kCmdPaste:
+        case kCmdPasteKey:
+        case kCmdDelete:
+        case kCmdDuplicate:
+        case kCmdResize:
+        case kCmdBannerText:
+        case kCmdComment:
+        case kCmdCut:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+void MainWindow::runCommand(int id) {
+    if (StopsPlayback(id)) playback_->stop();
+    switch (id) {
+        case kCmdOpen:
+            cmdOpen();
+            break;
+        case kCmdSaveAs:
+            cmdSaveAs(0);
+            break;
+        case kCmdNew:
+            cmdNew();
+            break;
+        case kCmdExportImage:
+            cmdExportImage();
+            break;
+        case kCmdExit:
+            close();
+            break;
+        case kCmdCopy:
+            cmdCopy();
+            break;
+        case kCmdCut:
+            cmdCut();
+            break;
+        case kCmdPaste:
+        case kCmdPasteKey:
+            cmdPaste();
+            break;
+        case kCmdDelete:
+            cmdDelete();
+            break;
+        case kCmdDuplicate:
+            cmdDuplicate();
+            break;
+        case kCmdInsertEffect:
+            cmdInsert(true);
+            break;
+        case kCmdInsertTransition:
+        case kCmdInsertTransitionKey:
+            cmdInsert(false);
+            break;
+        case kCmdOptimize:
+            cmdOptimize();
+            break;
+        case kCmdUnOptimize:
+            cmdUnOptimize();
+            break;
+        case kCmdHelpContents:
+            cmdHelp(QStringLiteral("Contents"));
+            break;
+        case kCmdHelpSearch:
+            cmdHelp(QString());
+            break;
+        case kCmdHelpOnHelp:
+            cmdHelp(QStringLiteral("How To Use Help"));
+            break;
+        case kCmdKeyBindings:
+            cmdHelp(QStringLiteral("Key Bindings"));
+            break;
+        case kCmdAbout:
+            cmdAbout();
+            break;
+        case kCmdGotoFirst:
+            cmdGotoFirst();
+            break;
+        case kCmdStartAnimation:
+            playback_->toggle();
+            break;
+        case kCmdStopAnimation:
+            playback_->stop();
+            break;
+        case kCmdGotoLast:
+            cmdGotoLast();
+            break;
+        default:
+            if (id >= kCmdRecentFirst && id <= kCmdRecentLast) cmdRecent(id - kCmdRecentFirst);
+            break;
+    }
+}
+
+void MainWindow::cmdOpen() {
+    QFileDialog dialog(this, QStringLiteral("Load Image"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({"All Images (*.jpg *.gif *.bmp *.dib *.tga *.ico *.cur *.ani *.avi)",
+                           "Gif Images(*.gif) (*.gif)", "Bitmaps(*.bmp) (*.bmp)",
+                           "DIBitmaps(*.dib) (*.dib)", "JPEG(*.jpg) (*.jpg)",
+                           "Truevision Targa(*.tga) (*.tga)", "AVI Files(*.avi) (*.avi)",
+                           "Icons(*.ico) (*.ico)", "Cursors(*.cur) (*.cur)",
+                           "Animated Cursors(*.ani) (*.ani)", "All(*.*) (*)"});
+    if (settings_.path != QLatin1String("N/A")) {
+        const QFileInfo info(settings_.path);
+        dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    } else {
+        dialog.setDirectory(QDir::homePath());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    openFile(dialog.selectedFiles().first(), DispatchSource::Open);
+}
+
+bool MainWindow::writeAnimation(const QString& path) {
+    AnimationDocument& doc = *document_;
+    doc.busy = true;
+    host_.waitCursor(true);
+    const int result = SaveAnimation(doc, Local(path));
+    host_.waitCursor(false);
+    doc.busy = false;
+    // Compositions held back while writing may now run.
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+        if (!f->composedBitmap) StartComposition(*f);
+    }
+    return result == kSaveOk;
+}
+
+bool MainWindow::saveAnimationTo(const QString& path) {
+    if (document_->empty()) return false;
+    if (!writeAnimation(path)) {
+        host_.message("while saving animation", "Error...", MessageIcon::Exclamation);
+        return false;
+    }
+    // Only a written file clears the modified flag and becomes the last path.
+    document_->modified = false;
+    settings_.path = path;
+    settings_.pathSave = path;
+    recent_.Add(path);
+    rebuildRecentMenu();
+    return true;
+}
+
+bool MainWindow::cmdSaveAs(int) {
+    if (document_->empty()) return false;
+    SaveAsChoice initial;
+    initial.saveOptimized = document_->settings.saveOptimized;
+    initial.reloadAfterSave = settings_.reloadAfterSave != 0;
+    initial.gifCompression = settings_.gifCompression;
+    // Propose the name with the extension of the type we write.
+    QString start = settings_.pathSave;
+    if (start != QLatin1String("N/A")) start = WithTypeExtension(start, false);
+    const SaveAsChoice choice = RunSaveAsDialog(this, start, initial);
+    if (choice.path.isEmpty()) return false;
+    document_->settings.saveOptimized = choice.saveOptimized;
+    document_->settings.reloadAfterSave = choice.reloadAfterSave;
+    document_->settings.gifCompression = choice.gifCompression;
+    settings_.reloadAfterSave = choice.reloadAfterSave ? 1 : 0;
+    settings_.gifCompression = choice.gifCompression;
+    return saveAnimationTo(choice.path);
+}
+
+void MainWindow::cmdExportImage() {
+    FrameRecord* frame = document_->selectedFrame;
+    if (!frame) {
+        host_.message("No Gif associated with selection", "Export BUG", MessageIcon::Exclamation);
+        return;
+    }
+    const ExportChoice choice =
+        RunExportDialog(this, settings_.pathSave, int(settings_.jpegCompression));
+    if (choice.path.isEmpty()) return;
+    settings_.jpegCompression = uint32_t(choice.jpegCompression);
+    document_->settings.jpegCompression = choice.jpegCompression;
+    document_->busy = true;
+    host_.waitCursor(true);
+    bool ok = false;
+    if (!choice.jpeg) {
+        ok = SaveSingleGif(*document_, *frame, Local(choice.path)) == kSaveOk;
+        if (!ok)
+            host_.message("while saving single Gif Image", "Error...", MessageIcon::Exclamation);
+    } else {
+        host_.message("while saving single Jpg Image", "Error...", MessageIcon::Exclamation);
+    }
+    host_.waitCursor(false);
+    document_->busy = false;
+    if (ok) settings_.pathSave = choice.path;
+}
+
+bool MainWindow::confirmDiscardChanges(const char* caption, int resumeAfter) {
+    if (!document_->modified || document_->empty()) return true;
+    const Answer answer = host_.ask("Do you want to save the current animation before closing it ?",
+                                    caption, Buttons::YesNoCancel, MessageIcon::Exclamation);
+    if (answer == Answer::Cancel) return false;
+    if (answer == Answer::Yes) return cmdSaveAs(resumeAfter);  // a failed save keeps the animation
+    return true;
+}
+
+void MainWindow::cmdNew() {
+    if (!confirmDiscardChanges("Confirm Close", kCmdNew)) return;
+    playback_->stop();
+    host_.waitCursor(true);
+    document_->Clear();
+    host_.waitCursor(false);
+    playback_->setPosition(nullptr);
+    selectEntry(document_->tree.root());
+    applyDocumentLoaded(false);
+    action(kCmdResize)->setEnabled(false);
+    statusProgress_->setText(QStringLiteral("Idle"));
+    progress_->setValue(0);
+    image_->showFrame(nullptr);
+}
+
+void MainWindow::cmdCopy() {
+    FrameRecord* frame = document_->selectedFrame;
+    if (!frame) {
+        host_.message("curGif==NULL", "Copy ", MessageIcon::Exclamation);
+        return;
+    }
+    host_.waitCursor(true);
+    // The frame as it looks on screen: earlier frames show through its transparent pixels.
+    std::shared_ptr<const ComposedPicture> picture = GetComposedBitmap(*frame);
+    if (!picture) {
+        host_.waitCursor(false);
+        host_.message("Couldn't copy image to clipboard", "Error", MessageIcon::Exclamation);
+        return;
+    }
+    const QImage screen(reinterpret_cast<const uchar*>(picture->pixels.data()), picture->width,
+                        picture->height, picture->width * 4, QImage::Format_RGB32);
+    const QImage image = screen.copy(frame->left, frame->top, frame->width, frame->height);
+    QApplication::clipboard()->setImage(image);
+    host_.waitCursor(false);
+}
+
+void MainWindow::cmdCut() {
+    cmdCopy();
+    cmdDelete();
+}
+
+void MainWindow::cmdPaste() {
+    const QImage image = QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+    if (image.isNull()) return;
+    std::vector<uint32_t> pixels(size_t(image.width()) * size_t(image.height()));
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(image.constScanLine(y));
+        std::copy(row, row + image.width(), pixels.begin() + qsizetype(y) * image.width());
+    }
+    if (PasteFrame(*document_, pixels.data(), image.width(), image.height()) != 0) return;
+    applyDocumentLoaded(true);
+    retitleResize();
+    onSelectionChanged();
+}
+
+void MainWindow::cmdDelete() {
+    if (DeleteSelectedItem(*document_, settings_.confirmDelete != 0) != 0) return;
+    playback_->setPosition(nullptr);
+    if (document_->empty()) {
+        applyDocumentLoaded(false);
+        action(kCmdResize)->setEnabled(false);
+        statusProgress_->setText(QStringLiteral("Idle"));
+        progress_->setValue(0);
+        image_->showFrame(nullptr);
+    } else {
+        retitleResize();
+    }
+    onSelectionChanged();
+}
+
+void MainWindow::cmdDuplicate() {
+    if (DuplicateSelectedFrame(*document_) != 0) return;
+    retitleResize();
+    onSelectionChanged();
+}
+
+void MainWindow::cmdInsert(bool effect) {
+    // The effect dialog and its insertion arrive with the effects work.
+    (void)effect;
+}
+
+void MainWindow::cmdOptimize() {}
+
+void MainWindow::cmdUnOptimize() {}
+
+void MainWindow::cmdHelp(const QString& keyword) {
+    if (!ShowHelp(this, keyword)) {
+        const char* text = keyword == QLatin1String("Contents") ? "Can't activate Help Contents"
+                           : keyword == QLatin1String("Key Bindings")
+                               ? "Can't activate Help on KeyBindings"
+                           : keyword.isEmpty() ? "Can't activate Help Search"
+                                               : "Can't activate Help On Help";
+        host_.message(text, "Error", MessageIcon::Exclamation);
+    }
+}
+
+void MainWindow::cmdAbout() {
+    QMessageBox::about(this, QStringLiteral("About Velmora"),
+                       QStringLiteral("<h3>Velmora %1</h3><p>An editor for animated GIF files.</p>")
+                           .arg(QStringLiteral(VELMORA_VERSION)));
+}
+
+void MainWindow::cmdGotoFirst() {
+    if (TreeItem* first = playback_->firstImageEntry()) selectEntry(first);
+}
+
+void MainWindow::cmdGotoLast() {
+    if (TreeItem* last = playback_->lastImageEntry(document_->selectedItem)) selectEntry(last);
+}
+
+void MainWindow::cmdRecent(int k) {
+    if (k >= recent_.entries().size()) return;
+    const QString path = recent_.entries()[k];
+    settings_.path = path;
+    const int result = openFile(path, DispatchSource::Open);
+    // Only a failed load removes the entry; a cancelled one keeps it.
+    if (result != kDispatchOk && result != kDispatchCancelled) {
+        recent_.Remove(path);
+        rebuildRecentMenu();
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+class AnimationDocument;
+class Host;
+class TreeItem;
+
+// Plays the animation by stepping the tree's selection from image entry to image entry
+// on a single-shot timer that follows each frame's delay (a delay of 0 plays at 10 ms,
+// the shortest interval a desktop timer gives reliably).
+class Playback : public QObject {
+    Q_OBJECT
+  public:
+    Playback(AnimationDocument& document, QObject* parent = nullptr);
+
+    bool playing() const { return playing_; }
+    // Start Animation: starts when stopped, stops when playing.
+    void toggle();
+    void stop();
+    // The entry shown last; every selection change sets it, New and Delete clear it.
+    void setPosition(TreeItem* item) { position_ = item; }
+    TreeItem* position() const { return position_; }
+    // The entries Goto First and Goto Last select.
+    TreeItem* firstImageEntry() const;
+    TreeItem* lastImageEntry(TreeItem* from) const;
+    // Milliseconds a frame stays.
+    static int IntervalFor(uint32_t delay);
+
+  signals:
+    // Playback wants this entry selected (the window selects it in the tree).
+    void selectEntry(TreeItem* item);
+    void playingChanged(bool playing);
+
+  private:
+    void tick();
+    uint32_t delayInForce() const;
+
+    AnimationDocument& document_;
+    QTimer timer_;
+    bool playing_ = false;
+    TreeItem* position_ = nullptr;
+};

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "IoTestSupport.h"
+#include "io/AnimatedCursor.h"
+#include "io/BmpDecoder.h"
+#include "io/IconCursor.h"
+#include "io/TargaImage.h"
+
+using namespace io_test;
+
+namespace {
+
+// Inputs the fuzzers found, and the seeds they started from, go through the same
+// decoders again (under the sanitizers of the test build).
+std::vector<std::vector<uint8_t>> Inputs(const char* target) {
+    std::vector<std::vector<uint8_t>> out;
+    const std::filesystem::path data(VELMORA_TEST_DATA);
+    for (const auto& folder : {data / "fuzz" / target, data / "seeds" / target}) {
+        if (!std::filesystem::is_directory(folder)) continue;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            out.push_back(Bytes(entry.path().string()));
+    }
+    return out;
+}
+
+TEST(FuzzRegressionTest, BitmapInputs) {
+    const auto inputs = Inputs("fuzz_bmp");
+    EXPECT_FALSE(inputs.empty());
+    for (const auto& bytes : inputs) {
+        DecodedPicture picture;
+        if (DecodeBmpFile(bytes.data(), bytes.size(), picture)) {
+            EXPECT_EQ(picture.pixels.size(), size_t(picture.width) * size_t(picture.height));
+        }
+        DecodeDib(bytes.data(), bytes.size(), 0, true, picture);
+    }
+}
+
+TEST(FuzzRegressionTest, TargaInputs) {
+    const auto inputs = Inputs("fuzz_targa");
+    EXPECT_FALSE(inputs.empty());
+    for (const auto& bytes : inputs) {
+        TargaImage image("");
+        if (image.LoadFromBytes(bytes)) {
+            const std::vector<uint32_t> pixels = image.CreateBitmap();
+            EXPECT_EQ(pixels.size(), size_t(image.GetWidth()) * size_t(image.GetHeight()));
+            image.TrimBorder(pixels.empty() ? 0 : pixels[0]);
+        }
+    }
+}
+
+TEST(FuzzRegressionTest, IconAndAnimatedCursorInputs) {
+    const auto inputs = Inputs("fuzz_icon");
+    EXPECT_FALSE(inputs.empty());
+    for (const auto& bytes : inputs) {
+        DecodedPicture picture;
+        for (int i = 0; i < CountIconImages(bytes.data(), bytes.size()) && i < 4; ++i)
+            if (DecodeIconImage(bytes.data(), bytes.size(), i, picture))
+                DrawOverBackground(picture, kCursorBackground);
+        AniFile ani;
+        if (ParseAni(bytes.data(), bytes.size(), ani)) {
+            for (uint32_t step = 0; step < ani.steps && step < 16; ++step) {
+                const int frame = ani.FrameOfStep(step);
+                if (frame < 0) break;
+                DecodeIconImage(bytes.data() + ani.frames[size_t(frame)].first,
+                                ani.frames[size_t(frame)].second, 0, picture);
+            }
+        }
+    }
+}
+
+}  // namespace

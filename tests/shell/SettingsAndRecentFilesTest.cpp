@@ -1,0 +1,119 @@
+// Settings in their store and the recent-file list.
+#include <gtest/gtest.h>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "shell/RecentFiles.h"
+#include "shell/SettingsStore.h"
+
+namespace {
+
+class SettingsTest : public ::testing::Test {
+  protected:
+    QTemporaryDir dir;
+    QString file() const { return dir.filePath("settings.ini"); }
+};
+
+TEST_F(SettingsTest, FirstRunWritesEveryDefault) {
+    QSettings store(file(), QSettings::IniFormat);
+    const AppSettings a = SettingsStore::Load(store, 1200, 600);
+    EXPECT_EQ(a.jpegCompression, 75u);
+    EXPECT_EQ(a.gifCompression, 0xF0F0F0u);
+    EXPECT_EQ(a.path, "N/A");
+    EXPECT_EQ(a.winRect.fields,
+              (std::array<int32_t, 11>{44, 0, 5, 0, 0, 0, 0, 200, 100, 1000, 500}));
+    EXPECT_EQ(a.paramPlacement.length(), 0);
+    QSettings again(file(), QSettings::IniFormat);
+    for (const char* name : {"Path",
+                             "PathSave",
+                             "Preview",
+                             "PreviewFrames",
+                             "Fixed Nr. of PreviewFrames",
+                             "ExportAsJpg",
+                             "ReloadAfterSave",
+                             "Confirm Delete",
+                             "Keep TrueColorInfo",
+                             "MultiInst",
+                             "Jpeg Compression",
+                             "Gif Compression",
+                             "Transparent Warning",
+                             "Optimize Warning",
+                             "UnOptimize Warning",
+                             "Resize Warning",
+                             "LocalPal Warning",
+                             "GlobalPal Warning",
+                             "ToolWindows",
+                             "WinRect",
+                             "Param Placement"}) {
+        EXPECT_TRUE(again.contains(name)) << name;
+    }
+    EXPECT_EQ(again.value("WinRect").toByteArray().size(), 44);
+}
+
+TEST_F(SettingsTest, MissingAndBadValuesTakeTheirDefaults) {
+    {
+        QSettings store(file(), QSettings::IniFormat);
+        store.setValue("Preview", 0);
+        store.setValue("Gif Compression", 0x123456);  // not one of the five masks
+        store.setValue("PreviewFrames", 5000000);
+        store.setValue("WinRect", QByteArray(12, 'x'));
+        store.setValue("History File 0", "/a.gif");
+        store.setValue("History File 2", "/c.gif");  // after a gap: not read
+    }
+    QSettings store(file(), QSettings::IniFormat);
+    const AppSettings a = SettingsStore::Load(store, 600, 600);
+    EXPECT_EQ(a.preview, 0u);
+    EXPECT_EQ(a.jpegCompression, 75u);  // missing
+    EXPECT_EQ(a.gifCompression, 0xF0F0F0u);
+    EXPECT_EQ(a.previewFrames, 10u);
+    EXPECT_EQ(a.winRect.length(), 44);
+    EXPECT_EQ(a.winRect.left(), 100);
+    EXPECT_EQ(a.history, QStringList{"/a.gif"});
+}
+
+TEST_F(SettingsTest, ValuesSurviveSaveAndLoad) {
+    AppSettings a;
+    a.jpegCompression = 33;
+    a.gifCompression = 0xC0C0C0;
+    a.history = {"/x.gif", "/y.gif"};
+    a.paramPlacement.fields = {44, 0, 1, 0, 0, 0, 0, 10, 20, 300, 400};
+    {
+        QSettings store(file(), QSettings::IniFormat);
+        store.setValue("History File 4", "/stale.gif");
+        SettingsStore::Save(store, a);
+    }
+    QSettings store(file(), QSettings::IniFormat);
+    const AppSettings b = SettingsStore::Load(store, 800, 600);
+    EXPECT_EQ(b.jpegCompression, 33u);
+    EXPECT_EQ(b.gifCompression, 0xC0C0C0u);
+    EXPECT_EQ(b.history, a.history);
+    EXPECT_EQ(b.paramPlacement.fields, a.paramPlacement.fields);
+    EXPECT_FALSE(store.contains("History File 4"));
+}
+
+TEST_F(SettingsTest, HandOverValuesAreReadOnce) {
+    QSettings store(file(), QSettings::IniFormat);
+    SettingsStore::PutHandOver(store, 0, "/p/a.gif");
+    SettingsStore::PutHandOver(store, 1, "/p/b.gif");
+    EXPECT_EQ(SettingsStore::TakeHandOver(store, 1), "/p/b.gif");
+    EXPECT_EQ(SettingsStore::TakeHandOver(store, 1), "");
+    EXPECT_EQ(SettingsStore::TakeHandOver(store, 0), "/p/a.gif");
+    EXPECT_FALSE(store.contains("Temp0"));
+}
+
+TEST(RecentFiles, MostRecentFirstWithFiveEntries) {
+    RecentFiles recent;
+    for (const char* p : {"/1.gif", "/2.gif", "/3.gif", "/4.gif", "/5.gif"}) recent.Add(p);
+    EXPECT_EQ(recent.entries(), (QStringList{"/5.gif", "/4.gif", "/3.gif", "/2.gif", "/1.gif"}));
+    recent.Add("/6.gif");  // the oldest drops out
+    EXPECT_EQ(recent.entries(), (QStringList{"/6.gif", "/5.gif", "/4.gif", "/3.gif", "/2.gif"}));
+    recent.Add("/4.GIF");  // same file, other case: moves to the top
+    EXPECT_EQ(recent.entries(), (QStringList{"/4.GIF", "/6.gif", "/5.gif", "/3.gif", "/2.gif"}));
+    EXPECT_EQ(recent.label(2), "&3 /5.gif\tAlt+3");
+    recent.Add("/4.gif");  // already first: nothing changes
+    EXPECT_EQ(recent.entries().first(), "/4.GIF");
+    recent.Remove("/5.GIF");
+    EXPECT_EQ(recent.entries(), (QStringList{"/4.GIF", "/6.gif", "/3.gif", "/2.gif"}));
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+#include "ShellTestSupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QTimer>
+#include <memory>
+
+#include "document/AnimationDocument.h"
+#include "gif/GifWriter.h"
+#include "shell/MainWindow.h"
+#include "support/TestSupport.h"
+
+namespace shell_testing {
+
+QString WriteGif(const QString& dir, const QString& name, const std::vector<int>& delays, int w,
+                 int h) {
+    SilentHost host;
+    AnimationDocument doc(host, 1);
+    doc.screenWidth = w;
+    doc.screenHeight = h;
+    for (size_t i = 0; i < delays.size(); ++i) {
+        FrameRecord* f =
+            testing_support::MakeFrame(doc, w, h, {uint32_t(0x204060 + 0x101010 * i), 0xFFFFFF});
+        f->indexPlane()->set(0, 0, 1);
+        f->delay = uint32_t(delays[i]);
+        if (i == 0) f->comments.push_back({"first"});
+        testing_support::AppendToDocument(doc, f, "x");
+    }
+    const QString path = QDir(dir).filePath(name);
+    SaveAnimation(doc, path.toStdString());
+    return path;
+}
+
+std::shared_ptr<BoxAnswer> AnswerNextBox(Answer answer) {
+    auto seen = std::make_shared<BoxAnswer>();
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, seen, answer] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        seen->text = box->text();
+        seen->caption = box->windowTitle();
+        QMessageBox::StandardButton which = QMessageBox::Ok;
+        switch (answer) {
+            case Answer::Yes:
+                which = QMessageBox::Yes;
+                break;
+            case Answer::No:
+                which = QMessageBox::No;
+                break;
+            case Answer::Cancel:
+                which = QMessageBox::Cancel;
+                break;
+            case Answer::Ok:
+                which = QMessageBox::Ok;
+                break;
+        }
+        if (QAbstractButton* b = box->button(which))
+            b->click();
+        else
+            box->reject();
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start();
+    return seen;
+}
+
+std::vector<std::string> ImageLabels(MainWindow& window) {
+    std::vector<std::string> labels;
+    AnimationDocument& doc = window.document();
+    for (TreeItem* e = FrameTree::NextFrameEntry(doc.tree.root()); e;
+         e = FrameTree::NextFrameEntry(e)) {
+        labels.push_back(e->text());
+    }
+    return labels;
+}
+
+}  // namespace shell_testing
