@@ -35,7 +35,9 @@ void GainTransparentSlot(FrameRecord& frame) {
         const uint8_t* row = plane->row(y);
         for (int x = 0; x < plane->width; ++x) used[row[x]] = true;
     }
-    for (int i = 255; i >= 0; --i) {
+    // Within the colour table the frame is written with.
+    const int tableSize = 1 << std::clamp(int(frame.bitsPerPixel), 1, 8);
+    for (int i = tableSize - 1; i >= 0; --i) {
         if (used[i]) continue;
         AnimationDocument::StructureWriteLock lock(frame.document);
         frame.transparentIndex = uint32_t(i);
