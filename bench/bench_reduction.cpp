@@ -99,6 +99,16 @@ BENCHMARK(BM_ReduceOneFrame)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);
 
+// The popularity count alone (the first half of a reduction).
+void BM_CountPalette(benchmark::State& state) {
+    auto plane = TrueColourBuffer::Create(kWidth, kHeight);
+    FillFrame(*plane, 0);
+    const std::array<uint32_t, 5> reserved{kNoReservedColour, kNoReservedColour, kNoReservedColour,
+                                           kNoReservedColour, kNoReservedColour};
+    for (auto _ : state) benchmark::DoNotOptimize(CountPalette(*plane, reserved, nullptr));
+}
+BENCHMARK(BM_CountPalette)->Unit(benchmark::kMillisecond);
+
 // 100 frames reduced by the document's frame jobs on `workers` threads.
 void BM_ReduceAnimation(benchmark::State& state) {
     SilentHost host;

@@ -1,5 +1,7 @@
 #include "colour/ColourTree.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <new>
 
@@ -193,4 +195,65 @@ void Free(ColourTree& root) {
 
 void FreeContext(ColourTreeContext& context) {
     context = ColourTreeContext{};
+}
+
+ColourTreeOrder::ColourTreeOrder(const ColourTreeNode* root, int points)
+    : places_(size_t(std::max(points, 0))) {
+    std::vector<Step> path;
+    if (root) Walk(root, path);
+}
+
+void ColourTreeOrder::Walk(const ColourTreeNode* node, std::vector<Step>& path) {
+    if (node->isLeaf()) {
+        for (size_t k = 0; k < node->bucket.size(); ++k) {
+            const int i = node->bucket[k];
+            if (i < 0 || size_t(i) >= places_.size()) continue;
+            Place& place = places_[size_t(i)];
+            place.path = path;
+            place.bucketPosition = int(k);
+            for (size_t d = 0; d < path.size() && d < 64; ++d) {
+                if (path[d].right) place.turns |= uint64_t(1) << d;
+            }
+        }
+        return;
+    }
+    const int id = int(splits_.size());
+    splits_.push_back({node->splitDimension, node->splitValue});
+    path.push_back({id, false});
+    Walk(node->left.get(), path);
+    path.back().right = true;
+    Walk(node->right.get(), path);
+    path.pop_back();
+}
+
+int ColourTreeOrder::Parting(int a, int b) const {
+    const Place& pa = places_[size_t(a)];
+    const Place& pb = places_[size_t(b)];
+    // Paths agree up to the first different turn.
+    const uint64_t differ = pa.turns ^ pb.turns;
+    if (differ != 0) return std::countr_zero(differ);
+    const size_t n = std::min(pa.path.size(), pb.path.size());
+    for (size_t k = std::min<size_t>(n, 64); k < n; ++k) {
+        if (pa.path[k].right != pb.path[k].right) return int(k);
+    }
+    return -1;
+}
+
+bool ColourTreeOrder::Before(int a, int b, const int32_t* q) const {
+    const int k = Parting(a, b);
+    const Place& pa = places_[size_t(a)];
+    if (k < 0) return pa.bucketPosition < places_[size_t(b)].bucketPosition;
+    const Step& step = pa.path[size_t(k)];
+    const Split& split = splits_[size_t(step.node)];
+    const bool nearIsLeft = double(q[split.dimension]) <= split.value;
+    return step.right != nearIsLeft;
+}
+
+bool ColourTreeOrder::OrderFixedIn(int a, int b, const int32_t* lo, const int32_t* hi) const {
+    const int k = Parting(a, b);
+    if (k < 0) return true;
+    const Split& split = splits_[size_t(places_[size_t(a)].path[size_t(k)].node)];
+    // The near side changes inside the box when the split value lies within it.
+    return !(double(lo[split.dimension]) <= split.value &&
+             double(hi[split.dimension]) > split.value);
 }

@@ -68,3 +68,36 @@ void FreeContext(ColourTreeContext& context);
 
 // The distance the context uses between a query and a stored point.
 int64_t PointDistance(const ColourTreeContext& context, const int32_t* q, const ColourPoint& p);
+
+// The order in which Search meets the points for a given query: it visits the near side
+// of every split first and a leaf's bucket front to back, so among equally near points
+// the answer is the one it meets first. This tells that order without searching.
+class ColourTreeOrder {
+  public:
+    ColourTreeOrder(const ColourTreeNode* root, int points);
+    // True when Search for q meets point a before point b.
+    bool Before(int a, int b, const int32_t* q) const;
+    // True when the order of a and b is the same for every query in the box lo..hi
+    // (inclusive on each axis).
+    bool OrderFixedIn(int a, int b, const int32_t* lo, const int32_t* hi) const;
+
+  private:
+    struct Step {
+        int node;
+        bool right;
+    };
+    struct Place {
+        std::vector<Step> path;
+        uint64_t turns = 0;  // bit k: the step at depth k goes right (first 64 steps)
+        int bucketPosition = 0;
+    };
+    struct Split {
+        int dimension;
+        double value;
+    };
+    void Walk(const ColourTreeNode* node, std::vector<Step>& path);
+    // The first step at which the paths of a and b part; -1 when they share a leaf.
+    int Parting(int a, int b) const;
+    std::vector<Place> places_;
+    std::vector<Split> splits_;
+};
