@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "document/ComposedCache.h"
 #include "document/DocumentNotifier.h"
 #include "document/FrameRecord.h"
 #include "document/FrameTree.h"
@@ -80,6 +81,8 @@ class AnimationDocument {
 
     FrameTree tree;
     DocumentNotifier notifier;
+    // Bounds the memory of the frames' composed pictures (default 768 MiB).
+    ComposedCache composedCache{int64_t(768) << 20};
     GroupTables groups;
 
     // --- frames ---

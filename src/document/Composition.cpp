@@ -26,6 +26,17 @@ bool NeedsPredecessorPicture(const FrameRecord& frame) {
 
 // Runs or waits for the composition of one frame, assuming the frames it builds on are
 // composed already (or composes them itself if that changed meanwhile).
+int64_t PictureBytes(const ComposedPicture& p) {
+    return int64_t(p.pixels.size()) * 4;
+}
+
+// Marks a picture as just used, outside of every frame lock.
+std::shared_ptr<const ComposedPicture> Used(FrameRecord& frame,
+                                            std::shared_ptr<const ComposedPicture> p) {
+    if (p) frame.document.composedCache.Touch(frame, PictureBytes(*p));
+    return p;
+}
+
 std::shared_ptr<const ComposedPicture> ComposeOrWait(FrameRecord& frame) {
     {
         std::unique_lock lock(frame.composeLock);
@@ -157,20 +168,27 @@ void ComposeFrame(FrameRecord& frame) {
         }
     }
 
-    std::lock_guard lock(frame.composeLock);
-    // A frame with neither plane (true colour missing while the palette is not ready)
-    // stays without picture; it is composed again once its reduction has ended.
-    if (drawable) frame.composedBitmap = std::move(picture);
-    frame.composing = false;
-    frame.compositionEnded.notify_all();
+    const int64_t bytes = PictureBytes(*picture);
+    {
+        std::lock_guard lock(frame.composeLock);
+        // A frame with neither plane (true colour missing while the palette is not
+        // ready) stays without picture; it is composed again once its reduction ended.
+        if (drawable) frame.composedBitmap = std::move(picture);
+        frame.composing = false;
+        frame.compositionEnded.notify_all();
+    }
+    if (drawable) doc.composedCache.Touch(frame, bytes);
 }
 
 std::shared_ptr<const ComposedPicture> GetComposedBitmap(FrameRecord& frame) {
     if (!frame.indexPlane()) return nullptr;
     AnimationDocument::StructureReadLock structure(frame.document);
     {
-        std::lock_guard lock(frame.composeLock);
-        if (frame.composedBitmap) return frame.composedBitmap;
+        std::unique_lock lock(frame.composeLock);
+        if (std::shared_ptr<const ComposedPicture> p = frame.composedBitmap) {
+            lock.unlock();
+            return Used(frame, std::move(p));
+        }
     }
     // Compose the earlier frames this one builds on, front to back, instead of
     // recursing once per frame.
@@ -186,8 +204,11 @@ std::shared_ptr<const ComposedPicture> GetComposedBitmap(FrameRecord& frame) {
 }
 
 void DiscardComposedBitmap(FrameRecord& frame) {
-    std::unique_lock lock(frame.composeLock);
-    if (!frame.composedBitmap && !frame.composing) return;
-    frame.compositionEnded.wait(lock, [&] { return !frame.composing; });
-    frame.composedBitmap.reset();
+    {
+        std::unique_lock lock(frame.composeLock);
+        if (!frame.composedBitmap && !frame.composing) return;
+        frame.compositionEnded.wait(lock, [&] { return !frame.composing; });
+        frame.composedBitmap.reset();
+    }
+    frame.document.composedCache.Forget(frame);
 }

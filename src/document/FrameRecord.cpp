@@ -42,6 +42,7 @@ FrameRecord::~FrameRecord() {
         compositionEnded.wait(lock, [this] { return !composing; });
         composedBitmap.reset();
     }
+    document.composedCache.Forget(*this);
     if (!document.closing && !IsPaletteValid()) document.notifier.Notify(kNotifyReductionDropped);
 }
 

@@ -191,3 +191,32 @@ TEST(LongChain, ComposingTheLastOfTenThousandFramesDoesNotRecurse) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ComposedCache, KeepsPicturesWithinItsBudgetAndRecomputesThem) {
+    RecordingHost host;
+    AnimationDocument doc(host, 1);
+    doc.composedCache.setBudget(3 * 16 * 16 * 4);  // three pictures of 16 x 16
+    for (int i = 0; i < 10; ++i) {
+        FrameRecord* f = MakeFrame(doc, 4, 4, {uint32_t(0x010101 * (i + 1))});
+        f->left = (i * 4) % 16;
+        f->top = (i / 4) * 4;
+        AppendToDocument(doc, f, "c.gif");
+    }
+    doc.screenWidth = doc.screenHeight = 16;
+    auto last = GetComposedBitmap(*doc.lastFrame());
+    ASSERT_TRUE(last);
+    const std::vector<uint32_t> expected = last->pixels;
+    int held = 0;
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) held += f->composedBitmap != nullptr;
+    EXPECT_LE(held, 3);
+    EXPECT_LE(doc.composedCache.bytesHeld(), 3 * 16 * 16 * 4);
+    EXPECT_NE(doc.lastFrame()->composedBitmap, nullptr);  // the one just made stays
+    // Dropped pictures come back the same.
+    DiscardComposedBitmap(*doc.lastFrame());
+    EXPECT_EQ(GetComposedBitmap(*doc.lastFrame())->pixels, expected);
+    EXPECT_EQ(GetComposedBitmap(*doc.firstFrame)->at(0, 0), 0x010101u);
+}
+
+}  // namespace
