@@ -1,0 +1,5 @@
+#include "effects/renderers/Renderers.h"
+
+FrameRecord* RenderRollSphere(FrameRecord*, FrameRecord*, int, const EffectParams&) {
+    return nullptr;
+}
