@@ -67,7 +67,8 @@ void ConfigureSpot(ParameterForm& form) {
 }
 
 int ValidateSpot(ParameterForm& form) {
-    if (form.EditValue(1) >= 50) {
+    const int radius = form.EditValue(1);
+    if (radius < 0 || radius >= 50) {
         char text[64];
         std::snprintf(text, sizeof text, "Radius must be smaller than 50 %%");
         return form.Reject(text, kEdit1, kEdit1);

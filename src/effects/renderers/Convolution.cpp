@@ -50,43 +50,73 @@ inline uint32_t Neighbour(uint32_t pixel) {
 void Convolve(TrueColourBuffer& destination, const TrueColourBuffer& source,
               const ConvolutionKernel& kernel) {
     // Cells of weight 0 add nothing to a sum (x * 0.0 is 0), so they are left out; the
-    // order of the others stays rows top to bottom, cells left to right.
+    // order of the others stays rows top to bottom, cells left to right. Each cell's
+    // products channel x weight are tabled: the same doubles, computed once.
+    struct Cell {
+        int dy, dx;
+        double product[256];
+    };
     Cell cells[9];
     int count = 0;
     for (int r = 0; r < 3; ++r)
-        for (int q = 0; q < 3; ++q)
-            if (kernel.weight[r][q] != 0.0)
-                cells[count++] = Cell{r - 1, q - 1, kernel.weight[r][q]};
+        for (int q = 0; q < 3; ++q) {
+            const double weight = kernel.weight[r][q];
+            if (weight == 0.0) continue;
+            Cell& cell = cells[count++];
+            cell.dy = r - 1;
+            cell.dx = q - 1;
+            for (int v = 0; v < 256; ++v) cell.product[v] = double(v) * weight;
+        }
     const double bias = kernel.bias;
     const int w = destination.width;
     const int h = destination.height;
 
-    auto pixelAt = [&](int x, int y, bool inside) -> uint32_t {
+    auto finish = [bias](double red, double green, double blue) -> uint32_t {
+        return (ToChannel(red + bias) << 16) | (ToChannel(green + bias) << 8) |
+               ToChannel(blue + bias);
+    };
+    // Border pixels: neighbours outside the image are left out.
+    auto borderPixel = [&](int x, int y) -> uint32_t {
         const uint32_t own = source.get(x, y);
         if (own & kTransparentMarker) return own;
         double red = 0.0, green = 0.0, blue = 0.0;
         for (int c = 0; c < count; ++c) {
             const int nx = x + cells[c].dx;
             const int ny = y + cells[c].dy;
-            if (!inside && (nx < 0 || ny < 0 || nx >= w || ny >= h)) continue;
+            if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
             const uint32_t n = Neighbour(source.get(nx, ny));
-            red += double((n >> 16) & 0xFF) * cells[c].w;
-            green += double((n >> 8) & 0xFF) * cells[c].w;
-            blue += double(n & 0xFF) * cells[c].w;
+            red += cells[c].product[(n >> 16) & 0xFF];
+            green += cells[c].product[(n >> 8) & 0xFF];
+            blue += cells[c].product[n & 0xFF];
         }
-        red += bias;
-        green += bias;
-        blue += bias;
-        return (ToChannel(red) << 16) | (ToChannel(green) << 8) | ToChannel(blue);
+        return finish(red, green, blue);
     };
 
     for (int y = 0; y < h; ++y) {
         uint32_t* out = destination.row(y);
-        const bool innerRow = y > 0 && y < h - 1;
-        for (int x = 0; x < w; ++x) {
-            const bool inside = innerRow && x > 0 && x < w - 1;
-            out[x] = pixelAt(x, y, inside);
+        if (y == 0 || y == h - 1 || w < 3) {
+            for (int x = 0; x < w; ++x) out[x] = borderPixel(x, y);
+            continue;
         }
+        const uint32_t* rows[3] = {source.row(y - 1), source.row(y), source.row(y + 1)};
+        out[0] = borderPixel(0, y);
+        for (int x = 1; x < w - 1; ++x) {
+            const uint32_t own = rows[1][x];
+            if (own & kTransparentMarker) {
+                out[x] = own;
+                continue;
+            }
+            double red = 0.0, green = 0.0, blue = 0.0;
+            for (int c = 0; c < count; ++c) {
+                const Cell& cell = cells[c];
+                const uint32_t n = Neighbour(rows[cell.dy + 1][x + cell.dx]);
+                red += cell.product[(n >> 16) & 0xFF];
+                green += cell.product[(n >> 8) & 0xFF];
+                blue += cell.product[n & 0xFF];
+            }
+            out[x] = finish(red, green, blue);
+        }
+        out[w - 1] = borderPixel(w - 1, y);
     }
 }
 

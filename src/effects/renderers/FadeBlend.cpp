@@ -30,6 +30,26 @@ inline uint32_t PerComponent(uint32_t a, uint32_t b, F f) {
     return Pack(f(Red(a), Red(b)), f(Green(a), Green(b)), f(Blue(a), Blue(b)));
 }
 
+// Per-channel lookup: out = table[channel][component]. The formulas below depend on a
+// component and per-frame constants only, so each is tabled once per frame.
+struct ChannelTables {
+    uint8_t t[3][256];
+};
+
+template <typename F>
+ChannelTables MakeTables(uint32_t constant, F f) {
+    ChannelTables tables;
+    const int c[3] = {Red(constant), Green(constant), Blue(constant)};
+    for (int channel = 0; channel < 3; ++channel)
+        for (int v = 0; v < 256; ++v) tables.t[channel][v] = uint8_t(f(c[channel], v) & 0xFF);
+    return tables;
+}
+
+inline uint32_t Lookup(const ChannelTables& tables, uint32_t p) {
+    return (uint32_t(tables.t[0][(p >> 16) & 0xFF]) << 16) |
+           (uint32_t(tables.t[1][(p >> 8) & 0xFF]) << 8) | uint32_t(tables.t[2][p & 0xFF]);
+}
+
 inline bool Transparent(const FrameRecord& frame, uint32_t pixel) {
     return frame.hasTransparency && (pixel & kTransparentMarker);
 }
@@ -55,14 +75,11 @@ FrameRecord* ColourBlend(FrameRecord* frame1, FrameRecord* frame2, int n, const 
         if (i < k) {
             // The image moves toward the selected colour.
             const uint32_t* src = planes.one->data();
+            const ChannelTables tables = MakeTables(
+                m, [&](int mc, int pc) { return (mc * (i + 1) + pc * (k - i)) / (k + 1); });
             for (size_t j = 0; j < count; ++j) {
                 const uint32_t px = src[j];
-                if (Transparent(*frame1, px)) {
-                    o[j] = px;
-                    continue;
-                }
-                o[j] = PerComponent(
-                    m, px, [&](int mc, int pc) { return (mc * (i + 1) + pc * (k - i)) / (k + 1); });
+                o[j] = Transparent(*frame1, px) ? px : Lookup(tables, px);
             }
             return;
         }
@@ -70,32 +87,24 @@ FrameRecord* ColourBlend(FrameRecord* frame1, FrameRecord* frame2, int n, const 
         if (overblend) {
             // The selected colour moves toward image 2.
             const uint32_t* src = planes.two->data();
+            const ChannelTables tables = MakeTables(
+                m, [&](int mc, int qc) { return (qc * (k + 1 - r) + mc * r) / (k + 1); });
             for (size_t j = 0; j < count; ++j) {
                 const uint32_t q = src[j];
-                if (Transparent(*frame2, q)) {
-                    o[j] = q;
-                    continue;
-                }
-                o[j] = PerComponent(
-                    q, m, [&](int qc, int mc) { return (qc * (k + 1 - r) + mc * r) / (k + 1); });
+                o[j] = Transparent(*frame2, q) ? q : Lookup(tables, q);
             }
             return;
         }
         // The selected colour moves toward the negative, which the last frame shows exactly.
+        // Tabled by the component p of the image; its negative is v = 255 - p.
         const uint32_t* src = planes.one->data();
+        const ChannelTables tables = MakeTables(m, [&](int mc, int pc) {
+            const int vc = 255 - pc;
+            return k == 0 ? vc : ((r - 1) * mc + vc * (k + 1 - r)) / k;
+        });
         for (size_t j = 0; j < count; ++j) {
             const uint32_t px = src[j];
-            if (Transparent(*frame1, px)) {
-                o[j] = px;
-                continue;
-            }
-            const uint32_t v = (~px) & kRgbMask;
-            if (k == 0) {
-                o[j] = v;
-                continue;
-            }
-            o[j] = PerComponent(
-                m, v, [&](int mc, int vc) { return ((r - 1) * mc + vc * (k + 1 - r)) / k; });
+            o[j] = Transparent(*frame1, px) ? px : Lookup(tables, px);
         }
     };
     return RunTrueColourSkeleton(frame1, frame2, n, p, body);
@@ -113,19 +122,31 @@ FrameRecord* FadeEngine(FrameRecord* frame1, FrameRecord* frame2, int n, const E
         uint32_t* o = planes.out->data();
         const uint32_t* one = planes.one->data();
         const uint32_t* two = fade ? planes.two->data() : nullptr;
+        if (!fade) {
+            // Fade Out: the target is one colour, so the result is a function of p.
+            const ChannelTables tables =
+                MakeTables(target, [&](int tc, int pc) { return pc + ((tc - pc) * (i + 1)) / d; });
+            for (size_t j = 0; j < count; ++j) {
+                const uint32_t px = one[j];
+                o[j] = Transparent(*frame1, px) ? target : Lookup(tables, px);
+            }
+            return;
+        }
+        // Fade: the step is a function of the difference q - p (-255 to 255).
+        int step[511];
+        for (int diff = -255; diff <= 255; ++diff) step[diff + 255] = (diff * (i + 1)) / d;
         for (size_t j = 0; j < count; ++j) {
             const uint32_t px = one[j];
+            const uint32_t q = two[j];
             if (Transparent(*frame1, px)) {
-                o[j] = fade ? two[j] : target;
+                o[j] = q;
                 continue;
             }
-            if (fade && Transparent(*frame2, two[j])) {
+            if (Transparent(*frame2, q)) {
                 o[j] = px;
                 continue;
             }
-            const uint32_t t = fade ? two[j] : target;
-            o[j] =
-                PerComponent(px, t, [&](int pc, int tc) { return pc + ((tc - pc) * (i + 1)) / d; });
+            o[j] = PerComponent(px, q, [&](int pc, int qc) { return pc + step[qc - pc + 255]; });
         }
     };
     return RunTrueColourSkeleton(frame1, frame2, n, p, body);

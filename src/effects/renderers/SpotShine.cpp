@@ -1,11 +1,226 @@
-#include "effects/renderers/Renderers.h"
+// Spot shows an image through a round window travelling along a closed curve; Random
+// Shine through replaces a fixed number of random pixels per frame. Both build their
+// frames incrementally, each a copy of an earlier frame.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
 
-FrameRecord* RenderSpot(FrameRecord*, FrameRecord*, int, const EffectParams&) {
-    return nullptr;
+#include "document/AnimationDocument.h"
+#include "document/ChainOperations.h"
+#include "document/FrameRecord.h"
+#include "effects/RendererSkeletons.h"
+#include "effects/renderers/PixelAccess.h"
+#include "effects/renderers/Renderers.h"
+#include "host/Host.h"
+
+namespace {
+
+// ---------------------------------------------------------------- spot
+
+// Window centre fractions for path `line` at angle t; both between 0 and 1.
+void SpotPath(int line, double t, double& fx, double& fy) {
+    double x, y;
+    switch (line) {
+    case 1: x = std::sin(2 * t), y = std::cos(t); break;
+    case 2: x = std::sin(t), y = std::cos(3 * t); break;
+    case 3: x = std::sin(2 * t), y = std::cos(3 * t); break;
+    case 4: x = std::sin(4 * t), y = std::cos(3 * t); break;
+    case 5: x = std::sin(t) * std::cos(2 * t), y = std::cos(3 * t); break;
+    case 6: x = std::sin(2 * t) * std::cos(t), y = std::cos(3 * t); break;
+    default: x = std::sin(t), y = std::cos(t); break;  // "Simple circle", also any other line
+    }
+    fx = (1 + x) * 0.5;
+    fy = (1 + y) * 0.5;
 }
-FrameRecord* RenderSpotTransition(FrameRecord*, FrameRecord*, int, const EffectParams&) {
-    return nullptr;
+
+// Copies the round window at (cx, cy) with radius r from `src` to `dst`, clipped to the image.
+template <typename T>
+void CopyWindow(const PixelView<T>& src, const PixelView<T>& dst, int w, int h, double cx,
+                double cy, int64_t r) {
+    for (int64_t dy = r; dy >= 0; --dy) {
+        const double s = std::sqrt(double(r * r - dy * dy));
+        const int64_t xa = std::max<int64_t>(0, int64_t(std::trunc(cx - s)));
+        const int64_t xb = std::min<int64_t>(w, int64_t(std::trunc(cx + s)));
+        if (xa >= xb) continue;
+        const int64_t ys[2] = {int64_t(std::trunc(cy + double(dy))),
+                               int64_t(std::trunc(cy - double(dy)))};
+        for (int64_t y : ys) {
+            if (y < 0 || y >= h) continue;
+            std::copy(src.row(int(y)) + xa, src.row(int(y)) + xb, dst.row(int(y)) + xa);
+        }
+    }
 }
-FrameRecord* RenderRandomShine(FrameRecord*, FrameRecord*, int, const EffectParams&) {
-    return nullptr;
+
+FrameRecord* SpotRun(FrameRecord* frame1, FrameRecord* frame2, int n, const EffectParams& p) {
+    if (!UsableInput(frame1) || n < 1) return nullptr;
+    const bool transition = frame2 != nullptr;
+    const int w = frame1->width, h = frame1->height;
+    FrameRecord* background = nullptr;
+    if (transition) {
+        if (!UsableInput(frame2)) return nullptr;
+        if (!ToTrueColour(*frame1, false) || !ToTrueColour(*frame2, false)) return nullptr;
+    } else {
+        frame1->WaitForReduction();
+        background = CopyFrameAfter(*frame1, nullptr, false);
+        if (!background) return nullptr;
+        const PixelView<uint8_t> bg(*background);
+        const uint8_t colour = PixelView<uint8_t>::Colour(*frame1, p.colorIndex);
+        for (int y = 0; y < h; ++y) std::fill(bg.row(y), bg.row(y) + w, colour);
+    }
+    // The dialog accepts 0 to 49 %; anything else is held to that range here too.
+    const int64_t percent = std::clamp(p.value[0], 0, 49);
+    const int64_t r = int64_t(std::min(w, h)) * percent / 100;
+    const bool preview = p.preview != 0;
+    RenderProgress progress(frame1->document, preview);
+    progress.Announce(n);
+    FrameRecord* head = nullptr;
+    FrameRecord* last = nullptr;
+    for (int i = 0; i < n; ++i) {
+        FrameRecord* frame =
+            CopyFrameWithPixels(transition ? *frame1 : *background, last, transition);
+        if (!frame) {
+            if (background) DiscardUnreducedChain(background);
+            return DiscardUnreducedChain(head);
+        }
+        if (!head) head = frame;
+        last = frame;
+        const double t = (double(i) / double(n)) * 6.28318;
+        double fx, fy;
+        SpotPath(p.direction, t, fx, fy);
+        const double cx = double(r) + double(w - 2 * r) * fx;
+        const double cy = double(r) + double(h - 2 * r) * fy;
+        if (transition)
+            CopyWindow(PixelView<uint32_t>(*frame2), PixelView<uint32_t>(*frame), w, h, cx, cy, r);
+        else
+            CopyWindow(PixelView<uint8_t>(*frame1), PixelView<uint8_t>(*frame), w, h, cx, cy, r);
+        progress.Step();
+    }
+    if (background) DiscardUnreducedChain(background);
+    return FinishRun(frame1, frame2, head, n, preview);
+}
+
+// ---------------------------------------------------------------- random shine through
+
+// Uniform integers 0 to 32767, seeded afresh by the clock for every run.
+class ShineRandom {
+  public:
+    ShineRandom()
+        : engine_(uint32_t(std::chrono::high_resolution_clock::now().time_since_epoch().count())) {}
+    int64_t Next() { return int64_t(dist_(engine_)); }
+
+  private:
+    std::minstd_rand engine_;
+    std::uniform_int_distribution<int> dist_{0, 32767};
+};
+
+struct Coverage {
+    int w, h;
+    std::vector<uint8_t> covered;
+    int64_t remaining;
+    Coverage(int width, int height)
+        : w(width), h(height), covered(size_t(width) * size_t(height), 0),
+          remaining(int64_t(width) * height - 2) {}
+};
+
+// Picks the next pixel to replace; false when the counting walk ran past the last pixel.
+bool ChoosePixel(Coverage& c, ShineRandom& random, int& px, int& py) {
+    if (c.remaining < 101) {
+        int64_t r;
+        do r = (random.Next() * c.remaining) / 32767;
+        while (r >= c.remaining);
+        for (int y = 0; y < c.h; ++y) {
+            for (int x = 0; x < c.w; ++x) {
+                if (!c.covered[size_t(y) * size_t(c.w) + size_t(x)]) --r;
+                if (r < 1) {
+                    px = x, py = y;
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+    for (;;) {
+        int64_t x, y;
+        do x = (random.Next() * c.w) / 32767;
+        while (x >= c.w);
+        do y = (random.Next() * c.h) / 32767;
+        while (y >= c.h);
+        if (!c.covered[size_t(y) * size_t(c.w) + size_t(x)]) {
+            px = int(x), py = int(y);
+            return true;
+        }
+    }
+}
+
+FrameRecord* ShineRun(FrameRecord* frame1, FrameRecord* frame2, int n, const EffectParams& p) {
+    if (!UsableInput(frame1) || n < 1) return nullptr;
+    const bool transition = frame2 != nullptr;
+    if (transition) {
+        if (!UsableInput(frame2)) return nullptr;
+        if (!ToTrueColour(*frame1, false) || !ToTrueColour(*frame2, false)) return nullptr;
+    } else {
+        frame1->WaitForReduction();
+    }
+    const int w = frame1->width, height = frame1->height;
+    const int h = ComputedCount(n, p.pingPong != 0);
+    const uint64_t perFrame = (uint64_t(w) * uint64_t(height)) / uint64_t(h + 1);
+    const uint8_t colour = PixelView<uint8_t>::Colour(*frame1, p.colorIndex);
+    Coverage coverage(w, height);
+    ShineRandom random;
+    const bool preview = p.preview != 0;
+    RenderProgress progress(frame1->document, preview);
+    progress.Announce(n);
+    FrameRecord* head = nullptr;
+    FrameRecord* last = nullptr;
+    for (int i = 0; i < h; ++i) {
+        FrameRecord* frame = CopyFrameWithPixels(last ? *last : *frame1, last, transition);
+        if (!frame) return DiscardUnreducedChain(head);
+        if (!head) head = frame;
+        last = frame;
+        const PixelView<uint8_t> out(*frame);
+        std::unique_ptr<PixelView<uint32_t>> outTc, src;
+        if (transition) {
+            outTc = std::make_unique<PixelView<uint32_t>>(*frame);
+            src = std::make_unique<PixelView<uint32_t>>(*frame2);
+        }
+        // Once nothing remains, further frames repeat the last one.
+        for (uint64_t k = 0; k < perFrame && coverage.remaining > 0; ++k) {
+            int x = 0, y = 0;
+            if (!ChoosePixel(coverage, random, x, y)) {
+                frame1->document.host.message("y>=cy in random shine", "Bug Bug",
+                                              MessageIcon::Exclamation);
+                return DiscardUnreducedChain(head);
+            }
+            coverage.covered[size_t(y) * size_t(w) + size_t(x)] = 1;
+            --coverage.remaining;
+            if (transition)
+                outTc->row(y)[x] = src->row(y)[x];
+            else
+                out.row(y)[x] = colour;
+        }
+        progress.Step();
+    }
+    if (p.pingPong && !MirrorComputedFrames(head, h, n)) return DiscardUnreducedChain(head);
+    return FinishRun(frame1, frame2, head, h, preview);
+}
+
+}  // namespace
+
+FrameRecord* RenderSpot(FrameRecord* frame1, FrameRecord* frame2, int n, const EffectParams& p) {
+    if (frame2) return nullptr;
+    return SpotRun(frame1, nullptr, n, p);
+}
+
+FrameRecord* RenderSpotTransition(FrameRecord* frame1, FrameRecord* frame2, int n,
+                                  const EffectParams& p) {
+    if (!frame2) return nullptr;
+    return SpotRun(frame1, frame2, n, p);
+}
+
+FrameRecord* RenderRandomShine(FrameRecord* frame1, FrameRecord* frame2, int n,
+                               const EffectParams& p) {
+    return ShineRun(frame1, frame2, n, p);
 }
