@@ -215,7 +215,7 @@ std::string TempPath(const std::string& name) {
 }
 
 int Run(const std::string& command) {
-    const int status = std::system((command + " >/dev/null 2>&1").c_str());
+    const int status = std::system((command + " </dev/null >/dev/null 2>&1").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
