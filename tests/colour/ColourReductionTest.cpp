@@ -285,3 +285,51 @@ TEST_F(ReductionTest, FastPathMatchesOnAPhotoLikePictureFromImageMagick) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(NearestColourTest, MappingAgreesWithOneTreeQueryPerColourOnLatticePalettes) {
+    // Palettes on a coarse lattice make equal distances common; the mapping must pick
+    // what a tree query picks for every colour of a dense sweep of the cube.
+    std::mt19937 rng(11);
+    for (int round = 0; round < 3; ++round) {
+        Palette palette;
+        const int colours = std::array<int, 3>{255, 40, 7}[size_t(round)];
+        for (int i = 0; i < colours; ++i)
+            palette[size_t(i)] = PaletteEntry::FromRgb(uint32_t(rng()) & 0xE0E0E0u);
+        const int w = 52 * 52, h = 52;
+        auto plane = TrueColourBuffer::Create(w, h);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x)
+                plane->set(x, y, uint32_t((x % 52) * 5 << 16 | (x / 52) * 5 << 8 | y * 5));
+        }
+        auto out = IndexBuffer::Create(nullptr, w, h);
+        bool active = false;
+        ASSERT_TRUE(MapToPalette(*plane, palette, colours, *out, active, nullptr));
+
+        std::array<ColourPoint, 256> points{};
+        std::vector<int> ids;
+        for (int i = 0; i < colours; ++i) {
+            points[size_t(i)] = {palette[size_t(i)].red, palette[size_t(i)].green,
+                                 palette[size_t(i)].blue};
+            ids.push_back(i);
+        }
+        ColourTreeContext context;
+        Init(context, 3, false);
+        context.points = points.data();
+        ColourTree tree = Build(ids.data(), colours, context);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const uint32_t p = plane->get(x, y);
+                const int32_t q[3] = {int32_t(p >> 16), int32_t((p >> 8) & 0xFF),
+                                      int32_t(p & 0xFF)};
+                ResetQuery(context);
+                Search(tree.get(), q, context);
+                ASSERT_EQ(out->get(x, y), context.bestIndex)
+                    << "round " << round << " colour " << std::hex << p;
+            }
+        }
+    }
+}
+
+}  // namespace
