@@ -8,6 +8,8 @@
 #include "gif/GifWriter.h"
 #include "gif/LoadGif.h"
 #include "host/Host.h"
+#include "io/FileTypeDispatch.h"
+#include "io/Jpeg.h"
 
 std::string LowerExtension(const std::string& path) {
     std::string ext = std::filesystem::path(path).extension().string();
@@ -24,12 +26,35 @@ int LoadByExtension(AnimationDocument& doc, const std::string& path) {
     }
     const std::string ext = LowerExtension(path);
     if (ext == ".gif") return LoadGifIntoDocument(doc, path) == 0 ? 0 : 1;
+    // Every other importable type goes through the file-type dispatch (AVI frames by the
+    // remembered load choices).
+    if (KindOfPath(path, DispatchVariant::CommandLine) != FileKind::Unknown)
+        return LoadFileByType(doc, path, {DispatchVariant::CommandLine, {}}) == 0 ? 0 : 1;
     doc.host.message("Unsupported file type: " + path, "Error", MessageIcon::Exclamation);
     return 1;
 }
 
+namespace {
+
+// A JPEG holds one picture: only one-frame documents can be written as one.
+int SaveJpegDocument(AnimationDocument& doc, const std::string& path) {
+    const int frames = doc.countFrames();
+    if (frames != 1) {
+        doc.host.message("A JPEG holds one frame; the document has " + std::to_string(frames) +
+                             " (use export-all --jpeg for one file per frame)",
+                         "Error", MessageIcon::Exclamation);
+        return 1;
+    }
+    FrameRecord& frame = *doc.firstFrame;
+    if (!ToTrueColour(frame, false) || !frame.trueColourPlane()) return 1;
+    return ExportJpeg(doc, *frame.trueColourPlane(), path, true) == 0 ? 0 : 1;
+}
+
+}  // namespace
+
 int SaveByExtension(AnimationDocument& doc, const std::string& path) {
     const std::string ext = LowerExtension(path);
+    if (ext == ".jpg" || ext == ".jpeg") return SaveJpegDocument(doc, path);
     if (ext != ".gif" && ext != ".avi") {
         doc.host.message("Unsupported file type: " + path, "Error", MessageIcon::Exclamation);
         return 1;

@@ -7,17 +7,29 @@
 #include "cli/CliDocument.h"
 #include "cli/CliHost.h"
 #include "document/AnimationDocument.h"
+#include "io/AviImport.h"
 
 namespace {
 
 int RunConvert(const std::vector<std::string>& args);
 
-const CliCommand kConvert{"convert", "convert INPUT... -o OUTPUT",
-                          "load the inputs one after another and save them as one file",
-                          RunConvert};
+const CliCommand kConvert{
+    "convert", "convert INPUT... -o OUTPUT [--avi-first I] [--avi-count N] [--reverse]",
+    "load the inputs one after another and save them as one file", RunConvert};
 const CliCommandRegistration registration(kConvert);
 
+bool ParseNumber(const std::string& text, long long& value) {
+    try {
+        size_t used = 0;
+        value = std::stoll(text, &used);
+        return used == text.size();
+    } catch (...) {
+        return false;
+    }
+}
+
 int RunConvert(const std::vector<std::string>& args) {
+    RememberedAviChoices() = AviLoadChoices{};
     std::vector<std::string> inputs;
     std::string output;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -25,6 +37,17 @@ int RunConvert(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) return UsageError(kConvert, "-o needs a file name");
             if (!output.empty()) return UsageError(kConvert, "one output only");
             output = args[++i];
+        } else if (args[i] == "--avi-first" || args[i] == "--avi-count") {
+            // Which frames of a video input to take, checked as the Load AVI dialog does.
+            long long value = 0;
+            if (i + 1 >= args.size() || !ParseNumber(args[i + 1], value))
+                return UsageError(kConvert, args[i] + " needs a number");
+            AviLoadChoices& avi = RememberedAviChoices();
+            avi.loadAll = false;
+            (args[i] == "--avi-first" ? avi.firstIndex : avi.count) = value;
+            ++i;
+        } else if (args[i] == "--reverse") {
+            RememberedAviChoices().reverse = true;
         } else if (!args[i].empty() && args[i][0] == '-') {
             return UsageError(kConvert, "unknown option '" + args[i] + "'");
         } else {
@@ -33,6 +56,12 @@ int RunConvert(const std::vector<std::string>& args) {
     }
     if (inputs.empty()) return UsageError(kConvert, "missing INPUT");
     if (output.empty()) return UsageError(kConvert, "missing -o OUTPUT");
+    bool first = false, count = false;
+    for (const std::string& a : args) {
+        first = first || a == "--avi-first";
+        count = count || a == "--avi-count";
+    }
+    if (first != count) return UsageError(kConvert, "--avi-first and --avi-count go together");
 
     CliHost host;
     AnimationDocument doc(host);

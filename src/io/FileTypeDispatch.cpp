@@ -12,7 +12,7 @@
 #include "io/Jpeg.h"
 #include "io/TargaImage.h"
 
-std::string ExtensionOf(const std::string& path) {
+std::string FileExtensionOf(const std::string& path) {
     // Only the file name counts: a dot in a folder name is no extension.
     const std::string name = std::filesystem::path(path).filename().string();
     const size_t dot = name.rfind('.');
@@ -20,7 +20,7 @@ std::string ExtensionOf(const std::string& path) {
 }
 
 FileKind KindOfPath(const std::string& path, DispatchVariant variant) {
-    std::string ext = ExtensionOf(path);
+    std::string ext = FileExtensionOf(path);
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return char(std::toupper(c)); });
     if (ext == "GIF") return FileKind::Gif;
@@ -71,7 +71,7 @@ int LoadFileByType(AnimationDocument& doc, const std::string& path, const LoadOp
         case FileKind::Unknown:
             break;
     }
-    doc.host.message(InvalidFormatMessage(options.variant, ExtensionOf(path)),
+    doc.host.message(InvalidFormatMessage(options.variant, FileExtensionOf(path)),
                      InvalidFormatCaption(options.variant), MessageIcon::Exclamation);
-    return kDispatchUnknownType;
+    return kLoadUnknownType;
 }

@@ -14,7 +14,7 @@ enum class DispatchVariant { Open, DragDrop, CommandLine };
 enum class FileKind { Gif, Bitmap, Targa, Icon, Cursor, Avi, Jpeg, Unknown };
 
 // Returned by LoadFileByType for a type the variant does not accept (after the message).
-constexpr int kDispatchUnknownType = 2;
+constexpr int kLoadUnknownType = 2;
 
 struct LoadOptions {
     DispatchVariant variant = DispatchVariant::Open;
@@ -26,14 +26,14 @@ struct LoadOptions {
 FileKind KindOfPath(const std::string& path, DispatchVariant variant);
 
 // The extension without its dot, as typed ("Png"), or "".
-std::string ExtensionOf(const std::string& path);
+std::string FileExtensionOf(const std::string& path);
 
 // The message and caption for an extension the variant does not accept.
 std::string InvalidFormatMessage(DispatchVariant variant, const std::string& extension);
 std::string InvalidFormatCaption(DispatchVariant variant);
 
 // Loads the file with the loader of its type. 0 success, -1 failed or cancelled (the
-// loader has told the user), kDispatchUnknownType for an extension that the variant
+// loader has told the user), kLoadUnknownType for an extension that the variant
 // refuses (after InvalidFormatMessage).
 int LoadFileByType(AnimationDocument& doc, const std::string& path,
                    const LoadOptions& options = {});

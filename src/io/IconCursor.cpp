@@ -14,15 +14,16 @@
 
 namespace {
 
-constexpr uint32_t kMaxPngSide = 4096;
+// Icons and cursors are small; a directory entry claiming more is damaged.
+constexpr uint32_t kMaxIconSide = 1024;
 
 bool DecodePng(const uint8_t* data, size_t size, DecodedPicture& out) {
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, data, size)) return false;
-    if (image.width == 0 || image.height == 0 || image.width > kMaxPngSide ||
-        image.height > kMaxPngSide) {
+    if (image.width == 0 || image.height == 0 || image.width > kMaxIconSide ||
+        image.height > kMaxIconSide) {
         png_image_free(&image);
         return false;
     }
@@ -78,6 +79,12 @@ bool DecodeIconImage(const uint8_t* data, size_t size, int index, DecodedPicture
     static const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     if (bytes >= 8 && std::memcmp(image, kPngSignature, 8) == 0)
         return DecodePng(image, bytes, out);
+    if (bytes >= 12) {
+        const bool core = ReadLe32(image) == 12;
+        const int64_t w = core ? ReadLe16(image + 4) : int32_t(ReadLe32(image + 4));
+        const int64_t h = core ? int16_t(ReadLe16(image + 6)) : int32_t(ReadLe32(image + 8));
+        if (w > kMaxIconSide || h / 2 > kMaxIconSide || -h / 2 > kMaxIconSide) return false;
+    }
     return DecodeDib(image, bytes, 0, true, out);
 }
 

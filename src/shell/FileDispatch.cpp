@@ -7,6 +7,7 @@
 #include "document/AnimationDocument.h"
 #include "gif/LoadGif.h"
 #include "host/Host.h"
+#include "io/FileTypeDispatch.h"
 
 namespace {
 
@@ -41,15 +42,17 @@ std::string InvalidFormatText(const std::string& path, DispatchSource source) {
 int OpenFileByType(AnimationDocument& document, const std::string& path, DispatchSource source) {
     const std::string ext = ExtensionOf(path);
     if (ext == "GIF") return FromLoader(LoadGifIntoDocument(document, path));
-    static const char* const kOtherTypes[] = {"BMP", "DIB", "TGA", "ICO",
-                                              "CUR", "ANI", "AVI", "JPG"};
+    static const char* const kOtherTypes[] = {"BMP", "DIB", "TGA", "ICO",  "CUR", "ANI",
+                                              "AVI", "JPG", "MP4", "WEBM", "MOV", "MKV"};
     const bool listed =
         std::find(std::begin(kOtherTypes), std::end(kOtherTypes), ext) != std::end(kOtherTypes);
     if (listed) {
-        // The importers for these types arrive with the import work.
-        document.host.message("This file type cannot be opened yet", "Error",
-                              MessageIcon::Exclamation);
-        return kDispatchCancelled;
+        // The importers report their own failures.
+        LoadOptions options;
+        options.variant = source == DispatchSource::Open       ? DispatchVariant::Open
+                          : source == DispatchSource::DragDrop ? DispatchVariant::DragDrop
+                                                               : DispatchVariant::CommandLine;
+        return FromLoader(LoadFileByType(document, path, options));
     }
     const bool asGif =
         source == DispatchSource::Open || (source == DispatchSource::DragDrop && ext.empty());

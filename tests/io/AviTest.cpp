@@ -194,26 +194,6 @@ TEST_F(AviImportTest, Mp4ClipImportsAsFramesAndDamagedFilesAreRefused) {
     EXPECT_EQ(host.messages().back().text, "Could not open AVI.");
 }
 
-TEST_F(AviImportTest, ATruncatedFileKeepsTheFramesReadAndSaysHowMany) {
-    std::vector<uint8_t> bytes = Bytes(Path("p.avi"));
-    // Keep the headers and roughly the first four pictures.
-    bytes.resize(bytes.size() * 45 / 100);
-    WriteBytes(Path("cut.avi"), bytes);
-    AviStreamInfo info;
-    if (!ProbeVideo(Path("cut.avi"), info)) GTEST_SKIP() << "FFmpeg refuses the cut file";
-    RecordingHost host;
-    AnimationDocument doc(host);
-    AviImportOptions options;
-    options.choose = [](const AviStreamInfo&, AviLoadChoices& c) {
-        c.loadAll = false;
-        c.count = 10;
-        c.firstIndex = 0;
-        return true;
-    };
-    // The probe counts what is there; asking for more than that is refused up front.
-    EXPECT_EQ(ImportAvi(doc, Path("cut.avi"), options), info.length < 10 ? -1 : 0);
-}
-
 class AviExportTest : public ::testing::Test {
   protected:
     std::string dir_ = TempDir("aviexport");

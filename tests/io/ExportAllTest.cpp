@@ -105,12 +105,12 @@ TEST(FileTypeDispatchTest, KindsPerVariantAndTheRefusalTexts) {
 
     RecordingHost host;
     AnimationDocument doc(host);
-    EXPECT_EQ(LoadFileByType(doc, "/x/a.png", {V::CommandLine, {}}), kDispatchUnknownType);
+    EXPECT_EQ(LoadFileByType(doc, "/x/a.png", {V::CommandLine, {}}), kLoadUnknownType);
     EXPECT_EQ(host.messages().back().text,
               "Invalid format '*.png'- only GIF, JPG, BMP, DIB, TGA, AVI, ICO, CUR and ANI files "
               "are accepted");
     EXPECT_EQ(host.messages().back().caption, "CommandLine Error");
-    EXPECT_EQ(LoadFileByType(doc, "/x/a.png", {V::DragDrop, {}}), kDispatchUnknownType);
+    EXPECT_EQ(LoadFileByType(doc, "/x/a.png", {V::DragDrop, {}}), kLoadUnknownType);
     EXPECT_EQ(host.messages().back().text,
               "Invalid format \"*.png\"- only GIF, JPG, BMP, DIB, TGA, AVI, ICO, CUR and ANI files "
               "are accepted");
