@@ -65,15 +65,15 @@ int RunConvert(const std::vector<std::string>& args) {
 
     CliHost host;
     AnimationDocument doc(host);
+    // Nothing is shown: compositions are held back for the whole run.
+    doc.busy = true;
     for (const std::string& input : inputs) {
         if (LoadByExtension(doc, input) != 0) {
             host.finishProgress();
             return kExitFailure;
         }
     }
-    doc.busy = true;  // no compositions while saving
     const int result = SaveByExtension(doc, output);
-    doc.busy = false;
     host.finishProgress();
     return result == 0 ? kExitOk : kExitFailure;
 }
