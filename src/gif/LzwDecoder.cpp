@@ -40,12 +40,22 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, int minCodeSize, uint8_
 
     for (;;) {
         if (count < width) {
-            // Refill up to 7 bytes at once; the codes are at most 12 bits.
-            while (count <= 56 && p != end) {
-                acc |= uint64_t(*p++) << count;
-                count += 8;
+            if (end - p >= 8) {
+                // Eight bytes in one load; the bits above `count` are the stream's own
+                // next bits, so loading them again later changes nothing.
+                uint64_t v;
+                std::memcpy(&v, p, 8);
+                acc |= v << count;
+                const int bytes = (63 - count) >> 3;
+                p += bytes;
+                count += bytes * 8;
+            } else {
+                while (count <= 56 && p != end) {
+                    acc |= uint64_t(*p++) << count;
+                    count += 8;
+                }
+                if (count < width) break;
             }
-            if (count < width) break;
         }
         const uint32_t code = uint32_t(acc) & mask;
         acc >>= width;
@@ -76,7 +86,13 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, int minCodeSize, uint8_
             if (pos < capacity) out[pos] = uint8_t(code);
         } else {
             len = length_[code];
-            if (pos < capacity) {
+            if (len <= 8 && pos < capacity && capacity - pos >= 8) {
+                // Short strings: one 8-byte move (the source ends before pos; bytes
+                // past len are overwritten by the strings that follow).
+                uint64_t v;
+                std::memcpy(&v, out + offset_[code], 8);
+                std::memcpy(out + pos, &v, 8);
+            } else if (pos < capacity) {
                 const size_t room = size_t(std::min<uint64_t>(len, capacity - pos));
                 std::memcpy(out + pos, out + offset_[code], room);
             }
