@@ -19,10 +19,12 @@ ffmpeg -v error -f lavfi -t 12 -i "mandelbrot=size=640x480:rate=10" -vf \
 ffmpeg -v error -f lavfi -t 12 -i "testsrc2=size=640x480:rate=10" "$work/testsrc2.gif" </dev/null
 
 best() {  # best wall time of $runs runs, in seconds
-    local t b=999999
+    local b=999999 s e
     for _ in $(seq "$runs"); do
-        t=$( { /usr/bin/time -f "%e" "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
-        b=$(echo "$t $b" | awk '{print ($1 < $2) ? $1 : $2}')
+        s=$(date +%s.%N)
+        "$@" >/dev/null 2>&1
+        e=$(date +%s.%N)
+        b=$(awk -v s="$s" -v e="$e" -v b="$b" 'BEGIN{t = e - s; printf "%.3f", (t < b) ? t : b}')
     done
     echo "$b"
 }
