@@ -94,7 +94,16 @@ TEST_F(EffectCliTest, EveryEntryRunsOrReportsMessage2004) {
             // Either the renderer makes its frames, or (not written yet) it reports 2004
             // and writes nothing; it never crashes.
             if (r.status == 0) {
-                EXPECT_EQ(ImageCount(dir / out), 3 + 4) << e->name;
+                // The renderers of this family insert exactly N frames; others may
+                // adjust the count (spiral grid, rotor), but always insert some.
+                const std::string n = e->name;
+                const bool exact = n == "Blur" || n == "Emboss" || n == "Fade" || n == "Fade Out" ||
+                                   n == "Invert" || n == "Overblend" || n == "Color Blending" ||
+                                   n == "Color Blending Out";
+                if (exact)
+                    EXPECT_EQ(ImageCount(dir / out), 3 + 4) << e->name;
+                else
+                    EXPECT_GT(ImageCount(dir / out), 3) << e->name;
             } else {
                 EXPECT_EQ(r.status, 1) << e->name;
                 EXPECT_NE(r.err.find(failure), std::string::npos) << e->name << ": " << r.err;
