@@ -213,7 +213,7 @@ int SetupFlag(ParameterForm& form, int mode) {
     } else if (mode == kSetupValidate) {
         // The messages and focus follow the dialog as users know it, odd as they read.
         if (form.EditValue(1) < 0) return form.Reject("Amplitude must be > 0", kEdit1, kEdit1);
-        if (form.EditValue(2) >= 50) {
+        if (form.EditValue(2) < 0 || form.EditValue(2) >= 50) {
             char text[64];
             std::snprintf(text, sizeof text, "Amplitude must be smaller than 50%%");
             return form.Reject(text, kEdit2, kEdit1);

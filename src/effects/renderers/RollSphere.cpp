@@ -18,7 +18,7 @@ constexpr double kHalfPi = 1.570796327;
 // Where each frame pixel lands on the sphere; independent of the rotation, so it is
 // computed once per run. phi < 0 marks a pixel off the sphere.
 struct SphereMap {
-    std::vector<double> phi;   // longitude per pixel
+    std::vector<double> phi;     // longitude per pixel
     std::vector<int> sourceRow;  // per frame row
 };
 

@@ -49,7 +49,9 @@ enum class Heading { Right, Down, Left, Up };
 class SpiralWalk {
   public:
     explicit SpiralWalk(const SpiralGrid& g)
-        : g_(g), visited_(size_t(g.gx) * size_t(g.gy), 0), col_((g.gx - 1) / 2),
+        : g_(g),
+          visited_(size_t(g.gx) * size_t(g.gy), 0),
+          col_((g.gx - 1) / 2),
           row_((g.gy - 1) / 2) {}
 
     bool Inside() const { return col_ >= 0 && col_ < g_.gx && row_ >= 0 && row_ < g_.gy; }
@@ -60,38 +62,38 @@ class SpiralWalk {
 
     void Turn() {
         switch (heading_) {
-        case Heading::Right:
-            if (!Visited(col_, row_ + 1)) {
-                heading_ = Heading::Down;
-                ++row_;
-            } else {
-                ++col_;
-            }
-            break;
-        case Heading::Down:
-            if (!Visited(col_ - 1, row_)) {
-                heading_ = Heading::Left;
-                --col_;
-            } else {
-                ++row_;
-            }
-            break;
-        case Heading::Left:
-            if (!Visited(col_, row_ - 1)) {
-                heading_ = Heading::Up;
-                --row_;
-            } else {
-                --col_;
-            }
-            break;
-        case Heading::Up:
-            if (!Visited(col_ + 1, row_)) {
-                heading_ = Heading::Right;
-                ++col_;
-            } else {
-                --row_;
-            }
-            break;
+            case Heading::Right:
+                if (!Visited(col_, row_ + 1)) {
+                    heading_ = Heading::Down;
+                    ++row_;
+                } else {
+                    ++col_;
+                }
+                break;
+            case Heading::Down:
+                if (!Visited(col_ - 1, row_)) {
+                    heading_ = Heading::Left;
+                    --col_;
+                } else {
+                    ++row_;
+                }
+                break;
+            case Heading::Left:
+                if (!Visited(col_, row_ - 1)) {
+                    heading_ = Heading::Up;
+                    --row_;
+                } else {
+                    --col_;
+                }
+                break;
+            case Heading::Up:
+                if (!Visited(col_ + 1, row_)) {
+                    heading_ = Heading::Right;
+                    ++col_;
+                } else {
+                    --row_;
+                }
+                break;
         }
     }
 

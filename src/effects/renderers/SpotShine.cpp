@@ -24,13 +24,27 @@ namespace {
 void SpotPath(int line, double t, double& fx, double& fy) {
     double x, y;
     switch (line) {
-    case 1: x = std::sin(2 * t), y = std::cos(t); break;
-    case 2: x = std::sin(t), y = std::cos(3 * t); break;
-    case 3: x = std::sin(2 * t), y = std::cos(3 * t); break;
-    case 4: x = std::sin(4 * t), y = std::cos(3 * t); break;
-    case 5: x = std::sin(t) * std::cos(2 * t), y = std::cos(3 * t); break;
-    case 6: x = std::sin(2 * t) * std::cos(t), y = std::cos(3 * t); break;
-    default: x = std::sin(t), y = std::cos(t); break;  // "Simple circle", also any other line
+        case 1:
+            x = std::sin(2 * t), y = std::cos(t);
+            break;
+        case 2:
+            x = std::sin(t), y = std::cos(3 * t);
+            break;
+        case 3:
+            x = std::sin(2 * t), y = std::cos(3 * t);
+            break;
+        case 4:
+            x = std::sin(4 * t), y = std::cos(3 * t);
+            break;
+        case 5:
+            x = std::sin(t) * std::cos(2 * t), y = std::cos(3 * t);
+            break;
+        case 6:
+            x = std::sin(2 * t) * std::cos(t), y = std::cos(3 * t);
+            break;
+        default:
+            x = std::sin(t), y = std::cos(t);
+            break;  // "Simple circle", also any other line
     }
     fx = (1 + x) * 0.5;
     fy = (1 + y) * 0.5;
@@ -121,7 +135,9 @@ struct Coverage {
     std::vector<uint8_t> covered;
     int64_t remaining;
     Coverage(int width, int height)
-        : w(width), h(height), covered(size_t(width) * size_t(height), 0),
+        : w(width),
+          h(height),
+          covered(size_t(width) * size_t(height), 0),
           remaining(int64_t(width) * height - 2) {}
 };
 

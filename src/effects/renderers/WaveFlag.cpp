@@ -2,6 +2,7 @@
 // frame (or, reversed, swings it in); Flag shrinks the image and lets every column float
 // up and down like a flag in the wind.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -110,6 +111,124 @@ FrameRecord* RenderWave(FrameRecord* frame1, FrameRecord* frame2, int n, const E
     });
 }
 
-FrameRecord* RenderFlag(FrameRecord*, FrameRecord*, int, const EffectParams&) {
-    return nullptr;
+namespace {
+
+// ---------------------------------------------------------------- flag
+
+// Holds the document's busy flag while the flag's working copy is resized, and
+// destroys that copy on every way out.
+class ShrunkCopy {
+  public:
+    explicit ShrunkCopy(AnimationDocument& doc) : doc_(doc) { doc_.busy = true; }
+    ~ShrunkCopy() { Release(); }
+    ShrunkCopy(const ShrunkCopy&) = delete;
+    ShrunkCopy& operator=(const ShrunkCopy&) = delete;
+    FrameRecord* frame = nullptr;
+    void Release() {
+        if (frame) {
+            frame->WaitForReduction();
+            DiscardUnreducedChain(frame);
+            frame = nullptr;
+        }
+        doc_.busy = false;
+    }
+
+  private:
+    AnimationDocument& doc_;
+};
+
+void ReserveColour(FrameRecord& frame, uint32_t colour) {
+    for (uint32_t& slot : frame.reservedColours) {
+        if (slot == colour) return;
+        if (slot == kNoReservedColour) {
+            slot = colour;
+            return;
+        }
+    }
+}
+
+// The palette entry closest to `colour` (an exact match when the reduction kept it).
+int NearestEntry(const Palette& palette, uint32_t colour) {
+    int best = 0;
+    int64_t bestDistance = INT64_MAX;
+    for (int c = 0; c < 256; ++c) {
+        const PaletteEntry& e = palette[size_t(c)];
+        if (!e.used()) continue;
+        const int64_t dr = e.red - int((colour >> 16) & 0xFF);
+        const int64_t dg = e.green - int((colour >> 8) & 0xFF);
+        const int64_t db = e.blue - int(colour & 0xFF);
+        const int64_t d = dr * dr + dg * dg + db * db;
+        if (d < bestDistance) bestDistance = d, best = c;
+    }
+    return best;
+}
+
+}  // namespace
+
+FrameRecord* RenderFlag(FrameRecord* frame1, FrameRecord* frame2, int n, const EffectParams& p) {
+    if (frame2 || !UsableInput(frame1) || n < 1) return nullptr;
+    const bool preview = p.preview != 0;
+    const int w = frame1->width, h = frame1->height;
+    // The dialog accepts 0 to 49 %; held to that range here as well, so the shrunk image
+    // keeps at least one row and nothing is written outside the frame.
+    const int64_t amplitude = int64_t(h) * std::clamp(p.value[1], 0, 49) / 100;
+    const double k = double(p.value[0]);
+    const int shrunk = int(h - 2 * amplitude);
+    frame1->WaitForReduction();
+    AnimationDocument& doc = frame1->document;
+
+    FrameRecord* base = nullptr;
+    int background = p.colorIndex < 0 || p.colorIndex > 255 ? 0 : p.colorIndex;
+    {
+        ShrunkCopy copy(doc);
+        copy.frame = CopyFrameAfter(*frame1, nullptr, false);
+        if (!copy.frame) return nullptr;
+        const uint32_t colour = SelectedColour(*copy.frame, p.colorIndex);
+        if (!preview) ReserveColour(*copy.frame, colour);
+        if (Resize(*copy.frame, w, shrunk, !preview, true, true) != 0) return nullptr;
+        copy.frame->WaitForReduction();
+        base = CopyFrameAfter(*frame1, nullptr, false);
+        if (!base) return nullptr;
+        base->hasLocalPalette = 1;
+        base->palette = copy.frame->effectivePalette();
+        if (!preview) background = NearestEntry(base->palette, colour);
+        const std::shared_ptr<IndexBuffer> t = copy.frame->indexPlane();
+        const std::shared_ptr<IndexBuffer> b = base->indexPlane();
+        const int tw = std::min(w, t->width);
+        for (int y = 0; y < std::min(shrunk, t->height); ++y)
+            std::copy(t->row(y), t->row(y) + tw, b->row(int(y + 2 * amplitude)));
+    }
+    FrameRecord* source = CopyFrameAfter(*base, nullptr, false);
+    if (!source) return DiscardUnreducedChain(base);
+    const std::shared_ptr<IndexBuffer> s = source->indexPlane();
+
+    RenderProgress progress(doc, preview);
+    progress.Announce(n);
+    std::vector<int> offsets(static_cast<size_t>(w));
+    const int moved = shrunk - 1;  // the last row of the shrunk image is not carried
+    FrameRecord* last = nullptr;
+    for (int i = 0; i < n; ++i) {
+        FrameRecord* out = i == 0 ? base : CopyFrameAfter(*source, last, false);
+        if (!out) {
+            DiscardUnreducedChain(source);
+            return DiscardUnreducedChain(base);
+        }
+        last = out;
+        const double phase = (double(i) / double(n)) * 6.283;
+        for (int x = 0; x < w; ++x)
+            offsets[size_t(x)] = int(std::trunc(
+                (1.0 - std::sin((double(x) / w) * k * 3.1415926 + phase)) * double(amplitude)));
+        const std::shared_ptr<IndexBuffer> o = out->indexPlane();
+        for (int y = 0; y < h; ++y) {
+            uint8_t* row = o->row(y);
+            for (int x = 0; x < w; ++x) {
+                const int j = y - offsets[size_t(x)];
+                row[x] =
+                    j >= 0 && j < moved ? s->row(int(2 * amplitude + j))[x] : uint8_t(background);
+            }
+        }
+        progress.Step();
+    }
+    DiscardUnreducedChain(source);
+    return FinishRun(frame1, nullptr, base, n, preview);
 }

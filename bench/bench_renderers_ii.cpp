@@ -1,0 +1,146 @@
+// Sphere, spiral, rotor, spot, shine, wave, flag, page, satellite and radar renderers:
+// 10 frames of 640 x 480 each, as computed before colour reduction (the preview path,
+// which computes what the final run does but leaves the frames unreduced).
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+#include "document/AnimationDocument.h"
+#include "document/ChainOperations.h"
+#include "effects/EffectRegistry.h"
+#include "host/Host.h"
+
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+constexpr int kFrames = 10;
+
+FrameRecord* MakeInput(AnimationDocument& doc, int seed) {
+    FrameRecord* f = AnimationDocument::Adopt(FrameRecord::Construct(doc, nullptr, nullptr));
+    f->CreateIndexBuffer(kWidth, kHeight);
+    for (int i = 0; i < 256; ++i) {
+        f->palette[size_t(i)] = PaletteEntry{(i * 7 + seed * 50) & 0xFF, (i * 3 + 40) & 0xFF,
+                                             (255 - i + seed * 20) & 0xFF};
+    }
+    f->hasTransparency = 1;
+    f->transparentIndex = 255;
+    const std::shared_ptr<IndexBuffer> plane = f->indexPlane();
+    uint32_t noise = 12345u + uint32_t(seed);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            noise = noise * 1103515245u + 12345u;
+            const int v = ((x + y + seed * 100) / 5 + int((noise >> 16) & 7)) % 255;
+            plane->set(x, y, uint8_t((x % 97 == 0 && y % 89 == 0) ? 255 : v));
+        }
+    return f;
+}
+
+struct Inputs {
+    SilentHost host;
+    AnimationDocument doc{host, 2};
+    FrameRecord* a = MakeInput(doc, 0);
+    FrameRecord* b = MakeInput(doc, 1);
+    ~Inputs() {
+        DiscardChain(a);
+        DiscardChain(b);
+    }
+};
+
+// The dialog's defaults for each entry.
+using Setup = std::function<void(EffectParams&)>;
+
+void RunEntry(benchmark::State& state, bool effect, const char* name, const Setup& setup) {
+    Inputs inputs;
+    const int index = FindEntryByName(effect, name);
+    const RegistryEntry* entry = FindEntry(effect, index);
+    EffectParams p;
+    p.frameCount = kFrames;
+    p.preview = 1;
+    p.colorIndex = 3;
+    p.isEffect = effect ? 1 : 0;
+    setup(p);
+    for (auto _ : state) {
+        FrameRecord* chain = entry->renderer(inputs.a, effect ? nullptr : inputs.b, kFrames, p);
+        if (!chain) {
+            state.SkipWithError("renderer returned none");
+            break;
+        }
+        state.PauseTiming();
+        for (FrameRecord* f = chain; f; f = f->next) f->SetPaletteValid(true);  // never reduced
+        DiscardChain(chain);
+        state.ResumeTiming();
+    }
+    state.counters["frames/s"] =
+        benchmark::Counter(double(kFrames), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void Sphere(EffectParams& p) {
+    p.value[0] = 90;
+}
+void Spot(EffectParams& p) {
+    p.value[0] = 20;
+}
+void Nothing(EffectParams&) {}
+void Wave(EffectParams& p) {
+    p.value[0] = 3;
+    p.option[0] = p.option[1] = p.option[2] = 1;
+}
+void Flag(EffectParams& p) {
+    p.value[0] = 4;
+    p.value[1] = 5;
+}
+void Page(EffectParams& p) {
+    p.value[0] = 70;
+    p.value[1] = -50;
+    p.value[2] = 20;
+}
+void Satellite(EffectParams& p) {
+    p.value[0] = 50;
+    p.value[1] = 60;
+    p.value[2] = 0;
+    p.value[3] = 10;
+    p.value[4] = 20;
+    p.option[0] = p.option[2] = 1;
+}
+
+#define VELMORA_BENCH(id, effect, name, setup)                  \
+    BENCHMARK_CAPTURE(RunEntry, id, effect, name, Setup(setup)) \
+        ->Unit(benchmark::kMillisecond)                         \
+        ->UseRealTime()
+
+}  // namespace
+
+VELMORA_BENCH(RollSphereEffect, true, "Roll Sphere", Sphere);
+VELMORA_BENCH(RollSphereTransition, false, "Roll Sphere", Sphere);
+VELMORA_BENCH(SpiralEffect, true, "Spiral", Nothing);
+VELMORA_BENCH(SpiralTransition, false, "Spiral", Nothing);
+VELMORA_BENCH(RotorEffect, true, "Rotor", Nothing);
+VELMORA_BENCH(RotorTransition, false, "Rotor", Nothing);
+VELMORA_BENCH(SpotEffect, true, "Spot", Spot);
+VELMORA_BENCH(SpotTransition, false, "Spot", Spot);
+VELMORA_BENCH(RandomShineEffect, true, "Random Shine through", Nothing);
+VELMORA_BENCH(RandomShineTransition, false, "Random Shine through", Nothing);
+VELMORA_BENCH(WaveOut, true, "Wave Out", Wave);
+VELMORA_BENCH(WaveTransition, false, "Wave", Wave);
+VELMORA_BENCH(Flag, true, "Flag", Flag);
+VELMORA_BENCH(PageEffect, true, "Page", Page);
+VELMORA_BENCH(PageTransition, false, "Page", Page);
+VELMORA_BENCH(SatelliteTransition, false, "Roll Sphere with Satellite", Satellite);
+VELMORA_BENCH(RadarEffect, true, "Radar", Nothing);
+VELMORA_BENCH(RadarTransition, false, "Radar", Nothing);
+
+int main(int argc, char** argv) {
+    if (!std::getenv("VELMORA_BENCH_FRESH_PAGES")) {
+        mallopt(M_MMAP_THRESHOLD, 64 << 20);
+        mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
