@@ -64,7 +64,8 @@ bool LineChanges(const uint8_t* diff, int length, ptrdiff_t step, int limit) {
 }
 
 // Crops `frame` against the screen before it. Returns true when it was cropped.
-bool CropAgainst(FrameRecord& frame, const ScreenPixels& before, uint32_t mask) {
+bool CropAgainst(FrameRecord& frame, const ScreenPixels& before, const BeneathPixels& beneath,
+                 uint32_t mask) {
     AnimationDocument& doc = frame.document;
     const int sw = doc.screenWidth, sh = doc.screenHeight;
     if (before.size() != size_t(std::max(sw, 0)) * size_t(std::max(sh, 0))) return false;
@@ -78,7 +79,7 @@ bool CropAgainst(FrameRecord& frame, const ScreenPixels& before, uint32_t mask) 
     const int vw = vx1 - vx0, vh = vy1 - vy0;
 
     ScreenPixels after = before;
-    DrawFrameOnScreen(frame, after);
+    DrawFrameOnScreen(frame, after, &beneath);
     std::vector<uint8_t> diff(size_t(vw) * size_t(vh));
     for (int y = 0; y < vh; ++y) {
         const size_t at = size_t(vy0 + y) * size_t(sw) + size_t(vx0);
@@ -148,12 +149,14 @@ bool CropAgainst(FrameRecord& frame, const ScreenPixels& before, uint32_t mask) 
 bool CropPass(AnimationDocument& doc, int count, OptimiseProgress& progress) {
     const uint32_t mask = doc.settings.gifCompression;
     ScreenPixels screen;
+    BeneathPixels beneath = NothingBeneath(doc);
     int done = 0;
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
         f->WaitForReduction();
         ScreenPixels before = ScreenBefore(*f, screen);
-        if (f->prev) CropAgainst(*f, before, mask);
-        DrawFrameOnScreen(*f, before);
+        if (f->prev) CropAgainst(*f, before, beneath, mask);
+        DrawFrameOnScreen(*f, before, &beneath);
+        StackFrame(*f, beneath);
         screen = std::move(before);
         ++done;
         progress.ProcessEvents();
@@ -271,13 +274,21 @@ const char* QualityName(int level) {
 bool CropToChanges(FrameRecord& frame) {
     if (!frame.prev) return false;
     frame.WaitForReduction();
+    BeneathPixels beneath = NothingBeneath(frame.document);
+    for (FrameRecord* f = frame.document.firstFrame; f && f != &frame; f = f->next) {
+        StackFrame(*f, beneath);
+    }
     const ScreenPixels before = ScreenBefore(frame, ScreenAfter(*frame.prev));
-    const bool cropped = CropAgainst(frame, before, frame.document.settings.gifCompression);
+    const bool cropped =
+        CropAgainst(frame, before, beneath, frame.document.settings.gifCompression);
     if (cropped) DiscardPicturesFrom(&frame);
     return cropped;
 }
 
-int MakeUnchangedTransparent(FrameRecord& frame, IndexBuffer& target) {
+namespace {
+
+int MakeUnchangedTransparentOver(FrameRecord& frame, IndexBuffer& target,
+                                 const BeneathPixels* beneath) {
     const AnimationDocument& doc = frame.document;
     if (!frame.prev || !frame.hasTransparency || frame.transparentIndex > 255) return 0;
     const int disposal = doc.disposalBefore(frame);
@@ -303,7 +314,8 @@ int MakeUnchangedTransparent(FrameRecord& frame, IndexBuffer& target) {
             const uint8_t i = plane->get(x, y);
             if (i == ti ||
                 SameUnderMask(colours[i].rgb(),
-                              ColourShownThrough(frame, frame.left + x, frame.top + y), mask)) {
+                              ColourShownThrough(frame, frame.left + x, frame.top + y, beneath),
+                              mask)) {
                 target.set(x, y, ti);
                 ++count;
             } else {
@@ -313,6 +325,12 @@ int MakeUnchangedTransparent(FrameRecord& frame, IndexBuffer& target) {
     }
     frame.transparencyActive = 1;
     return count;
+}
+
+}  // namespace
+
+int MakeUnchangedTransparent(FrameRecord& frame, IndexBuffer& target) {
+    return MakeUnchangedTransparentOver(frame, target, nullptr);
 }
 
 bool OptimisePalette(AnimationDocument& doc, int count, OptimiseProgress& progress) {
@@ -335,6 +353,7 @@ bool OptimisePalette(AnimationDocument& doc, int count, OptimiseProgress& progre
         doc.globalPalette = global;
         doc.backgroundIndex = 0;
     }
+    BeneathPixels beneath = NothingBeneath(doc);
     int done = 0;
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
         const std::shared_ptr<IndexBuffer> plane = f->indexPlane();
@@ -348,7 +367,7 @@ bool OptimisePalette(AnimationDocument& doc, int count, OptimiseProgress& progre
                 for (int y = 0; y < plane->height; ++y) {
                     std::copy_n(plane->row(y), plane->width, withTransparency->row(y));
                 }
-                const int t = MakeUnchangedTransparent(*f, *withTransparency);
+                const int t = MakeUnchangedTransparentOver(*f, *withTransparency, &beneath);
                 bool onGlobalPalette = false;
                 uint32_t transparentIndex = f->transparentIndex;
                 if (t <= plane->width * plane->height / 3) {
@@ -373,6 +392,7 @@ bool OptimisePalette(AnimationDocument& doc, int count, OptimiseProgress& progre
                 }
             }
         }
+        StackFrame(*f, beneath);
         ++done;
         progress.ProcessEvents();
         progress.SetPosition(count > 0 ? std::min(100, done * 100 / count) : 100);

@@ -14,15 +14,19 @@ int UnOptimise(AnimationDocument& doc, bool restartReduction) {
     const int sw = doc.screenWidth, sh = doc.screenHeight;
     if (!IsPlaneSizeAcceptable(sw, sh)) return doc.empty() ? 0 : 5;
     ScreenPixels screen;
+    BeneathPixels beneath = NothingBeneath(doc);
     std::vector<FrameRecord*> changed;
     int result = 0;
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
         f->WaitForReduction();
         // The screen after this frame is what the frame must show on its own.
         ScreenPixels after = ScreenBefore(*f, screen);
-        DrawFrameOnScreen(*f, after);
+        DrawFrameOnScreen(*f, after, &beneath);
         screen = std::move(after);
-        if (f->coversScreen() && !f->hasTransparency) continue;
+        if (f->coversScreen() && !f->hasTransparency) {
+            StackFrame(*f, beneath);
+            continue;
+        }
 
         std::shared_ptr<TrueColourBuffer> colours = TrueColourBuffer::Create(sw, sh);
         std::shared_ptr<IndexBuffer> indexes = IndexBuffer::Create(f, sw, sh);
@@ -45,6 +49,7 @@ int UnOptimise(AnimationDocument& doc, bool restartReduction) {
             f->transparencyActive = 0;
         }
         doc.modified = true;
+        StackFrame(*f, beneath);
         changed.push_back(f);
     }
     if (changed.empty()) return result;
