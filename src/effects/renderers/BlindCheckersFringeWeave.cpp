@@ -21,7 +21,8 @@ namespace {
 class BlindRows {
   public:
     BlindRows(int height, int blindHeight)
-        : height_(height), step_(std::max(1, blindHeight)),
+        : height_(height),
+          step_(std::max(1, blindHeight)),
           limit_(std::min(std::max(1, blindHeight), height)) {}
 
     // Calls paint(y) for the next `rows` rows.
@@ -73,7 +74,8 @@ FrameRecord* RenderBlind(FrameRecord* frame1, FrameRecord*, int n, const EffectP
         if (!head) head = frame;
         previous = frame;
         const std::shared_ptr<IndexBuffer> plane = frame->indexPlane();
-        rows.Advance(rowsPerFrame, [&](int y) { std::fill_n(plane->row(y), frame->width, colour); });
+        rows.Advance(rowsPerFrame,
+                     [&](int y) { std::fill_n(plane->row(y), frame->width, colour); });
         if (!progress.Step()) return DiscardUnreducedChain(head);
     }
     return Finish(frame1, nullptr, head, h, n, p);

@@ -53,8 +53,8 @@ FrameRecord* FrameEngine(FrameRecord* overlay, FrameRecord* base, int n, const E
                 const uint32_t* over = v->row(y);
                 uint32_t* dst = o->row(y);
                 for (int x = 0; x < W; ++x)
-                    dst[x] = covered(x, y) && !TransparentPixel(*overlay, over[x]) ? over[x]
-                                                                                   : from[x];
+                    dst[x] =
+                        covered(x, y) && !TransparentPixel(*overlay, over[x]) ? over[x] : from[x];
             }
             return;
         }
@@ -86,8 +86,8 @@ inline bool Truncated(double value, int limit, int& out) {
     return out >= 0 && out < limit;
 }
 
-FrameRecord* TiltEngine(FrameRecord* overlay, FrameRecord* tilting, int n, int side,
-                        int halfWaves, const EffectParams& p) {
+FrameRecord* TiltEngine(FrameRecord* overlay, FrameRecord* tilting, int n, int side, int halfWaves,
+                        const EffectParams& p) {
     if (!UsableInput(tilting) || n < 1) return nullptr;
     if (overlay && !UsableInput(overlay)) return nullptr;
     if (halfWaves < 0) halfWaves = 0;
@@ -123,10 +123,22 @@ FrameRecord* TiltEngine(FrameRecord* overlay, FrameRecord* tilting, int n, int s
             for (int x = 0; x < W; ++x) {
                 double u, v;
                 switch (side) {
-                case 0: u = (H - 1 - y) - H / 2; v = (W - 1 - x) - W / 2; break;
-                case 1: u = y - H / 2; v = x - W / 2; break;
-                case 2: u = x - W / 2; v = (H - 1 - y) - H / 2; break;
-                default: u = (W - 1 - x) - W / 2; v = y - H / 2; break;
+                    case 0:
+                        u = (H - 1 - y) - H / 2;
+                        v = (W - 1 - x) - W / 2;
+                        break;
+                    case 1:
+                        u = y - H / 2;
+                        v = x - W / 2;
+                        break;
+                    case 2:
+                        u = x - W / 2;
+                        v = (H - 1 - y) - H / 2;
+                        break;
+                    default:
+                        u = (W - 1 - x) - W / 2;
+                        v = y - H / 2;
+                        break;
                 }
                 double Xd, Yd;
                 if (folded) {
@@ -143,10 +155,22 @@ FrameRecord* TiltEngine(FrameRecord* overlay, FrameRecord* tilting, int n, int s
                 if (!Truncated(Xd, Lv, X) || !Truncated(Yd, Lu, Y)) continue;
                 int sx, sy;
                 switch (side) {
-                case 0: sx = X; sy = H - 1 - Y; break;
-                case 1: sx = W - 1 - X; sy = Y; break;
-                case 2: sx = Y; sy = X; break;
-                default: sx = W - 1 - Y; sy = H - 1 - X; break;
+                    case 0:
+                        sx = X;
+                        sy = H - 1 - Y;
+                        break;
+                    case 1:
+                        sx = W - 1 - X;
+                        sy = Y;
+                        break;
+                    case 2:
+                        sx = Y;
+                        sy = X;
+                        break;
+                    default:
+                        sx = W - 1 - Y;
+                        sy = H - 1 - X;
+                        break;
                 }
                 if (overlay) {
                     const uint32_t px = srcTc->get(sx, sy);

@@ -23,15 +23,24 @@ struct Offset {
 // Offset of list entry `index` (0 top, then clockwise in steps of 45 degrees).
 Offset ListOffset(int index, int w, int h) {
     switch (index) {
-    case 0: return {0, -h};
-    case 1: return {w, -h};
-    case 2: return {w, 0};
-    case 3: return {w, h};
-    case 4: return {0, h};
-    case 5: return {-w, h};
-    case 6: return {-w, 0};
-    case 7: return {-w, -h};
-    default: return {};
+        case 0:
+            return {0, -h};
+        case 1:
+            return {w, -h};
+        case 2:
+            return {w, 0};
+        case 3:
+            return {w, h};
+        case 4:
+            return {0, h};
+        case 5:
+            return {-w, h};
+        case 6:
+            return {-w, 0};
+        case 7:
+            return {-w, -h};
+        default:
+            return {};
     }
 }
 
@@ -75,8 +84,8 @@ FrameRecord* MoveEngine(FrameRecord* frame1, FrameRecord* frame2, int n, const E
         Offset at1 = m.start1, at2 = m.start2;
         if (h >= 2) {
             at1 = Between(m.start1, m.end1, i + 1, frame2 ? h + 1 : h);
-            at2 = frame1 ? Between(m.start2, m.end2, i + 1, h + 1)
-                         : Between(m.start2, m.end2, i, h);
+            at2 =
+                frame1 ? Between(m.start2, m.end2, i + 1, h + 1) : Between(m.start2, m.end2, i, h);
         }
         FrameRecord* first = m.image2OnTop ? frame1 : frame2;
         FrameRecord* second = m.image2OnTop ? frame2 : frame1;
@@ -199,7 +208,8 @@ FrameRecord* RenderMoveImage2(FrameRecord* frame1, FrameRecord* frame2, int n,
     return MoveEngine(frame1, frame2, n, p, MovementOf(nullptr, frame2, 0, p.secondList, true));
 }
 
-FrameRecord* RenderMoveBoth(FrameRecord* frame1, FrameRecord* frame2, int n, const EffectParams& p) {
+FrameRecord* RenderMoveBoth(FrameRecord* frame1, FrameRecord* frame2, int n,
+                            const EffectParams& p) {
     if (!frame1 || !frame2) return nullptr;
     return MoveEngine(frame1, frame2, n, p,
                       MovementOf(frame1, frame2, p.direction, p.secondList, p.option[0] != 0));
@@ -211,8 +221,7 @@ FrameRecord* RenderZoomIn(FrameRecord* frame1, FrameRecord* frame2, int n, const
 }
 
 // Effect "Zoom Out" (no frame 2: over the selected colour) and transition "Zoom Out".
-FrameRecord* RenderZoomOut(FrameRecord* frame1, FrameRecord* frame2, int n,
-                           const EffectParams& p) {
+FrameRecord* RenderZoomOut(FrameRecord* frame1, FrameRecord* frame2, int n, const EffectParams& p) {
     if (!frame1) return nullptr;
     return ZoomEngine(frame2, frame1, n, p, false);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "document/AnimationDocument.h"
+#include "document/ChainOperations.h"
 #include "document/FrameRecord.h"
 #include "effects/RendererSkeletons.h"
 #include "effects/renderers/RendererPixels.h"
@@ -201,8 +202,7 @@ FrameRecord* RenderRandomRects(FrameRecord* frame1, FrameRecord* frame2, int n,
     const int W = frame1->width, H = frame1->height;
     const int rw = int(double(W) / columns + 0.5);
     const int rh = int(double(H) / rows + 0.5);
-    std::mt19937 generator(
-        uint32_t(std::chrono::system_clock::now().time_since_epoch().count()));
+    std::mt19937 generator(uint32_t(std::chrono::system_clock::now().time_since_epoch().count()));
     std::uniform_int_distribution<int> draw(0, 32767);
     const int h = ComputedCount(n, p.pingPong != 0);
     const int64_t perFrame = cells / h;
