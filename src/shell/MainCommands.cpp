@@ -10,9 +10,19 @@
 #include <QProgressBar>
 #include <QTreeView>
 
+#include "colour/FrameResize.h"
+#include "colour/Optimise.h"
+#include "colour/UnOptimise.h"
+#include "dialogs/CommentDialog.h"
+#include "dialogs/EffectDialog.h"
+#include "dialogs/OptimiseProgressDialog.h"
+#include "dialogs/OptionsDialog.h"
+#include "dialogs/ResizeDialog.h"
+#include "dialogs/WarningDialog.h"
 #include "document/AnimationDocument.h"
 #include "document/Composition.h"
 #include "document/DocumentCommands.h"
+#include "effects/Apply.h"
 #include "gif/GifWriter.h"
 #include "shell/CommandIds.h"
 #include "shell/FrameTreeModel.h"
@@ -91,6 +101,18 @@ void MainWindow::runCommand(int id) {
         case kCmdInsertTransition:
         case kCmdInsertTransitionKey:
             cmdInsert(false);
+            break;
+        case kCmdEffectTransition:
+            cmdEffectTransition();
+            break;
+        case kCmdComment:
+            if (!document_->empty()) CommentDialog::Run(this, *document_);
+            break;
+        case kCmdResize:
+            cmdResize();
+            break;
+        case kCmdOptions:
+            OptionsDialog::Run(this, settings_);
             break;
         case kCmdOptimize:
             cmdOptimize();
@@ -312,13 +334,75 @@ void MainWindow::cmdDuplicate() {
 }
 
 void MainWindow::cmdInsert(bool effect) {
-    // The effect dialog and its insertion arrive with the effects work.
-    (void)effect;
+    // A transition needs a successor in the same place and of the same size.
+    if (!effect && !TransitionPossible(*document_)) return;
+    effectSession_.block.isEffect = effect ? 1 : 0;
+    cmdEffectTransition();
 }
 
-void MainWindow::cmdOptimize() {}
+void MainWindow::cmdEffectTransition() {
+    const auto dialog = [this](EffectSession& session) {
+        return EffectDialog::Run(this, *document_, session, settings_);
+    };
+    const ApplyResult result =
+        Apply(*document_, effectSession_, dialog, [this] { playback_->stop(); });
+    if (result != ApplyResult::Inserted) return;
+    // Apply selected the first new frame through the tree.
+    applyDocumentLoaded(true);
+    retitleResize();
+    onSelectionChanged();
+}
 
-void MainWindow::cmdUnOptimize() {}
+void MainWindow::cmdOptimize() {
+    if (document_->empty() || !Warn(this, settings_, WarningKind::Optimize)) return;
+    playback_->stop();
+    document_->settings.gifCompression = settings_.gifCompression;
+    {
+        OptimiseProgressDialog progress(this);
+        progress.show();
+        Optimise(*document_, progress);
+        progress.Close();
+    }
+    // Even an aborted run has changed the frames done so far.
+    document_->modified = true;
+    refreshAfterFrameChanges();
+}
+
+void MainWindow::cmdUnOptimize() {
+    if (document_->empty() || !Warn(this, settings_, WarningKind::UnOptimize)) return;
+    playback_->stop();
+    host_.waitCursor(true);
+    UnOptimise(*document_, true);
+    host_.waitCursor(false);
+    document_->modified = true;
+    refreshAfterFrameChanges();
+}
+
+void MainWindow::cmdResize() {
+    if (document_->empty()) return;
+    ResizeRequest request;
+    if (!ResizeDialog::Run(this, *document_, request)) return;
+    host_.waitCursor(true);
+    document_->modified = true;
+    if (document_->countFrames() > 1 && request.maintainTransparency) UnOptimise(*document_, false);
+    for (FrameRecord* f = document_->firstFrame; f; f = f->next) {
+        Resize(*f, request.width, request.height, true, false, true);
+        DiscardComposedBitmap(*f);
+    }
+    document_->screenWidth = request.width;
+    document_->screenHeight = request.height;
+    host_.waitCursor(false);
+    layoutImagePane();
+    refreshAfterFrameChanges();
+}
+
+void MainWindow::refreshAfterFrameChanges() {
+    for (FrameRecord* f = document_->firstFrame; f; f = f->next) {
+        DiscardComposedBitmap(*f);
+        StartComposition(*f);
+    }
+    onSelectionChanged();
+}
 
 void MainWindow::cmdHelp(const QString& keyword) {
     if (!ShowHelp(this, keyword)) {

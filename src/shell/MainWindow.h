@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <memory>
 
+#include "effects/EffectParams.h"
 #include "shell/FileDispatch.h"
 #include "shell/QtHost.h"
 #include "shell/RecentFiles.h"
@@ -39,6 +40,7 @@ class MainWindow : public QMainWindow {
     AppSettings& settings() { return settings_; }
     RecentFiles& recentFiles() { return recent_; }
     Playback& playback() { return *playback_; }
+    EffectSession& effectSession() { return effectSession_; }
     QTreeView* treeView() const { return tree_; }
     FrameTreeModel* treeModel() const { return model_; }
     ImagePane* imagePane() const { return image_; }
@@ -98,8 +100,11 @@ class MainWindow : public QMainWindow {
     void cmdDelete();
     void cmdDuplicate();
     void cmdInsert(bool effect);
+    void cmdEffectTransition();
     void cmdOptimize();
     void cmdUnOptimize();
+    void refreshAfterFrameChanges();
+    void cmdResize();
     void cmdHelp(const QString& keyword);
     void cmdAbout();
     void cmdGotoFirst();
@@ -113,6 +118,7 @@ class MainWindow : public QMainWindow {
     AppSettings settings_;
     RecentFiles recent_;
     QtHost host_;
+    EffectSession effectSession_;  // the effect dialog's block, kept for the whole run
     std::unique_ptr<AnimationDocument> document_;
     Playback* playback_ = nullptr;
     FrameTreeModel* model_ = nullptr;

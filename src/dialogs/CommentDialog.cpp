@@ -1,0 +1,109 @@
+#include "dialogs/CommentDialog.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "document/AnimationDocument.h"
+#include "document/DocumentCommands.h"
+#include "document/FrameTree.h"
+
+CommentTarget CommentTarget::ForSelection(AnimationDocument& doc) {
+    CommentTarget t;
+    TreeItem* item = doc.selectedItem;
+    if (!item) return t;
+    switch (KindOfItem(doc, item)) {
+        case ItemKind::FrameComment: {
+            FrameRecord* frame = item->parent() ? doc.GetGif(item->parent()) : nullptr;
+            if (!frame) return t;
+            t.list = &frame->comments;
+            t.frameItem = item->parent();
+            const int p = item->row();
+            t.node = p < int(frame->comments.size()) ? p : -1;
+            return t;
+        }
+        case ItemKind::GlobalComment: {
+            t.list = &doc.globalComments;
+            t.global = true;
+            if (!doc.globalComments.empty())
+                t.node = std::min(item->row(), int(doc.globalComments.size()) - 1);
+            return t;
+        }
+        case ItemKind::Root:
+            t.list = &doc.globalComments;
+            t.global = true;
+            return t;
+        case ItemKind::Image: {
+            FrameRecord* frame = doc.GetGif(item);
+            if (!frame) return t;
+            t.list = &frame->comments;
+            t.frameItem = item;
+            return t;
+        }
+        default:
+            return t;
+    }
+}
+
+bool ApplyComment(AnimationDocument& doc, const CommentTarget& target, const std::string& text) {
+    if (!target.list) return false;
+    if (!target.adding()) {
+        std::string& old = (*target.list)[size_t(target.node)].text;
+        if (text == old) return false;
+        // An edit keeps at most the limit, or the old length when that was longer.
+        old = text.substr(0, std::max(kCommentLimit, old.size()));
+        doc.modified = true;
+        return true;
+    }
+    doc.modified = true;
+    target.list->push_back(CommentNode{text.substr(0, kCommentLimit)});
+    if (target.global) {
+        doc.hasGlobalComments = true;
+        doc.RebuildGlobalCommentEntries();
+    } else if (target.frameItem) {
+        const int m = target.frameItem->childCount();
+        doc.tree.Append(target.frameItem, "Comment [" + std::to_string(m + 1) + "]");
+    }
+    return true;
+}
+
+CommentDialog::CommentDialog(QWidget* parent, AnimationDocument& doc)
+    : QDialog(parent), doc_(doc), target_(CommentTarget::ForSelection(doc)) {
+    setObjectName(QStringLiteral("IDD_COMMENTDLG"));
+    setWindowTitle(QStringLiteral("Comments"));
+    field_ = new QPlainTextEdit;
+    field_->setMinimumSize(320, 160);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Enter your Comments in the field below")));
+    layout->addWidget(field_);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CommentDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    if (target_.list && !target_.adding()) {
+        const std::string& text = (*target_.list)[size_t(target_.node)].text;
+        field_->setPlainText(QString::fromLatin1(text.data(), qsizetype(text.size())));
+    }
+    shown_ = field_->toPlainText();
+    field_->setFocus();
+}
+
+bool CommentDialog::Run(QWidget* parent, AnimationDocument& doc) {
+    CommentDialog dialog(parent, doc);
+    if (!dialog.target().list) return false;
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void CommentDialog::accept() {
+    // The field turns CR LF into LF; an untouched field stands for the comment as it was.
+    const QString text = field_->toPlainText();
+    if (!target_.adding() && text == shown_) {
+        QDialog::accept();
+        return;
+    }
+    // Comments are bytes; Latin-1 carries them through the field unchanged.
+    ApplyComment(doc_, target_, text.toLatin1().toStdString());
+    QDialog::accept();
+}

@@ -1,0 +1,153 @@
+#include "dialogs/OptionsDialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "effects/ParameterForm.h"
+#include "shell/HelpWindow.h"
+#include "shell/SettingsStore.h"
+
+namespace {
+
+// Slider positions 1-5 and their names; 0 for a mask that is none of the five.
+constexpr const char* kLevelNames[5] = {"Highest Quality", "High Quality", "Medium", "Small Size",
+                                        "Smallest Size"};
+
+int LevelOfMask(uint32_t mask) {
+    for (int i = 0; i < 5; ++i)
+        if (AppSettings::kGifCompressionMasks[i] == mask) return i + 1;
+    return 0;
+}
+
+}  // namespace
+
+OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
+    : QDialog(parent), settings_(settings) {
+    setObjectName(QStringLiteral("IDD_OPTIONDLG"));
+    setWindowTitle(QStringLiteral("Options"));
+
+    confirmDelete_ = new QCheckBox(QStringLiteral("Confirm image &removal from list"));
+    multiInstance_ = new QCheckBox(QStringLiteral("Allow multiple program &Instances"));
+    reactivate_ = new QPushButton(QStringLiteral("Reactivate all &Warnings"));
+    auto* general = new QGroupBox(QStringLiteral("General"));
+    auto* generalLayout = new QVBoxLayout(general);
+    generalLayout->addWidget(confirmDelete_);
+    generalLayout->addWidget(multiInstance_);
+    generalLayout->addWidget(reactivate_, 0, Qt::AlignLeft);
+
+    preview_ = new QCheckBox(QStringLiteral("Preview Active"));
+    currentFrames_ = new QRadioButton(QStringLiteral("Use current Number of Frames"));
+    fixedFrames_ = new QRadioButton(QStringLiteral("Always use "));
+    previewFrames_ = new QLineEdit;
+    previewFrames_->setMaximumWidth(60);
+    auto* previewGroup = new QGroupBox(QStringLiteral("Effect Preview"));
+    auto* previewLayout = new QGridLayout(previewGroup);
+    previewLayout->addWidget(preview_, 0, 0, 1, 3);
+    previewLayout->addWidget(currentFrames_, 1, 0, 1, 3);
+    previewLayout->addWidget(fixedFrames_, 2, 0);
+    previewLayout->addWidget(previewFrames_, 2, 1);
+    previewLayout->addWidget(new QLabel(QStringLiteral("Frames")), 2, 2);
+
+    jpegSlider_ = new QSlider(Qt::Horizontal);
+    jpegSlider_->setRange(0, 100);
+    jpegSlider_->setTickInterval(10);
+    jpegSlider_->setTickPosition(QSlider::TicksBelow);
+    jpegReadOut_ = new QLabel;
+    jpegReadOut_->setMinimumWidth(30);
+    keepTrueColour_ = new QCheckBox(QStringLiteral("Keep Truecolor data for Jpeg export"));
+    auto* jpegGroup = new QGroupBox(QStringLiteral("Jpeg Compression"));
+    auto* jpegLayout = new QGridLayout(jpegGroup);
+    jpegLayout->addWidget(jpegSlider_, 0, 0);
+    jpegLayout->addWidget(jpegReadOut_, 0, 1);
+    jpegLayout->addWidget(keepTrueColour_, 1, 0, 1, 2);
+
+    gifSlider_ = new QSlider(Qt::Horizontal);
+    gifSlider_->setRange(1, 5);
+    gifSlider_->setTickInterval(1);
+    gifSlider_->setTickPosition(QSlider::TicksBelow);
+    gifName_ = new QLabel;
+    gifName_->setMinimumWidth(100);
+    auto* gifGroup = new QGroupBox(QStringLiteral("Gif Optimization"));
+    auto* gifLayout = new QHBoxLayout(gifGroup);
+    gifLayout->addWidget(gifSlider_);
+    gifLayout->addWidget(gifName_);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
+                                         QDialogButtonBox::Help);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(general);
+    layout->addWidget(previewGroup);
+    layout->addWidget(jpegGroup);
+    layout->addWidget(gifGroup);
+    layout->addWidget(buttons);
+
+    // Opening.
+    workingQuality_ = settings.jpegCompression;
+    workingMask_ = settings.gifCompression;
+    jpegSlider_->setValue(int(workingQuality_));
+    jpegReadOut_->setText(QString::number(workingQuality_));
+    const int level = LevelOfMask(workingMask_);
+    gifSlider_->setValue(level < 1 ? 1 : level);  // the slider cannot show 0
+    gifName_->setText(level >= 1 ? QString::fromLatin1(kLevelNames[level - 1]) : QString());
+    confirmDelete_->setChecked(settings.confirmDelete != 0);
+    keepTrueColour_->setChecked(settings.keepTrueColorInfo != 0);
+    preview_->setChecked(settings.preview != 0);
+    (settings.fixedPreviewFrames ? fixedFrames_ : currentFrames_)->setChecked(true);
+    previewFrames_->setText(QString::number(settings.previewFrames));
+
+    connect(jpegSlider_, &QSlider::valueChanged, this, [this](int value) {
+        workingQuality_ = uint32_t(value);
+        jpegReadOut_->setText(QString::number(value));
+    });
+    connect(gifSlider_, &QSlider::valueChanged, this, [this](int value) {
+        if (value < 1 || value > 5) return;
+        workingMask_ = AppSettings::kGifCompressionMasks[value - 1];
+        gifName_->setText(QString::fromLatin1(kLevelNames[value - 1]));
+    });
+    connect(reactivate_, &QPushButton::clicked, this, [this] {
+        settings_.transparentWarning = settings_.optimizeWarning = settings_.unOptimizeWarning =
+            settings_.resizeWarning = settings_.localPalWarning = settings_.globalPalWarning = 0;
+    });
+    connect(buttons, &QDialogButtonBox::accepted, this, &OptionsDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, [] {
+        if (!ShowHelp(nullptr, QStringLiteral("Options Dialog")))
+            QMessageBox::warning(nullptr, QStringLiteral("Error"),
+                                 QStringLiteral("Can't activate Help on OptionsDialog"));
+    });
+}
+
+bool OptionsDialog::Run(QWidget* parent, AppSettings& settings) {
+    OptionsDialog dialog(parent, settings);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void OptionsDialog::accept() {
+    const int n = ParseDialogInt(previewFrames_->text().toStdString());
+    const bool fixed = !currentFrames_->isChecked();
+    if (fixed && n < 1) {
+        QMessageBox::warning(this, QStringLiteral("Invalid Option Parameter"),
+                             QStringLiteral("Number of Frames must be larger than Zero"));
+        previewFrames_->setFocus();
+        previewFrames_->selectAll();
+        return;
+    }
+    settings_.confirmDelete = confirmDelete_->isChecked() ? 1 : 0;
+    settings_.preview = preview_->isChecked() ? 1 : 0;
+    settings_.keepTrueColorInfo = keepTrueColour_->isChecked() ? 1 : 0;
+    settings_.gifCompression = workingMask_;
+    settings_.jpegCompression = workingQuality_;
+    settings_.previewFrames = uint32_t(n < 0 ? 0 : n);  // a DWORD: never a wrapped negative
+    settings_.fixedPreviewFrames = fixed ? 1 : 0;
+    QDialog::accept();
+}

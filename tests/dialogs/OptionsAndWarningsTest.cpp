@@ -1,0 +1,227 @@
+// The options dialog, the warnings with their don't-show-again box, the optimiser's
+// progress dialog, and the editor's Options / Optimize / UnOptimize commands.
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "../shell/ShellTestSupport.h"
+#include "colour/Optimise.h"
+#include "dialogs/OptimiseProgressDialog.h"
+#include "dialogs/OptionsDialog.h"
+#include "dialogs/WarningDialog.h"
+#include "document/AnimationDocument.h"
+#include "document/FrameRecord.h"
+#include "shell/CommandIds.h"
+#include "shell/MainWindow.h"
+#include "shell/SettingsStore.h"
+
+using namespace shell_testing;
+
+namespace {
+
+// Runs `act` on the first modal dialog of type T that opens.
+template <typename T>
+void WhenModal(std::function<void(T&)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        timer->stop();
+        timer->deleteLater();
+        act(*dialog);
+    });
+    timer->start();
+}
+
+TEST(WarningTest, AskedUntilSwitchedOffThenNever) {
+    AppSettings settings;
+    QString shown;
+    WhenModal<WarningDialog>([&shown](WarningDialog& d) {
+        shown = d.textLabel()->text();
+        d.reject();
+    });
+    EXPECT_FALSE(Warn(nullptr, settings, WarningKind::Optimize));
+    EXPECT_EQ(shown.toStdString(), WarningText(WarningKind::Optimize));
+    EXPECT_EQ(settings.optimizeWarning, 0u);
+
+    // Ok without the box: proceeds, asks again next time.
+    WhenModal<WarningDialog>([](WarningDialog& d) { d.accept(); });
+    EXPECT_TRUE(Warn(nullptr, settings, WarningKind::Optimize));
+    EXPECT_EQ(settings.optimizeWarning, 0u);
+
+    WhenModal<WarningDialog>([](WarningDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Warning");
+        EXPECT_EQ(d.dontShowBox()->text(), "Don't &Show this message again");
+        d.dontShowBox()->setChecked(true);
+        d.grab().save(QStringLiteral("/tmp/warning-dialog.png"));
+        d.accept();
+    });
+    EXPECT_TRUE(Warn(nullptr, settings, WarningKind::Optimize));
+    EXPECT_EQ(settings.optimizeWarning, 1u);
+    // No dialog any more (a dialog here would block the test).
+    EXPECT_TRUE(Warn(nullptr, settings, WarningKind::Optimize));
+    EXPECT_EQ(settings.unOptimizeWarning, 0u);
+    EXPECT_EQ(&WarningSetting(settings, WarningKind::Resize), &settings.resizeWarning);
+}
+
+TEST(OptionsDialogTest, OpensFromTheSettingsAndWritesThemOnOk) {
+    AppSettings settings;
+    settings.jpegCompression = 40;
+    settings.gifCompression = 0xE0E0E0;
+    settings.fixedPreviewFrames = 1;
+    settings.previewFrames = 12;
+    OptionsDialog dialog(nullptr, settings);
+    EXPECT_EQ(dialog.windowTitle(), "Options");
+    EXPECT_EQ(dialog.jpegSlider()->value(), 40);
+    EXPECT_EQ(dialog.jpegReadOut()->text(), "40");
+    EXPECT_EQ(dialog.gifSlider()->value(), 4);
+    EXPECT_EQ(dialog.gifLevelName()->text(), "Small Size");
+    EXPECT_TRUE(dialog.fixedFramesRadio()->isChecked());
+    EXPECT_EQ(dialog.previewFramesEdit()->text(), "12");
+    dialog.grab().save(QStringLiteral("/tmp/options-dialog.png"));
+
+    dialog.jpegSlider()->setValue(90);
+    dialog.gifSlider()->setValue(1);
+    EXPECT_EQ(dialog.jpegReadOut()->text(), "90");
+    EXPECT_EQ(dialog.gifLevelName()->text(), "Highest Quality");
+    EXPECT_EQ(settings.jpegCompression, 40u);  // working copies until OK
+    dialog.confirmDeleteBox()->setChecked(false);
+    dialog.previewFramesEdit()->setText("5");
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(settings.jpegCompression, 90u);
+    EXPECT_EQ(settings.gifCompression, 0xFCFCFCu);
+    EXPECT_EQ(settings.previewFrames, 5u);
+    EXPECT_EQ(settings.confirmDelete, 0u);
+}
+
+TEST(OptionsDialogTest, ZeroFramesRefusedOnlyWhenFixed) {
+    AppSettings settings;
+    settings.fixedPreviewFrames = 1;
+    {
+        OptionsDialog dialog(nullptr, settings);
+        dialog.show();
+        dialog.previewFramesEdit()->setText("0");
+        auto seen = AnswerNextBox(Answer::Ok);
+        dialog.accept();
+        EXPECT_EQ(seen->text, "Number of Frames must be larger than Zero");
+        EXPECT_EQ(seen->caption, "Invalid Option Parameter");
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(dialog.previewFramesEdit()->selectedText(), "0");
+        dialog.currentFramesRadio()->setChecked(true);
+        dialog.accept();
+        EXPECT_FALSE(dialog.isVisible());
+    }
+    EXPECT_EQ(settings.previewFrames, 0u);
+    EXPECT_EQ(settings.fixedPreviewFrames, 0u);
+}
+
+TEST(OptionsDialogTest, ReactivateActsEvenWhenCancelled) {
+    AppSettings settings;
+    settings.optimizeWarning = settings.unOptimizeWarning = settings.resizeWarning = 1;
+    settings.transparentWarning = settings.localPalWarning = settings.globalPalWarning = 1;
+    settings.jpegCompression = 75;
+    OptionsDialog dialog(nullptr, settings);
+    dialog.jpegSlider()->setValue(10);
+    dialog.reactivateButton()->click();
+    dialog.reject();
+    EXPECT_EQ(settings.optimizeWarning + settings.unOptimizeWarning + settings.resizeWarning +
+                  settings.transparentWarning + settings.localPalWarning +
+                  settings.globalPalWarning,
+              0u);
+    EXPECT_EQ(settings.jpegCompression, 75u);
+}
+
+TEST(OptimiseProgressDialogTest, BarLabelAndAbort) {
+    OptimiseProgressDialog dialog(nullptr);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Optimizing Images ...");
+    EXPECT_EQ(dialog.label()->text(), "Optimizing");
+    dialog.SetLabel("Optimizing Palette");
+    dialog.SetPosition(49);
+    EXPECT_EQ(dialog.label()->text(), "Optimizing Palette");
+    EXPECT_EQ(dialog.bar()->value(), 50);
+    dialog.grab().save(QStringLiteral("/tmp/progress-dialog.png"));
+    EXPECT_FALSE(dialog.Aborted());
+    QTimer::singleShot(0, dialog.abortButton(), &QPushButton::click);
+    dialog.ProcessEvents();
+    EXPECT_TRUE(dialog.Aborted());
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+class OptimiseCommandTest : public ::testing::Test {
+  protected:
+    QTemporaryDir dir;
+    std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>();
+    AnimationDocument& doc() { return window->document(); }
+    void SetUp() override { window->show(); }
+    void TearDown() override {
+        doc().modified = false;
+        window->close();
+    }
+};
+
+TEST_F(OptimiseCommandTest, OptimizeAndUnOptimizeAfterTheirWarnings) {
+    ASSERT_EQ(window->openFile(WriteGif(dir.path(), "a.gif", {10, 10, 10}, 16, 12)), 0);
+    doc().modified = false;
+    // Refused at the warning: nothing happens.
+    WhenModal<WarningDialog>([](WarningDialog& d) { d.reject(); });
+    window->runCommand(kCmdOptimize);
+    EXPECT_FALSE(doc().modified);
+
+    bool progressSeen = false;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&progressSeen] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<OptimiseProgressDialog*>(w) && w->isVisible()) progressSeen = true;
+    });
+    probe.start(0);
+    WhenModal<WarningDialog>([](WarningDialog& d) {
+        d.dontShowBox()->setChecked(true);
+        d.accept();
+    });
+    window->runCommand(kCmdOptimize);
+    probe.stop();
+    EXPECT_TRUE(doc().modified);
+    EXPECT_EQ(window->settings().optimizeWarning, 1u);
+    EXPECT_TRUE(progressSeen);
+    // Each frame differs from the one before everywhere: none is cropped; the first
+    // moves onto the shared global palette.
+    EXPECT_EQ(doc().countFrames(), 3);
+    EXPECT_EQ(doc().firstFrame->hasLocalPalette, 0);
+    for (FrameRecord* f = doc().firstFrame; f; f = f->next) EXPECT_EQ(f->width, 16);
+
+    // UnOptimize: every frame full-screen again.
+    doc().modified = false;
+    window->settings().unOptimizeWarning = 1;
+    window->runCommand(kCmdUnOptimize);
+    EXPECT_TRUE(doc().modified);
+    for (FrameRecord* f = doc().firstFrame; f; f = f->next) {
+        EXPECT_EQ(f->width, doc().screenWidth);
+        EXPECT_EQ(f->height, doc().screenHeight);
+        EXPECT_EQ(f->left, 0);
+    }
+}
+
+TEST_F(OptimiseCommandTest, OptionsCommandOpensTheDialog) {
+    bool opened = false;
+    WhenModal<OptionsDialog>([&opened](OptionsDialog& d) {
+        opened = true;
+        d.reject();
+    });
+    window->runCommand(kCmdOptions);
+    EXPECT_TRUE(opened);
+}
+
+}  // namespace

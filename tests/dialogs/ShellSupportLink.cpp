@@ -1,0 +1,2 @@
+// The shell tests' helpers (WriteGif, AnswerNextBox, ImageLabels), linked into this program too.
+#include "../shell/ShellTestSupport.cpp"
