@@ -20,5 +20,5 @@ ctest --test-dir build/asan -j "$jobs" --output-on-failure --no-tests=error
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DVELMORA_SANITIZE=thread \
     -DVELMORA_GUI=OFF -DVELMORA_BENCH=OFF >/dev/null
-cmake --build build/tsan -j "$jobs"
+cmake --build build/tsan -j "$jobs" --target velmora_threading_tests
 ctest --test-dir build/tsan -j "$jobs" -L threading --output-on-failure --no-tests=error
