@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "dialogs/WarningDialog.h"
 #include "document/AnimationDocument.h"
 #include "document/FrameRecord.h"
 #include "shell/HelpWindow.h"
@@ -75,6 +76,9 @@ EffectDialog::EffectDialog(QWidget* parent, AnimationDocument& doc, EffectSessio
     setObjectName(QStringLiteral("IDD_EFFECTDLG"));
     build();
 
+    selection_.confirmTransparentColour = [this] {
+        return Warn(this, settings_, WarningKind::Transparent);
+    };
     // Opening: the logic decides title, mode and the parameter area.
     ready_ = false;
     selection_.Open(selected_);

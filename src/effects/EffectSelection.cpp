@@ -185,9 +185,11 @@ bool EffectSelection::Ok() {
     session_.block.frameCount = form.FrameCount();
     if (form.colourEnabled && selected_ && selected_->hasTransparency &&
         selected_->transparentIndex == uint32_t(session_.dialogColour)) {
-        if (form.host.ask(kTransparentWarning, "Warning", Buttons::OkCancel,
-                          MessageIcon::Information) != Answer::Ok)
-            return false;
+        const bool goOn = confirmTransparentColour
+                              ? confirmTransparentColour()
+                              : form.host.ask(kTransparentWarning, "Warning", Buttons::OkCancel,
+                                              MessageIcon::Information) == Answer::Ok;
+        if (!goOn) return false;
     }
     WriteControls(session_.block);
     session_.block.preview = 0;

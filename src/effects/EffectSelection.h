@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "effects/EffectParams.h"
@@ -49,6 +50,11 @@ class EffectSelection {
 
     // A fresh block as OK would write it, for the preview (preview = 1).
     EffectParams PreviewBlock(int fixedPreviewFrames = 0) const;
+    // Asks about an effect colour that is the frame's transparent colour; true goes on.
+    // Unset, the host asks with Ok/Cancel (the editor shows its warning with the
+    // don't-show-again box instead).
+    std::function<bool()> confirmTransparentColour;
+
     // OK: every check, then the block is written. False keeps the dialog open.
     bool Ok();
     // Cancel: restores what opening saved.

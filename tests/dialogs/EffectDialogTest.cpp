@@ -17,6 +17,7 @@
 
 #include "../shell/ShellTestSupport.h"
 #include "dialogs/EffectDialog.h"
+#include "dialogs/WarningDialog.h"
 #include "document/AnimationDocument.h"
 #include "document/FrameRecord.h"
 #include "effects/EffectRegistry.h"
@@ -222,6 +223,37 @@ TEST_F(EffectDialogTest, TheSpiralGridQuestionOnOk) {
     ASSERT_TRUE(WaitForBox(seen));
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(session().block.frameCount, 9);
+}
+
+TEST_F(EffectDialogTest, TheTransparentColourWarningHasItsDontShowBox) {
+    open(2);
+    doc().firstFrame->hasTransparency = 1;
+    doc().firstFrame->transparentIndex = 0;
+    session().dialogColour = 0;
+    session().block.isEffect = 1;
+    session().block.effectIndex = effect("Invert");
+    window->settings().preview = 0;
+    window->settings().transparentWarning = 0;
+    auto dialog = makeDialog();
+    QString text;
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, &text] {
+        auto* warning = qobject_cast<WarningDialog*>(QApplication::activeModalWidget());
+        if (!warning) return;
+        timer->stop();
+        timer->deleteLater();
+        text = warning->textLabel()->text();
+        warning->reject();
+    });
+    timer->start();
+    dialog->accept();
+    EXPECT_EQ(text.toStdString(), WarningText(WarningKind::Transparent));
+    EXPECT_TRUE(dialog->isVisible());  // refused: stays open
+    // Switched off: OK goes through without asking.
+    window->settings().transparentWarning = 1;
+    dialog->accept();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
 }
 
 TEST_F(EffectDialogTest, SmallFramesPreviewThemselvesLargeOnesScaledCopies) {
