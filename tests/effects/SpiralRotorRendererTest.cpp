@@ -155,4 +155,21 @@ TEST_F(SpiralRotorTest, RotorTransitionTurnsIntoImageTwoTheRightWayRound) {
               Pixels(*a)[10 * 10 + 3]);  // row 10 at 30 degrees: 5 - trunc(2/cos)=3
 }
 
+TEST_F(SpiralRotorTest, RotorTransitionReducesEveryFrameInTheFinalRun) {
+    FrameRecord* a = Uniform(8, 10, 0xFF0000);
+    FrameRecord* b = Uniform(8, 10, 0x00FF00);
+    EffectParams p = PreviewBlock(4);
+    p.preview = 0;
+    ChainOwner out(RenderRotorTransition(a, b, 4, p));
+    const auto frames = out.frames();
+    ASSERT_EQ(frames.size(), 5u);  // one more than N: the frame beyond N is reduced too
+    for (FrameRecord* f : frames) {
+        f->WaitForReduction();
+        EXPECT_TRUE(f->IsPaletteValid());
+    }
+    const DocumentNotifier::Snapshot s = doc.notifier.snapshot();
+    EXPECT_EQ(s.calculation.total, 0);
+    EXPECT_EQ(s.reduction.total, 0);
+}
+
 }  // namespace

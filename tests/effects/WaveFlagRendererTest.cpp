@@ -167,6 +167,24 @@ TEST_F(WaveFlagTest, FlagColumnsFloatWithinTwiceTheAmplitude) {
     EXPECT_FALSE(doc.busy.load());
 }
 
+TEST_F(WaveFlagTest, FlagFinalRunKeepsThePaletteAndReleasesTheBusyFlag) {
+    FrameRecord* f1 = Rows(20, 20);
+    EffectParams p = PreviewBlock(3, 2, 10);
+    p.preview = 0;
+    p.colorIndex = 0;
+    ChainOwner out(RenderFlag(f1, nullptr, 3, p));
+    const auto frames = out.frames();
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_FALSE(doc.busy.load());
+    for (FrameRecord* f : frames) {
+        f->WaitForReduction();
+        EXPECT_EQ(f->trueColourPlane(), nullptr);
+        EXPECT_EQ(f->palette, frames[0]->palette);
+        // The background is the selected colour (black), kept by the shrinking.
+        EXPECT_EQ(f->effectivePalette()[At(*f, 0, 19)].rgb(), 0x000000u);
+    }
+}
+
 TEST_F(WaveFlagTest, FlagNegativeAmplitudeIsRefusedAndHarmless) {
     FrameRecord* f1 = Rows(20, 10);
     ChainOwner out(RenderFlag(f1, nullptr, 2, PreviewBlock(2, 2, -40)));
