@@ -69,6 +69,13 @@ TEST_F(StripeTest, BlindStopsAtTheLastRowOfTheImage) {
     ChainOwner tall(RenderBlind(Grey(5, 6), nullptr, 3, q));
     ASSERT_EQ(tall.frames().size(), 3u);
     EXPECT_TRUE(RowPainted(*tall.frames()[2], 5, 0));
+    // A blind height below 1 counts as 1 (one row after the other), never outside the image.
+    for (int d : {0, -4}) {
+        EffectParams z = PreviewBlock(2, d);
+        ChainOwner flat(RenderBlind(Grey(3, 8), nullptr, 2, z));
+        ASSERT_EQ(flat.frames().size(), 2u);
+        for (int y = 0; y < 8; ++y) EXPECT_EQ(RowPainted(*flat.frames()[0], y, 0), y < 4) << y;
+    }
 }
 
 TEST_F(StripeTest, BlindTransitionCopiesRowsOfImage2) {
