@@ -12,6 +12,7 @@
 
 #include "colour/FrameResize.h"
 #include "colour/Optimise.h"
+#include "colour/OptimisedSave.h"
 #include "colour/UnOptimise.h"
 #include "dialogs/CommentDialog.h"
 #include "dialogs/EffectDialog.h"
@@ -24,6 +25,7 @@
 #include "document/DocumentCommands.h"
 #include "effects/Apply.h"
 #include "gif/GifWriter.h"
+#include "io/Jpeg.h"
 #include "shell/CommandIds.h"
 #include "shell/FrameTreeModel.h"
 #include "shell/HelpWindow.h"
@@ -176,24 +178,41 @@ void MainWindow::cmdOpen() {
 
 bool MainWindow::writeAnimation(const QString& path) {
     AnimationDocument& doc = *document_;
+    const bool optimised = doc.settings.saveOptimized;
+    const bool optimiseDocument = optimised && doc.settings.reloadAfterSave;
     doc.busy = true;
     host_.waitCursor(true);
-    const int result = SaveAnimation(doc, Local(path));
+    int result;
+    if (optimised) {
+        // Optimise a copy (the document stays as it is), or the document itself.
+        OptimiseProgressDialog progress(this);
+        progress.show();
+        result = SaveOptimised(doc, Local(path), optimiseDocument, progress);
+        progress.Close();
+    } else {
+        result = SaveAnimation(doc, Local(path));
+    }
     host_.waitCursor(false);
     doc.busy = false;
-    // Compositions held back while writing may now run.
-    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
-        if (!f->composedBitmap) StartComposition(*f);
+    if (optimiseDocument) {
+        // The document now holds the optimised frames: show them.
+        RedisplayAfterOptimisedSave(doc);
+        refreshAfterFrameChanges();
+    } else {
+        // Compositions held back while writing may now run.
+        for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+            if (!f->composedBitmap) StartComposition(*f);
+        }
     }
+    if (result == -1) return false;  // aborted: nothing was written, nothing to report
+    if (result != kSaveOk)
+        host_.message("while saving animation", "Error...", MessageIcon::Exclamation);
     return result == kSaveOk;
 }
 
 bool MainWindow::saveAnimationTo(const QString& path) {
     if (document_->empty()) return false;
-    if (!writeAnimation(path)) {
-        host_.message("while saving animation", "Error...", MessageIcon::Exclamation);
-        return false;
-    }
+    if (!writeAnimation(path)) return false;
     // Only a written file clears the modified flag and becomes the last path.
     document_->modified = false;
     settings_.path = path;
@@ -241,7 +260,12 @@ void MainWindow::cmdExportImage() {
         if (!ok)
             host_.message("while saving single Gif Image", "Error...", MessageIcon::Exclamation);
     } else {
-        host_.message("while saving single Jpg Image", "Error...", MessageIcon::Exclamation);
+        // The frame's true colours (made from its palette when it has none kept).
+        std::shared_ptr<TrueColourBuffer> colours;
+        if (ToTrueColour(*frame, false)) colours = frame->trueColourPlane();
+        ok = colours && ExportJpeg(*document_, *colours, Local(choice.path), true) == 0;
+        if (!ok)
+            host_.message("while saving single Jpg Image", "Error...", MessageIcon::Exclamation);
     }
     host_.waitCursor(false);
     document_->busy = false;

@@ -172,6 +172,10 @@ MainWindow::~MainWindow() {
     playback_->stop();
     // Frame jobs report to the status bar: stop them before the widgets go.
     document_->StopAllJobs();
+    // The tree's view goes before the tree it shows.
+    tree_->setModel(nullptr);
+    delete model_;
+    model_ = nullptr;
     document_.reset();
     host_.detach();
     if (ownStore_) QFile::remove(ownStore_->fileName());

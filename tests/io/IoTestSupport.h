@@ -8,13 +8,17 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "io/FileBytes.h"
 
 namespace io_test {
 
-// A fresh folder for one test's files.
+// A fresh folder for one test's files. Tests run as parallel processes, so the folder
+// carries the process id: no test removes another's files.
 inline std::string TempDir(const std::string& name) {
-    const auto dir = std::filesystem::temp_directory_path() / ("velmora-io-" + name);
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("velmora-io-" + name + "-" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -155,6 +156,28 @@ TEST_F(MainWindowTest, SaveAndReopenAndAFailedSaveStaysModified) {
     window->runCommand(kCmdNew);
     EXPECT_TRUE(doc().empty());
     ASSERT_EQ(window->openFile(saved), 0);
+    EXPECT_EQ(doc().countFrames(), 3);
+}
+
+TEST_F(MainWindowTest, SavingOptimisedLeavesTheDocumentOrShowsTheResult) {
+    ASSERT_EQ(window->openFile(WriteGif(dir.path(), "a.gif", {10, 20, 30}, 40, 30)), 0);
+    doc().settings.saveOptimized = true;
+    doc().settings.reloadAfterSave = false;
+    ASSERT_TRUE(window->saveAnimationTo(dir.filePath("copy.gif")));
+    // A copy was optimised: the document's frames keep their own palettes.
+    EXPECT_EQ(doc().countFrames(), 3);
+    EXPECT_FALSE(doc().hasGlobalPalette);
+    for (FrameRecord* f = doc().firstFrame; f; f = f->next) EXPECT_EQ(f->hasLocalPalette, 1);
+    EXPECT_TRUE(QFileInfo(dir.filePath("copy.gif")).size() > 0);
+
+    doc().settings.reloadAfterSave = true;
+    ASSERT_TRUE(window->saveAnimationTo(dir.filePath("itself.gif")));
+    // The document itself was optimised: its frames moved onto the shared palette.
+    EXPECT_TRUE(doc().hasGlobalPalette);
+    EXPECT_EQ(doc().firstFrame->hasLocalPalette, 0);
+    EXPECT_FALSE(doc().modified);
+    window->runCommand(kCmdNew);
+    ASSERT_EQ(window->openFile(dir.filePath("copy.gif")), 0);
     EXPECT_EQ(doc().countFrames(), 3);
 }
 
