@@ -75,7 +75,13 @@ const QMap<int, QString>& CommandHints() {
 
 }  // namespace
 
+// The resources live in the editor's static library; they must be registered by hand.
+static void InitResources() {
+    Q_INIT_RESOURCE(velmora);
+}
+
 MainWindow::MainWindow(QSettings* store) {
+    InitResources();
     if (store) {
         store_ = store;
     } else {

@@ -43,6 +43,14 @@ class MainWindowTest : public ::testing::Test {
     }
 };
 
+TEST_F(MainWindowTest, TheSampleAnimationAndTheHelpPagesAreBundled) {
+    const QString sample = MainWindow::SamplePath();
+    ASSERT_FALSE(sample.isEmpty());
+    ASSERT_EQ(window->openFile(sample), 0);
+    EXPECT_GT(doc().countFrames(), 1);
+    EXPECT_TRUE(QFile::exists(":/help/index.html"));
+}
+
 TEST_F(MainWindowTest, StartsWithTheRootAndDocumentCommandsGreyed) {
     EXPECT_EQ(window->windowTitle(), "Velmora");
     QAbstractItemModel* model = window->treeView()->model();
