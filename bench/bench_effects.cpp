@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "RendererBenchInputs.h"
 #include "document/AnimationDocument.h"
 #include "document/ChainOperations.h"
 #include "effects/EffectRegistry.h"
@@ -15,42 +16,7 @@
 
 namespace {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
-constexpr int kFrames = 10;
-
-// A photo-like frame: 256 palette colours, smooth ramps with some texture, a few
-// transparent pixels.
-FrameRecord* MakeInput(AnimationDocument& doc, int seed) {
-    FrameRecord* f = AnimationDocument::Adopt(FrameRecord::Construct(doc, nullptr, nullptr));
-    f->CreateIndexBuffer(kWidth, kHeight);
-    for (int i = 0; i < 256; ++i) {
-        f->palette[size_t(i)] = PaletteEntry{(i * 7 + seed * 50) & 0xFF, (i * 3 + 40) & 0xFF,
-                                             (255 - i + seed * 20) & 0xFF};
-    }
-    f->hasTransparency = 1;
-    f->transparentIndex = 255;
-    const std::shared_ptr<IndexBuffer> plane = f->indexPlane();
-    uint32_t noise = 12345u + uint32_t(seed);
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            noise = noise * 1103515245u + 12345u;
-            const int v = ((x + y + seed * 100) / 5 + int((noise >> 16) & 7)) % 255;
-            plane->set(x, y, uint8_t((x % 97 == 0 && y % 89 == 0) ? 255 : v));
-        }
-    return f;
-}
-
-struct Inputs {
-    SilentHost host;
-    AnimationDocument doc{host, 2};
-    FrameRecord* a = MakeInput(doc, 0);
-    FrameRecord* b = MakeInput(doc, 1);
-    ~Inputs() {
-        DiscardChain(a);
-        DiscardChain(b);
-    }
-};
+using namespace renderer_bench;
 
 void RunEntry(benchmark::State& state, bool effect, const char* name) {
     Inputs inputs;

@@ -1,0 +1,53 @@
+#pragma once
+
+// The input pair the renderer benchmarks share: two photo-like 640 x 480 frames.
+
+#include <cstdint>
+#include <memory>
+
+#include "document/AnimationDocument.h"
+#include "document/ChainOperations.h"
+#include "host/Host.h"
+
+namespace renderer_bench {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+constexpr int kFrames = 10;
+
+// A photo-like frame: 256 palette colours, smooth ramps with some texture, a few
+// transparent pixels.
+inline FrameRecord* MakeInput(AnimationDocument& doc, int seed) {
+    FrameRecord* f = AnimationDocument::Adopt(FrameRecord::Construct(doc, nullptr, nullptr));
+    f->CreateIndexBuffer(kWidth, kHeight);
+    for (int i = 0; i < 256; ++i) {
+        f->palette[size_t(i)] = PaletteEntry{(i * 7 + seed * 50) & 0xFF, (i * 3 + 40) & 0xFF,
+                                             (255 - i + seed * 20) & 0xFF};
+    }
+    f->hasTransparency = 1;
+    f->transparentIndex = 255;
+    const std::shared_ptr<IndexBuffer> plane = f->indexPlane();
+    uint32_t noise = 12345u + uint32_t(seed);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            noise = noise * 1103515245u + 12345u;
+            const int v = ((x + y + seed * 100) / 5 + int((noise >> 16) & 7)) % 255;
+            plane->set(x, y, uint8_t((x % 97 == 0 && y % 89 == 0) ? 255 : v));
+        }
+    }
+    return f;
+}
+
+// Frame 1 and frame 2 of a renderer run, not linked into the document.
+struct Inputs {
+    SilentHost host;
+    AnimationDocument doc{host, 2};
+    FrameRecord* a = MakeInput(doc, 0);
+    FrameRecord* b = MakeInput(doc, 1);
+    ~Inputs() {
+        DiscardChain(a);
+        DiscardChain(b);
+    }
+};
+
+}  // namespace renderer_bench
