@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "dialogs/PaletteDialog.h"
 #include "dialogs/WarningDialog.h"
 #include "document/AnimationDocument.h"
 #include "document/FrameRecord.h"
@@ -413,8 +414,11 @@ void EffectDialog::onPreviewBox(bool checked) {
 
 void EffectDialog::onColourBox() {
     if (!selection_.form.colourUsed || !selected_) return;
-    const int chosen = ChoosePaletteEntry(this, *selected_, selection_.dialogColour());
-    if (chosen < 0) return;
+    // The palette dialog in choose mode only reports the entry; the frame keeps its
+    // transparent index.
+    PaletteRequest request{selected_, 0, 1, selection_.dialogColour()};
+    if (!PaletteDialog::Run(this, doc_, request)) return;
+    const int chosen = request.resultIndex;
     readForm();
     if (selection_.ChooseColour(chosen)) {
         paintColourBox();
@@ -452,35 +456,4 @@ void EffectDialog::reject() {
     settings_.preview = previewAtOpening_;
     closePreview();
     QDialog::reject();
-}
-
-int ChoosePaletteEntry(QWidget* parent, const FrameRecord& frame, int current) {
-    QDialog chooser(parent);
-    chooser.setWindowTitle(QStringLiteral("Color"));
-    auto* list = new QListWidget;
-    list->setViewMode(QListView::IconMode);
-    list->setIconSize(QSize(16, 16));
-    list->setGridSize(QSize(20, 20));
-    list->setMovement(QListView::Static);
-    list->setResizeMode(QListView::Adjust);
-    list->setMinimumSize(16 * 20 + 8, 8 * 20 + 8);
-    for (int i = 0; i < 256; ++i) {
-        if (!frame.palette[size_t(i)].used()) continue;
-        QPixmap swatch(16, 16);
-        swatch.fill(EntryColour(frame, i));
-        auto* item = new QListWidgetItem(QIcon(swatch), QString());
-        item->setData(Qt::UserRole, i);
-        item->setToolTip(QString::number(i));
-        list->addItem(item);
-        if (i == current) list->setCurrentItem(item);
-    }
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    auto* layout = new QVBoxLayout(&chooser);
-    layout->addWidget(list);
-    layout->addWidget(buttons);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &chooser, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &chooser, &QDialog::reject);
-    QObject::connect(list, &QListWidget::itemDoubleClicked, &chooser, &QDialog::accept);
-    if (chooser.exec() != QDialog::Accepted || !list->currentItem()) return -1;
-    return list->currentItem()->data(Qt::UserRole).toInt();
 }

@@ -113,7 +113,3 @@ class EffectDialog : public QDialog {
     QTimer* typingTimer_ = nullptr;
     QTimer* frameTimer_ = nullptr;
 };
-
-// A simple chooser of one entry of `palette` (used entries as swatches); -1 when
-// cancelled.
-int ChoosePaletteEntry(QWidget* parent, const FrameRecord& frame, int current);

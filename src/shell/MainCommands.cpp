@@ -10,14 +10,17 @@
 #include <QProgressBar>
 #include <QTreeView>
 
+#include "banner/BannerGenerator.h"
 #include "colour/FrameResize.h"
 #include "colour/Optimise.h"
 #include "colour/OptimisedSave.h"
 #include "colour/UnOptimise.h"
+#include "dialogs/BannerDialog.h"
 #include "dialogs/CommentDialog.h"
 #include "dialogs/EffectDialog.h"
 #include "dialogs/OptimiseProgressDialog.h"
 #include "dialogs/OptionsDialog.h"
+#include "dialogs/ParametersWindow.h"
 #include "dialogs/ResizeDialog.h"
 #include "dialogs/WarningDialog.h"
 #include "document/AnimationDocument.h"
@@ -33,6 +36,7 @@
 #include "shell/MainWindow.h"
 #include "shell/Playback.h"
 #include "shell/SaveDialogs.h"
+#include "textcanvas/QtTextCanvas.h"
 
 namespace {
 
@@ -78,6 +82,9 @@ void MainWindow::runCommand(int id) {
         case kCmdExportImage:
             cmdExportImage();
             break;
+        case kCmdExportAll:
+            cmdExportAll();
+            break;
         case kCmdExit:
             close();
             break;
@@ -107,6 +114,9 @@ void MainWindow::runCommand(int id) {
         case kCmdEffectTransition:
             cmdEffectTransition();
             break;
+        case kCmdBannerText:
+            cmdBannerText();
+            break;
         case kCmdComment:
             if (!document_->empty()) CommentDialog::Run(this, *document_);
             break;
@@ -115,6 +125,9 @@ void MainWindow::runCommand(int id) {
             break;
         case kCmdOptions:
             OptionsDialog::Run(this, settings_);
+            break;
+        case kCmdParameters:
+            cmdParameters();
             break;
         case kCmdOptimize:
             cmdOptimize();
@@ -377,6 +390,26 @@ void MainWindow::cmdEffectTransition() {
     onSelectionChanged();
 }
 
+void MainWindow::cmdBannerText() {
+    BannerBlock block;
+    FrameRecord* chain = nullptr;
+    if (BannerDialog::Run(this, *document_, block)) {
+        if (!block.confirmed) return;
+        QtTextCanvas canvas;
+        host_.waitCursor(true);
+        chain = GenerateBanner(canvas, *document_, block);
+        host_.waitCursor(false);
+    }
+    if (!chain) {
+        host_.message(".. creating banner text", "Error ..", MessageIcon::Exclamation);
+        return;
+    }
+    InsertBanner(*document_, chain);
+    applyDocumentLoaded(true);
+    retitleResize();
+    onSelectionChanged();
+}
+
 void MainWindow::cmdOptimize() {
     if (document_->empty() || !Warn(this, settings_, WarningKind::Optimize)) return;
     playback_->stop();
@@ -463,4 +496,52 @@ void MainWindow::cmdRecent(int k) {
         recent_.Remove(path);
         rebuildRecentMenu();
     }
+}
+
+ParametersWindow* MainWindow::parametersWindow() const {
+    return parameters_.data();
+}
+
+void MainWindow::cmdParameters() {
+    if (!parameters_) {
+        settings_.toolWindows = 1;
+        parameters_ = new ParametersWindow(this, *document_, settings_);
+        ParametersWindow* w = parameters_.data();
+        connect(w, &ParametersWindow::pictureChanged, image_, qOverload<>(&QWidget::update));
+        connect(w, &ParametersWindow::treeFocusWanted, tree_, qOverload<>(&QWidget::setFocus));
+        connect(w, &ParametersWindow::delayInForceChanged, this, [this] {
+            // The new delay applies from the next frame on.
+            if (!playback_->playing()) return;
+            playback_->stop();
+            playback_->toggle();
+        });
+        connect(w, &ParametersWindow::closedByUser, this,
+                [this] { action(kCmdParameters)->setChecked(false); });
+        w->setAttribute(Qt::WA_ShowWithoutActivating);
+        if (settings_.paramPlacement.length() == 0) {
+            // First time: beside the main window.
+            w->adjustSize();
+            w->move(frameGeometry().topRight() + QPoint(8, 0));
+            w->recordPlacement();
+        } else {
+            w->restorePlacement();
+        }
+        w->show();
+        tree_->setFocus();
+        action(kCmdParameters)->setChecked(true);
+        return;
+    }
+    destroyParametersWindow();
+    settings_.toolWindows = 0;
+    action(kCmdParameters)->setChecked(false);
+}
+
+void MainWindow::refreshParametersWindow() {
+    if (parameters_) parameters_->Refresh();
+}
+
+void MainWindow::destroyParametersWindow() {
+    if (!parameters_) return;
+    parameters_->recordPlacement();
+    delete parameters_.data();
 }

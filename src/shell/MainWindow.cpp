@@ -22,6 +22,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "dialogs/AviLoadDialog.h"
+#include "dialogs/ParametersWindow.h"
 #include "document/AnimationDocument.h"
 #include "document/DocumentCommands.h"
 #include "shell/CommandIds.h"
@@ -438,6 +440,7 @@ void MainWindow::onSelectionChanged() {
         doc.selectedItem = item;
         statusItem_->setText(Latin1(item->text()));
         image_->showFrame(nullptr);
+        refreshParametersWindow();
         return;
     }
     doc.selectedItem = item;
@@ -487,6 +490,7 @@ void MainWindow::onSelectionChanged() {
     }
     image_->update();
     statusItem_->setText(Latin1(item->text()));
+    refreshParametersWindow();
 }
 
 void MainWindow::onTreeActivated() {
@@ -546,12 +550,14 @@ void MainWindow::afterLoad(const QString& path, bool documentWasEmpty, bool setP
     action(kCmdParameters)->setEnabled(true);
     retitleResize();
     onSelectionChanged();
+    if (parameters_) parameters_->show();
 }
 
 int MainWindow::openFile(const QString& path, DispatchSource source) {
     playback_->stop();
     const bool wasEmpty = document_->empty();
-    const int result = OpenFileByType(*document_, path.toLocal8Bit().toStdString(), source);
+    const int result = OpenFileByType(*document_, path.toLocal8Bit().toStdString(), source,
+                                      AviLoadDialog::ImportOptions(this));
     if (result == kDispatchOk) afterLoad(path, wasEmpty, source == DispatchSource::Open);
     return result;
 }
@@ -572,7 +578,8 @@ void MainWindow::dropFiles(const QList<QUrl>& urls) {
         const QString path = url.toLocalFile();
         const bool wasEmpty = document_->empty();
         const int result =
-            OpenFileByType(*document_, path.toLocal8Bit().toStdString(), DispatchSource::DragDrop);
+            OpenFileByType(*document_, path.toLocal8Bit().toStdString(), DispatchSource::DragDrop,
+                           AviLoadDialog::ImportOptions(this));
         if (result == kDispatchOk) {
             afterLoad(path, wasEmpty, false);
             continue;
@@ -615,6 +622,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     settings_.gifCompression = document_->settings.gifCompression;
     settings_.jpegCompression = uint32_t(document_->settings.jpegCompression.load());
     settings_.reloadAfterSave = document_->settings.reloadAfterSave ? 1 : 0;
+    destroyParametersWindow();
     SettingsStore::Save(*store_, settings_);
     // Every frame job ends before the windows go.
     document_->StopAllJobs();

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <QUrl>
 #include <memory>
 
@@ -15,6 +16,7 @@
 class AnimationDocument;
 class FrameTreeModel;
 class ImagePane;
+class ParametersWindow;
 class Playback;
 class QAction;
 class QLabel;
@@ -47,6 +49,8 @@ class MainWindow : public QMainWindow {
     QAction* action(int commandId) const { return actions_.value(commandId); }
     QMenu* treeContextMenu() const { return contextMenu_; }
     QString statusText(int part) const;
+    // The parameters tool window while it is open.
+    ParametersWindow* parametersWindow() const;
 
     // Opens a file by its type as the given source does (Open, drag and drop, command
     // line); runs the after-load steps on success. 0, -1 cancelled, or a failure code.
@@ -93,6 +97,7 @@ class MainWindow : public QMainWindow {
     void cmdOpen();
     bool cmdSaveAs(int resumeAfter);
     void cmdExportImage();
+    void cmdExportAll();
     void cmdNew();
     void cmdCopy();
     void cmdCut();
@@ -101,6 +106,7 @@ class MainWindow : public QMainWindow {
     void cmdDuplicate();
     void cmdInsert(bool effect);
     void cmdEffectTransition();
+    void cmdBannerText();
     void cmdOptimize();
     void cmdUnOptimize();
     void refreshAfterFrameChanges();
@@ -110,6 +116,9 @@ class MainWindow : public QMainWindow {
     void cmdGotoFirst();
     void cmdGotoLast();
     void cmdRecent(int k);
+    void cmdParameters();
+    void refreshParametersWindow();
+    void destroyParametersWindow();
     bool writeAnimation(const QString& path);
     bool confirmDiscardChanges(const char* caption, int resumeAfter);
 
@@ -139,4 +148,5 @@ class MainWindow : public QMainWindow {
     QAction* toolbarCopy_ = nullptr;
     QAction* toolbarStart_ = nullptr;
     bool closingAfterSave_ = false;
+    QPointer<ParametersWindow> parameters_;
 };
