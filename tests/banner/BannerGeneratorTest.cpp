@@ -1,0 +1,308 @@
+// The banner generator and its insertion into the document, drawn on the block canvas:
+// where the text lies in each frame, the border, the preview, the chain and the tree.
+#include <gtest/gtest.h>
+
+#include "banner/BannerGenerator.h"
+#include "banner/BlockCanvas.h"
+#include "document/AnimationDocument.h"
+#include "document/ChainOperations.h"
+#include "document/FrameTree.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kBlack = 0x000000;
+
+BannerBlock Block(const std::string& text, int frames) {
+    BannerBlock block;
+    block.settings.text = text;
+    block.settings.frames = frames;
+    block.valid = 1;
+    block.confirmed = 1;
+    return block;
+}
+
+// Leftmost and rightmost column holding `colour` in a frame's true-colour plane; -1 when
+// there is none.
+std::pair<int, int> ColumnsOf(const TrueColourBuffer& plane, uint32_t colour) {
+    int first = -1, last = -1;
+    for (int x = 0; x < plane.width; ++x) {
+        for (int y = 0; y < plane.height; ++y) {
+            if ((plane.get(x, y) & kRgbMask) != colour) continue;
+            if (first < 0) first = x;
+            last = x;
+            break;
+        }
+    }
+    return {first, last};
+}
+
+bool AllOf(const TrueColourBuffer& plane, uint32_t colour) {
+    for (int y = 0; y < plane.height; ++y)
+        for (int x = 0; x < plane.width; ++x)
+            if ((plane.get(x, y) & kRgbMask) != colour) return false;
+    return true;
+}
+
+// Frames with their true colour kept: reduction would replace the plane.
+class BannerGeneratorTest : public ::testing::Test {
+  protected:
+    RecordingHost host;
+    AnimationDocument doc{host};
+    BlockCanvas canvas;
+
+    void SetUp() override {
+        // The reduction of generated frames is not what these tests look at.
+        doc.setReductionBody([](FrameRecord&) { return true; });
+    }
+    void TearDown() override { doc.Clear(); }
+};
+
+TEST_F(BannerGeneratorTest, TextEntersFromTheRightAndHasLeftOnTheLeft) {
+    BannerBlock block = Block("ABCD", 10);  // 32 x 16 in block letters
+    FrameRecord* chain = GenerateBanner(canvas, doc, block);
+    ASSERT_NE(chain, nullptr);
+    EXPECT_EQ(block.chain, chain);
+    ASSERT_EQ(CountChain(chain), 10);
+    std::vector<FrameRecord*> frames;
+    for (FrameRecord* f = chain; f; f = f->next) frames.push_back(f);
+
+    EXPECT_TRUE(AllOf(*frames.front()->trueColourPlane(), kWhite));
+    EXPECT_TRUE(AllOf(*frames.back()->trueColourPlane(), kWhite));
+    // Step = 140 + max(32 + 9 + 8, 32 + 16) = 189; frame k starts at 140 - k * 189 / 9.
+    int previous = 1 << 30;
+    for (int k = 1; k < 9; ++k) {
+        const int x = 140 - k * 189 / 9;
+        const auto [left, right] = ColumnsOf(*frames[size_t(k)]->trueColourPlane(), kBlack);
+        if (x >= 140 || x + 32 <= 0) continue;
+        EXPECT_EQ(left, std::max(x, 0)) << "frame " << k;
+        EXPECT_EQ(right, std::min(x + 31, 139)) << "frame " << k;
+        EXPECT_TRUE(left < previous || left == 0) << "frame " << k;
+        previous = left;
+        // Vertically centred: rows (80 - 16) / 2 = 32 ... 47.
+        const auto& plane = *frames[size_t(k)]->trueColourPlane();
+        EXPECT_EQ(plane.get(std::max(x, 0), 32) & kRgbMask, kBlack);
+        if (x + 12 >= 0 && x + 12 < 140) {  // the shadow below, 9 right and 7 down
+            EXPECT_EQ(plane.get(x + 12, 48) & kRgbMask, 0xDCDCDCu);
+        }
+        EXPECT_NE(plane.get(std::max(x, 0), 31) & kRgbMask, kBlack);
+    }
+    for (FrameRecord* f : frames) {
+        EXPECT_EQ(f->width, 140);
+        EXPECT_EQ(f->height, 80);
+        EXPECT_EQ(f->left, 0);
+        EXPECT_EQ(f->top, 0);
+    }
+    EXPECT_EQ(doc.screenWidth, 140);
+    EXPECT_EQ(doc.screenHeight, 80);
+    DiscardChain(chain);
+}
+
+TEST_F(BannerGeneratorTest, OneFrameCentresTheText) {
+    BannerBlock block = Block("ABCD", 1);
+    FrameRecord* chain = GenerateBanner(canvas, doc, block);
+    ASSERT_NE(chain, nullptr);
+    ASSERT_EQ(CountChain(chain), 1);
+    auto [left, right] = ColumnsOf(*chain->trueColourPlane(), kBlack);
+    EXPECT_EQ(left, (140 - 32) / 2);
+    EXPECT_EQ(right, (140 - 32) / 2 + 31);
+    DiscardChain(chain);
+
+    // A shadow reaching further left than the text moves it right by the difference.
+    block = Block("ABCD", 1);
+    block.settings.shadowX = 2;
+    chain = GenerateBanner(canvas, doc, block);
+    ASSERT_NE(chain, nullptr);
+    std::tie(left, right) = ColumnsOf(*chain->trueColourPlane(), kBlack);
+    EXPECT_EQ(left, (140 - 32) / 2 + 6);
+    DiscardChain(chain);
+
+    // Text wider than the image starts at its left edge.
+    block = Block(std::string(30, 'W'), 1);
+    block.settings.shadowEnabled = 0;
+    block.settings.shadowX = 8;
+    chain = GenerateBanner(canvas, doc, block);
+    ASSERT_NE(chain, nullptr);
+    std::tie(left, right) = ColumnsOf(*chain->trueColourPlane(), kBlack);
+    EXPECT_EQ(left, 0);
+    EXPECT_EQ(right, 139);
+    DiscardChain(chain);
+}
+
+TEST_F(BannerGeneratorTest, BorderIsASunkenEdgeAndTheTextKeepsInsideIt) {
+    BannerBlock block = Block("AB", 1);
+    block.settings.border = 1;
+    block.settings.width = 60;
+    block.settings.height = 40;
+    block.settings.backgroundColour = 0x00FF00;
+    block.settings.textYOffset = 100;  // pushed below: clipped away entirely
+    FrameRecord* chain = GenerateBanner(canvas, doc, block);
+    ASSERT_NE(chain, nullptr);
+    const TrueColourBuffer& plane = *chain->trueColourPlane();
+    EXPECT_EQ(plane.get(0, 0), 0x808080u);
+    EXPECT_EQ(plane.get(0, 38), 0x808080u);
+    EXPECT_EQ(plane.get(0, 39), 0xFFFFFFu);
+    EXPECT_EQ(plane.get(59, 39), 0xFFFFFFu);
+    EXPECT_EQ(plane.get(1, 1), 0x404040u);
+    EXPECT_EQ(plane.get(58, 38), 0xC0C0C0u);
+    for (int y = 2; y < 38; ++y)
+        for (int x = 2; x < 58; ++x) ASSERT_EQ(plane.get(x, y), 0x00FF00u) << x << "," << y;
+    DiscardChain(chain);
+}
+
+TEST_F(BannerGeneratorTest, DisabledShadowDrawsNoShadowAndHardShadowAtThicknessZero) {
+    BannerBlock block = Block("AB", 1);
+    block.settings.shadowEnabled = 0;
+    FrameRecord* chain = GenerateBanner(canvas, doc, block);
+    ASSERT_NE(chain, nullptr);
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 140; ++x) {
+            const uint32_t p = chain->trueColourPlane()->get(x, y);
+            ASSERT_TRUE(p == kWhite || p == kBlack) << x << "," << y;
+        }
+    DiscardChain(chain);
+
+    block = Block("AB", 1);
+    block.settings.thickness = 0;
+    block.settings.intensity = 100;
+    chain = GenerateBanner(canvas, doc, block);
+    ASSERT_NE(chain, nullptr);
+    const TrueColourBuffer& plane = *chain->trueColourPlane();
+    const int x = (140 - 16) / 2, y = (80 - 16) / 2;
+    EXPECT_EQ(plane.get(x + 9 + 15, y + 7 + 15), kBlack);  // the shadow's corner
+    EXPECT_EQ(plane.get(x + 9 + 16, y + 7 + 15), kWhite);  // hard edge
+    EXPECT_EQ(plane.get(x + 9 + 15, y + 7 + 16), kWhite);
+    DiscardChain(chain);
+}
+
+TEST_F(BannerGeneratorTest, RefusesUnconfirmedOrImpossibleBlocksAndReportsProgress) {
+    BannerBlock block = Block("AB", 3);
+    block.confirmed = 0;
+    EXPECT_EQ(GenerateBanner(canvas, doc, block), nullptr);
+    block = Block("AB", 3);
+    block.valid = 0;
+    EXPECT_EQ(GenerateBanner(canvas, doc, block), nullptr);
+    block = Block("AB", 0);
+    EXPECT_EQ(GenerateBanner(canvas, doc, block), nullptr);
+    EXPECT_EQ(doc.screenWidth, 0);  // a failed run leaves the document alone
+
+    block = Block("AB", 4);
+    FrameRecord* chain = GenerateBanner(canvas, doc, block);
+    ASSERT_NE(chain, nullptr);
+    const auto snapshot = doc.notifier.snapshot();
+    EXPECT_EQ(snapshot.calculation.done, snapshot.calculation.total);
+    DiscardChain(chain);
+}
+
+TEST_F(BannerGeneratorTest, TheScreenOnlyGrows) {
+    doc.screenWidth = 200;
+    doc.screenHeight = 50;
+    BannerBlock block = Block("AB", 2);
+    FrameRecord* chain = GenerateBanner(canvas, doc, block);
+    ASSERT_NE(chain, nullptr);
+    EXPECT_EQ(doc.screenWidth, 200);
+    EXPECT_EQ(doc.screenHeight, 80);
+    DiscardChain(chain);
+}
+
+TEST_F(BannerGeneratorTest, PreviewShowsBannerForAnEmptyTextCentredInTheImage) {
+    canvas.Begin(300, 150);
+    BannerSettings s;
+    PaintBannerPreview(canvas, s, 300, 150);
+    ASSERT_FALSE(canvas.draws.empty());
+    EXPECT_EQ(canvas.draws.back().text, "Banner");
+    // Image rectangle (80, 35) - (220, 115); "Banner" is 48 wide, 16 high.
+    EXPECT_EQ(canvas.draws.back().x, 80 + (140 - 48) / 2);
+    EXPECT_EQ(canvas.draws.back().y, 35 + (80 - 16) / 2);
+    EXPECT_EQ(canvas.at(5, 5), 0xC0C0C0u);    // light grey around the image
+    EXPECT_EQ(canvas.at(80, 35), kWhite);     // the image's background
+    EXPECT_EQ(canvas.at(79, 35), 0xC0C0C0u);  // nothing spills out of it
+
+    // The thickness is capped at 20 in the preview, and the text never starts left of
+    // the image.
+    s.text = std::string(40, 'M');
+    s.thickness = 30;
+    canvas.Begin(300, 150);
+    PaintBannerPreview(canvas, s, 300, 150);
+    EXPECT_EQ(canvas.draws.back().x, 80);
+    EXPECT_EQ(canvas.draws.front().x, 80 + 9 + 0);  // first ring point (0, -20)
+    EXPECT_EQ(canvas.draws.front().y, 35 + (80 - 16) / 2 + 7 - 20);
+}
+
+std::vector<std::string> Labels(TreeItem* item) {
+    std::vector<std::string> labels;
+    for (int i = 0; i < item->childCount(); ++i) labels.push_back(item->child(i)->text());
+    return labels;
+}
+
+// The n-th image entry in pre-order is the n-th frame.
+void ExpectTreeIndexesFrames(AnimationDocument& doc) {
+    FrameRecord* f = doc.firstFrame;
+    int n = 0;
+    for (TreeItem* e = FrameTree::NextFrameEntry(doc.tree.root()); e;
+         e = FrameTree::NextFrameEntry(e), f = f ? f->next : nullptr, ++n) {
+        ASSERT_NE(f, nullptr) << "entry " << n;
+        EXPECT_EQ(doc.GetGif(e), f) << "entry " << n;
+    }
+    EXPECT_EQ(f, nullptr);
+    EXPECT_EQ(n, doc.countFrames());
+    EXPECT_EQ(doc.frameCount, n);
+}
+
+TEST_F(BannerGeneratorTest, InsertedIntoAnEmptyDocumentItBecomesTheAnimation) {
+    BannerBlock block = Block("AB", 3);
+    FrameRecord* chain = GenerateBanner(canvas, doc, block);
+    ASSERT_NE(chain, nullptr);
+    TreeItem* group = InsertBanner(doc, chain);
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->text(), "Banner 1");
+    EXPECT_EQ(group->parent(), doc.tree.root());
+    EXPECT_EQ(Labels(group),
+              (std::vector<std::string>{"Gif: Banner 1", "Gif: Banner 2", "Gif: Banner 3"}));
+    EXPECT_EQ(doc.firstFrame, chain);
+    EXPECT_EQ(doc.selectedFrame, chain);
+    EXPECT_EQ(doc.selectedItem, group->child(0));
+    EXPECT_TRUE(doc.modified);
+    ASSERT_EQ(doc.groups.banners.size(), 1u);
+    EXPECT_EQ(doc.groups.banners[0].first, chain);
+    EXPECT_EQ(doc.groups.banners[0].last, LastOfChain(chain));
+    ExpectTreeIndexesFrames(doc);
+}
+
+TEST_F(BannerGeneratorTest, SecondBannerGoesAfterTheSelectedImageAndWithTheRootInFront) {
+    BannerBlock block = Block("AB", 3);
+    FrameRecord* first = GenerateBanner(canvas, doc, block);
+    InsertBanner(doc, first);
+    // Select the second image of the first banner.
+    doc.selectedItem = doc.EntryOfFrame(first->next);
+    doc.selectedFrame = first->next;
+
+    block = Block("CD", 2);
+    FrameRecord* second = GenerateBanner(canvas, doc, block);
+    TreeItem* group = InsertBanner(doc, second);
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->text(), "Banner 2");
+    EXPECT_EQ(first->next->next, second);
+    ASSERT_EQ(doc.groups.banners.size(), 2u);
+    EXPECT_EQ(doc.groups.banners[1].first, second);
+    EXPECT_EQ(doc.groups.banners[1].last->next, doc.groups.banners[0].last);
+    EXPECT_EQ(Labels(group), (std::vector<std::string>{"Gif: Banner 1", "Gif: Banner 2"}));
+    ExpectTreeIndexesFrames(doc);
+
+    // With the root selected the banner goes in front of everything.
+    doc.selectedItem = doc.tree.root();
+    block = Block("EF", 2);
+    FrameRecord* third = GenerateBanner(canvas, doc, block);
+    group = InsertBanner(doc, third);
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->text(), "Banner 3");
+    EXPECT_EQ(doc.firstFrame, third);
+    EXPECT_EQ(doc.groups.banners[2].last->next, first);
+    EXPECT_EQ(doc.tree.root()->child(0), group);
+    EXPECT_EQ(doc.groups.banners.size(), 3u);
+    EXPECT_EQ(doc.countFrames(), 7);
+    ExpectTreeIndexesFrames(doc);
+}
+
+}  // namespace
