@@ -11,12 +11,10 @@
 #include <QTreeView>
 
 #include "banner/BannerGenerator.h"
-#include "banner/BannerGenerator.h"
 #include "colour/FrameResize.h"
 #include "colour/Optimise.h"
 #include "colour/OptimisedSave.h"
 #include "colour/UnOptimise.h"
-#include "dialogs/BannerDialog.h"
 #include "dialogs/BannerDialog.h"
 #include "dialogs/CommentDialog.h"
 #include "dialogs/EffectDialog.h"
@@ -38,7 +36,6 @@
 #include "shell/MainWindow.h"
 #include "shell/Playback.h"
 #include "shell/SaveDialogs.h"
-#include "textcanvas/QtTextCanvas.h"
 #include "textcanvas/QtTextCanvas.h"
 
 namespace {
@@ -116,9 +113,6 @@ void MainWindow::runCommand(int id) {
             break;
         case kCmdEffectTransition:
             cmdEffectTransition();
-            break;
-        case kCmdBannerText:
-            cmdBannerText();
             break;
         case kCmdBannerText:
             cmdBannerText();
@@ -391,26 +385,6 @@ void MainWindow::cmdEffectTransition() {
         Apply(*document_, effectSession_, dialog, [this] { playback_->stop(); });
     if (result != ApplyResult::Inserted) return;
     // Apply selected the first new frame through the tree.
-    applyDocumentLoaded(true);
-    retitleResize();
-    onSelectionChanged();
-}
-
-void MainWindow::cmdBannerText() {
-    BannerBlock block;
-    FrameRecord* chain = nullptr;
-    if (BannerDialog::Run(this, *document_, block)) {
-        if (!block.confirmed) return;
-        QtTextCanvas canvas;
-        host_.waitCursor(true);
-        chain = GenerateBanner(canvas, *document_, block);
-        host_.waitCursor(false);
-    }
-    if (!chain) {
-        host_.message(".. creating banner text", "Error ..", MessageIcon::Exclamation);
-        return;
-    }
-    InsertBanner(*document_, chain);
     applyDocumentLoaded(true);
     retitleResize();
     onSelectionChanged();

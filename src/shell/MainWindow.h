@@ -107,7 +107,6 @@ class MainWindow : public QMainWindow {
     void cmdInsert(bool effect);
     void cmdEffectTransition();
     void cmdBannerText();
-    void cmdBannerText();
     void cmdOptimize();
     void cmdUnOptimize();
     void refreshAfterFrameChanges();
