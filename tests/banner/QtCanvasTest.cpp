@@ -1,0 +1,113 @@
+// The banner drawn with real fonts through the Qt canvas: only the colours the shadow
+// rule allows appear, the hard shadow, and the font sizes of logical fonts.
+#if VELMORA_TEXTCANVAS
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+
+#include "banner/BannerGenerator.h"
+#include "banner/GuiApplication.h"
+#include "document/PixelPlanes.h"
+#include "textcanvas/QtTextCanvas.h"
+
+namespace {
+
+std::set<uint32_t> ColoursOf(const TrueColourBuffer& plane) {
+    std::set<uint32_t> colours;
+    for (int y = 0; y < plane.height; ++y)
+        for (int x = 0; x < plane.width; ++x) colours.insert(plane.get(x, y));
+    return colours;
+}
+
+std::unique_ptr<TrueColourBuffer> DrawFrame(const BannerSettings& s, int k, int n) {
+    QtTextCanvas canvas;
+    EXPECT_TRUE(canvas.Begin(s.width, s.height));
+    DrawBannerFrame(canvas, s, k, n);
+    auto plane = TrueColourBuffer::Create(s.width, s.height);
+    EXPECT_TRUE(canvas.Capture(*plane));
+    return plane;
+}
+
+class QtCanvasTest : public ::testing::Test {
+  protected:
+    void SetUp() override { NeedGuiApplication(); }
+};
+
+TEST_F(QtCanvasTest, SoftShadowUsesExactlyTheRingColours) {
+    BannerSettings s;  // defaults: black on white, shadow thickness 8 at intensity 14
+    s.text = "Hi";
+    s.width = 160;
+    const auto plane = DrawFrame(s, 0, 1);
+    // Whole pixels only (no smoothing), so every pixel is one of the colours drawn:
+    // background, rings 252, 244, 236, 228 grey, the shadow 220 grey, and the text.
+    const std::set<uint32_t> allowed{0xFFFFFF, 0xFCFCFC, 0xF4F4F4, 0xECECEC,
+                                     0xE4E4E4, 0xDCDCDC, 0x000000};
+    const std::set<uint32_t> found = ColoursOf(*plane);
+    for (uint32_t c : found) EXPECT_TRUE(allowed.count(c)) << std::hex << c;
+    EXPECT_TRUE(found.count(0x000000));
+    EXPECT_TRUE(found.count(0xDCDCDC));
+    EXPECT_TRUE(found.count(0xFCFCFC));
+}
+
+TEST_F(QtCanvasTest, HardShadowAtThicknessZeroIsOneCopyInTheShadowColour) {
+    BannerSettings s;
+    s.text = "HH";
+    s.thickness = 0;
+    s.intensity = 100;
+    s.shadowColour = 0xFF0000;
+    s.textColour = 0x0000FF;
+    s.shadowX = 30;
+    s.shadowY = 0;
+    s.width = 200;
+    const auto plane = DrawFrame(s, 0, 1);
+    EXPECT_EQ(ColoursOf(*plane), (std::set<uint32_t>{0xFFFFFF, 0xFF0000, 0x0000FF}));
+    // The red copy is the blue text moved 30 pixels right, where the text does not cover it.
+    int redRight = -1, blueRight = -1;
+    for (int y = 0; y < plane->height; ++y) {
+        for (int x = 0; x < plane->width; ++x) {
+            if (plane->get(x, y) == 0xFF0000) redRight = std::max(redRight, x);
+            if (plane->get(x, y) == 0x0000FF) blueRight = std::max(blueRight, x);
+        }
+    }
+    EXPECT_EQ(redRight, blueRight + 30);
+
+    // No intensity: the shadow is drawn in the background colour, so it cannot be seen.
+    s.intensity = 0;
+    const auto none = DrawFrame(s, 0, 1);
+    EXPECT_EQ(ColoursOf(*none), (std::set<uint32_t>{0xFFFFFF, 0x0000FF}));
+}
+
+TEST_F(QtCanvasTest, LogicalFontHeightsGiveTheCellOrTheEmHeight) {
+    QtTextCanvas canvas;
+    ASSERT_TRUE(canvas.Begin(10, 10));
+    BannerFont font;  // a 40-pixel cell
+    canvas.SelectFont(font);
+    const TextExtent cell = canvas.MeasureText("Banner");
+    EXPECT_LE(cell.height, 40);
+    EXPECT_GE(cell.height, 36);
+    EXPECT_GT(cell.width, 60);
+    font.height = -40;  // a 40-pixel em: the cell is taller
+    canvas.SelectFont(font);
+    EXPECT_GT(canvas.MeasureText("Banner").height, 40);
+    EXPECT_EQ(QtTextCanvas::FontFor(font).pixelSize(), 40);
+    // A chosen font comes back as its em height, capped.
+    QFont big = QtTextCanvas::FontFor(font);
+    big.setPixelSize(900);
+    EXPECT_EQ(QtTextCanvas::LogicalFontOf(big).height, -400);
+    EXPECT_EQ(QtTextCanvas::LogicalFontOf(QtTextCanvas::FontFor(font)).weight, 700);
+}
+
+TEST_F(QtCanvasTest, CaptureLeavesNoMarkerBits) {
+    QtTextCanvas canvas;
+    ASSERT_TRUE(canvas.Begin(4, 3));
+    canvas.FillRect({0, 0, 4, 3}, 0x123456);
+    auto plane = TrueColourBuffer::Create(4, 3);
+    ASSERT_TRUE(canvas.Capture(*plane));
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(plane->get(x, y), 0x123456u);
+    EXPECT_FALSE(canvas.Begin(0, 5));
+}
+
+}  // namespace
+#endif
