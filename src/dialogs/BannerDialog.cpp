@@ -184,9 +184,16 @@ BannerDialog::BannerDialog(QWidget* parent, AnimationDocument* doc, BannerBlock&
     intensity_->setRange(0, 100);
     intensity_->setValue(std::clamp(int(s.intensity), 0, 100));
     intensity_->setMinimumWidth(90);
-    shadowGrid->addWidget(intensity_, 4, 1);
+    // The slider alone does not say where it stands.
+    intensityValue_ = new QLabel(QString::number(intensity_->value()));
+    intensityValue_->setMinimumWidth(intensityValue_->fontMetrics().horizontalAdvance("100"));
+    auto* intensityRow = new QHBoxLayout;
+    intensityRow->addWidget(intensity_, 1);
+    intensityRow->addWidget(intensityValue_);
+    shadowGrid->addLayout(intensityRow, 4, 1);
     connect(intensity_, &QSlider::valueChanged, this, [this](int v) {
         Settings().intensity = v;
+        intensityValue_->setText(QString::number(v));
         restartTimer();
     });
     connect(shadow_, &QCheckBox::toggled, this, &BannerDialog::shadowToggled);
@@ -288,6 +295,7 @@ void BannerDialog::shadowToggled(bool on) {
     Settings().shadowEnabled = on ? 1 : 0;
     for (int id : {1022, 1023, 1024}) fields_.value(id)->setEnabled(on);
     intensity_->setEnabled(on);
+    intensityValue_->setEnabled(on);
     repaintPreview();
 }
 

@@ -8,6 +8,7 @@
 
 class AnimationDocument;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSlider;
@@ -74,6 +75,7 @@ class BannerDialog : public QDialog {
     QMap<int, int32_t BannerSettings::*> members_;  // the numeric fields' settings
     QMap<int, QPushButton*> colourButtons_;
     QSlider* intensity_ = nullptr;
+    QLabel* intensityValue_ = nullptr;
     QCheckBox* shadow_ = nullptr;
     QCheckBox* border_ = nullptr;
     QPushButton* update_ = nullptr;
