@@ -244,13 +244,53 @@ std::unique_ptr<FrameRecord> NextFrame(FrameRecord& current, const std::string& 
 
 }  // namespace
 
-int ReadGifData(FrameRecord& first, const uint8_t* data, size_t size, const std::string& path,
-                GifFileInfo& info) {
+struct GifFrameStream::State {
+    State(const uint8_t* data, size_t size, GifFileInfo& info) : in(data, size), reader(in, info) {}
+    ByteCursor in;
+    ImageReader reader;
+};
+
+GifFrameStream::GifFrameStream() = default;
+GifFrameStream::~GifFrameStream() = default;
+
+int GifFrameStream::Open(FrameRecord& first, const std::string& path, GifFileInfo& info) {
+    first.fileName = FitFileName(path);
+    first.SetPaletteValid(true);
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return kGifCannotOpen;
+    bool ok = true;
+    try {
+        if (std::fseek(file, 0, SEEK_END) == 0) {
+            const long size = std::ftell(file);
+            if (size > 0) bytes_.reserve(size_t(size));
+            std::rewind(file);
+        }
+        uint8_t chunk[1 << 16];
+        size_t n;
+        while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+            bytes_.insert(bytes_.end(), chunk, chunk + n);
+        }
+        ok = !std::ferror(file);
+    } catch (const std::bad_alloc&) {
+        std::fclose(file);
+        return kGifNoMemory;
+    }
+    std::fclose(file);
+    if (!ok) return kGifCannotOpen;
+    return OpenData(first, bytes_.data(), bytes_.size(), path, info);
+}
+
+int GifFrameStream::OpenData(FrameRecord& first, const uint8_t* data, size_t size,
+                             const std::string& path, GifFileInfo& info) {
     info = GifFileInfo{};
+    info_ = &info;
+    path_ = path;
+    done_ = true;
     first.fileName = FitFileName(path);
     first.SetPaletteValid(true);
 
-    ByteCursor in(data, size);
+    state_ = std::make_unique<State>(data, size, info);
+    ByteCursor& in = state_->in;
     uint8_t header[13];
     if (!in.read(header, 6) || std::memcmp(header, "GIF", 3) != 0) return kGifNotGif;
     // The version bytes are not checked.
@@ -268,58 +308,64 @@ int ReadGifData(FrameRecord& first, const uint8_t* data, size_t size, const std:
         first.palette = info.globalPalette;
     }
 
-    ImageReader reader(in, info);
-    int result = reader.ReadImage(first);
+    const int result = state_->reader.ReadImage(first);
     if (result != kGifOk) return result;
     info.imageCount = 1;
+    done_ = false;
+    return kGifOk;
+}
 
-    FrameRecord* current = &first;
-    for (;;) {
-        const int b = in.get();
-        if (b == 0x3B) return kGifOk;
-        if (b >= 0) in.unget();
-        std::unique_ptr<FrameRecord> next = NextFrame(*current, path);
-        if (!next) return kGifOk;  // the images read so far stand
-        result = reader.ReadImage(*next);
-        if (result != kGifOk) {
-            // Comments after the last image belong to the animation.
-            if (result == kGifUnexpectedBlock) {
-                for (CommentNode& c : next->comments) info.trailingComments.push_back(std::move(c));
-            }
-            return kGifOk;
+std::unique_ptr<FrameRecord> GifFrameStream::ReadNext(FrameRecord& current) {
+    if (done_) return nullptr;
+    ByteCursor& in = state_->in;
+    const int b = in.get();
+    if (b == 0x3B) {
+        done_ = true;
+        return nullptr;
+    }
+    if (b >= 0) in.unget();
+    std::unique_ptr<FrameRecord> next = NextFrame(current, path_);
+    if (!next) {
+        done_ = true;  // the images read so far stand
+        return nullptr;
+    }
+    const int result = state_->reader.ReadImage(*next);
+    if (result != kGifOk) {
+        // Comments after the last image belong to the animation.
+        if (result == kGifUnexpectedBlock) {
+            for (CommentNode& c : next->comments) info_->trailingComments.push_back(std::move(c));
         }
+        done_ = true;
+        next->next = next->prev = nullptr;
+        return nullptr;
+    }
+    ++info_->imageCount;
+    return next;
+}
+
+int ReadGifData(FrameRecord& first, const uint8_t* data, size_t size, const std::string& path,
+                GifFileInfo& info) {
+    GifFrameStream stream;
+    const int result = stream.OpenData(first, data, size, path, info);
+    if (result != kGifOk) return result;
+    FrameRecord* current = &first;
+    while (std::unique_ptr<FrameRecord> next = stream.ReadNext(*current)) {
         current->next = next.release();
         current = current->next;
-        ++info.imageCount;
     }
+    return kGifOk;
 }
 
 int ReadGif(FrameRecord& first, const std::string& path, GifFileInfo& info) {
-    first.fileName = FitFileName(path);
-    first.SetPaletteValid(true);
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return kGifCannotOpen;
-    std::vector<uint8_t> bytes;
-    bool ok = true;
-    try {
-        if (std::fseek(file, 0, SEEK_END) == 0) {
-            const long size = std::ftell(file);
-            if (size > 0) bytes.reserve(size_t(size));
-            std::rewind(file);
-        }
-        uint8_t chunk[1 << 16];
-        size_t n;
-        while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-            bytes.insert(bytes.end(), chunk, chunk + n);
-        }
-        ok = !std::ferror(file);
-    } catch (const std::bad_alloc&) {
-        std::fclose(file);
-        return kGifNoMemory;
+    GifFrameStream stream;
+    const int result = stream.Open(first, path, info);
+    if (result != kGifOk) return result;
+    FrameRecord* current = &first;
+    while (std::unique_ptr<FrameRecord> next = stream.ReadNext(*current)) {
+        current->next = next.release();
+        current = current->next;
     }
-    std::fclose(file);
-    if (!ok) return kGifCannotOpen;
-    return ReadGifData(first, bytes.data(), bytes.size(), path, info);
+    return kGifOk;
 }
 
 void DiscardFramesAfter(FrameRecord& first, FrameRecord* originalNext) {

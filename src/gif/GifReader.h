@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "document/FrameRecord.h"
 #include "document/Palette.h"
@@ -33,6 +35,34 @@ int ReadGif(FrameRecord& first, const std::string& path, GifFileInfo& info);
 // The same on bytes in memory; `path` only names the frames.
 int ReadGifData(FrameRecord& first, const uint8_t* data, size_t size, const std::string& path,
                 GifFileInfo& info);
+
+// Reads a GIF file one image at a time, with the results of ReadGif, so that a caller
+// can show the first images while the rest are still to come.
+class GifFrameStream {
+  public:
+    GifFrameStream();
+    ~GifFrameStream();
+    GifFrameStream(const GifFrameStream&) = delete;
+    GifFrameStream& operator=(const GifFrameStream&) = delete;
+
+    // Reads the file, its header and its first image into `first`; a GifResult.
+    int Open(FrameRecord& first, const std::string& path, GifFileInfo& info);
+    // The same on bytes in memory, which must outlive the stream.
+    int OpenData(FrameRecord& first, const uint8_t* data, size_t size, const std::string& path,
+                 GifFileInfo& info);
+    // The next image in a new frame record constructed behind `current` (the caller links
+    // it), or nullptr once the images have ended; `info` is then complete.
+    std::unique_ptr<FrameRecord> ReadNext(FrameRecord& current);
+    bool done() const { return done_; }
+
+  private:
+    struct State;
+    std::vector<uint8_t> bytes_;
+    std::unique_ptr<State> state_;
+    GifFileInfo* info_ = nullptr;
+    std::string path_;
+    bool done_ = true;
+};
 
 // Destroys the frames that ReadGif linked behind `first` (not `first` itself) and
 // restores first.next. Used when a read chain is refused.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "colour/FrameResize.h"
 #include "document/AnimationDocument.h"
@@ -170,4 +171,93 @@ int LoadGifIntoDocument(AnimationDocument& doc, const std::string& path) {
     doc.tree.EnsureVisible(previous);
     doc.tree.RequestSelect(firstItem);
     return 0;
+}
+
+GifLoadInSteps::GifLoadInSteps(AnimationDocument& doc) : doc_(doc) {}
+
+int GifLoadInSteps::Begin(const std::string& path) {
+    name_ = std::filesystem::path(path).filename().string();
+    doc_.globalCommentItemsStale = false;
+    std::unique_ptr<FrameRecord> first = FrameRecord::Construct(doc_, nullptr, nullptr);
+    if (!first || stream_.Open(*first, path, info_) != kGifOk) {
+        doc_.host.message("Loading Gif", "Error", MessageIcon::Exclamation);
+        return 1;
+    }
+    // The screen starts as the first image's box and grows with the images that follow.
+    info_.screenWidth = first->left + first->width;
+    info_.screenHeight = first->top + first->height;
+    ApplyFileInfo(doc_, info_, true);
+    last_ = AnimationDocument::Adopt(std::move(first));
+    {
+        AnimationDocument::StructureWriteLock structure(doc_);
+        doc_.firstFrame = last_;
+    }
+    lastItem_ =
+        AddFrameEntry(doc_, doc_.tree.root(), LastGlobalCommentEntry(doc_.tree), *last_, name_);
+    doc_.selectedFrame = last_;
+    doc_.selectedItem = lastItem_;
+    GetComposedBitmap(*last_);
+    doc_.tree.RequestSelect(lastItem_);
+    done_ = false;
+    return 0;
+}
+
+bool GifLoadInSteps::Continue(std::chrono::steady_clock::duration budget) {
+    const auto until = std::chrono::steady_clock::now() + budget;
+    while (!done_) {
+        std::unique_ptr<FrameRecord> next = stream_.ReadNext(*last_);
+        if (!next) {
+            End();
+            break;
+        }
+        Append(std::move(next));
+        if (std::chrono::steady_clock::now() >= until) break;
+    }
+    return !done_;
+}
+
+void GifLoadInSteps::Finish() {
+    while (Continue(std::chrono::hours(1))) {
+    }
+}
+
+bool GifLoadInSteps::TakeScreenGrown() {
+    return std::exchange(screenGrown_, false);
+}
+
+void GifLoadInSteps::Append(std::unique_ptr<FrameRecord> frame) {
+    const int right = std::max(doc_.screenWidth, frame->left + frame->width);
+    const int bottom = std::max(doc_.screenHeight, frame->top + frame->height);
+    FrameRecord* added = AnimationDocument::Adopt(std::move(frame));
+    {
+        AnimationDocument::StructureWriteLock structure(doc_);
+        added->prev = last_;
+        added->next = nullptr;
+        last_->next = added;
+        if (right != doc_.screenWidth || bottom != doc_.screenHeight) {
+            doc_.screenWidth = right;
+            doc_.screenHeight = bottom;
+            screenGrown_ = true;
+        }
+    }
+    if (screenGrown_) {
+        // Pictures composed on the smaller screen are of no use any more.
+        for (FrameRecord* f = doc_.firstFrame; f != added; f = f->next) {
+            DiscardComposedBitmap(*f);
+            StartComposition(*f);
+        }
+    }
+    lastItem_ = AddFrameEntry(doc_, doc_.tree.root(), lastItem_, *added, name_);
+    last_ = added;
+    StartComposition(*added);
+}
+
+void GifLoadInSteps::End() {
+    done_ = true;
+    if (!info_.trailingComments.empty()) {
+        for (CommentNode& c : info_.trailingComments) doc_.globalComments.push_back(std::move(c));
+        doc_.hasGlobalComments = true;
+        doc_.RebuildGlobalCommentEntries();
+    }
+    doc_.tree.EnsureVisible(lastItem_);
 }

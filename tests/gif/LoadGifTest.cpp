@@ -159,7 +159,9 @@ TEST_F(LoadGifTest, FailuresLeaveTheDocumentAlone) {
     EXPECT_EQ(doc_.firstFrame->hasLocalPalette, 0);
     EXPECT_FALSE(doc_.modified);
     for (FrameRecord* f = doc_.firstFrame; f; f = f->next) {
-        if (f->next) EXPECT_EQ(f->next->prev, f);
+        if (f->next) {
+            EXPECT_EQ(f->next->prev, f);
+        }
     }
 
     // Accepting it resizes every new frame to the logical screen.
@@ -169,4 +171,94 @@ TEST_F(LoadGifTest, FailuresLeaveTheDocumentAlone) {
     added->WaitForReduction();
     EXPECT_EQ(added->left + added->width, doc_.screenWidth);
     EXPECT_FALSE(doc_.resizingInProgress);
+}
+
+namespace {
+
+// Everything a user sees of a loaded animation: entries, screen, values and pictures.
+void ExpectSameDocument(AnimationDocument& a, AnimationDocument& b) {
+    EXPECT_EQ(Labels(a.tree.root()), Labels(b.tree.root()));
+    EXPECT_EQ(a.screenWidth, b.screenWidth);
+    EXPECT_EQ(a.screenHeight, b.screenHeight);
+    EXPECT_EQ(a.frameCount, b.frameCount);
+    EXPECT_EQ(a.loopCount, b.loopCount);
+    EXPECT_EQ(a.globalComments.size(), b.globalComments.size());
+    FrameRecord* f = a.firstFrame;
+    FrameRecord* g = b.firstFrame;
+    for (; f && g; f = f->next, g = g->next) {
+        EXPECT_EQ(f->delay, g->delay);
+        EXPECT_EQ(f->comments.size(), g->comments.size());
+        const auto pa = GetComposedBitmap(*f);
+        const auto pb = GetComposedBitmap(*g);
+        ASSERT_TRUE(pa && pb);
+        EXPECT_EQ(pa->width, a.screenWidth);
+        EXPECT_EQ(pa->pixels, pb->pixels);
+    }
+    EXPECT_EQ(f, nullptr);
+    EXPECT_EQ(g, nullptr);
+}
+
+}  // namespace
+
+TEST_F(LoadGifTest, InStepsEndsAsTheWholeLoadAndShowsTheFirstImageAtOnce) {
+    const std::string path = TwoFrames("steps.gif");
+    AnimationDocument whole(host_, 2);
+    ASSERT_EQ(LoadGifIntoDocument(whole, path), 0);
+
+    GifLoadInSteps load(doc_);
+    ASSERT_EQ(load.Begin(path), 0);
+    // Only the first image so far, on a screen of its own size, selected and composed.
+    EXPECT_EQ(doc_.countFrames(), 1);
+    EXPECT_EQ(doc_.screenWidth, 4);
+    EXPECT_EQ(doc_.screenHeight, 2);
+    EXPECT_EQ(doc_.selectedFrame, doc_.firstFrame);
+    {
+        std::lock_guard lock(doc_.firstFrame->composeLock);
+        EXPECT_TRUE(doc_.firstFrame->composedBitmap);
+    }
+    EXPECT_FALSE(load.done());
+    // One image per step with no time to spare; the second image widens the screen.
+    EXPECT_TRUE(load.Continue(std::chrono::nanoseconds(0)));
+    EXPECT_EQ(doc_.countFrames(), 2);
+    EXPECT_TRUE(load.TakeScreenGrown());
+    EXPECT_FALSE(load.TakeScreenGrown());
+    EXPECT_EQ(doc_.screenWidth, 7);
+    EXPECT_FALSE(load.Continue(std::chrono::nanoseconds(0)));
+    EXPECT_TRUE(load.done());
+    ExpectSameDocument(doc_, whole);
+    EXPECT_FALSE(doc_.modified);
+}
+
+TEST_F(LoadGifTest, InStepsOnALongAnimationMatchesTheWholeLoad) {
+    GifBuilder b;
+    b.Header().Screen(6, 5, 2, 0).Loop(0);
+    for (int i = 0; i < 40; ++i) {
+        std::vector<uint8_t> pixels(size_t(6 * 5));
+        for (size_t k = 0; k < pixels.size(); ++k) pixels[k] = uint8_t((k + size_t(i)) % 4);
+        b.Control(i % 2 ? 0x08 : 0x04, 3 + i, 0).Descriptor(0, 0, 6, 5).Pixels(2, pixels);
+    }
+    const std::string path = b.Trailer().WriteTo(TempPath("long.gif"));
+    AnimationDocument whole(host_, 2);
+    ASSERT_EQ(LoadGifIntoDocument(whole, path), 0);
+    GifLoadInSteps load(doc_);
+    ASSERT_EQ(load.Begin(path), 0);
+    load.Finish();
+    EXPECT_EQ(doc_.countFrames(), 40);
+    EXPECT_FALSE(load.TakeScreenGrown());
+    ExpectSameDocument(doc_, whole);
+}
+
+TEST_F(LoadGifTest, InStepsRefusesWhatIsNotAGifAndLeavesTheDocumentEmpty) {
+    const std::string path = TempPath("not-a.gif");
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fputs("GIFnot really", f);
+    std::fclose(f);
+    GifLoadInSteps load(doc_);
+    EXPECT_EQ(load.Begin(path), 1);
+    EXPECT_TRUE(load.done());
+    EXPECT_TRUE(doc_.empty());
+    ASSERT_EQ(host_.messages().size(), 1u);
+    EXPECT_EQ(host_.messages()[0].text, "Loading Gif");
+    EXPECT_EQ(host_.messages()[0].caption, "Error");
+    EXPECT_FALSE(load.Continue(std::chrono::milliseconds(5)));
 }
