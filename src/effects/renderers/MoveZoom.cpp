@@ -94,19 +94,22 @@ FrameRecord* MoveEngine(FrameRecord* frame1, FrameRecord* frame2, int n, const E
         if (trueColour) {
             const std::shared_ptr<TrueColourBuffer> o = out.trueColourPlane();
             o->fill(colour);
-            for (auto [image, at] : {std::pair{first, firstAt}, std::pair{second, secondAt}}) {
+            for (const auto& [image, at] :
+                 {std::pair{first, firstAt}, std::pair{second, secondAt}}) {
                 if (!image) continue;
-                DrawAt(*image->trueColourPlane(), *o, at,
-                       [&](uint32_t px) { return TransparentPixel(*image, px); });
+                const FrameRecord* drawn = image;  // a lambda cannot capture a binding
+                DrawAt(*drawn->trueColourPlane(), *o, at,
+                       [&](uint32_t px) { return TransparentPixel(*drawn, px); });
             }
             return;
         }
         const std::shared_ptr<IndexBuffer> o = out.indexPlane();
         o->fill(colourIndex);
-        for (auto [image, at] : {std::pair{first, firstAt}, std::pair{second, secondAt}}) {
+        for (const auto& [image, at] : {std::pair{first, firstAt}, std::pair{second, secondAt}}) {
             if (!image) continue;
-            DrawAt(*image->indexPlane(), *o, at,
-                   [&](uint8_t px) { return TransparentIndex(*image, px); });
+            const FrameRecord* drawn = image;
+            DrawAt(*drawn->indexPlane(), *o, at,
+                   [&](uint8_t px) { return TransparentIndex(*drawn, px); });
         }
     };
     if (trueColour) return RunTrueColourSkeleton(frame1, frame2, n, p, body);
