@@ -102,6 +102,8 @@ std::string Parse(const std::vector<std::string>& args, BannerSettings& s, std::
             positional.push_back(a);
         }
     }
+    // The dialog's slider cannot leave 0 ... 100.
+    if (s.intensity < 0 || s.intensity > 100) return "--intensity needs a value from 0 to 100";
     if (positional.size() != 1) return "expected one TEXT";
     s.text = positional[0];
     if (s.text.size() > size_t(kMaxBannerTextLength)) s.text.resize(size_t(kMaxBannerTextLength));

@@ -191,6 +191,7 @@ TEST_F(BannerCliTest, OutOfRangeValuesAreRefusedWithTheDialogsMessage) {
     EXPECT_EQ(Cli("'x' -o " + Out("u.gif") + " --shadow 2").status, 2);
     EXPECT_EQ(Cli("'x' -o " + Out("u.gif") + " --text-color red").status, 2);
     EXPECT_EQ(Cli("'x'").status, 2);
+    EXPECT_EQ(Cli("'x' -o " + Out("u.gif") + " --intensity 101").status, 2);
     EXPECT_EQ(Cli("'x' -o " + Out("u.gif") + " --nonsense 1").status, 2);
 }
 
