@@ -42,7 +42,8 @@ QString MakeGif(const QString& dir, int frames, int w, int h, const std::vector<
     for (int i = 0; i < frames; ++i) {
         FrameRecord* f = AnimationDocument::Adopt(FrameRecord::Construct(doc, last, nullptr));
         f->CreateIndexBuffer(w, h);
-        for (int c = 0; c < 256; ++c) f->palette[size_t(c)] = PaletteEntry{c, (c * 3 + i) & 255, 255 - c};
+        for (int c = 0; c < 256; ++c)
+            f->palette[size_t(c)] = PaletteEntry{c, (c * 3 + i) & 255, 255 - c};
         auto plane = f->indexPlane();
         for (int y = 0; y < h; ++y) {
             uint8_t* row = plane->row(y);
@@ -53,8 +54,10 @@ QString MakeGif(const QString& dir, int frames, int w, int h, const std::vector<
         }
         f->delay = uint32_t(delays[size_t(i) % delays.size()]);
         f->fileName = "bench.gif";
-        if (last) last->next = f;
-        else doc.firstFrame = f;
+        if (last)
+            last->next = f;
+        else
+            doc.firstFrame = f;
         last = f;
     }
     const QString path = dir + QStringLiteral("/bench-%1.gif").arg(frames);
@@ -83,13 +86,19 @@ void OpeningLargeAnimation(const QString& dir, int frames) {
         tick.restart();
     });
     timer.start(1);
-    QElapsedTimer run;
-    run.start();
-    while (run.elapsed() < 3000 && window.document().jobs().pendingCount() > 0) QApplication::processEvents();
+    // The rest of the file comes in from the event loop, then the compositions finish.
+    double allIn = -1;
+    while (clock.elapsed() < 30000 &&
+           (window.opening() || window.document().jobs().pendingCount() > 0)) {
+        QApplication::processEvents();
+        if (allIn < 0 && !window.opening()) allIn = clock.nsecsElapsed() / 1e6;
+    }
     timer.stop();
-    std::printf("open %d frames 640x480: first paint %.1f ms, longest event-loop stall %.1f ms, "
-                "compositions pending after 3 s: %d\n",
-                frames, firstPaint, worst / 1e6, window.document().jobs().pendingCount());
+    std::printf(
+        "open %d frames 640x480: first paint %.1f ms, all frames in after %.0f ms, "
+        "longest event-loop stall %.1f ms, compositions pending after %.0f s: %d\n",
+        frames, firstPaint, allIn, worst / 1e6, clock.elapsed() / 1000.0,
+        window.document().jobs().pendingCount());
     window.document().modified = false;
 }
 
@@ -107,7 +116,8 @@ void PlaybackIntervals(const QString& dir) {
     window.playback().toggle();
     QElapsedTimer run;
     run.start();
-    while (intervals.size() < 8 && run.elapsed() < 10000) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    while (intervals.size() < 8 && run.elapsed() < 10000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     window.playback().stop();
     std::printf("playback of delays 10/50:");
     for (double ms : intervals) std::printf(" %.0f", ms);
@@ -120,14 +130,16 @@ void MemoryOfLongAnimation(const QString& dir, int frames) {
     MainWindow window;
     window.show();
     window.openFile(path);
+    window.finishOpening();
     AnimationDocument& doc = window.document();
     // Show every frame once, as playback would.
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) GetComposedBitmap(*f);
     doc.jobs().WaitIdle();
     const long after = ResidentKiB();
-    std::printf("%d frames 1280x720 loaded and every frame shown: resident %.0f MiB (%.0f MiB before), "
-                "composed pictures held %.0f MiB\n",
-                frames, after / 1024.0, before / 1024.0, doc.composedCache.bytesHeld() / 1048576.0);
+    std::printf(
+        "%d frames 1280x720 loaded and every frame shown: resident %.0f MiB (%.0f MiB before), "
+        "composed pictures held %.0f MiB\n",
+        frames, after / 1024.0, before / 1024.0, doc.composedCache.bytesHeld() / 1048576.0);
 }
 
 }  // namespace

@@ -68,6 +68,8 @@ bool StopsPlayback(int id) {
 }  // namespace
 
 void MainWindow::runCommand(int id) {
+    // Commands see the whole animation.
+    finishOpening();
     if (StopsPlayback(id)) playback_->stop();
     switch (id) {
         case kCmdOpen:

@@ -26,6 +26,7 @@
 #include "dialogs/ParametersWindow.h"
 #include "document/AnimationDocument.h"
 #include "document/DocumentCommands.h"
+#include "gif/LoadGif.h"
 #include "shell/CommandIds.h"
 #include "shell/FrameTreeModel.h"
 #include "shell/ImagePane.h"
@@ -178,6 +179,7 @@ MainWindow::MainWindow(QSettings* store) {
 
 MainWindow::~MainWindow() {
     playback_->stop();
+    opening_.reset();  // the images not read yet stay out
     // Frame jobs report to the status bar: stop them before the widgets go.
     document_->StopAllJobs();
     // The tree's view goes before the tree it shows.
@@ -553,15 +555,6 @@ void MainWindow::afterLoad(const QString& path, bool documentWasEmpty, bool setP
     if (parameters_) parameters_->show();
 }
 
-int MainWindow::openFile(const QString& path, DispatchSource source) {
-    playback_->stop();
-    const bool wasEmpty = document_->empty();
-    const int result = OpenFileByType(*document_, path.toLocal8Bit().toStdString(), source,
-                                      AviLoadDialog::ImportOptions(this));
-    if (result == kDispatchOk) afterLoad(path, wasEmpty, source == DispatchSource::Open);
-    return result;
-}
-
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
@@ -573,6 +566,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 
 void MainWindow::dropFiles(const QList<QUrl>& urls) {
     playback_->stop();
+    finishOpening();
     for (const QUrl& url : urls) {
         if (!url.isLocalFile()) continue;
         const QString path = url.toLocalFile();
@@ -598,6 +592,9 @@ void MainWindow::dropFiles(const QList<QUrl>& urls) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     playback_->stop();
+    // Unchanged, the rest of a file still coming in is not needed; changed, it may be saved.
+    if (!document_->modified) opening_.reset();
+    finishOpening();
     if (document_->modified && !document_->empty()) {
         const Answer answer =
             host_.ask("Do you want to save the current animation before closing it ?",

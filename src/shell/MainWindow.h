@@ -14,6 +14,7 @@
 #include "shell/SettingsStore.h"
 
 class AnimationDocument;
+class GifLoadInSteps;
 class FrameTreeModel;
 class ImagePane;
 class ParametersWindow;
@@ -24,6 +25,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QSettings;
+class QTimer;
 class QTreeView;
 class TreeItem;
 
@@ -55,6 +57,10 @@ class MainWindow : public QMainWindow {
     // Opens a file by its type as the given source does (Open, drag and drop, command
     // line); runs the after-load steps on success. 0, -1 cancelled, or a failure code.
     int openFile(const QString& path, DispatchSource source = DispatchSource::Open);
+    // A GIF file opened into the empty document comes in a slice at a time from the
+    // event loop; this reads the rest now (commands call it before they run).
+    void finishOpening();
+    bool opening() const { return opening_ != nullptr; }
     // Runs a command as if chosen from the menu.
     void runCommand(int commandId);
     // Save As with a given file name instead of the dialog (tests and the CLI-like
@@ -89,6 +95,9 @@ class MainWindow : public QMainWindow {
     void onTreeContextMenu(const QPoint& pos);
     void onTreeActivated();
     void afterLoad(const QString& path, bool documentWasEmpty, bool setPathSave);
+    int openGifInSteps(const QString& path, DispatchSource source);
+    void continueOpening();
+    void afterOpeningStep(bool last);
     void rebuildRecentMenu();
     void updateTransitionEnabling();
     void layoutImagePane();
@@ -149,4 +158,6 @@ class MainWindow : public QMainWindow {
     QAction* toolbarStart_ = nullptr;
     bool closingAfterSave_ = false;
     QPointer<ParametersWindow> parameters_;
+    std::unique_ptr<GifLoadInSteps> opening_;
+    QTimer* openingTimer_ = nullptr;
 };

@@ -1,0 +1,77 @@
+// Opening files into the main window; a GIF opened into the empty document comes in
+// a slice at a time, so that its first image shows at once however long the file is.
+#include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <chrono>
+
+#include "dialogs/AviLoadDialog.h"
+#include "document/AnimationDocument.h"
+#include "document/DocumentCommands.h"
+#include "gif/LoadGif.h"
+#include "shell/MainWindow.h"
+#include "shell/Playback.h"
+
+namespace {
+
+// Reading slices short enough that the window repaints and answers between them.
+constexpr std::chrono::milliseconds kOpeningSlice{25};
+// Files up to this size are read in one go: they take less than a slice or two.
+constexpr qint64 kReadWholeUpTo = 2 << 20;
+
+}  // namespace
+
+int MainWindow::openFile(const QString& path, DispatchSource source) {
+    playback_->stop();
+    finishOpening();
+    const bool wasEmpty = document_->empty();
+    const QFileInfo file(path);
+    if (wasEmpty && file.suffix().compare(QStringLiteral("gif"), Qt::CaseInsensitive) == 0 &&
+        file.size() > kReadWholeUpTo)
+        return openGifInSteps(path, source);
+    const int result = OpenFileByType(*document_, path.toLocal8Bit().toStdString(), source,
+                                      AviLoadDialog::ImportOptions(this));
+    if (result == kDispatchOk) afterLoad(path, wasEmpty, source == DispatchSource::Open);
+    return result;
+}
+
+int MainWindow::openGifInSteps(const QString& path, DispatchSource source) {
+    auto load = std::make_unique<GifLoadInSteps>(*document_);
+    if (load->Begin(path.toLocal8Bit().toStdString()) != 0) return kDispatchFailed;
+    opening_ = std::move(load);
+    afterLoad(path, true, source == DispatchSource::Open);
+    if (!openingTimer_) {
+        openingTimer_ = new QTimer(this);
+        connect(openingTimer_, &QTimer::timeout, this, &MainWindow::continueOpening);
+    }
+    openingTimer_->start(0);
+    return kDispatchOk;
+}
+
+void MainWindow::continueOpening() {
+    if (!opening_) {
+        openingTimer_->stop();
+        return;
+    }
+    afterOpeningStep(!opening_->Continue(kOpeningSlice));
+}
+
+void MainWindow::finishOpening() {
+    if (!opening_) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    opening_->Finish();
+    QApplication::restoreOverrideCursor();
+    afterOpeningStep(true);
+}
+
+void MainWindow::afterOpeningStep(bool last) {
+    // The group runs follow the entries that came in.
+    SyncGroupTables(*document_);
+    if (opening_->TakeScreenGrown()) layoutImagePane();
+    retitleResize();
+    if (!last) return;
+    opening_.reset();
+    openingTimer_->stop();
+    updateTransitionEnabling();
+    refreshParametersWindow();
+}

@@ -1,0 +1,109 @@
+// A large GIF opened into the empty editor shows its first image at once and brings the
+// rest in from the event loop; commands and closing never see half an animation.
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <random>
+
+#include "ShellTestSupport.h"
+#include "document/AnimationDocument.h"
+#include "gif/GifWriter.h"
+#include "shell/CommandIds.h"
+#include "shell/MainWindow.h"
+#include "support/TestSupport.h"
+
+using namespace shell_testing;
+
+namespace {
+
+constexpr int kFrames = 48;
+
+// Noise compresses badly: 48 frames of 256 x 256 make a file of some 3 MiB.
+QString WriteLargeGif(const QString& dir) {
+    SilentHost host;
+    AnimationDocument doc(host, 1);
+    doc.screenWidth = 256;
+    doc.screenHeight = 256;
+    std::mt19937 rng(5);
+    std::vector<uint32_t> colours(256);
+    for (size_t c = 0; c < colours.size(); ++c) colours[c] = uint32_t(c * 0x010305u) & 0xFFFFFFu;
+    for (int i = 0; i < kFrames; ++i) {
+        FrameRecord* f = testing_support::MakeFrame(doc, 256, 256, colours);
+        auto plane = f->indexPlane();
+        for (int y = 0; y < 256; ++y) {
+            for (int x = 0; x < 256; ++x) plane->set(x, y, uint8_t(rng()));
+        }
+        f->delay = 5;
+        testing_support::AppendToDocument(doc, f, "large");
+    }
+    const QString path = QDir(dir).filePath("large.gif");
+    EXPECT_EQ(SaveAnimation(doc, path.toStdString()), 0);
+    return path;
+}
+
+class OpeningInStepsTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { path_ = new QString(WriteLargeGif(dir_->path())); }
+    static void TearDownTestSuite() {
+        delete path_;
+        delete dir_;
+    }
+    static QTemporaryDir* dir_;
+    static QString* path_;
+
+    MainWindow window;
+    AnimationDocument& doc() { return window.document(); }
+    void SetUp() override { window.show(); }
+};
+
+QTemporaryDir* OpeningInStepsTest::dir_ = new QTemporaryDir;
+QString* OpeningInStepsTest::path_ = nullptr;
+
+}  // namespace
+
+TEST_F(OpeningInStepsTest, TheFirstImageAtOnceThenTheRestFromTheEventLoop) {
+    ASSERT_GT(QFileInfo(*path_).size(), qint64(2 << 20));
+    ASSERT_EQ(window.openFile(*path_), 0);
+    EXPECT_TRUE(window.opening());
+    EXPECT_EQ(doc().countFrames(), 1);
+    EXPECT_EQ(doc().selectedFrame, doc().firstFrame);
+    EXPECT_TRUE(window.action(kCmdSaveAs)->isEnabled());
+
+    QElapsedTimer clock;
+    clock.start();
+    int frames = 1;
+    bool grewInSteps = false;
+    while (window.opening() && clock.elapsed() < 60000) {
+        QApplication::processEvents();
+        grewInSteps |= doc().countFrames() > frames && doc().countFrames() < kFrames;
+        frames = doc().countFrames();
+    }
+    EXPECT_FALSE(window.opening());
+    EXPECT_TRUE(grewInSteps);
+    EXPECT_EQ(doc().countFrames(), kFrames);
+    EXPECT_EQ(ImageLabels(window).size(), size_t(kFrames));
+    EXPECT_FALSE(doc().modified);
+}
+
+TEST_F(OpeningInStepsTest, ACommandDuringTheOpeningSeesTheWholeAnimation) {
+    ASSERT_EQ(window.openFile(*path_), 0);
+    ASSERT_TRUE(window.opening());
+    window.runCommand(kCmdGotoLast);
+    EXPECT_FALSE(window.opening());
+    EXPECT_EQ(doc().countFrames(), kFrames);
+    EXPECT_EQ(doc().selectedFrame, doc().lastFrame());
+}
+
+TEST_F(OpeningInStepsTest, ClosingDuringTheOpeningLeavesTheRestUnread) {
+    ASSERT_EQ(window.openFile(*path_), 0);
+    ASSERT_TRUE(window.opening());
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(window.opening());
+    EXPECT_LT(doc().countFrames(), kFrames);
+    QApplication::processEvents();  // the stopped timer reads nothing more
+    EXPECT_LT(doc().countFrames(), kFrames);
+}
