@@ -102,6 +102,9 @@ MainWindow::MainWindow(QSettings* store) {
     recent_ = RecentFiles(settings_.history);
 
     document_ = std::make_unique<AnimationDocument>(host_);
+    // The editor holds every frame's indexes besides the composed pictures: a smaller
+    // cache keeps a long full-HD animation under 2 GiB.
+    document_->composedCache.setBudget(int64_t(512) << 20);
     document_->settings.keepTrueColorInfo = settings_.keepTrueColorInfo != 0;
     document_->settings.gifCompression = settings_.gifCompression;
     document_->settings.jpegCompression = int(settings_.jpegCompression);
