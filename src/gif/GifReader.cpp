@@ -343,11 +343,11 @@ std::unique_ptr<FrameRecord> GifFrameStream::ReadNext(FrameRecord& current) {
     return next;
 }
 
-int ReadGifData(FrameRecord& first, const uint8_t* data, size_t size, const std::string& path,
-                GifFileInfo& info) {
-    GifFrameStream stream;
-    const int result = stream.OpenData(first, data, size, path, info);
-    if (result != kGifOk) return result;
+namespace {
+
+// Links the stream's remaining images behind `first`, after an opening with `opened`.
+int ReadRest(GifFrameStream& stream, FrameRecord& first, int opened) {
+    if (opened != kGifOk) return opened;
     FrameRecord* current = &first;
     while (std::unique_ptr<FrameRecord> next = stream.ReadNext(*current)) {
         current->next = next.release();
@@ -356,16 +356,17 @@ int ReadGifData(FrameRecord& first, const uint8_t* data, size_t size, const std:
     return kGifOk;
 }
 
+}  // namespace
+
+int ReadGifData(FrameRecord& first, const uint8_t* data, size_t size, const std::string& path,
+                GifFileInfo& info) {
+    GifFrameStream stream;
+    return ReadRest(stream, first, stream.OpenData(first, data, size, path, info));
+}
+
 int ReadGif(FrameRecord& first, const std::string& path, GifFileInfo& info) {
     GifFrameStream stream;
-    const int result = stream.Open(first, path, info);
-    if (result != kGifOk) return result;
-    FrameRecord* current = &first;
-    while (std::unique_ptr<FrameRecord> next = stream.ReadNext(*current)) {
-        current->next = next.release();
-        current = current->next;
-    }
-    return kGifOk;
+    return ReadRest(stream, first, stream.Open(first, path, info));
 }
 
 void DiscardFramesAfter(FrameRecord& first, FrameRecord* originalNext) {
