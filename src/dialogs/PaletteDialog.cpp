@@ -16,12 +16,13 @@
 
 PaletteGrid::PaletteGrid(PaletteDialog& dialog) : QWidget(&dialog), dialog_(dialog) {
     setObjectName(QStringLiteral("3000"));
-    setMinimumSize(16 * (8 + kGap) + 60 - kGap, 16 * (8 + kGap) + 60 - kGap);
+    setMinimumSize(16 * 8 + 60 + 2 * kBorder, 16 * 8 + 60 + 2 * kBorder);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
 QPoint PaletteGrid::origin() const {
-    return {(width() - 16 * cellWidth() - 60) / 2, (height() - 16 * cellHeight() - 60) / 2};
+    const int w = width() - 2 * kBorder, h = height() - 2 * kBorder;
+    return {kBorder + (w - 16 * cellWidth() - 60) / 2, kBorder + (h - 16 * cellHeight() - 60) / 2};
 }
 
 QRect PaletteGrid::cellRect(int index) const {

@@ -40,8 +40,11 @@ class PaletteGrid : public QWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
-    int cellWidth() const { return (width() - 60) / 16; }
-    int cellHeight() const { return (height() - 60) / 16; }
+    // The cells are laid out in the control less a border of 2, so that the selection
+    // frame around an edge cell stays visible.
+    static constexpr int kBorder = 2;
+    int cellWidth() const { return (width() - 2 * kBorder - 60) / 16; }
+    int cellHeight() const { return (height() - 2 * kBorder - 60) / 16; }
     QPoint origin() const;
 
     PaletteDialog& dialog_;

@@ -55,8 +55,8 @@ class PaletteDialogTest : public ::testing::Test {
         doc.selectedFrame = first;
     }
 
-    // A grid size that leaves margins around the cells: (395 - 60) / 16 = 20, so the
-    // cells take 16 * 24 - 4 = 380 pixels, 7 left, 8 right.
+    // A grid size that leaves margins around the cells: (395 - 4 - 60) / 16 = 20, so
+    // the cells take 16 * 24 - 4 = 380 pixels, 7 left, 8 right.
     static void Prepare(PaletteDialog& dialog) {
         dialog.grid()->setFixedSize(395, 395);
         dialog.show();

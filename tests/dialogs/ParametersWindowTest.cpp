@@ -6,11 +6,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeView>
 #include <functional>
@@ -379,6 +383,34 @@ TEST_F(ParametersWindowTest, EditPaletteButtonsEditTheRightPalette) {
     EXPECT_TRUE(doc.modified);
 }
 
+// The page the help window shows, "" when none is open.
+QString HelpPage() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* b = w->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"));
+        if (b && w->isVisible()) return b->source().toString();
+    }
+    return {};
+}
+
+TEST_F(ParametersWindowTest, HelpOpensThePagesAndFieldTopics) {
+    ParametersWindow w(nullptr, doc, settings);
+    w.show();
+    w.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
+    EXPECT_EQ(HelpPage(), "qrc:/help/parameters-dialog.html");
+    w.field(1024)->setFocus();
+    QTest::keyClick(&w, Qt::Key_F1);
+    EXPECT_EQ(HelpPage(), "qrc:/help/topics.html#topic70");
+    EXPECT_EQ(ParametersWindow::HelpTopic(1023), 49);
+    EXPECT_EQ(ParametersWindow::HelpTopic(1026), 46);
+    WhenModal<PaletteDialog>([](PaletteDialog& d) {
+        d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
+        EXPECT_EQ(HelpPage(), "qrc:/help/palette-dialog.html");
+        d.reject();
+    });
+    QTest::mouseClick(w.button(1004), Qt::LeftButton);
+    EXPECT_TRUE(host.messages().empty());
+}
+
 // --- the command in the editor ---
 
 class ParametersCommandTest : public ::testing::Test {
@@ -453,6 +485,41 @@ TEST_F(ParametersCommandTest, ToggledFollowsSelectionAndMainWindowAndClosesWithI
     window->close();
     EXPECT_TRUE(last.isNull());
     window.reset();
+}
+
+// Pictures of both windows on the bundled sample, for looking at (into
+// VELMORA_SCREEN_DIR when set).
+TEST_F(ParametersCommandTest, ScreenshotsOnTheSampleAnimation) {
+    const QString sample = MainWindow::SamplePath();
+    ASSERT_FALSE(sample.isEmpty());
+    ASSERT_EQ(window->openFile(sample), 0);
+    window->runCommand(kCmdGotoLast);
+    window->runCommand(kCmdParameters);
+    ParametersWindow* w = window->parametersWindow();
+    ASSERT_NE(w, nullptr);
+    QApplication::processEvents();
+    const QString out = qEnvironmentVariableIsSet("VELMORA_SCREEN_DIR")
+                            ? qEnvironmentVariable("VELMORA_SCREEN_DIR")
+                            : dir.path();
+    QDir().mkpath(out);
+    EXPECT_TRUE(w->grab().save(QDir(out).filePath(QStringLiteral("parameters.png"))));
+    // Both windows as they stand on the screen.
+    const QRect both = window->frameGeometry().united(w->frameGeometry());
+    QImage screen(both.size(), QImage::Format_RGB32);
+    screen.fill(Qt::darkGray);
+    QPainter painter(&screen);
+    painter.drawPixmap(window->geometry().topLeft() - both.topLeft(), window->grab());
+    painter.drawPixmap(w->geometry().topLeft() - both.topLeft(), w->grab());
+    painter.end();
+    EXPECT_TRUE(screen.save(QDir(out).filePath(QStringLiteral("main-with-parameters.png"))));
+    bool grabbed = false;
+    WhenModal<PaletteDialog>([&](PaletteDialog& d) {
+        QApplication::processEvents();
+        grabbed = d.grab().save(QDir(out).filePath(QStringLiteral("palette.png")));
+        d.reject();
+    });
+    QTest::mouseClick(w->button(w->button(1023)->isEnabled() ? 1023 : 1004), Qt::LeftButton);
+    EXPECT_TRUE(grabbed);
 }
 
 }  // namespace
