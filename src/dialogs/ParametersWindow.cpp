@@ -111,9 +111,7 @@ ParametersWindow::ParametersWindow(QWidget* owner, AnimationDocument& doc, AppSe
     }
 }
 
-ParametersWindow::~ParametersWindow() {
-    if (owner_) owner_->removeEventFilter(this);
-}
+ParametersWindow::~ParametersWindow() = default;
 
 void ParametersWindow::build() {
     auto add = [this](int id, QWidget* w) {
@@ -205,6 +203,11 @@ void ParametersWindow::build() {
     layout->addWidget(local);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // Enter in a number field must not press a button of this window.
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
 
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
         if (!ShowHelp(this, QStringLiteral("Parameters Dialog")))

@@ -57,6 +57,15 @@ void Type(QLineEdit* edit, const QString& text) {
     QTest::keyClicks(edit, text);
 }
 
+// The page the help window shows, "" when none is open.
+QString HelpPage() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* b = w->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"));
+        if (b && w->isVisible()) return b->source().toString();
+    }
+    return {};
+}
+
 constexpr uint32_t kBackground = 0x0000C0;
 
 class ParametersWindowTest : public ::testing::Test {
@@ -210,6 +219,13 @@ TEST_F(ParametersWindowTest, DelaysAndLoopsTakeSixteenBitNumbersOnly) {
     EXPECT_EQ(host.messages().size(), 2u);
     EXPECT_EQ(w.field(1024)->text(), "1");
     EXPECT_EQ(frames[0]->delay, 1u);
+
+    // Enter in a field presses no button (no palette dialog, no help).
+    const QString helpBefore = HelpPage();
+    QTest::keyClick(w.field(1024), Qt::Key_Return);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(HelpPage(), helpBefore);
+    EXPECT_TRUE(w.isVisible());
 
     // An emptied field changes nothing and shows the value again when left.
     w.field(1024)->selectAll();
@@ -381,15 +397,6 @@ TEST_F(ParametersWindowTest, EditPaletteButtonsEditTheRightPalette) {
     });
     QTest::mouseClick(w.button(1004), Qt::LeftButton);
     EXPECT_TRUE(doc.modified);
-}
-
-// The page the help window shows, "" when none is open.
-QString HelpPage() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* b = w->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"));
-        if (b && w->isVisible()) return b->source().toString();
-    }
-    return {};
 }
 
 TEST_F(ParametersWindowTest, HelpOpensThePagesAndFieldTopics) {
