@@ -4,14 +4,18 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 
+#include "dialogs/EffectDialog.h"
 #include "dialogs/PaletteDialog.h"
 #include "document/AnimationDocument.h"
 #include "document/Composition.h"
 #include "document/FrameRecord.h"
+#include "effects/EffectRegistry.h"
+#include "shell/SettingsStore.h"
 #include "support/TestSupport.h"
 
 using testing_support::AppendToDocument;
@@ -194,6 +198,29 @@ TEST_F(PaletteDialogTest, EditModeEditsACopyThatOkWritesBackAndRecomposes) {
     // Both the frame and the one built on it show the new colour.
     EXPECT_EQ(composed(*first, 0, 0), 0x090807u);
     EXPECT_EQ(composed(*second, 0, 0), 0x090807u);
+}
+
+TEST_F(PaletteDialogTest, TheEffectDialogsColourBoxChoosesAnEntryThroughIt) {
+    EffectSession session;
+    session.block.isEffect = 1;
+    session.block.effectIndex = FindEntryByName(true, "Move");
+    session.block.noSecondImage = 1;
+    AppSettings settings;
+    settings.preview = 0;
+    EffectDialog dialog(nullptr, doc, session, settings);
+    dialog.show();
+    ASSERT_TRUE(dialog.colourBox()->isEnabled());
+    WhenModal<PaletteDialog>([](PaletteDialog& d) {
+        EXPECT_EQ(d.hintLabel()->text(), "Click on a Color to Select");
+        Click(d, d.grid()->cellRect(2).center());
+        d.accept();
+    });
+    dialog.colourBox()->click();
+    EXPECT_EQ(dialog.selection().dialogColour(), 2);
+    // Only the index came back: the frame and the document are as they were.
+    EXPECT_EQ(first->transparentIndex, 0u);
+    EXPECT_FALSE(doc.modified);
+    dialog.reject();
 }
 
 }  // namespace
