@@ -344,7 +344,9 @@ void ParametersWindow::fill() {
         box(1003)->setChecked(false);
         button(1004)->setEnabled(false);
     }
-    const bool local = f && f->hasLocalPalette;
+    // A frame still being reduced gets a palette of its own when the reduction ends; its
+    // flag is read only once the palette is published.
+    const bool local = f && (!f->IsPaletteValid() || f->hasLocalPalette);
     box(1008)->setChecked(local);
     button(1023)->setEnabled(local);
 

@@ -136,6 +136,16 @@ TEST_F(ParametersWindowTest, FillsFromTheDocumentAndTheSelectedFrame) {
     EXPECT_EQ(w.field(1006)->text(), "4");
     EXPECT_FALSE(w.swatch(1013)->colour());  // no transparency: the red cross
     EXPECT_FALSE(w.swatch(1013)->isEnabled());
+    // Without a palette of its own...
+    frames[2]->hasLocalPalette = 0;
+    w.Refresh();
+    EXPECT_FALSE(w.box(1008)->isChecked());
+    EXPECT_FALSE(w.button(1023)->isEnabled());
+    // ...unless its colours are still being reduced, which ends with a palette of its own.
+    frames[2]->SetPaletteValid(false);
+    w.Refresh();
+    EXPECT_TRUE(w.box(1008)->isChecked());
+    frames[2]->SetPaletteValid(true);
     EXPECT_FALSE(doc.modified);
 }
 
