@@ -11,7 +11,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -48,35 +47,6 @@ QColor Colour(const PaletteEntry& e) {
 }
 
 }  // namespace
-
-ColourSwatch::ColourSwatch(QWidget* parent) : QWidget(parent) {
-    setMinimumSize(40, 20);
-    setCursor(Qt::PointingHandCursor);
-}
-
-void ColourSwatch::setColour(std::optional<QColor> colour) {
-    colour_ = colour;
-    update();
-}
-
-void ColourSwatch::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    const QRect r = rect().adjusted(0, 0, -1, -1);
-    if (colour_) {
-        painter.fillRect(r, *colour_);
-    } else {
-        painter.fillRect(r, palette().color(QPalette::Window));
-        painter.setPen(QPen(QColor(255, 0, 0), 1));
-        painter.drawLine(r.topLeft(), r.bottomRight());
-        painter.drawLine(r.bottomLeft(), r.topRight());
-    }
-    painter.setPen(isEnabled() ? Qt::black : Qt::gray);
-    painter.drawRect(r);
-}
-
-void ColourSwatch::mouseReleaseEvent(QMouseEvent* event) {
-    if (rect().contains(event->position().toPoint())) emit clicked();
-}
 
 ParametersWindow::ParametersWindow(QWidget* owner, AnimationDocument& doc, AppSettings& settings)
     : QDialog(owner), doc_(doc), settings_(settings), owner_(owner) {
@@ -264,52 +234,12 @@ FrameRecord* ParametersWindow::frame() const {
 }
 
 int ParametersWindow::HelpTopic(int id) {
-    switch (id) {
-        case 1000:
-            return 50;
-        case 1001:
-            return 47;
-        case 1002:
-            return 48;
-        case 1003:
-            return 51;
-        case 1004:
-        case 1023:
-            return 49;
-        case 1005:
-            return 52;
-        case 1006:
-            return 65;
-        case 1007:
-            return 53;
-        case 1008:
-            return 67;
-        case 1010:
-            return 55;
-        case 1011:
-            return 54;
-        case 1012:
-            return 66;
-        case 1013:
-            return 69;
-        case 1019:
-            return 71;
-        case 1020:
-            return 68;
-        case 1021:
-            return 63;
-        case 1022:
-            return 64;
-        case 1024:
-            return 70;
-        case 1025:
-        case 1026:
-            return 46;
-        case 1027:
-            return 56;
-        default:
-            return 0;
-    }
+    static const QMap<int, int> topics = {
+        {1000, 50}, {1001, 47}, {1002, 48}, {1003, 51}, {1004, 49}, {1023, 49},
+        {1005, 52}, {1006, 65}, {1007, 53}, {1008, 67}, {1010, 55}, {1011, 54},
+        {1012, 66}, {1013, 69}, {1019, 71}, {1020, 68}, {1021, 63}, {1022, 64},
+        {1024, 70}, {1025, 46}, {1026, 46}, {1027, 56}};
+    return topics.value(id, 0);
 }
 
 void ParametersWindow::fill() {

@@ -7,6 +7,7 @@
 #include <QSize>
 #include <optional>
 
+#include "dialogs/ColourSwatch.h"
 #include "shell/SettingsStore.h"
 
 class AnimationDocument;
@@ -15,26 +16,6 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-
-// A colour field that can be clicked; without a colour it shows a red cross.
-class ColourSwatch : public QWidget {
-    Q_OBJECT
-  public:
-    explicit ColourSwatch(QWidget* parent = nullptr);
-    void setColour(std::optional<QColor> colour);
-    std::optional<QColor> colour() const { return colour_; }
-    QSize sizeHint() const override { return {48, 22}; }
-
-  signals:
-    void clicked();
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-  private:
-    std::optional<QColor> colour_;
-};
 
 // "Parameters": the modeless tool window beside the main window that shows and edits
 // the animation's global GIF parameters and those of the selected frame. Every change
