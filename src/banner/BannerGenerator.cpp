@@ -108,8 +108,12 @@ FrameRecord* GenerateBanner(TextCanvas& canvas, AnimationDocument& doc, BannerBl
         }
     }
 
-    doc.screenWidth = std::max(doc.screenWidth, w);
-    doc.screenHeight = std::max(doc.screenHeight, h);
+    {
+        // Compositions of the document's frames read the screen size.
+        AnimationDocument::StructureWriteLock structure(doc);
+        doc.screenWidth = std::max(doc.screenWidth, w);
+        doc.screenHeight = std::max(doc.screenHeight, h);
+    }
     block.chain = first;
     StartReduction(first, n);
     return first;

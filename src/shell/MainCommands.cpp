@@ -448,8 +448,11 @@ void MainWindow::cmdResize() {
         Resize(*f, request.width, request.height, true, false, true);
         DiscardComposedBitmap(*f);
     }
-    document_->screenWidth = request.width;
-    document_->screenHeight = request.height;
+    {
+        AnimationDocument::StructureWriteLock structure(*document_);
+        document_->screenWidth = request.width;
+        document_->screenHeight = request.height;
+    }
     host_.waitCursor(false);
     layoutImagePane();
     refreshAfterFrameChanges();
