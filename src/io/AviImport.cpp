@@ -299,6 +299,7 @@ int ImportAvi(AnimationDocument& doc, const std::string& path, const AviImportOp
         }
     }
     doc.host.showProgress("", 0);
+    if (options.finished) options.finished();
     // Keep the frames up to the first one missing in loading order.
     std::vector<std::pair<int, std::unique_ptr<FrameRecord>>> ordered;
     for (int k = 0; k < plan.count; ++k) {

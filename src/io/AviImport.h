@@ -51,6 +51,9 @@ struct AviImportOptions {
     std::function<bool(const AviStreamInfo&, AviLoadChoices&)> choose;
     // Called before each frame is read; false cancels the load.
     std::function<bool(int index, int position, int count)> progress;
+    // Called once the frames are read or the load stopped, before any message about the
+    // outcome (the progress window goes here).
+    std::function<void()> finished;
 };
 
 // Opens the video stream of an AVI (or any other video file FFmpeg reads), lets the

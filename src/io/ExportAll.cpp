@@ -89,12 +89,15 @@ std::string ExportIndicatorInfo(bool advanced, int digits) {
     return "Need " + std::to_string(digits) + " Indicator" + (digits >= 2 ? "s" : "") + " in Name";
 }
 
-int ExportAllImages(AnimationDocument& doc, const ExportAllRequest& request) {
+int ExportAllImages(AnimationDocument& doc, const ExportAllRequest& request,
+                    const std::function<void(int k, int total)>& progress) {
     if (doc.empty()) return 2;
     BusyScope busy(doc);
-    const int digits = ExportDigits(doc.countFrames());
+    const int total = doc.countFrames();
+    const int digits = ExportDigits(total);
     int k = 0, failed = 0;
     for (FrameRecord* frame = doc.firstFrame; frame; frame = frame->next, ++k) {
+        if (progress) progress(k, total);
         const std::string name = ExportFileName(request.pattern, k, digits, request.indicator);
         bool ok = false;
         if (request.asJpeg) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 class AnimationDocument;
@@ -35,4 +36,6 @@ struct ExportAllRequest {
 // written ("Export of all images successful" shown), 1 when the user stopped after a
 // failure, 2 when there was nothing to export, 3 when the user went on past failures. The busy flag
 // is set while it runs and cleared on every way out.
-int ExportAllImages(AnimationDocument& doc, const ExportAllRequest& request);
+// `progress` is called before each frame is written (k from 0, of `total`).
+int ExportAllImages(AnimationDocument& doc, const ExportAllRequest& request,
+                    const std::function<void(int k, int total)>& progress = {});

@@ -39,7 +39,8 @@ std::string InvalidFormatText(const std::string& path, DispatchSource source) {
            "- only GIF, JPG, BMP, DIB, TGA, AVI, ICO, CUR and ANI files are accepted";
 }
 
-int OpenFileByType(AnimationDocument& document, const std::string& path, DispatchSource source) {
+int OpenFileByType(AnimationDocument& document, const std::string& path, DispatchSource source,
+                   const AviImportOptions& avi) {
     const std::string ext = ExtensionOf(path);
     if (ext == "GIF") return FromLoader(LoadGifIntoDocument(document, path));
     static const char* const kOtherTypes[] = {"BMP", "DIB", "TGA", "ICO",  "CUR", "ANI",
@@ -49,6 +50,7 @@ int OpenFileByType(AnimationDocument& document, const std::string& path, Dispatc
     if (listed) {
         // The importers report their own failures.
         LoadOptions options;
+        options.avi = avi;
         options.variant = source == DispatchSource::Open       ? DispatchVariant::Open
                           : source == DispatchSource::DragDrop ? DispatchVariant::DragDrop
                                                                : DispatchVariant::CommandLine;

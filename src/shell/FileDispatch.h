@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "io/AviImport.h"
+
 class AnimationDocument;
 
 // Where a file to open comes from: the three differ in how they treat extensions that
@@ -16,8 +18,10 @@ enum DispatchResult : int {
 };
 
 // Opens a file into the document by its extension (case-insensitive). Loaders report
-// their own failures; an unknown type is left to the caller to report.
-int OpenFileByType(AnimationDocument& document, const std::string& path, DispatchSource source);
+// their own failures; an unknown type is left to the caller to report. `avi`: the Load AVI
+// dialog and progress window for video files.
+int OpenFileByType(AnimationDocument& document, const std::string& path, DispatchSource source,
+                   const AviImportOptions& avi = {});
 
 // "Invalid format '*.%s'- only GIF, JPG, BMP, DIB, TGA, AVI, ICO, CUR and ANI files are
 // accepted" (with double quotes for drag and drop).

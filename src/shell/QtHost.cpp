@@ -5,7 +5,8 @@
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QProgressBar>
-#include <QPushButton>
+
+#include "dialogs/ResizeQuestionDialog.h"
 
 namespace {
 
@@ -79,15 +80,7 @@ Answer QtHost::ask(const std::string& text, const std::string& caption, Buttons 
 }
 
 bool QtHost::askResize() {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Velmora"),
-                    QStringLiteral("The size of the selected image differs from the size of the "
-                                   "image(s) already loaded."),
-                    QMessageBox::NoButton, window_);
-    box.setInformativeText(QStringLiteral("Shall the new image be resized ?"));
-    QPushButton* ok = box.addButton(QStringLiteral("&Ok, Resize"), QMessageBox::AcceptRole);
-    box.addButton(QStringLiteral("&Cancel Loading"), QMessageBox::RejectRole);
-    box.exec();
-    return box.clickedButton() == ok;
+    return ResizeQuestionDialog::Ask(window_);
 }
 
 void QtHost::showProgress(const std::string& text, int position) {
