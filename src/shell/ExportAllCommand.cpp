@@ -1,5 +1,4 @@
 // Export All Images: every frame to its own numbered file.
-#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QProgressBar>
@@ -45,14 +44,16 @@ void MainWindow::cmdExportAll() {
     const auto progress = [this](int k, int total) {
         statusProgress_->setText(QStringLiteral("Exporting Image %1 of %2").arg(k + 1).arg(total));
         progress_->setValue(total > 0 ? k * 100 / total : 0);
-        // Repaint, but take no input: the frames must stay as they are until the end.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        // Painted at once, without running the event loop: nothing may change the frames
+        // (a command, a file handed over by another instance) until the export is done.
+        statusProgress_->repaint();
+        progress_->repaint();
     };
     const int result = ExportAllImages(doc, request, progress);
     statusProgress_->setText(idleText);
     progress_->setValue(idleValue);
-    // Compositions held back while exporting may run now.
-    // (a frame composed already ends its job at once).
+    // Compositions held back while exporting may run now (a frame composed already ends
+    // its job at once).
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) StartComposition(*f);
     image_->update();
     // Only a complete export becomes the next starting point.

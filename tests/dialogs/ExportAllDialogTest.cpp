@@ -207,13 +207,24 @@ TEST_F(ExportAllCommandTest, TwelveFramesBecomeTwoDigitGifFilesReadableByGiflib)
     ASSERT_TRUE(QDir().mkpath(out));
     const QString pattern = out + QStringLiteral("/anim.gif");
     BoxAnswer done;
+    QString during;
+    const QString before = window->statusText(1);
     {
-        ModalScript script({FillExportAll(pattern, false, false), Box(QMessageBox::Ok, &done)});
+        ModalScript script({FillExportAll(pattern, false, false),
+                            ModalScript::On<QMessageBox>([&](QMessageBox& box) {
+                                during = window->statusText(1);
+                                done = {box.text(), box.windowTitle()};
+                                box.button(QMessageBox::Ok)->click();
+                                return true;
+                            })});
         window->runCommand(kCmdExportAll);
         EXPECT_EQ(script.left(), 0u);
     }
     EXPECT_EQ(done.text, "Export of all images successful");
     EXPECT_EQ(done.caption, "Status");
+    // The status bar counted the images and is back to what it showed.
+    EXPECT_EQ(during, "Exporting Image 12 of 12");
+    EXPECT_EQ(window->statusText(1), before);
     QStringList names = QDir(out).entryList(QDir::Files, QDir::Name);
     ASSERT_EQ(names.size(), 12);
     EXPECT_EQ(names.first(), "anim00.gif");
