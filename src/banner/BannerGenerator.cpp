@@ -9,6 +9,7 @@
 #include "document/ChainOperations.h"
 #include "document/DocumentCommands.h"
 #include "document/FrameRecord.h"
+#include "document/MemoryBudget.h"
 #include "effects/RendererSkeletons.h"
 
 ShadowStyle BannerShadowStyle(const BannerSettings& s) {
@@ -78,7 +79,9 @@ FrameRecord* GenerateBanner(TextCanvas& canvas, AnimationDocument& doc, BannerBl
     const BannerSettings& s = block.settings;
     const int n = s.frames;
     const int w = s.width, h = s.height;
-    if (n < 1 || !IsPlaneSizeAcceptable(w, h) || !canvas.Begin(w, h)) return nullptr;
+    if (n < 1 || !IsPlaneSizeAcceptable(w, h) || !FitsInMemory(ChainBytes(n, w, h)) ||
+        !canvas.Begin(w, h))
+        return nullptr;
 
     FrameRecord* first = nullptr;
     FrameRecord* last = nullptr;

@@ -2,12 +2,15 @@
 
 #include "document/AnimationDocument.h"
 #include "document/FrameRecord.h"
+#include "document/MemoryBudget.h"
 
 FrameRecord* NewChain(FrameRecord* a, FrameRecord* b, int n) {
     if (n <= 0) return nullptr;
     if ((a && a->bitsPerPixel != 8) || (b && b->bitsPerPixel != 8)) return nullptr;
     FrameRecord* source = a ? a : b;
     if (!source || source->width < 1 || source->height < 1) return nullptr;
+    // Effects give every frame of the chain true-colour pixels as well.
+    if (!FitsInMemory(ChainBytes(n, source->width, source->height))) return nullptr;
 
     FrameRecord* first = nullptr;
     FrameRecord* last = nullptr;

@@ -1,8 +1,11 @@
 // Building chains of new frames and splicing them into the document.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "document/AnimationDocument.h"
 #include "document/ChainOperations.h"
+#include "document/MemoryBudget.h"
 #include "support/TestSupport.h"
 
 using testing_support::AppendToDocument;
@@ -83,6 +86,13 @@ TEST_F(ChainTest, NewChainRefusals) {
     source->bitsPerPixel = 8;
     source->width = 0;
     EXPECT_EQ(NewChain(source, nullptr, 3), nullptr);
+    // A chain that no machine holds is refused before anything is made.
+    const int width = source->width = 65535, height = source->height;
+    source->height = 65535;
+    EXPECT_EQ(NewChain(source, nullptr, 1000), nullptr);
+    EXPECT_FALSE(FitsInMemory(ChainBytes(std::numeric_limits<int>::max(), width, 65535)));
+    EXPECT_TRUE(FitsInMemory(ChainBytes(10, 640, 480)));
+    source->height = height;
     source->width = 2;
 
     FrameRecord* copies = NewChain(nullptr, source, 4);  // b stands in for a missing a
