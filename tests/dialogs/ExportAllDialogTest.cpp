@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -174,6 +175,27 @@ TEST_F(ExportAllDialogTest, OkOffersTheGifExtensionAndChecksTheIndicators) {
     EXPECT_FALSE(advanced.isVisible());
     EXPECT_EQ(advanced.indicator(), '#');
     EXPECT_EQ(advanced.pattern(), "/tmp/img#x#.gif");
+}
+
+TEST_F(ExportAllDialogTest, BrowseReplacesThePattern) {
+    QTemporaryDir dir;
+    ExportAllDialog dialog(nullptr, settings, QDir(dir.path()).filePath("old.gif"), 1);
+    dialog.show();
+    const QString chosen = QDir(dir.path()).filePath(QStringLiteral("new.gif"));
+    QString title, filter;
+    {
+        ModalScript script({ModalScript::On<QFileDialog>([&](QFileDialog& d) {
+            title = d.windowTitle();
+            filter = d.nameFilters().join(';');
+            d.selectFile(chosen);
+            QMetaObject::invokeMethod(&d, "accept", Qt::QueuedConnection);
+            return true;
+        })});
+        QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
+    }
+    EXPECT_EQ(title, "Select Filename to Export All Images");
+    EXPECT_EQ(filter, "Gif Image(*.gif) (*.gif)");
+    EXPECT_EQ(dialog.patternEdit()->text(), chosen);
 }
 
 TEST_F(ExportAllDialogTest, HelpOpensTheExportAllPage) {
