@@ -11,6 +11,7 @@
 #include "document/FrameRecord.h"
 #include "document/PixelPlanes.h"
 #include "effects/RendererSkeletons.h"
+#include "effects/renderers/RendererPixels.h"
 
 template <typename T>
 struct PixelView;
@@ -21,11 +22,11 @@ struct PixelView<uint8_t> {
     explicit PixelView(const FrameRecord& f) : plane(f.indexPlane()) {}
     uint8_t* row(int y) const { return plane->row(y); }
     static bool Transparent(const FrameRecord& f, uint8_t px) {
-        return f.hasTransparency && px == f.transparentIndex;
+        return renderer_pixels::TransparentIndex(f, px);
     }
     // The selected colour as this kind of pixel.
     static uint8_t Colour(const FrameRecord&, int colorIndex) {
-        return uint8_t(colorIndex < 0 || colorIndex > 255 ? 0 : colorIndex);
+        return renderer_pixels::ClampedColourIndex(colorIndex);
     }
 };
 
@@ -35,7 +36,7 @@ struct PixelView<uint32_t> {
     explicit PixelView(const FrameRecord& f) : plane(f.trueColourPlane()) {}
     uint32_t* row(int y) const { return plane->row(y); }
     static bool Transparent(const FrameRecord& f, uint32_t px) {
-        return f.hasTransparency && (px & kTransparentMarker);
+        return renderer_pixels::TransparentPixel(f, px);
     }
     static uint32_t Colour(const FrameRecord& f, int colorIndex) {
         return SelectedColour(f, colorIndex);
@@ -48,9 +49,7 @@ inline double RoundHalfUp(double v) {
     return v - f < 0.5 ? f : std::ceil(v);
 }
 
-inline bool UsableInput(const FrameRecord* f) {
-    return f && f->bitsPerPixel == 8 && f->width >= 1 && f->height >= 1;
-}
+using renderer_pixels::UsableInput;
 
 // Incremental runs: the next frame as a copy of `source` linked behind `previous`; with
 // trueColour the copy carries the source's working pixels (built from its indexes when
