@@ -8,6 +8,8 @@
 
 OptimiseProgressDialog::OptimiseProgressDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Optimizing Images ..."));
+    // Events are processed while the frames change: the other windows must take no input.
+    setWindowModality(Qt::ApplicationModal);
     label_ = new QLabel(QStringLiteral("Optimizing"));
     bar_ = new QProgressBar;
     bar_->setRange(0, 100);

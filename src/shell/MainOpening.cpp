@@ -35,6 +35,25 @@ int MainWindow::openFile(const QString& path, DispatchSource source) {
     return result;
 }
 
+void MainWindow::openHandedOver(const QString& path) {
+    // A dialog or a progress window is up, perhaps with frames half changed.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(250, this, [this, path] { openHandedOver(path); });
+        return;
+    }
+    const int result = openFile(path, DispatchSource::CommandLine);
+    raise();
+    activateWindow();
+    if (result == kDispatchUnknownType) {
+        host_.message(
+            InvalidFormatText(path.toLocal8Bit().toStdString(), DispatchSource::CommandLine),
+            "CommandLine Error", MessageIcon::Exclamation);
+    } else if (result == kDispatchFailed) {
+        host_.message("Some Error occured while loading file", "CommandLine Error",
+                      MessageIcon::Exclamation);
+    }
+}
+
 int MainWindow::openGifInSteps(const QString& path, DispatchSource source) {
     auto load = std::make_unique<GifLoadInSteps>(*document_);
     if (load->Begin(path.toLocal8Bit().toStdString()) != 0) return kDispatchFailed;

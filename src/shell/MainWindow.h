@@ -57,6 +57,9 @@ class MainWindow : public QMainWindow {
     // Opens a file by its type as the given source does (Open, drag and drop, command
     // line); runs the after-load steps on success. 0, -1 cancelled, or a failure code.
     int openFile(const QString& path, DispatchSource source = DispatchSource::Open);
+    // A file handed over by a second instance (or named on the command line). While a
+    // dialog or progress window is up it waits until that has gone.
+    void openHandedOver(const QString& path);
     // A GIF file opened into the empty document comes in a slice at a time from the
     // event loop; this reads the rest now (commands call it before they run).
     void finishOpening();

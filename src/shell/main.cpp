@@ -32,20 +32,8 @@ int main(int argc, char** argv) {
     SingleInstance instance;
     instance.Listen();
     MainWindow window(&store);
-    QObject::connect(
-        &instance, &SingleInstance::fileHandedOver, &window, [&window](const QString& path) {
-            const int result = window.openFile(path, DispatchSource::CommandLine);
-            window.raise();
-            window.activateWindow();
-            if (result == kDispatchUnknownType) {
-                window.document().host.message(InvalidFormatText(path.toLocal8Bit().toStdString(),
-                                                                 DispatchSource::CommandLine),
-                                               "CommandLine Error", MessageIcon::Exclamation);
-            } else if (result == kDispatchFailed) {
-                window.document().host.message("Some Error occured while loading file",
-                                               "CommandLine Error", MessageIcon::Exclamation);
-            }
-        });
+    QObject::connect(&instance, &SingleInstance::fileHandedOver, &window,
+                     &MainWindow::openHandedOver);
     window.show();
 
     if (!file.isEmpty()) {

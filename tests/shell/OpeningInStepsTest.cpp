@@ -1,8 +1,10 @@
 // A large GIF opened into the empty editor shows its first image at once and brings the
-// rest in from the event loop; commands and closing never see half an animation.
+// rest in from the event loop; commands and closing never see half an animation, and a
+// file handed over while a dialog is up waits for it.
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -99,4 +101,20 @@ TEST_F(OpeningInStepsTest, ClosingDuringTheOpeningLeavesTheRestUnread) {
     EXPECT_LT(doc().countFrames(), kFrames);
     QApplication::processEvents();  // the stopped timer reads nothing more
     EXPECT_LT(doc().countFrames(), kFrames);
+}
+
+TEST_F(OpeningInStepsTest, AFileHandedOverWhileADialogIsUpWaitsUntilItHasGone) {
+    const QString small = WriteGif(dir_->path(), "small.gif", {5, 7});
+    QDialog dialog(&window);
+    dialog.setModal(true);
+    dialog.show();
+    window.openHandedOver(small);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 600) QApplication::processEvents();
+    EXPECT_TRUE(doc().empty());
+
+    dialog.hide();
+    while (doc().empty() && clock.elapsed() < 10000) QApplication::processEvents();
+    EXPECT_EQ(doc().countFrames(), 2);
 }
