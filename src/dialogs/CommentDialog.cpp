@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "dialogs/ContextHelp.h"
 #include "document/AnimationDocument.h"
 #include "document/DocumentCommands.h"
 #include "document/FrameTree.h"
@@ -74,6 +75,7 @@ CommentDialog::CommentDialog(QWidget* parent, AnimationDocument& doc)
     setObjectName(QStringLiteral("IDD_COMMENTDLG"));
     setWindowTitle(QStringLiteral("Comments"));
     field_ = new QPlainTextEdit;
+    (new ContextHelp(this, QStringLiteral("Comment Dialog")))->add(field_, 97);
     field_->setMinimumSize(320, 160);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     auto* layout = new QVBoxLayout(this);

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "dialogs/ContextHelp.h"
 #include "dialogs/PaletteDialog.h"
 #include "dialogs/WarningDialog.h"
 #include "document/AnimationDocument.h"
@@ -137,7 +138,8 @@ void EffectDialog::build() {
     // Right: frame count, preview, the parameter area.
     auto* right = new QVBoxLayout;
     auto* countRow = new QHBoxLayout;
-    countRow->addWidget(new QLabel(QStringLiteral("Number of Frames")));
+    auto* frameCountLabel = new QLabel(QStringLiteral("Number of Frames"));
+    countRow->addWidget(frameCountLabel);
     frameCount_ = new QLineEdit;
     frameCount_->setMaximumWidth(60);
     countRow->addWidget(frameCount_);
@@ -198,6 +200,27 @@ void EffectDialog::build() {
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(top);
     outer->addWidget(buttons);
+
+    auto* help = new ContextHelp(this, QStringLiteral("Select Effect/Transition Dialog"));
+    help->add(previewArea_, 33);
+    help->add(previewBox_, 33);
+    help->add(effectRadio_, 34);
+    help->add(effectList_, 35);
+    help->add(transitionRadio_, 36);
+    help->add(transitionList_, 37);
+    help->add(pingPong_, 38);
+    help->add(colourLabel_, 39);
+    help->add(colourBox_, 39);
+    help->add(listLabels_[0], 40);
+    help->add(lists_[0], 40);
+    for (int i = 0; i < 5; ++i) {
+        help->add(editLabels_[size_t(i)], 42);
+        help->add(edits_[size_t(i)], 42);
+    }
+    help->add(frameCountLabel, 43);
+    help->add(frameCount_, 43);
+    for (QCheckBox* option : options_) help->add(option, 44);
+    help->add(description_, 45);
 
     typingTimer_ = new QTimer(this);
     typingTimer_->setSingleShot(true);

@@ -13,6 +13,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "dialogs/ContextHelp.h"
 #include "effects/ParameterForm.h"
 #include "shell/HelpWindow.h"
 #include "shell/SettingsStore.h"
@@ -90,6 +91,18 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
     layout->addWidget(jpegGroup);
     layout->addWidget(gifGroup);
     layout->addWidget(buttons);
+
+    auto* help = new ContextHelp(this, QStringLiteral("Options Dialog"));
+    help->add(confirmDelete_, 29);
+    help->add(currentFrames_, 30);
+    help->add(fixedFrames_, 31);
+    help->add(previewFrames_, 32);
+    help->add(jpegSlider_, 59);
+    help->add(jpegReadOut_, 60);
+    help->add(gifSlider_, 96);
+    help->add(gifName_, 96);
+    help->add(reactivate_, 93);
+    help->add(preview_, 95);
 
     // Opening.
     workingQuality_ = settings.jpegCompression;

@@ -14,8 +14,9 @@ QString PageFor(const QString& keyword) {
     if (k.isEmpty() || k == QLatin1String("contents")) return QStringLiteral("index.html");
     if (k == QLatin1String("key bindings")) return QStringLiteral("keys.html");
     if (k == QLatin1String("how to use help")) return QStringLiteral("help.html");
-    QString page = k;
-    page.replace(QLatin1Char(' '), QLatin1Char('-'));
+    // "Select Effect/Transition Dialog" -> select-effect-transition-dialog.html
+    QString page;
+    for (const QChar c : k) page += c.isLetterOrNumber() ? c : QLatin1Char('-');
     return page + QStringLiteral(".html");
 }
 

@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include "dialogs/ContextHelp.h"
+
 namespace {
 
 constexpr uint32_t kMasks[5] = {0xFCFCFC, 0xF8F8F8, 0xF0F0F0, 0xE0E0E0, 0xC0C0C0};
@@ -102,6 +104,11 @@ SaveAsChoice RunSaveAsDialog(QWidget* parent, const QString& startPath,
         }
     };
     follow(initial.saveOptimized);
+    auto* help = new ContextHelp(panel, QStringLiteral("Files"));
+    help->add(optimised, 61);
+    help->add(reload, 62);
+    help->add(slider, 96);
+    help->add(readout, 96);
     QObject::connect(optimised, &QCheckBox::toggled, panel, follow);
     QObject::connect(slider, &QSlider::valueChanged, panel, [&level, readout](int v) {
         level = v;
@@ -143,6 +150,9 @@ ExportChoice RunExportDialog(QWidget* parent, const QString& startPath, int jpeg
     row->addWidget(label);
     row->addWidget(slider, 1);
     row->addWidget(readout);
+    auto* help = new ContextHelp(panel, QStringLiteral("Files"));
+    help->add(slider, 59);
+    help->add(readout, 60);
     QObject::connect(slider, &QSlider::valueChanged, readout,
                      [readout](int v) { readout->setText(QString::number(v)); });
     auto enableJpeg = [=](bool on) {

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QMap>
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+// Context help for a dialog: F1 on a control opens that control's topic of the help
+// pages; on a control without a topic it opens the dialog's own page. The controls
+// also answer "What's This?" with their topic number, so a pointer can ask too.
+class ContextHelp : public QObject {
+  public:
+    ContextHelp(QWidget* dialog, QString keyword);
+    void add(QWidget* control, int topic);
+    // The topic of a control (0: none).
+    int topicOf(const QWidget* control) const;
+    // What F1 does for the control that has the focus.
+    void showFor(QWidget* control);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QWidget* dialog_;
+    QString keyword_;
+    QMap<const QWidget*, int> topics_;
+};
