@@ -81,7 +81,10 @@ ParametersWindow::ParametersWindow(QWidget* owner, AnimationDocument& doc, AppSe
     }
 }
 
-ParametersWindow::~ParametersWindow() = default;
+ParametersWindow::~ParametersWindow() {
+    // A field losing the focus while the window goes would call back into it.
+    for (QWidget* w : std::as_const(controls_)) w->disconnect(this);
+}
 
 void ParametersWindow::build() {
     auto add = [this](int id, QWidget* w) {
