@@ -186,6 +186,8 @@ TEST_F(FrameJobsTest, AWaitAfterAnEarlierReductionWaitsForTheNewOne) {
     StartReduction(*f);
     f->WaitForReduction();
     ASSERT_TRUE(f->IsPaletteValid());
+    // The composition that the reduction started must not read the plane filled below.
+    doc->jobs().WaitIdle();
 
     reducer.Hold(f);
     f->CreateTrueColourBuffer();
