@@ -229,18 +229,19 @@ void GifLoadInSteps::Append(std::unique_ptr<FrameRecord> frame) {
     const int right = std::max(doc_.screenWidth, frame->left + frame->width);
     const int bottom = std::max(doc_.screenHeight, frame->top + frame->height);
     FrameRecord* added = AnimationDocument::Adopt(std::move(frame));
+    const bool grows = right != doc_.screenWidth || bottom != doc_.screenHeight;
     {
         AnimationDocument::StructureWriteLock structure(doc_);
         added->prev = last_;
         added->next = nullptr;
         last_->next = added;
-        if (right != doc_.screenWidth || bottom != doc_.screenHeight) {
+        if (grows) {
             doc_.screenWidth = right;
             doc_.screenHeight = bottom;
-            screenGrown_ = true;
         }
     }
-    if (screenGrown_) {
+    if (grows) {
+        screenGrown_ = true;
         // Pictures composed on the smaller screen are of no use any more.
         for (FrameRecord* f = doc_.firstFrame; f != added; f = f->next) {
             DiscardComposedBitmap(*f);
