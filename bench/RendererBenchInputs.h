@@ -1,12 +1,18 @@
 #pragma once
 
-// The input pair the renderer benchmarks share: two photo-like 640 x 480 frames.
+// What the renderer benchmarks share: two photo-like 640 x 480 input frames, the timed
+// run of one registry entry, and the benchmark main.
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 #include "document/AnimationDocument.h"
 #include "document/ChainOperations.h"
+#include "effects/EffectRegistry.h"
 #include "host/Host.h"
 
 namespace renderer_bench {
@@ -49,5 +55,43 @@ struct Inputs {
         DiscardChain(b);
     }
 };
+
+// Times the named entry rendering kFrames frames with the values in `p` (the frame
+// count, preview flag and kind are set here).
+inline void RunRenderer(benchmark::State& state, bool effect, const char* name, EffectParams p) {
+    Inputs inputs;
+    const RegistryEntry* entry = FindEntry(effect, FindEntryByName(effect, name));
+    p.frameCount = kFrames;
+    p.preview = 1;
+    p.isEffect = effect ? 1 : 0;
+    for (auto _ : state) {
+        FrameRecord* chain = entry->renderer(inputs.a, effect ? nullptr : inputs.b, kFrames, p);
+        if (!chain) {
+            state.SkipWithError("renderer returned none");
+            break;
+        }
+        state.PauseTiming();
+        for (FrameRecord* f = chain; f; f = f->next) f->SetPaletteValid(true);  // never reduced
+        DiscardChain(chain);
+        state.ResumeTiming();
+    }
+    state.counters["frames/s"] =
+        benchmark::Counter(double(kFrames), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Frames are destroyed between iterations. Without this, every iteration would map and
+// fault in its ~15 MB of fresh planes again, which on a loaded virtual machine costs
+// more than the rendering itself and says nothing about the renderers. Set
+// VELMORA_BENCH_FRESH_PAGES to measure with fresh pages anyway.
+inline int RunBenchmarks(int argc, char** argv) {
+    if (!std::getenv("VELMORA_BENCH_FRESH_PAGES")) {
+        mallopt(M_MMAP_THRESHOLD, 64 << 20);
+        mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
 
 }  // namespace renderer_bench

@@ -3,17 +3,10 @@
 // which computes what the final run does but leaves the frames unreduced).
 #include <benchmark/benchmark.h>
 
-#include <malloc.h>
-
-#include <cstdlib>
 #include <functional>
 #include <memory>
 
 #include "RendererBenchInputs.h"
-#include "document/AnimationDocument.h"
-#include "document/ChainOperations.h"
-#include "effects/EffectRegistry.h"
-#include "host/Host.h"
 
 namespace {
 
@@ -23,28 +16,10 @@ using namespace renderer_bench;
 using Setup = std::function<void(EffectParams&)>;
 
 void RunEntry(benchmark::State& state, bool effect, const char* name, const Setup& setup) {
-    Inputs inputs;
-    const int index = FindEntryByName(effect, name);
-    const RegistryEntry* entry = FindEntry(effect, index);
     EffectParams p;
-    p.frameCount = kFrames;
-    p.preview = 1;
     p.colorIndex = 3;
-    p.isEffect = effect ? 1 : 0;
     setup(p);
-    for (auto _ : state) {
-        FrameRecord* chain = entry->renderer(inputs.a, effect ? nullptr : inputs.b, kFrames, p);
-        if (!chain) {
-            state.SkipWithError("renderer returned none");
-            break;
-        }
-        state.PauseTiming();
-        for (FrameRecord* f = chain; f; f = f->next) f->SetPaletteValid(true);  // never reduced
-        DiscardChain(chain);
-        state.ResumeTiming();
-    }
-    state.counters["frames/s"] =
-        benchmark::Counter(double(kFrames), benchmark::Counter::kIsIterationInvariantRate);
+    RunRenderer(state, effect, name, p);
 }
 
 void Sphere(EffectParams& p) {
@@ -103,12 +78,5 @@ VELMORA_BENCH(RadarEffect, true, "Radar", Nothing);
 VELMORA_BENCH(RadarTransition, false, "Radar", Nothing);
 
 int main(int argc, char** argv) {
-    if (!std::getenv("VELMORA_BENCH_FRESH_PAGES")) {
-        mallopt(M_MMAP_THRESHOLD, 64 << 20);
-        mallopt(M_TRIM_THRESHOLD, 256 << 20);
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }
