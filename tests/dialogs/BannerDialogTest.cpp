@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "../shell/ShellTestSupport.h"
+#include "ModalScript.h"
 #include "banner/BannerGenerator.h"
 #include "dialogs/BannerDialog.h"
 #include "document/AnimationDocument.h"
@@ -23,6 +24,8 @@
 #include "textcanvas/QtTextCanvas.h"
 
 using namespace shell_testing;
+
+using namespace dialog_testing;
 
 namespace {
 
@@ -158,11 +161,7 @@ TEST_F(BannerDialogTest, HelpOpensTheBannerPage) {
     auto* buttons = dialog.findChild<QDialogButtonBox*>();
     ASSERT_NE(buttons, nullptr);
     buttons->button(QDialogButtonBox::Help)->click();
-    QTextBrowser* browser = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* b = w->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"));
-            b && w->isVisible())
-            browser = b;
+    QTextBrowser* browser = ShownHelp();
     ASSERT_NE(browser, nullptr);
     EXPECT_EQ(browser->source().fileName(), QStringLiteral("banner-dialog.html"));
     EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Shadow Thickness")));
@@ -171,19 +170,12 @@ TEST_F(BannerDialogTest, HelpOpensTheBannerPage) {
 
 // Fills the banner dialog when it opens and confirms it.
 void AnswerBannerDialog(const QString& text, int frames, QString* widthShown = nullptr) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [=] {
-        auto* dialog = qobject_cast<BannerDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        timer->stop();
-        timer->deleteLater();
-        if (widthShown) *widthShown = dialog->field(1028)->text();
-        dialog->field(1018)->setText(text);
-        dialog->field(1026)->setText(QString::number(frames));
-        dialog->accept();
+    WhenModal<BannerDialog>([=](BannerDialog& dialog) {
+        if (widthShown) *widthShown = dialog.field(1028)->text();
+        dialog.field(1018)->setText(text);
+        dialog.field(1026)->setText(QString::number(frames));
+        dialog.accept();
     });
-    timer->start();
 }
 
 TEST(BannerTextCommand, OkInsertsTheBannerFramesAsAGroup) {

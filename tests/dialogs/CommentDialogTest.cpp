@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "../shell/ShellTestSupport.h"
+#include "ModalScript.h"
 #include "dialogs/CommentDialog.h"
 #include "document/AnimationDocument.h"
 #include "document/FrameTree.h"
@@ -18,24 +19,18 @@
 
 using namespace shell_testing;
 
+using namespace dialog_testing;
+
 namespace {
 
 // Types `text` into the comment dialog when it opens (replacing what it shows unless
 // `keep`) and confirms.
 void AnswerCommentDialog(const QString& text, bool keep = false, QString* shown = nullptr) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [=] {
-        auto* dialog = qobject_cast<CommentDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        timer->stop();
-        timer->deleteLater();
-        if (shown) *shown = dialog->field()->toPlainText();
-        if (!keep) dialog->field()->setPlainText(text);
-        dialog->grab().save(QStringLiteral("/tmp/comment-dialog.png"));
-        dialog->accept();
+    WhenModal<CommentDialog>([=](CommentDialog& dialog) {
+        if (shown) *shown = dialog.field()->toPlainText();
+        if (!keep) dialog.field()->setPlainText(text);
+        dialog.accept();
     });
-    timer->start();
 }
 
 std::vector<std::string> ChildTexts(TreeItem* item) {

@@ -11,20 +11,15 @@
 #include <QTest>
 #include <QTextBrowser>
 
+#include "ModalScript.h"
 #include "dialogs/ContextHelp.h"
 #include "dialogs/OptionsDialog.h"
 #include "shell/HelpWindow.h"
 #include "shell/SettingsStore.h"
 
-namespace {
+using namespace dialog_testing;
 
-QString HelpPage() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* b = w->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"));
-        if (b && w->isVisible()) return b->source().toString();
-    }
-    return {};
-}
+namespace {
 
 QSet<int> TopicAnchors() {
     QFile file(QStringLiteral(":/help/topics.html"));

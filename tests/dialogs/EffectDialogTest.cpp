@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "../shell/ShellTestSupport.h"
+#include "ModalScript.h"
 #include "dialogs/EffectDialog.h"
 #include "dialogs/WarningDialog.h"
 #include "document/AnimationDocument.h"
@@ -26,21 +27,9 @@
 
 using namespace shell_testing;
 
-namespace {
+using namespace dialog_testing;
 
-// Runs `act` on the effect dialog as soon as it is the active modal window.
-void WhenDialogOpens(std::function<void(EffectDialog&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* dialog = qobject_cast<EffectDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        timer->stop();
-        timer->deleteLater();
-        act(*dialog);
-    });
-    timer->start();
-}
+namespace {
 
 // While alive, answers every message box with Yes (Ok boxes are closed) and keeps
 // their texts, so that an unexpected box fails a test instead of hanging it.
@@ -298,7 +287,7 @@ TEST_F(EffectDialogTest, InsertEffectAddsAGroupThatDeletesAsOne) {
     open(2);
     const int before = doc().countFrames();
     window->settings().preview = 0;
-    WhenDialogOpens([](EffectDialog& d) {
+    WhenModal<EffectDialog>([](EffectDialog& d) {
         d.effectList()->setCurrentRow(FindEntryByName(true, "Invert"));
         d.frameCountEdit()->setText(QStringLiteral("3"));
         d.accept();
@@ -331,7 +320,7 @@ TEST_F(EffectDialogTest, InsertTransitionNeedsAMatchingSuccessor) {
     open(2);
     window->settings().preview = 0;
     bool opened = false;
-    WhenDialogOpens([&opened](EffectDialog& d) {
+    WhenModal<EffectDialog>([&opened](EffectDialog& d) {
         opened = true;
         EXPECT_FALSE(d.selection().effectMode());
         d.transitionList()->setCurrentRow(FindEntryByName(false, "Fade"));
@@ -369,7 +358,7 @@ TEST_F(EffectDialogTest, TheButtonUnderTheTreeKeepsTheLastMode) {
     window->settings().preview = 0;
     session().block.isEffect = 1;
     bool effectShown = false;
-    WhenDialogOpens([&effectShown](EffectDialog& d) {
+    WhenModal<EffectDialog>([&effectShown](EffectDialog& d) {
         effectShown = d.selection().effectMode();
         d.reject();
     });

@@ -202,9 +202,7 @@ TEST_F(ExportAllDialogTest, HelpOpensTheExportAllPage) {
     ExportAllDialog dialog(nullptr, settings, QStringLiteral("/tmp/a.gif"), 1);
     dialog.show();
     QTest::mouseClick(dialog.helpButton(), Qt::LeftButton);
-    QTextBrowser* browser = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* b = w->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"))) browser = b;
+    QTextBrowser* browser = dialog_testing::ShownHelp();
     ASSERT_NE(browser, nullptr);
     EXPECT_TRUE(browser->source().toString().endsWith("export-all-images.html"));
     EXPECT_TRUE(browser->toPlainText().contains("Indicator"));

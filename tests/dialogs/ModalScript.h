@@ -3,12 +3,45 @@
 // Drives the modal windows that a command opens one after the other: each step is
 // offered the active modal window until it takes it.
 #include <QApplication>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <vector>
 
 namespace dialog_testing {
+
+// Runs `act` on the first modal window of type T that opens; the timer that waits for it
+// deletes itself once it has run.
+template <typename T>
+QTimer* WhenModal(std::function<void(T&)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        timer->stop();
+        timer->deleteLater();
+        act(*dialog);
+    });
+    timer->start();
+    return timer;
+}
+
+// The help window's page browser while it is shown, else nullptr.
+inline QTextBrowser* ShownHelp() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* b = w->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"));
+        if (b && w->isVisible()) return b;
+    }
+    return nullptr;
+}
+
+// The page the help window shows, "" when none is open.
+inline QString HelpPage() {
+    QTextBrowser* b = ShownHelp();
+    return b ? b->source().toString() : QString();
+}
 
 class ModalScript {
   public:

@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "../shell/ShellTestSupport.h"
+#include "ModalScript.h"
 #include "colour/Optimise.h"
 #include "dialogs/OptimiseProgressDialog.h"
 #include "dialogs/OptionsDialog.h"
@@ -27,22 +28,11 @@
 
 using namespace shell_testing;
 
+using namespace dialog_testing;
+
 namespace {
 
 // Runs `act` on the first modal dialog of type T that opens.
-template <typename T>
-void WhenModal(std::function<void(T&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        timer->stop();
-        timer->deleteLater();
-        act(*dialog);
-    });
-    timer->start();
-}
 
 TEST(WarningTest, AskedUntilSwitchedOffThenNever) {
     AppSettings settings;

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "ModalScript.h"
 #include "dialogs/EffectDialog.h"
 #include "dialogs/PaletteDialog.h"
 #include "document/AnimationDocument.h"
@@ -21,21 +22,9 @@
 using testing_support::AppendToDocument;
 using testing_support::MakeFrame;
 
-namespace {
+using namespace dialog_testing;
 
-template <typename T>
-void WhenModal(std::function<void(T&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        timer->stop();
-        timer->deleteLater();
-        act(*dialog);
-    });
-    timer->start();
-}
+namespace {
 
 class PaletteDialogTest : public ::testing::Test {
   protected:

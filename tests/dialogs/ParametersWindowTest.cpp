@@ -20,6 +20,7 @@
 #include <functional>
 
 #include "../shell/ShellTestSupport.h"
+#include "ModalScript.h"
 #include "dialogs/PaletteDialog.h"
 #include "dialogs/ParametersWindow.h"
 #include "dialogs/WarningDialog.h"
@@ -34,36 +35,14 @@
 using testing_support::AppendToDocument;
 using testing_support::MakeFrame;
 
-namespace {
+using namespace dialog_testing;
 
-template <typename T>
-QTimer* WhenModal(std::function<void(T&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        timer->stop();
-        timer->deleteLater();
-        act(*dialog);
-    });
-    timer->start();
-    return timer;
-}
+namespace {
 
 void Type(QLineEdit* edit, const QString& text) {
     edit->setFocus();
     edit->selectAll();
     QTest::keyClicks(edit, text);
-}
-
-// The page the help window shows, "" when none is open.
-QString HelpPage() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* b = w->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"));
-        if (b && w->isVisible()) return b->source().toString();
-    }
-    return {};
 }
 
 constexpr uint32_t kBackground = 0x0000C0;

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "../shell/ShellTestSupport.h"
+#include "ModalScript.h"
 #include "dialogs/ResizeDialog.h"
 #include "document/AnimationDocument.h"
 #include "document/FrameRecord.h"
@@ -17,6 +18,8 @@
 #include "support/TestSupport.h"
 
 using namespace shell_testing;
+
+using namespace dialog_testing;
 
 namespace {
 
@@ -92,18 +95,11 @@ TEST(ResizeCommandTest, ResizesEveryFrameAndTheScreen) {
     MainWindow window;
     window.show();
     ASSERT_EQ(window.openFile(WriteGif(dir.path(), "a.gif", {10, 10}, 8, 6)), 0);
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer] {
-        auto* d = qobject_cast<ResizeDialog*>(QApplication::activeModalWidget());
-        if (!d) return;
-        timer->stop();
-        timer->deleteLater();
-        d->widthEdit()->setText("16");
-        d->heightEdit()->setText("12");
-        d->accept();
+    WhenModal<ResizeDialog>([](ResizeDialog& d) {
+        d.widthEdit()->setText("16");
+        d.heightEdit()->setText("12");
+        d.accept();
     });
-    timer->start();
     window.runCommand(kCmdResize);
     AnimationDocument& doc = window.document();
     EXPECT_TRUE(doc.modified);
