@@ -9,12 +9,8 @@ using namespace effects_test;
 
 namespace {
 
-class StripeTest : public ::testing::Test {
+class StripeTest : public RendererTest {
   protected:
-    RecordingHost host;
-    AnimationDocument doc{host, 1};
-    FrameOwner owner;
-
     // Index 1 everywhere (grey 128); index 0 is the selected colour (black).
     FrameRecord* Grey(int w, int h) {
         return owner.add(PatternFrame(doc, w, h, {0x000000, 0x808080, 0x00FF00, 0xFF0000},

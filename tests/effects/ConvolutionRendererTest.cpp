@@ -8,12 +8,7 @@ using namespace effects_test;
 
 namespace {
 
-class ConvolutionTest : public ::testing::Test {
-  protected:
-    RecordingHost host;
-    AnimationDocument doc{host, 1};
-    FrameOwner owner;
-};
+class ConvolutionTest : public RendererTest {};
 
 TEST_F(ConvolutionTest, BlurAtFullStrengthRepeatsFrameOneWithTransparencyKept) {
     // A checkerboard of red and blue with transparent index 2 on the diagonal.

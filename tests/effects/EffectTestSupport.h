@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -70,6 +72,19 @@ struct FrameOwner {
             f->prev = f->next = nullptr;
             DiscardChain(f);
         }
+    }
+};
+
+// What renderer tests start from: a document, and frames that live as long as the test.
+class RendererTest : public ::testing::Test {
+  protected:
+    RecordingHost host;
+    AnimationDocument doc{host, 1};
+    FrameOwner owner;
+
+    // Index 1 everywhere, in `colour`; index 0 is black.
+    FrameRecord* Uniform(int w, int h, uint32_t colour = 0xFF0000) {
+        return owner.add(PatternFrame(doc, w, h, {0x000000, colour}, [](int, int) { return 1; }));
     }
 };
 

@@ -8,12 +8,8 @@ using namespace effects_test;
 
 namespace {
 
-class FadeBlendTest : public ::testing::Test {
+class FadeBlendTest : public RendererTest {
   protected:
-    RecordingHost host;
-    AnimationDocument doc{host, 1};
-    FrameOwner owner;
-
     // 4 x 3: left half dark red, right half light grey; index 2 (transparent) at (0,0).
     FrameRecord* Image1(bool transparent = false) {
         FrameRecord* f = owner.add(

@@ -9,12 +9,8 @@ using namespace effects_test;
 
 namespace {
 
-class FrameTiltTest : public ::testing::Test {
+class FrameTiltTest : public RendererTest {
   protected:
-    RecordingHost host;
-    AnimationDocument doc{host, 1};
-    FrameOwner owner;
-
     FrameRecord* Uniform(int w, int h, uint32_t colour) {
         return owner.add(
             PatternFrame(doc, w, h, {colour, 0x0000FF, 0x00FF00}, [](int, int) { return 0; }));

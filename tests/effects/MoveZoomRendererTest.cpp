@@ -9,12 +9,8 @@ using namespace effects_test;
 
 namespace {
 
-class MoveZoomTest : public ::testing::Test {
+class MoveZoomTest : public RendererTest {
   protected:
-    RecordingHost host;
-    AnimationDocument doc{host, 1};
-    FrameOwner owner;
-
     // Blue channel = x, green = y: every pixel tells where it came from.
     FrameRecord* Coordinates(int w, int h) {
         FrameRecord* f = testing_support::MakeFrame(doc, w, h, {0}, 0);

@@ -11,12 +11,8 @@ using namespace effects_test;
 
 namespace {
 
-class PageTest : public ::testing::Test {
+class PageTest : public RendererTest {
   protected:
-    RecordingHost host;
-    AnimationDocument doc{host, 1};
-    FrameOwner owner;
-
     // 8 x 11, index = row + 1; index 0 is the background.
     FrameRecord* Rows() {
         std::vector<uint32_t> colours;

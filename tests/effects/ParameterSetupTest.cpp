@@ -276,11 +276,8 @@ TEST_F(SetupTest, EveryEntryConfiguresAndAcceptsItsDefaults) {
 
 // --- the dialog logic on top of the form ---
 
-class SelectionTest : public ::testing::Test {
+class SelectionTest : public RendererTest {
   protected:
-    RecordingHost host;
-    AnimationDocument doc{host, 1};
-    FrameOwner owner;
     EffectSession session;
 };
 

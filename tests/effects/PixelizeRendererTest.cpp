@@ -9,12 +9,8 @@ using namespace effects_test;
 
 namespace {
 
-class BlockTest : public ::testing::Test {
+class BlockTest : public RendererTest {
   protected:
-    RecordingHost host;
-    AnimationDocument doc{host, 1};
-    FrameOwner owner;
-
     // Every pixel its own shade: blue = (x + 3y) mod 256.
     FrameRecord* Ramp(int w, int h) {
         std::vector<uint32_t> colours;

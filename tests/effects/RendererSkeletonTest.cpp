@@ -8,12 +8,8 @@ using namespace effects_test;
 
 namespace {
 
-class SkeletonTest : public ::testing::Test {
+class SkeletonTest : public RendererTest {
   protected:
-    RecordingHost host;
-    AnimationDocument doc{host, 1};
-    FrameOwner owner;
-
     // An incremental chain of h frames, frame i holding index i + 1 at (0, 0).
     FrameRecord* Computed(FrameRecord* source, int h) {
         FrameRecord* head = nullptr;

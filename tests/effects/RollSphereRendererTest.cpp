@@ -9,12 +9,8 @@ using namespace effects_test;
 
 namespace {
 
-class RollSphereTest : public ::testing::Test {
+class RollSphereTest : public RendererTest {
   protected:
-    RecordingHost host;
-    AnimationDocument doc{host, 1};
-    FrameOwner owner;
-
     // 100 x 80, index = column / 10 + 1 (1..10); index 0 is the selected colour.
     FrameRecord* Columns() {
         std::vector<uint32_t> colours;

@@ -11,12 +11,8 @@ using namespace effects_test;
 
 namespace {
 
-class SatelliteTest : public ::testing::Test {
+class SatelliteTest : public RendererTest {
   protected:
-    RecordingHost host;
-    AnimationDocument doc{host, 1};
-    FrameOwner owner;
-
     FrameRecord* Uniform(uint32_t colour) {
         return owner.add(PatternFrame(doc, 64, 64, {0x000000, colour}, [](int, int) { return 1; }));
     }

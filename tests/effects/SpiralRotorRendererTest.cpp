@@ -11,15 +11,8 @@ using namespace effects_test;
 
 namespace {
 
-class SpiralRotorTest : public ::testing::Test {
+class SpiralRotorTest : public RendererTest {
   protected:
-    RecordingHost host;
-    AnimationDocument doc{host, 1};
-    FrameOwner owner;
-
-    FrameRecord* Uniform(int w, int h, uint32_t colour = 0xFF0000) {
-        return owner.add(PatternFrame(doc, w, h, {0x000000, colour}, [](int, int) { return 1; }));
-    }
     // index = column + 1, so that a turned row shows where its pixels came from.
     FrameRecord* Ramp(int w, int h) {
         std::vector<uint32_t> colours;

@@ -13,16 +13,7 @@ using namespace effects_test;
 
 namespace {
 
-class SpotShineTest : public ::testing::Test {
-  protected:
-    RecordingHost host;
-    AnimationDocument doc{host, 1};
-    FrameOwner owner;
-
-    FrameRecord* Uniform(int w, int h, uint32_t colour = 0xFF0000) {
-        return owner.add(PatternFrame(doc, w, h, {0x000000, colour}, [](int, int) { return 1; }));
-    }
-};
+class SpotShineTest : public RendererTest {};
 
 uint8_t At(const FrameRecord& f, int x, int y) {
     return f.indexPlane()->get(x, y);

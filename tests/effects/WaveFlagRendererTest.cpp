@@ -13,12 +13,8 @@ using namespace effects_test;
 
 namespace {
 
-class WaveFlagTest : public ::testing::Test {
+class WaveFlagTest : public RendererTest {
   protected:
-    RecordingHost host;
-    AnimationDocument doc{host, 1};
-    FrameOwner owner;
-
     // index = column + 1; index 0 is the selected colour.
     FrameRecord* Ramp(int w, int h) {
         std::vector<uint32_t> colours;
