@@ -4,8 +4,6 @@
 #include <QFileInfo>
 #include <QSettings>
 
-#include "document/AnimationDocument.h"
-#include "shell/CommandIds.h"
 #include "shell/MainWindow.h"
 #include "shell/SingleInstance.h"
 
