@@ -89,8 +89,11 @@ int DocumentNotifier::Notify(int code, int a, int b) {
                 d = Display{true, kIdleText, -1};
                 break;
         }
+        // Shown under the lock, so that the displays come in the order of the counts: a
+        // thread that counted earlier cannot overwrite the final "Idle" with an older text.
+        // Host::showProgress never blocks.
+        if (d.show && quiet_.load() == 0) host_.showProgress(d.text, d.position);
     }
-    if (d.show && quiet_.load() == 0) host_.showProgress(d.text, d.position);
     return 1;
 }
 
