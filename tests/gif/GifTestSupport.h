@@ -6,29 +6,13 @@
 #include <vector>
 
 #include "document/AnimationDocument.h"
+#include "support/PeerReaders.h"
 
 namespace gif_test {
 
-// One image as giflib decodes it.
-struct PeerImage {
-    int left = 0, top = 0, width = 0, height = 0;
-    bool interlaced = false;
-    bool hasLocalMap = false;
-    std::vector<uint8_t> indexes;   // width x height, top-down, de-interlaced
-    std::vector<uint32_t> colours;  // the colour map in force (local, else global), 0xRRGGBB
-    int delay = -1, disposal = -1, transparent = -1;  // -1: no graphic control block
-    std::vector<std::string> comments;                // comment blocks before the image
-};
-struct PeerFile {
-    int screenWidth = 0, screenHeight = 0, background = 0;
-    std::vector<uint32_t> globalColours;
-    std::vector<PeerImage> images;
-    std::vector<std::string> trailingComments;
-    int loop = -1;
-};
-
-// Decodes a file with giflib's DGifSlurp; nullopt when giflib refuses it.
-std::optional<PeerFile> GiflibDecode(const std::string& path);
+using testing_support::GiflibDecode;
+using testing_support::PeerFile;
+using testing_support::PeerImage;
 
 // Hand-made GIF bytes.
 class GifBuilder {

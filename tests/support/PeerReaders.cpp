@@ -1,0 +1,129 @@
+#include "support/PeerReaders.h"
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "support/UserTask.h"
+
+namespace testing_support {
+
+namespace {
+uint32_t Rgb(const GifColorType& c) {
+    return (uint32_t(c.Red) << 16) | (uint32_t(c.Green) << 8) | uint32_t(c.Blue);
+}
+std::vector<uint32_t> MapColours(const ColorMapObject* map) {
+    std::vector<uint32_t> out;
+    if (map) {
+        for (int i = 0; i < map->ColorCount; ++i) out.push_back(Rgb(map->Colors[i]));
+    }
+    return out;
+}
+std::string BlockText(const ExtensionBlock& b) {
+    return std::string(reinterpret_cast<const char*>(b.Bytes), size_t(b.ByteCount));
+}
+}  // namespace
+
+std::optional<PeerFile> GiflibDecode(const std::string& path) {
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+    if (!gif) return std::nullopt;
+    if (DGifSlurp(gif) != GIF_OK) {
+        DGifCloseFile(gif, &error);
+        return std::nullopt;
+    }
+    PeerFile file;
+    file.screenWidth = gif->SWidth;
+    file.screenHeight = gif->SHeight;
+    file.background = gif->SBackGroundColor;
+    file.globalColours = MapColours(gif->SColorMap);
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        const SavedImage& s = gif->SavedImages[i];
+        PeerImage img;
+        img.left = s.ImageDesc.Left;
+        img.top = s.ImageDesc.Top;
+        img.width = s.ImageDesc.Width;
+        img.height = s.ImageDesc.Height;
+        img.interlaced = s.ImageDesc.Interlace;
+        img.hasLocalMap = s.ImageDesc.ColorMap != nullptr;
+        img.colours = MapColours(s.ImageDesc.ColorMap ? s.ImageDesc.ColorMap : gif->SColorMap);
+        img.indexes.assign(s.RasterBits, s.RasterBits + size_t(img.width) * size_t(img.height));
+        for (int e = 0; e < s.ExtensionBlockCount; ++e) {
+            const ExtensionBlock& b = s.ExtensionBlocks[e];
+            if (b.Function == GRAPHICS_EXT_FUNC_CODE) {
+                GraphicsControlBlock gcb;
+                DGifExtensionToGCB(size_t(b.ByteCount), b.Bytes, &gcb);
+                img.delay = gcb.DelayTime;
+                img.disposal = gcb.DisposalMode;
+                img.transparent = gcb.TransparentColor;
+            } else if (b.Function == COMMENT_EXT_FUNC_CODE) {
+                // giflib keeps each sub-block as its own block; continuations join them.
+                img.comments.push_back(BlockText(b));
+            } else if (b.Function == CONTINUE_EXT_FUNC_CODE && !img.comments.empty()) {
+                img.comments.back() += BlockText(b);
+            } else if (b.Function == APPLICATION_EXT_FUNC_CODE && b.ByteCount == 11 &&
+                       e + 1 < s.ExtensionBlockCount &&
+                       s.ExtensionBlocks[e + 1].Function == CONTINUE_EXT_FUNC_CODE &&
+                       s.ExtensionBlocks[e + 1].ByteCount == 3) {
+                const uint8_t* d = s.ExtensionBlocks[e + 1].Bytes;
+                file.loop = d[1] | (d[2] << 8);
+            }
+        }
+        file.images.push_back(std::move(img));
+    }
+    for (int e = 0; e < gif->ExtensionBlockCount; ++e) {
+        const ExtensionBlock& b = gif->ExtensionBlocks[e];
+        if (b.Function == COMMENT_EXT_FUNC_CODE)
+            file.trailingComments.push_back(BlockText(b));
+        else if (b.Function == CONTINUE_EXT_FUNC_CODE && !file.trailingComments.empty())
+            file.trailingComments.back() += BlockText(b);
+    }
+    DGifCloseFile(gif, &error);
+    return file;
+}
+
+std::optional<std::vector<ComposedPicture>> PeerComposedPictures(const std::string& gifPath) {
+    const ToolResult size = RunTool("identify -format '%W %H\\n' " + ShellQuote(gifPath));
+    std::istringstream words(size.out);
+    int w = 0, h = 0;
+    if (size.status != 0 || !(words >> w >> h) || w <= 0 || h <= 0) return std::nullopt;
+    const TempFolder folder;
+    const std::string raw = folder.file("frames.rgba");
+    const ToolResult coalesced = RunTool("convert " + ShellQuote(gifPath) +
+                                         " -coalesce -depth 8 rgba:" + ShellQuote(raw));
+    if (coalesced.status != 0) return std::nullopt;
+    std::ifstream in(raw, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    const size_t frameBytes = size_t(w) * size_t(h) * 4;
+    if (bytes.empty() || bytes.size() % frameBytes != 0) return std::nullopt;
+    std::vector<ComposedPicture> pictures;
+    for (size_t at = 0; at < bytes.size(); at += frameBytes) {
+        ComposedPicture picture{w, h, {}};
+        picture.pixels.reserve(size_t(w) * size_t(h));
+        for (size_t p = at; p < at + frameBytes; p += 4) {
+            const auto byte = [&](size_t k) { return uint32_t(uint8_t(bytes[p + k])); };
+            picture.pixels.push_back(byte(3) << 24 | byte(0) << 16 | byte(1) << 8 | byte(2));
+        }
+        pictures.push_back(std::move(picture));
+    }
+    return pictures;
+}
+
+int MaxChannelDifference(const ComposedPicture& a, const ComposedPicture& b) {
+    if (a.width != b.width || a.height != b.height || a.pixels.size() != b.pixels.size())
+        return 256;
+    int worst = 0;
+    for (size_t i = 0; i < a.pixels.size(); ++i) {
+        const uint32_t p = a.pixels[i], q = b.pixels[i];
+        if ((p >> 24) == 0 && (q >> 24) == 0) continue;
+        for (int shift = 0; shift < 32; shift += 8)
+            worst = std::max(worst, std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)));
+    }
+    return worst;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,44 @@
+#pragma once
+
+// What peer readers (giflib, ImageMagick) see in a file: the oracles of the tests.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// The composed pictures of a GIF as ImageMagick shows them (coalesced), 0xAARRGGBB
+// per pixel with alpha 0 where the screen is transparent.
+struct ComposedPicture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+};
+std::optional<std::vector<ComposedPicture>> PeerComposedPictures(const std::string& gifPath);
+
+// The largest difference of one channel between two pictures of the same size,
+// ignoring pixels that are transparent in both; 256 when the sizes differ.
+int MaxChannelDifference(const ComposedPicture& a, const ComposedPicture& b);
+
+// One image as giflib decodes it.
+struct PeerImage {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool interlaced = false;
+    bool hasLocalMap = false;
+    std::vector<uint8_t> indexes;   // width x height, top-down, de-interlaced
+    std::vector<uint32_t> colours;  // the colour map in force (local, else global), 0xRRGGBB
+    int delay = -1, disposal = -1, transparent = -1;  // -1: no graphic control block
+    std::vector<std::string> comments;                // comment blocks before the image
+};
+struct PeerFile {
+    int screenWidth = 0, screenHeight = 0, background = 0;
+    std::vector<uint32_t> globalColours;
+    std::vector<PeerImage> images;
+    std::vector<std::string> trailingComments;
+    int loop = -1;
+};
+// Decodes a file with giflib's DGifSlurp; nullopt when giflib refuses it.
+std::optional<PeerFile> GiflibDecode(const std::string& path);
+
+}  // namespace testing_support

@@ -1,0 +1,159 @@
+#include "support/UserTask.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace testing_support {
+
+TempFolder::TempFolder() {
+    std::string pattern = testing::TempDir();
+    if (pattern.empty() || pattern.back() != '/') pattern += '/';
+    pattern += "velmora-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!mkdtemp(buffer.data())) {
+        ADD_FAILURE() << "cannot make a temporary folder from " << pattern;
+        return;
+    }
+    path_ = buffer.data();
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ShellQuote(const std::string& word) {
+    std::string quoted = "'";
+    for (const char c : word) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+namespace {
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+}  // namespace
+
+ToolResult RunTool(const std::string& command, int addressSpaceMiB) {
+    const TempFolder outputs;
+    const std::string out = outputs.file("out"), err = outputs.file("err");
+    std::string line;
+    if (addressSpaceMiB > 0) line = "ulimit -v " + std::to_string(addressSpaceMiB * 1024) + "; ";
+    // exec, so that a signal ending the program shows in the status we read.
+    line += "exec " + command + " </dev/null >" + ShellQuote(out) + " 2>" + ShellQuote(err);
+    const int status = std::system(("/bin/sh -c " + ShellQuote(line)).c_str());
+    ToolResult result;
+    if (WIFEXITED(status)) {
+        // The shell reports a program ended by a signal as 128 + the signal.
+        const int code = WEXITSTATUS(status);
+        if (code > 128 && code < 128 + 65)
+            result.signal = code - 128;
+        else
+            result.status = code;
+    } else if (WIFSIGNALED(status)) {
+        result.signal = WTERMSIG(status);
+    }
+    result.out = ReadWhole(out);
+    result.err = ReadWhole(err);
+    return result;
+}
+
+ToolResult RunCli(const std::string& args, int addressSpaceMiB) {
+    return RunTool(ShellQuote(VELMORA_CLI_PATH) + " " + args, addressSpaceMiB);
+}
+
+namespace {
+// Runs a peer tool that makes an input; fails the test with its message when it cannot.
+std::string Made(const std::string& command, const std::string& path) {
+    const ToolResult r = RunTool(command);
+    if (r.status != 0 || !std::filesystem::exists(path)) {
+        ADD_FAILURE() << "could not make " << path << ": " << command << "\n" << r.err;
+        return "";
+    }
+    return path;
+}
+
+std::string Size(int w, int h) { return std::to_string(w) + "x" + std::to_string(h); }
+
+// An FFmpeg input for one of the generators at w x h.
+std::string VideoSource(const std::string& source, int w, int h, int fps) {
+    const std::string size = Size(w, h), rate = std::to_string(fps);
+    if (source == "pan") {
+        // A slow pan across ImageMagick's built-in photo, enlarged to twice the frame.
+        return "-f lavfi -i " +
+               ShellQuote("color=c=black:s=" + size + ":r=" + rate + "[bg];movie=rose.png," +
+                          "scale=" + std::to_string(2 * w) + ":" + std::to_string(2 * h) +
+                          "[p];[bg][p]overlay=x=-t*" + std::to_string(w / 4 + 1) + ":y=-t*" +
+                          std::to_string(h / 6 + 1) + ":shortest=0");
+    }
+    return "-f lavfi -i " + ShellQuote(source + "=s=" + size + ":r=" + rate);
+}
+}  // namespace
+
+std::string MakePhoto(const TempFolder& folder, const std::string& name, int w, int h) {
+    const std::string path = folder.file(name);
+    return Made("convert rose: -resize " + Size(w, h) + "! " + ShellQuote(path), path);
+}
+
+std::string MakePhotoGif(const TempFolder& folder, const std::string& name, int w, int h,
+                         int frames) {
+    // Frames of the photo moved and lit differently, so neighbours differ everywhere.
+    std::string command = "convert -delay 8";
+    for (int i = 0; i < frames; ++i) {
+        command += " \\( rose: -resize " + Size(w, h) + "! -modulate " +
+                   std::to_string(80 + (i * 37) % 45) + "," + std::to_string(70 + (i * 53) % 60) +
+                   " -roll +" + std::to_string(i * 3 % std::max(1, w)) + "+" +
+                   std::to_string(i * 2 % std::max(1, h)) + " \\)";
+    }
+    const std::string path = folder.file(name);
+    command += " -colors 256 +map " + ShellQuote(path);
+    return Made(command, path);
+}
+
+std::string MakeVideo(const TempFolder& folder, const std::string& name, const std::string& source,
+                      int w, int h, int frames, int fps) {
+    const std::string path = folder.file(name);
+    std::string prefix;
+    if (source == "pan") {
+        // The movie source reads the photo from the folder the command runs in.
+        if (MakePhoto(folder, "rose.png", 70, 46).empty()) return "";
+        prefix = "cd " + ShellQuote(folder.path()) + " && ";
+    }
+    const std::string ext = std::filesystem::path(name).extension().string();
+    std::string codec = "-c:v mpeg4 -q:v 3";
+    if (ext == ".webm") codec = "-c:v libvpx-vp9 -b:v 0 -crf 40 -deadline realtime";
+    if (ext == ".mp4" || ext == ".mov" || ext == ".mkv") codec += " -pix_fmt yuv420p";
+    return Made(prefix + "ffmpeg -v error -nostdin -y " + VideoSource(source, w, h, fps) +
+                    " -frames:v " + std::to_string(frames) + " " + codec + " " + ShellQuote(path),
+                path);
+}
+
+std::string MakeVideoGif(const TempFolder& folder, const std::string& name,
+                         const std::string& source, int w, int h, int frames) {
+    const std::string path = folder.file(name);
+    std::string prefix;
+    if (source == "pan") {
+        if (MakePhoto(folder, "rose.png", 70, 46).empty()) return "";
+        prefix = "cd " + ShellQuote(folder.path()) + " && ";
+    }
+    return Made(prefix + "ffmpeg -v error -nostdin -y " + VideoSource(source, w, h, 25) +
+                    " -frames:v " + std::to_string(frames) + " " + ShellQuote(path),
+                path);
+}
+
+}  // namespace testing_support

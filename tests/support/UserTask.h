@@ -1,0 +1,62 @@
+#pragma once
+
+// What the tests that do what users do share: a private temporary folder, one way to
+// run velmora-cli and peer tools, and realistic inputs made at test time by FFmpeg
+// and ImageMagick.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A folder of its own under the test's temporary directory (never a fixed name in
+// /tmp), removed with everything in it when the object goes.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    // The path of `name` inside the folder (the file is not created).
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+struct ToolResult {
+    int status = -1;     // exit status; -1 when the program did not exit by itself
+    int signal = 0;      // the signal that ended it, 0 when it exited
+    std::string out, err;
+};
+
+// Runs a shell command with no standard input, capturing both outputs. With
+// addressSpaceMiB > 0 the command runs under that address-space limit (ulimit -v).
+ToolResult RunTool(const std::string& command, int addressSpaceMiB = 0);
+// Runs velmora-cli with the given (shell-quoted) arguments.
+ToolResult RunCli(const std::string& args, int addressSpaceMiB = 0);
+// Quotes a path or word for the shell.
+std::string ShellQuote(const std::string& word);
+
+// Realistic inputs. Each returns the path of the file written into `folder`, or fails
+// the current test (and returns "") when the peer tool could not make it.
+//
+// A photo-like animation: ImageMagick's built-in rose picture resized to w x h, as
+// `frames` frames that drift and change brightness, on one global 256-colour table.
+std::string MakePhotoGif(const TempFolder& folder, const std::string& name, int w, int h,
+                         int frames);
+// A clip from FFmpeg's generators ("testsrc", "testsrc2", "mandelbrot", "pan" for a
+// pan over a photo): w x h, `frames` frames at `fps`, in the container named by the
+// file's extension (.avi, .mp4, .mkv, .webm, .mov; MPEG-4 Part 2 where the container allows).
+std::string MakeVideo(const TempFolder& folder, const std::string& name, const std::string& source,
+                      int w, int h, int frames, int fps);
+// A GIF converted by FFmpeg from such a clip (palette per file, as a user's tool makes).
+std::string MakeVideoGif(const TempFolder& folder, const std::string& name,
+                         const std::string& source, int w, int h, int frames);
+// A still photo in any format ImageMagick writes (chosen by the extension).
+std::string MakePhoto(const TempFolder& folder, const std::string& name, int w, int h);
+
+}  // namespace testing_support
