@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+    build-essential cmake ninja-build pkg-config ccache clang libclang-rt-14-dev
     qt6-base-dev libgl-dev
     libjpeg62-turbo-dev libpng-dev
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev

@@ -3,7 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
+export CCACHE_BASEDIR=$PWD
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DVELMORA_TESTS=OFF -DVELMORA_BENCH=OFF >/dev/null
+    -DVELMORA_BENCH=OFF >/dev/null
 cmake --build build/release --target velmora velmora-cli
 exec build/release/src/velmora "$@"

@@ -151,8 +151,10 @@ std::string MakeVideoGif(const TempFolder& folder, const std::string& name,
         if (MakePhoto(folder, "rose.png", 70, 46).empty()) return "";
         prefix = "cd " + ShellQuote(folder.path()) + " && ";
     }
+    // Whole frames (no sub-rectangles), so that transitions find same-sized neighbours.
     return Made(prefix + "ffmpeg -v error -nostdin -y " + VideoSource(source, w, h, 25) +
-                    " -frames:v " + std::to_string(frames) + " " + ShellQuote(path),
+                    " -frames:v " + std::to_string(frames) + " -gifflags -offsetting-transdiff " +
+                    ShellQuote(path),
                 path);
 }
 

@@ -53,7 +53,7 @@ std::string MakePhotoGif(const TempFolder& folder, const std::string& name, int 
 // file's extension (.avi, .mp4, .mkv, .webm, .mov; MPEG-4 Part 2 where the container allows).
 std::string MakeVideo(const TempFolder& folder, const std::string& name, const std::string& source,
                       int w, int h, int frames, int fps);
-// A GIF converted by FFmpeg from such a clip (palette per file, as a user's tool makes).
+// A GIF converted by FFmpeg from such a clip, every image the whole screen.
 std::string MakeVideoGif(const TempFolder& folder, const std::string& name,
                          const std::string& source, int w, int h, int frames);
 // A still photo in any format ImageMagick writes (chosen by the extension).

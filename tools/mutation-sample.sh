@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Measures how many faults the suite catches: applies N random small mutations (flip a
+# comparison, change a constant by one, drop a statement) to files under the given
+# folders of src/, one at a time; rebuilds the Release configuration incrementally;
+# runs the test programs that cover the mutated folder; prints how many mutants the
+# tests killed and lists the survivors.
+#
+#   tools/mutation-sample.sh [-n N] [-s SEED] [FOLDER...]
+#   (default: -n 60 src/gif src/colour src/effects/renderers)
+#
+# The source files are restored after each mutant, also when interrupted.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/deps.sh
+export CCACHE_BASEDIR=$PWD
+cmake -S . -B build/mutation -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_BENCH=OFF >/dev/null
+cmake --build build/mutation -j "$(nproc)" >/dev/null
+exec python3 tools/mutation_sample.py --build build/mutation "$@"

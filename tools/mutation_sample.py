@@ -1,0 +1,132 @@
+"""The mutation sampler behind tools/mutation-sample.sh (see there)."""
+import argparse
+import pathlib
+import random
+import re
+import shutil
+import signal
+import subprocess
+import sys
+
+# Which test labels cover a folder of src/ (ctest labels are the test folders' names).
+COVERING = {
+    "src/gif": ["gif", "cli", "tasks"],
+    "src/colour": ["colour", "tasks"],
+    "src/effects": ["effects", "tasks"],
+    "src/document": ["document", "colour", "effects"],
+    "src/io": ["io", "tasks"],
+    "src/banner": ["banner"],
+}
+
+COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]
+
+
+def labels_for(path):
+    for folder, labels in COVERING.items():
+        if str(path).startswith(folder):
+            return labels
+    return ["tasks"]
+
+
+def is_code(line):
+    s = line.strip()
+    return s and not s.startswith(("//", "#", "*", "/*")) and '"' not in s
+
+
+def candidate_mutations(lines):
+    """(line index, description, new line) for every small mutation of the file."""
+    found = []
+    for i, line in enumerate(lines):
+        if not is_code(line):
+            continue
+        code = line.split("//")[0]
+        for old, new in COMPARISONS:
+            # A comparison surrounded by spaces: not a shift, template or arrow.
+            for m in re.finditer(r"(?<=[\w)\]]) " + re.escape(old) + r" (?=[\w(!-])", code):
+                found.append((i, f"'{old}' -> '{new}'",
+                              line[:m.start()] + f" {new} " + line[m.end():]))
+        for m in re.finditer(r"(?<![\w.])(\d+)(?![\w.])", code):
+            value = int(m.group(1))
+            found.append((i, f"{value} -> {value + 1}",
+                          line[:m.start()] + str(value + 1) + line[m.end():]))
+        s = code.strip()
+        # A statement on one line that changes something: an assignment or a call.
+        if (s.endswith(";") and not s.startswith(("return", "break", "continue", "case"))
+                and ("=" in s or "(" in s) and not re.match(r"^(const |auto |static |[\w:<>]+[ &*]+\w+ *[=({])", s)):
+            indent = line[:len(line) - len(line.lstrip())]
+            found.append((i, "statement dropped", indent + ";\n"))
+    return found
+
+
+def run(command, timeout=None):
+    try:
+        return subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              timeout=timeout).returncode
+    except subprocess.TimeoutExpired:
+        return -1
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("-n", type=int, default=60)
+    parser.add_argument("-s", "--seed", type=int, default=1)
+    parser.add_argument("folders", nargs="*",
+                        default=["src/gif", "src/colour", "src/effects/renderers"])
+    args = parser.parse_args()
+    rng = random.Random(args.seed)
+
+    files = sorted(p for f in args.folders for p in pathlib.Path(f).rglob("*.cpp"))
+    sites = []
+    for path in files:
+        lines = path.read_text().splitlines(keepends=True)
+        sites += [(path, *m) for m in candidate_mutations(lines)]
+    if not sites:
+        sys.exit("no mutation sites found")
+    chosen = rng.sample(sites, min(args.n, len(sites)))
+
+    current = {}  # path -> original text, while mutated
+
+    def restore(*_):
+        for path, text in current.items():
+            path.write_text(text)
+        current.clear()
+
+    signal.signal(signal.SIGINT, lambda *a: (restore(), sys.exit(130)))
+    signal.signal(signal.SIGTERM, lambda *a: (restore(), sys.exit(143)))
+
+    killed, survived, invalid = 0, [], 0
+    for number, (path, index, what, new_line) in enumerate(chosen, 1):
+        original = path.read_text()
+        lines = original.splitlines(keepends=True)
+        lines[index] = new_line
+        current[path] = original
+        try:
+            path.write_text("".join(lines))
+            where = f"{path}:{index + 1} {what}"
+            if run(["cmake", "--build", args.build, "-j2"]) != 0:
+                invalid += 1
+                print(f"[{number}/{len(chosen)}] does not build: {where}", flush=True)
+                continue
+            label = "^(" + "|".join(labels_for(path)) + ")$"
+            status = run(["ctest", "--test-dir", args.build, "-j2", "-L", label,
+                          "--stop-on-failure", "--timeout", "300"], timeout=1800)
+            if status != 0:
+                killed += 1
+                print(f"[{number}/{len(chosen)}] killed: {where}", flush=True)
+            else:
+                survived.append(where)
+                print(f"[{number}/{len(chosen)}] SURVIVED: {where}", flush=True)
+        finally:
+            restore()
+    # Leave the build matching the restored sources.
+    run(["cmake", "--build", args.build, "-j2"])
+    valid = killed + len(survived)
+    rate = 100.0 * killed / valid if valid else 0.0
+    print(f"\n{killed} of {valid} mutants killed ({rate:.0f}%), {invalid} did not build")
+    for where in survived:
+        print(f"  survived: {where}")
+
+
+if __name__ == "__main__":
+    main()
