@@ -1,15 +1,19 @@
 // Delete, Duplicate and Paste on the frame list and its tree, and a model-based run of
-// random command sequences that checks the tree stays the index of the frames.
+// random command sequences (through the real loader) that checks the tree stays the index of the
+// frames.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 
 #include "document/AnimationDocument.h"
 #include "document/ChainOperations.h"
 #include "document/DocumentCommands.h"
+#include "gif/LoadGif.h"
 #include "support/TestSupport.h"
+#include "support/UserTask.h"
 
-using testing_support::MakeFrame;
+namespace ts = testing_support;
 
 namespace {
 
@@ -17,48 +21,28 @@ class DocumentCommandsTest : public ::testing::Test {
   protected:
     RecordingHost host;
     AnimationDocument doc{host, 2};
+    ts::TempFolder folder;
     int loads = 0;
 
-    // What a loader does: frames after the selected one (or in front for the root),
-    // entries "Gif :name" with "Comment [k]" children.
+    // Opens a GIF of `frames` 4x3 images (the first with `comments` comments) after the
+    // selected frame, through the loader that Open and drops use. Each load is a file
+    // of its own name, so its entries read "Gif :loadN.gif".
     void Load(int frames, int comments = 0) {
-        ++loads;
-        FrameRecord* selected = doc.selectedItem == doc.tree.root() ? nullptr : doc.selectedFrame;
-        TreeItem* after = selected ? doc.EntryOfFrame(selected) : nullptr;
-        TreeItem* parent = after ? after->parent() : doc.tree.root();
-        if (!after) {
-            // In front of the frames, behind the global comment entries.
-            for (int i = 0;
-                 i < parent->childCount() && parent->child(i)->startsWith("GlobalComment"); ++i) {
-                after = parent->child(i);
-            }
+        const std::string key = std::to_string(frames) + "-" + std::to_string(comments);
+        const std::string made = folder.file("made-" + key + ".gif");
+        if (!std::filesystem::exists(made)) {
+            std::string colours;
+            for (int i = 0; i < frames; ++i) colours += i % 2 ? " xc:#405060" : " xc:#102030";
+            std::string notes;
+            for (int c = 0; c < comments; ++c) notes += " --comment c" + std::to_string(c);
+            const std::string plain = folder.file("plain-" + key + ".gif");
+            ASSERT_EQ(ts::RunTool("convert -size 4x3" + colours + " " + plain).status, 0);
+            ASSERT_EQ(ts::RunTool("gifsicle" + notes + " " + plain + " -o " + made).status, 0);
         }
-        FrameRecord* prev = selected;
-        FrameRecord* first = nullptr;
-        for (int i = 0; i < frames; ++i) {
-            FrameRecord* f = MakeFrame(doc, 4, 3, {0x102030, 0x405060}, uint8_t(i % 2));
-            f->fileName = "load" + std::to_string(loads) + ".gif";
-            for (int c = 0; c < comments; ++c) f->comments.push_back({"c" + std::to_string(c)});
-            FrameRecord* next = prev ? prev->next : doc.firstFrame;
-            f->prev = prev;
-            f->next = next;
-            if (next) next->prev = f;
-            if (prev)
-                prev->next = f;
-            else
-                doc.firstFrame = f;
-            prev = f;
-            if (!first) first = f;
-            after = doc.tree.InsertAfter(parent, after, "Gif :" + f->fileName);
-            for (int c = 0; c < comments; ++c)
-                doc.tree.Append(after, "Comment [" + std::to_string(c + 1) + "]");
-            doc.frameCount += 1;
-        }
-        doc.screenWidth = 4;
-        doc.screenHeight = 3;
-        SyncGroupTables(doc);  // loaded frames may land inside a group
-        doc.selectedFrame = first;
-        doc.selectedItem = doc.EntryOfFrame(first);
+        const std::string path = folder.file("load" + std::to_string(++loads) + ".gif");
+        std::filesystem::copy_file(made, path, std::filesystem::copy_options::overwrite_existing);
+        ASSERT_EQ(LoadGifIntoDocument(doc, path), 0);
+        SyncGroupTables(doc);  // as the editor does after every load
     }
 
     // What Apply and the banner do: a run of copies after the selected frame, as a group.

@@ -93,8 +93,8 @@ std::optional<std::vector<ComposedPicture>> PeerComposedPictures(const std::stri
     if (size.status != 0 || !(words >> w >> h) || w <= 0 || h <= 0) return std::nullopt;
     const TempFolder folder;
     const std::string raw = folder.file("frames.rgba");
-    const ToolResult coalesced = RunTool("convert " + ShellQuote(gifPath) +
-                                         " -coalesce -depth 8 rgba:" + ShellQuote(raw));
+    const ToolResult coalesced =
+        RunTool("convert " + ShellQuote(gifPath) + " -coalesce -depth 8 rgba:" + ShellQuote(raw));
     if (coalesced.status != 0) return std::nullopt;
     std::ifstream in(raw, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), {}};

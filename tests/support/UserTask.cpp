@@ -4,8 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -88,7 +88,9 @@ std::string Made(const std::string& command, const std::string& path) {
     return path;
 }
 
-std::string Size(int w, int h) { return std::to_string(w) + "x" + std::to_string(h); }
+std::string Size(int w, int h) {
+    return std::to_string(w) + "x" + std::to_string(h);
+}
 
 // An FFmpeg input for one of the generators at w x h.
 std::string VideoSource(const std::string& source, int w, int h, int fps) {

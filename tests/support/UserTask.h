@@ -28,8 +28,8 @@ class TempFolder {
 };
 
 struct ToolResult {
-    int status = -1;     // exit status; -1 when the program did not exit by itself
-    int signal = 0;      // the signal that ended it, 0 when it exited
+    int status = -1;  // exit status; -1 when the program did not exit by itself
+    int signal = 0;   // the signal that ended it, 0 when it exited
     std::string out, err;
 };
 

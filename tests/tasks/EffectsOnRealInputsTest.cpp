@@ -23,7 +23,9 @@ const Input kInputs[] = {
     {"photo 200x150 on one global table",
      [](const ts::TempFolder& f) { return ts::MakePhotoGif(f, "photo.gif", 200, 150, 3); }, 3},
     {"64x48 GIF from a video",
-     [](const ts::TempFolder& f) { return ts::MakeVideoGif(f, "video.gif", "testsrc2", 64, 48, 3); },
+     [](const ts::TempFolder& f) {
+         return ts::MakeVideoGif(f, "video.gif", "testsrc2", 64, 48, 3);
+     },
      3},
 };
 
