@@ -58,6 +58,17 @@ def candidate_mutations(lines):
     return found
 
 
+def covering_targets(build, labels):
+    """The test programs of the labels (and the CLI they run), so that no stale binary runs."""
+    listed = subprocess.run(["cmake", "--build", build, "--target", "help"],
+                            capture_output=True, text=True).stdout
+    names = {line.split(":")[0].strip() for line in listed.splitlines()}
+    targets = ["velmora-cli"]
+    for label in labels:
+        targets += [t for t in (f"test_{label}", f"test_{label}_threading") if t in names]
+    return targets
+
+
 def run(command, timeout=None):
     try:
         return subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
@@ -104,11 +115,13 @@ def main():
         try:
             path.write_text("".join(lines))
             where = f"{path}:{index + 1} {what}"
-            if run(["cmake", "--build", args.build, "-j2"]) != 0:
+            labels = labels_for(path)
+            targets = covering_targets(args.build, labels)
+            if run(["cmake", "--build", args.build, "-j2", "--target", *targets]) != 0:
                 invalid += 1
                 print(f"[{number}/{len(chosen)}] does not build: {where}", flush=True)
                 continue
-            label = "^(" + "|".join(labels_for(path)) + ")$"
+            label = "^(" + "|".join(labels) + ")$"
             status = run(["ctest", "--test-dir", args.build, "-j2", "-L", label,
                           "--stop-on-failure", "--timeout", "300"], timeout=1800)
             if status != 0:
