@@ -86,20 +86,11 @@ std::optional<PeerFile> GiflibDecode(const std::string& path) {
     return file;
 }
 
-std::optional<std::vector<ComposedPicture>> PeerComposedPictures(const std::string& gifPath) {
-    const ToolResult size = RunTool("identify -format '%W %H\\n' " + ShellQuote(gifPath));
-    std::istringstream words(size.out);
-    int w = 0, h = 0;
-    if (size.status != 0 || !(words >> w >> h) || w <= 0 || h <= 0) return std::nullopt;
-    const TempFolder folder;
-    const std::string raw = folder.file("frames.rgba");
-    const ToolResult coalesced =
-        RunTool("convert " + ShellQuote(gifPath) + " -coalesce -depth 8 rgba:" + ShellQuote(raw));
-    if (coalesced.status != 0) return std::nullopt;
-    std::ifstream in(raw, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+namespace {
+// Splits raw RGBA bytes into w x h pictures.
+std::optional<std::vector<ComposedPicture>> SplitRgba(const std::string& bytes, int w, int h) {
     const size_t frameBytes = size_t(w) * size_t(h) * 4;
-    if (bytes.empty() || bytes.size() % frameBytes != 0) return std::nullopt;
+    if (frameBytes == 0 || bytes.empty() || bytes.size() % frameBytes != 0) return std::nullopt;
     std::vector<ComposedPicture> pictures;
     for (size_t at = 0; at < bytes.size(); at += frameBytes) {
         ComposedPicture picture{w, h, {}};
@@ -113,6 +104,52 @@ std::optional<std::vector<ComposedPicture>> PeerComposedPictures(const std::stri
     return pictures;
 }
 
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// ImageMagick's pictures of a file: the page size, then every image (coalesced if asked).
+std::optional<std::vector<ComposedPicture>> MagickPictures(const std::string& path, bool coalesce) {
+    const ToolResult size = RunTool("identify -format '%W %H\\n' " + ShellQuote(path));
+    std::istringstream words(size.out);
+    int w = 0, h = 0;
+    if (size.status != 0 || !(words >> w >> h) || w <= 0 || h <= 0) return std::nullopt;
+    const TempFolder folder;
+    const std::string raw = folder.file("frames.rgba");
+    const ToolResult converted =
+        RunTool("convert " + ShellQuote(path) + (coalesce ? " -coalesce" : " -auto-orient") +
+                " -depth 8 rgba:" + ShellQuote(raw));
+    if (converted.status != 0) return std::nullopt;
+    return SplitRgba(ReadFile(raw), w, h);
+}
+}  // namespace
+
+std::optional<std::vector<ComposedPicture>> PeerComposedPictures(const std::string& gifPath) {
+    return MagickPictures(gifPath, true);
+}
+
+std::optional<std::vector<ComposedPicture>> PeerStillPictures(const std::string& path) {
+    return MagickPictures(path, false);
+}
+
+std::optional<std::vector<ComposedPicture>> PeerVideoFrames(const std::string& path) {
+    const ToolResult size = RunTool(
+        "ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0 " +
+        ShellQuote(path));
+    std::istringstream words(size.out);
+    int w = 0, h = 0;
+    char comma = 0;
+    if (size.status != 0 || !(words >> w >> comma >> h)) return std::nullopt;
+    const TempFolder folder;
+    const std::string raw = folder.file("frames.rgba");
+    if (RunTool("ffmpeg -v error -nostdin -i " + ShellQuote(path) + " -f rawvideo -pix_fmt rgba " +
+                ShellQuote(raw))
+            .status != 0)
+        return std::nullopt;
+    return SplitRgba(ReadFile(raw), w, h);
+}
+
 int MaxChannelDifference(const ComposedPicture& a, const ComposedPicture& b) {
     if (a.width != b.width || a.height != b.height || a.pixels.size() != b.pixels.size())
         return 256;
@@ -124,6 +161,21 @@ int MaxChannelDifference(const ComposedPicture& a, const ComposedPicture& b) {
             worst = std::max(worst, std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)));
     }
     return worst;
+}
+
+double MeanChannelDifference(const ComposedPicture& a, const ComposedPicture& b) {
+    if (a.width != b.width || a.height != b.height || a.pixels.size() != b.pixels.size())
+        return 256;
+    double sum = 0;
+    size_t counted = 0;
+    for (size_t i = 0; i < a.pixels.size(); ++i) {
+        const uint32_t p = a.pixels[i], q = b.pixels[i];
+        if ((p >> 24) == 0 && (q >> 24) == 0) continue;
+        for (int shift = 0; shift < 24; shift += 8)
+            sum += std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF));
+        counted += 3;
+    }
+    return counted ? sum / double(counted) : 0;
 }
 
 }  // namespace testing_support

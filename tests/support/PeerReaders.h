@@ -17,9 +17,17 @@ struct ComposedPicture {
 };
 std::optional<std::vector<ComposedPicture>> PeerComposedPictures(const std::string& gifPath);
 
+// The pictures of any still image ImageMagick reads (a JPEG, BMP, Targa, icon), as above.
+std::optional<std::vector<ComposedPicture>> PeerStillPictures(const std::string& path);
+// The frames of a video as FFmpeg decodes them (opaque).
+std::optional<std::vector<ComposedPicture>> PeerVideoFrames(const std::string& path);
+
 // The largest difference of one channel between two pictures of the same size,
 // ignoring pixels that are transparent in both; 256 when the sizes differ.
 int MaxChannelDifference(const ComposedPicture& a, const ComposedPicture& b);
+// The mean difference of the colour channels over pixels opaque in either picture; 256
+// when the sizes differ.
+double MeanChannelDifference(const ComposedPicture& a, const ComposedPicture& b);
 
 // One image as giflib decodes it.
 struct PeerImage {

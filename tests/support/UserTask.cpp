@@ -54,8 +54,7 @@ ToolResult RunTool(const std::string& command, int addressSpaceMiB) {
     const std::string out = outputs.file("out"), err = outputs.file("err");
     std::string line;
     if (addressSpaceMiB > 0) line = "ulimit -v " + std::to_string(addressSpaceMiB * 1024) + "; ";
-    // exec, so that a signal ending the program shows in the status we read.
-    line += "exec " + command + " </dev/null >" + ShellQuote(out) + " 2>" + ShellQuote(err);
+    line += "{ " + command + "; } </dev/null >" + ShellQuote(out) + " 2>" + ShellQuote(err);
     const int status = std::system(("/bin/sh -c " + ShellQuote(line)).c_str());
     ToolResult result;
     if (WIFEXITED(status)) {
