@@ -68,8 +68,6 @@ TEST_F(BannerDialogTest, EmptyPreviewShowsTheWordBanner) {
     EXPECT_TRUE(HasColour(shown, 0xDCDCDC));  // its shadow
     EXPECT_TRUE(HasColour(shown, 0xC0C0C0));  // the grey around the image
 
-    // The screenshot of the dialog as a user sees it.
-    dialog.grab().save(QDir::temp().filePath(QStringLiteral("banner-dialog.png")));
 }
 
 TEST_F(BannerDialogTest, PreviewFollowsTypingAfterAPauseAndOtherChangesAtOnce) {

@@ -54,7 +54,6 @@ TEST(WarningTest, AskedUntilSwitchedOffThenNever) {
         EXPECT_EQ(d.windowTitle(), "Warning");
         EXPECT_EQ(d.dontShowBox()->text(), "Don't &Show this message again");
         d.dontShowBox()->setChecked(true);
-        d.grab().save(QStringLiteral("/tmp/warning-dialog.png"));
         d.accept();
     });
     EXPECT_TRUE(Warn(nullptr, settings, WarningKind::Optimize));
@@ -79,7 +78,6 @@ TEST(OptionsDialogTest, OpensFromTheSettingsAndWritesThemOnOk) {
     EXPECT_EQ(dialog.gifLevelName()->text(), "Small Size");
     EXPECT_TRUE(dialog.fixedFramesRadio()->isChecked());
     EXPECT_EQ(dialog.previewFramesEdit()->text(), "12");
-    dialog.grab().save(QStringLiteral("/tmp/options-dialog.png"));
 
     dialog.jpegSlider()->setValue(90);
     dialog.gifSlider()->setValue(1);
@@ -142,7 +140,6 @@ TEST(OptimiseProgressDialogTest, BarLabelAndAbort) {
     dialog.SetPosition(49);
     EXPECT_EQ(dialog.label()->text(), "Optimizing Palette");
     EXPECT_EQ(dialog.bar()->value(), 50);
-    dialog.grab().save(QStringLiteral("/tmp/progress-dialog.png"));
     EXPECT_FALSE(dialog.Aborted());
     QTimer::singleShot(0, dialog.abortButton(), &QPushButton::click);
     dialog.ProcessEvents();

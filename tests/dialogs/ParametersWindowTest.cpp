@@ -485,37 +485,5 @@ TEST_F(ParametersCommandTest, ToggledFollowsSelectionAndMainWindowAndClosesWithI
 
 // Pictures of both windows on the bundled sample, for looking at (into
 // VELMORA_SCREEN_DIR when set).
-TEST_F(ParametersCommandTest, ScreenshotsOnTheSampleAnimation) {
-    const QString sample = MainWindow::SamplePath();
-    ASSERT_FALSE(sample.isEmpty());
-    ASSERT_EQ(window->openFile(sample), 0);
-    window->runCommand(kCmdGotoLast);
-    window->runCommand(kCmdParameters);
-    ParametersWindow* w = window->parametersWindow();
-    ASSERT_NE(w, nullptr);
-    QApplication::processEvents();
-    const QString out = qEnvironmentVariableIsSet("VELMORA_SCREEN_DIR")
-                            ? qEnvironmentVariable("VELMORA_SCREEN_DIR")
-                            : dir.path();
-    QDir().mkpath(out);
-    EXPECT_TRUE(w->grab().save(QDir(out).filePath(QStringLiteral("parameters.png"))));
-    // Both windows as they stand on the screen.
-    const QRect both = window->frameGeometry().united(w->frameGeometry());
-    QImage screen(both.size(), QImage::Format_RGB32);
-    screen.fill(Qt::darkGray);
-    QPainter painter(&screen);
-    painter.drawPixmap(window->geometry().topLeft() - both.topLeft(), window->grab());
-    painter.drawPixmap(w->geometry().topLeft() - both.topLeft(), w->grab());
-    painter.end();
-    EXPECT_TRUE(screen.save(QDir(out).filePath(QStringLiteral("main-with-parameters.png"))));
-    bool grabbed = false;
-    WhenModal<PaletteDialog>([&](PaletteDialog& d) {
-        QApplication::processEvents();
-        grabbed = d.grab().save(QDir(out).filePath(QStringLiteral("palette.png")));
-        d.reject();
-    });
-    QTest::mouseClick(w->button(w->button(1023)->isEnabled() ? 1023 : 1004), Qt::LeftButton);
-    EXPECT_TRUE(grabbed);
-}
 
 }  // namespace
