@@ -8,7 +8,7 @@ import signal
 import subprocess
 import sys
 
-# Which test labels cover a folder of src/ (ctest labels are the test folders' names).
+# Which test folders cover a folder of src/ (a test's ctest label is its folder's name).
 COVERING = {
     "src/gif": ["gif", "cli", "tasks"],
     "src/colour": ["colour", "tasks"],
@@ -122,7 +122,7 @@ def main():
     baseline = {}
     for path in sorted({site[0] for site in chosen}):
         labels = labels_for(path)
-        label = "^(" + "|".join(labels) + ")$"
+        label = "^(threading-)?(" + "|".join(labels) + ")$"
         if label in baseline:
             continue
         run(["cmake", "--build", args.build, "-j2", "--target", *covering_targets(args.build, labels)])
@@ -146,7 +146,7 @@ def main():
                 invalid += 1
                 print(f"[{number}/{len(chosen)}] does not build: {where}", flush=True)
                 continue
-            label = "^(" + "|".join(labels) + ")$"
+            label = "^(threading-)?(" + "|".join(labels) + ")$"
             status = run(["ctest", "--test-dir", args.build, "-j2", "-L", label, *baseline[label],
                           "--stop-on-failure", "--timeout", "300"], timeout=1800)
             if status != 0:

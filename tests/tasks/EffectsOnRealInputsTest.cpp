@@ -3,6 +3,7 @@
 // that FFmpeg made from a video.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "effects/EffectRegistry.h"
@@ -18,6 +19,7 @@ struct Input {
     std::string (*make)(const ts::TempFolder&);
     size_t images;
 };
+void PrintTo(const Input& c, std::ostream* out) { *out << c.label; }
 
 const Input kInputs[] = {
     {"photo 200x150 on one global table",

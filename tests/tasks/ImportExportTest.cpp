@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "support/PeerReaders.h"
@@ -30,6 +31,7 @@ struct StillCase {
     std::function<std::string(const ts::TempFolder&)> make;
     double meanTolerance;  // mean channel difference after reduction to 256 colours
 };
+void PrintTo(const StillCase& c, std::ostream* out) { *out << c.label; }
 
 const StillCase kStills[] = {
     {"JPEG photo 161x97", [](auto& f) { return Still(f, "photo.jpg", 161, 97); }, 6},
@@ -70,6 +72,7 @@ struct VideoCase {
     const char* source;
     int w, h, frames, fps;
 };
+void PrintTo(const VideoCase& c, std::ostream* out) { *out << c.name; }
 
 const VideoCase kVideos[] = {
     {"clip.avi", "testsrc2", 64, 48, 12, 25}, {"tiny.avi", "testsrc", 12, 8, 6, 25},
