@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "IoTestSupport.h"
 #include "document/AnimationDocument.h"
 #include "io/AviExport.h"
@@ -203,24 +206,30 @@ class VideoDirectionTest : public ::testing::Test {
         folder_ = new testing_support::TempFolder;
         clip_ = testing_support::MakeVideo(*folder_, "clip.avi", "testsrc2", 64, 48, 40, 25);
         ASSERT_FALSE(clip_.empty());
-        // The same kind of clip, 60 frames, whose first 30 pictures are damaged.
+        // The same kind of clip, 60 frames, with its first 30 or its last 10 pictures
+        // damaged.
         const std::string whole =
             testing_support::MakeVideo(*folder_, "whole.avi", "testsrc2", 64, 48, 60, 25);
         ASSERT_FALSE(whole.empty());
-        std::vector<uint8_t> bytes = Bytes(whole);
+        damaged_ = Damage(whole, 0, 30, "damaged.avi");
+        damagedEnd_ = Damage(whole, 50, 60, "damaged-end.avi");
+    }
+    // Overwrites the pictures [from, to) of an AVI with bytes no decoder takes.
+    static std::string Damage(const std::string& path, int from, int to, const char* name) {
+        std::vector<uint8_t> bytes = Bytes(path);
         const std::string text(bytes.begin(), bytes.end());
         size_t at = text.find("movi") + 4;
-        for (int damaged = 0; damaged < 30 && at + 8 <= bytes.size();) {
+        for (int picture = 0; picture < to && at + 8 <= bytes.size();) {
             const size_t size = size_t(bytes[at + 4]) | size_t(bytes[at + 5]) << 8 |
                                 size_t(bytes[at + 6]) << 16 | size_t(bytes[at + 7]) << 24;
-            if (text.compare(at, 4, "00dc") == 0) {
-                std::fill_n(bytes.begin() + ptrdiff_t(at + 8), size, uint8_t(0x5A));
-                ++damaged;
-            }
+            if (text.compare(at, 4, "00dc") == 0 && picture++ >= from)
+                std::fill_n(bytes.begin() + ptrdiff_t(at + 8),
+                            std::min(size, bytes.size() - at - 8), uint8_t(0x5A));
             at += 8 + size + (size & 1);
         }
-        damaged_ = folder_->file("damaged.avi");
-        WriteBytes(damaged_, bytes);
+        const std::string out = folder_->file(name);
+        WriteBytes(out, bytes);
+        return out;
     }
     static void TearDownTestSuite() {
         delete folder_;
@@ -258,7 +267,7 @@ class VideoDirectionTest : public ::testing::Test {
     }
 
     static inline testing_support::TempFolder* folder_ = nullptr;
-    static inline std::string clip_, damaged_;
+    static inline std::string clip_, damaged_, damagedEnd_;
 };
 
 TEST_F(VideoDirectionTest, ReverseCountsUpAndGivesTheSamePicturesAsForward) {
@@ -337,6 +346,35 @@ TEST_F(VideoDirectionTest, ALateStartBeginsAtTheKeyFrameBeforeIt) {
         ASSERT_FALSE(steps.empty());
         EXPECT_EQ(steps.front(), (Step{c.first, 1, 5}));
         EXPECT_TRUE(host.messages().empty());
+    }
+}
+
+// A load that stops early: the editor keeps what was read and warns; the command line
+// never delivers fewer frames than were asked.
+TEST_F(VideoDirectionTest, AShortLoadIsKeptInTheEditorAndFailsOnTheCommandLine) {
+    RecordingHost host;
+    AnimationDocument doc(host);
+    std::vector<Step> steps;
+    ASSERT_EQ(Import(doc, damagedEnd_, Range(false, 0, 0), 0, steps), 0);
+    EXPECT_EQ(doc.countFrames(), 50);
+    ASSERT_EQ(host.messages().size(), 1u);
+    EXPECT_EQ(host.messages()[0].text, "Only 50 of 60 frames could be loaded.");
+    EXPECT_EQ(host.messages()[0].caption, "Warning");
+
+    const testing_support::TempFolder out;
+    const std::pair<std::string, std::string> runs[] = {
+        {damagedEnd_, ""},
+        {damagedEnd_, " --avi-first 45 --avi-count 10"},
+        {damaged_, " --avi-first 40 --avi-count 12 --reverse"},
+    };
+    for (const auto& [file, range] : runs) {
+        const testing_support::ToolResult r =
+            testing_support::RunCli("convert " + testing_support::ShellQuote(file) + range +
+                                    " -o " + testing_support::ShellQuote(out.file("out.gif")));
+        EXPECT_EQ(r.signal, 0) << range << r.err;
+        EXPECT_EQ(r.status, 1) << range << r.err;
+        EXPECT_NE(r.err.find("frames could be loaded."), std::string::npos) << range << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out.file("out.gif"))) << range;
     }
 }
 
