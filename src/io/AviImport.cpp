@@ -112,9 +112,18 @@ class VideoReader {
     // next frame, with each frame's start rounded on the whole clip's clock so that
     // rounding errors do not add up.
     uint32_t DelayOf(int index) const {
-        if (!timesKnown_ || end_ <= times_.back()) return 10;
-        const int64_t to = size_t(index) + 1 < times_.size() ? times_[size_t(index) + 1] : end_;
-        const int64_t delay = Hundredths(to) - Hundredths(times_[size_t(index)]);
+        int64_t delay = 10;
+        if (timesKnown_ && end_ > times_.back()) {
+            const int64_t to = size_t(index) + 1 < times_.size() ? times_[size_t(index) + 1] : end_;
+            delay = Hundredths(to) - Hundredths(times_[size_t(index)]);
+        } else if (frameRate_.num > 0 && frameRate_.den > 0) {
+            // Without usable timestamps the stream's nominal rate is the clock.
+            auto start = [this](int64_t k) {
+                return av_rescale_rnd(k, int64_t(frameRate_.den) * 100, frameRate_.num,
+                                      AV_ROUND_NEAR_INF);
+            };
+            delay = start(index + 1) - start(index);
+        }
         return uint32_t(std::clamp<int64_t>(delay, 0, 0xFFFF));
     }
 
@@ -177,6 +186,9 @@ class VideoReader {
         width_ = par->width;
         height_ = par->height;
         timeBase_ = raw->streams[stream_]->time_base;
+        frameRate_ = raw->streams[stream_]->avg_frame_rate;
+        if (frameRate_.num <= 0 || frameRate_.den <= 0)
+            frameRate_ = raw->streams[stream_]->r_frame_rate;
         codec_.reset(avcodec_alloc_context3(codec));
         if (!codec_ || avcodec_parameters_to_context(codec_.get(), par) < 0) return false;
         codec_->thread_count = 1;
@@ -228,6 +240,7 @@ class VideoReader {
     int stream_ = -1;
     int width_ = 0, height_ = 0;
     AVRational timeBase_{0, 1};
+    AVRational frameRate_{0, 1};
     bool draining_ = false;
     std::vector<int64_t> times_;  // presentation times, display order
     std::vector<int> keys_;       // indexes of key frames, ascending
