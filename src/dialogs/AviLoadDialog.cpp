@@ -107,6 +107,7 @@ AviImportOptions AviLoadDialog::ImportOptions(QWidget* parent) {
         return progress->Step(index, position, count);
     };
     options.finished = [progress] { progress->dialog.reset(); };
+    options.interactive = true;
     return options;
 }
 

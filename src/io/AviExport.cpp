@@ -13,6 +13,8 @@ namespace {
 
 constexpr uint32_t kFramesPerSecond = 15;
 constexpr uint32_t kKeyFrame = 0x10, kNoTime = 0x100, kHasIndex = 0x10;
+// The stream header's flag that announces palette-change ("00pc") chunks.
+constexpr uint32_t kPaletteChanges = 0x10000;
 
 void PutId(std::vector<uint8_t>& out, const char* id) {
     out.insert(out.end(), id, id + 4);
@@ -164,7 +166,8 @@ bool BuildAvi(AnimationDocument& doc, FrameRecord* first, std::vector<uint8_t>& 
         const size_t strh = BeginChunk(out, "strh");
         PutId(out, "vids");
         PutId(out, "iv32");
-        PutLe32(out, 0);  // flags
+        // Flags: every picture after the first comes with its palette.
+        PutLe32(out, frames > 1 ? kPaletteChanges : 0);
         PutLe32(out, 0);  // priority, language
         PutLe32(out, 0);  // initial frames
         PutLe32(out, 1);  // scale
@@ -209,7 +212,7 @@ bool BuildAvi(AnimationDocument& doc, FrameRecord* first, std::vector<uint8_t>& 
         };
         std::vector<IndexEntry> index;
         const size_t movi = BeginChunk(out, "LIST", "movi");
-        const size_t moviStart = movi - 4;  // offsets count from the list type
+        const size_t moviStart = movi + 4;  // offsets count from the list type "movi"
         FrameRecord* frame = first;
         for (uint32_t k = 0; k < frames; ++k, frame = frame->next) {
             if (k > 0 && !composer.Draw(*frame, picture)) return false;

@@ -9,13 +9,14 @@ extern "C" {
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "document/AnimationDocument.h"
 #include "document/ChainOperations.h"
+#include "document/MemoryBudget.h"
 #include "host/Host.h"
 
 namespace {
@@ -45,12 +46,135 @@ std::string Printf(const char* pattern, long long a, long long b = 0, long long 
     return text;
 }
 
-// One open video stream with its decoder.
+struct ImageFree {
+    void operator()(uint8_t* p) const { av_free(p); }
+};
+
+// One open video stream with its decoder, and what one pass over its packets tells:
+// each frame's presentation time (in display order) and which frames are key frames.
 class VideoReader {
   public:
     bool Open(const std::string& path) {
+        path_ = path;
+        return OpenDecoder();
+    }
+
+    // Reads every packet of the stream once, without decoding. False when the stream
+    // has no frames or more than we can hold.
+    bool Scan() {
+        std::vector<int64_t> keyTimes;
+        std::vector<std::pair<int64_t, int64_t>> durations;  // time, duration
+        timesKnown_ = timeBase_.num > 0 && timeBase_.den > 0;
+        int64_t n = 0;
+        while (av_read_frame(format_.get(), packet_.get()) >= 0) {
+            if (packet_->stream_index == stream_) {
+                if (++n > kMaxVideoFrames) {
+                    av_packet_unref(packet_.get());
+                    return false;
+                }
+                int64_t t = packet_->pts != AV_NOPTS_VALUE ? packet_->pts : packet_->dts;
+                // Far-off times are damage; they would overflow the arithmetic below.
+                if (t == AV_NOPTS_VALUE || t < -kTimeLimit || t > kTimeLimit) timesKnown_ = false;
+                t = timesKnown_ ? t : n - 1;
+                times_.push_back(t);
+                durations.emplace_back(t, std::clamp<int64_t>(packet_->duration, 0, kTimeLimit));
+                if (packet_->flags & AV_PKT_FLAG_KEY) keyTimes.push_back(t);
+            }
+            av_packet_unref(packet_.get());
+        }
+        if (times_.empty()) return false;
+        std::sort(times_.begin(), times_.end());
+        if (std::adjacent_find(times_.begin(), times_.end()) != times_.end()) timesKnown_ = false;
+        if (!timesKnown_) {
+            for (size_t i = 0; i < times_.size(); ++i) times_[i] = int64_t(i);
+        } else {
+            // A palette change holds until the next one: palettised streams are read from
+            // their start.
+            if (!palettised_)
+                for (const int64_t t : keyTimes) keys_.push_back(IndexOfTime(t));
+            std::sort(keys_.begin(), keys_.end());
+            // The last frame shows for its packet's duration, else for the average step.
+            int64_t last = 0;
+            for (const auto& [t, d] : durations)
+                if (t == times_.back()) last = d;
+            if (last <= 0 && times_.size() > 1)
+                last = (times_.back() - times_.front()) / int64_t(times_.size() - 1);
+            end_ = times_.back() + last;
+        }
+        // Decoding starts afresh, so that the demuxer hands over the stream's palette.
+        lastIndex_ = -1;
+        return OpenDecoder();
+    }
+
+    int64_t frameCount() const { return int64_t(times_.size()); }
+
+    // The display time of frame `index` in hundredths of a second: the distance to the
+    // next frame, with each frame's start rounded on the whole clip's clock so that
+    // rounding errors do not add up.
+    uint32_t DelayOf(int index) const {
+        int64_t delay = 10;
+        if (timesKnown_ && end_ > times_.back()) {
+            const int64_t to = size_t(index) + 1 < times_.size() ? times_[size_t(index) + 1] : end_;
+            delay = Hundredths(to) - Hundredths(times_[size_t(index)]);
+        } else if (frameRate_.num > 0 && frameRate_.den > 0) {
+            // Without usable timestamps the stream's nominal rate is the clock.
+            auto start = [this](int64_t k) {
+                return av_rescale_rnd(k, int64_t(frameRate_.den) * 100, frameRate_.num,
+                                      AV_ROUND_NEAR_INF);
+            };
+            delay = start(index + 1) - start(index);
+        }
+        return uint32_t(std::clamp<int64_t>(delay, 0, 0xFFFF));
+    }
+
+    // Positions the reader so that Next() continues from the key frame at or before
+    // `index` (from the start when the stream cannot seek).
+    bool Rewind(int index) {
+        const int key = KeyAtOrBefore(index);
+        draining_ = false;
+        if (timesKnown_ && !palettised_ &&
+            av_seek_frame(format_.get(), stream_, times_[size_t(key)], AVSEEK_FLAG_BACKWARD) >= 0) {
+            avcodec_flush_buffers(codec_.get());
+            lastIndex_ = key - 1;
+            return true;
+        }
+        lastIndex_ = -1;
+        return OpenDecoder();
+    }
+
+    // The next decoded frame in display order and its index, or nullptr at the end or
+    // on an error.
+    AVFrame* Next(int& index) {
+        AVFrame* picture = Decode();
+        if (!picture) return nullptr;
+        index = lastIndex_ + 1;
+        const int64_t t = picture->best_effort_timestamp;
+        if (timesKnown_ && t != AV_NOPTS_VALUE) {
+            const auto at = std::lower_bound(times_.begin(), times_.end(), t);
+            if (at != times_.end() && *at == t) index = int(at - times_.begin());
+        }
+        lastIndex_ = index;
+        return picture;
+    }
+
+    // The key frame at or before `index` (0 when none is known).
+    int KeyAtOrBefore(int index) const {
+        const auto after = std::upper_bound(keys_.begin(), keys_.end(), index);
+        return after == keys_.begin() ? 0 : *(after - 1);
+    }
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+  private:
+    static constexpr int64_t kTimeLimit = int64_t(1) << 52;
+
+    bool OpenDecoder() {
+        format_.reset();
+        codec_.reset();
+        draining_ = false;
         AVFormatContext* raw = nullptr;
-        if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) return false;
+        if (avformat_open_input(&raw, path_.c_str(), nullptr, nullptr) < 0) return false;
         format_.reset(raw);
         if (avformat_find_stream_info(raw, nullptr) < 0) return false;
         const AVCodec* codec = nullptr;
@@ -61,27 +185,31 @@ class VideoReader {
             return false;
         width_ = par->width;
         height_ = par->height;
+        timeBase_ = raw->streams[stream_]->time_base;
+        frameRate_ = raw->streams[stream_]->avg_frame_rate;
+        if (frameRate_.num <= 0 || frameRate_.den <= 0)
+            frameRate_ = raw->streams[stream_]->r_frame_rate;
         codec_.reset(avcodec_alloc_context3(codec));
         if (!codec_ || avcodec_parameters_to_context(codec_.get(), par) < 0) return false;
         codec_->thread_count = 1;
         if (avcodec_open2(codec_.get(), codec, nullptr) < 0) return false;
+        palettised_ = codec_->pix_fmt == AV_PIX_FMT_PAL8 ||
+                      (par->bits_per_coded_sample > 0 && par->bits_per_coded_sample <= 8);
         packet_.reset(av_packet_alloc());
         frame_.reset(av_frame_alloc());
         return packet_ && frame_;
     }
 
-    // Counts the stream's packets (one per frame) without decoding.
-    long long CountFrames() {
-        long long n = 0;
-        while (n <= kMaxVideoFrames && av_read_frame(format_.get(), packet_.get()) >= 0) {
-            if (packet_->stream_index == stream_) ++n;
-            av_packet_unref(packet_.get());
-        }
-        return n;
+    int IndexOfTime(int64_t t) const {
+        return int(std::lower_bound(times_.begin(), times_.end(), t) - times_.begin());
     }
 
-    // The next decoded frame in display order, or nullptr at the end or on an error.
-    AVFrame* Next() {
+    int64_t Hundredths(int64_t t) const {
+        return av_rescale_q_rnd(t - times_.front(), timeBase_, AVRational{1, 100},
+                                AVRounding(AV_ROUND_NEAR_INF));
+    }
+
+    AVFrame* Decode() {
         av_frame_unref(frame_.get());
         for (;;) {
             const int got = avcodec_receive_frame(codec_.get(), frame_.get());
@@ -104,17 +232,22 @@ class VideoReader {
         }
     }
 
-    int width() const { return width_; }
-    int height() const { return height_; }
-
-  private:
+    std::string path_;
     std::unique_ptr<AVFormatContext, FormatCloser> format_;
     std::unique_ptr<AVCodecContext, CodecCloser> codec_;
     std::unique_ptr<AVPacket, PacketFree> packet_;
     std::unique_ptr<AVFrame, FrameFree> frame_;
     int stream_ = -1;
     int width_ = 0, height_ = 0;
+    AVRational timeBase_{0, 1};
+    AVRational frameRate_{0, 1};
     bool draining_ = false;
+    std::vector<int64_t> times_;  // presentation times, display order
+    std::vector<int> keys_;       // indexes of key frames, ascending
+    bool timesKnown_ = false;
+    bool palettised_ = false;
+    int64_t end_ = 0;  // when the last frame stops showing
+    int lastIndex_ = -1;
 };
 
 // Builds a frame record of the target size from one decoded picture: palettised
@@ -155,16 +288,24 @@ std::unique_ptr<FrameRecord> MakeFrame(AnimationDocument& doc, const AVFrame& pi
         sws_getContext(streamWidth, streamHeight, AVPixelFormat(picture.format), targetWidth,
                        targetHeight, AV_PIX_FMT_BGR0, SWS_POINT, nullptr, nullptr, nullptr));
     if (!scale) return nullptr;
-    const std::shared_ptr<TrueColourBuffer> plane = frame->trueColourPlane();
-    uint8_t* destination[4] = {reinterpret_cast<uint8_t*>(plane->data()), nullptr, nullptr,
-                               nullptr};
-    int destinationStride[4] = {targetWidth * 4, 0, 0, 0};
-    if (sws_scale(scale.get(), picture.data, picture.linesize, 0, streamHeight, destination,
-                  destinationStride) != targetHeight) {
+    // libswscale's vector code writes whole blocks past the end of a row: it gets a
+    // picture laid out by FFmpeg's own rules, and the rows are copied from there.
+    uint8_t* scaled[4] = {};
+    int scaledStride[4] = {};
+    if (av_image_alloc(scaled, scaledStride, targetWidth, targetHeight, AV_PIX_FMT_BGR0, 64) < 0)
+        return nullptr;
+    const std::unique_ptr<uint8_t, ImageFree> scaledOwner(scaled[0]);
+    if (sws_scale(scale.get(), picture.data, picture.linesize, 0, streamHeight, scaled,
+                  scaledStride) != targetHeight) {
         return nullptr;
     }
-    for (size_t i = 0; i < size_t(targetWidth) * size_t(targetHeight); ++i)
-        plane->data()[i] &= kRgbMask;
+    TrueColourBuffer& plane = *frame->trueColourPlane();
+    for (int y = 0; y < targetHeight; ++y) {
+        const auto* in =
+            reinterpret_cast<const uint32_t*>(scaled[0] + ptrdiff_t(y) * scaledStride[0]);
+        uint32_t* out = plane.row(y);
+        for (int x = 0; x < targetWidth; ++x) out[x] = in[x] & kRgbMask;
+    }
     frame->indexPlane()->fill(0);
     frame->palette = UnusedPalette();
     return frame;
@@ -230,23 +371,142 @@ std::string AviProgressText(int index, int position, int count) {
     return Printf("Loading Frame %lld [%lld of %lld]", index, position, count);
 }
 
-bool ProbeVideo(const std::string& path, AviStreamInfo& info) {
+namespace {
+
+using LoadedFrames = std::vector<std::pair<int, std::unique_ptr<FrameRecord>>>;
+
+bool OpenVideo(VideoReader& reader, const std::string& path, AviStreamInfo& info) {
     info = AviStreamInfo{};
-    VideoReader reader;
-    if (!reader.Open(path)) return false;
-    const long long n = reader.CountFrames();
-    if (n < 1 || n > kMaxVideoFrames) return false;
+    if (!reader.Open(path) || !reader.Scan()) return false;
     info.first = 0;
-    info.length = int(n);
+    info.length = int(reader.frameCount());
     info.width = reader.width();
     info.height = reader.height();
     return true;
 }
 
+// The most frames of w x h, up to `count`, that the memory budget allows.
+int FramesThatFit(int count, int w, int h) {
+    int low = 0, high = count;
+    while (low < high) {
+        const int middle = low + (high - low + 1) / 2;
+        if (FitsInMemory(ChainBytes(middle, w, h)))
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return low;
+}
+
+// Reads the plan's frames in loading order into `loaded`, reporting each before it is
+// read. Stops at the first frame that cannot be had; false when the user cancelled.
+class FrameLoader {
+  public:
+    FrameLoader(AnimationDocument& doc, VideoReader& reader, const AviLoadPlan& plan,
+                const AviImportOptions& options, int targetWidth, int targetHeight,
+                const std::string& name)
+        : doc_(doc),
+          reader_(reader),
+          plan_(plan),
+          options_(options),
+          targetWidth_(targetWidth),
+          targetHeight_(targetHeight),
+          name_(name) {}
+
+    bool Run(LoadedFrames& loaded) { return plan_.forward ? Forward(loaded) : Backward(loaded); }
+
+  private:
+    bool Report(int index, int place) {
+        doc_.host.showProgress(AviProgressText(index, place, plan_.count),
+                               place * 100 / std::max(plan_.count, 1));
+        return !options_.progress || options_.progress(index, place, plan_.count);
+    }
+
+    std::unique_ptr<FrameRecord> Make(const AVFrame& picture, int index) {
+        std::unique_ptr<FrameRecord> frame = MakeFrame(
+            doc_, picture, reader_.width(), reader_.height(), targetWidth_, targetHeight_, name_);
+        if (frame) frame->delay = reader_.DelayOf(index);
+        return frame;
+    }
+
+    // Decodes from `from` (a key frame's index or less) up to `to`; the frames from
+    // `from` on go to `out` in display order. Those before `from` are skipped without a
+    // report: they are no more than one key frame's distance.
+    template <typename Each>
+    void Decode(int from, int to, Each each) {
+        if (!reader_.Rewind(from)) return;
+        int index = 0;
+        for (AVFrame* picture = reader_.Next(index); picture; picture = reader_.Next(index)) {
+            if (index < from) continue;
+            if (index > to || !each(*picture, index)) return;
+        }
+    }
+
+    bool Forward(LoadedFrames& loaded) {
+        bool cancelled = false;
+        int expected = plan_.start;
+        const int last = plan_.start + plan_.count - 1;
+        Decode(plan_.start, last, [&](const AVFrame& picture, int index) {
+            if (index != expected) return false;  // a frame is missing
+            if (!Report(index, index - plan_.start + 1)) {
+                cancelled = true;
+                return false;
+            }
+            std::unique_ptr<FrameRecord> frame = Make(picture, index);
+            if (!frame) return false;
+            loaded.emplace_back(index, std::move(frame));
+            return ++expected <= last;
+        });
+        return !cancelled;
+    }
+
+    // Backwards the decoder still runs forwards: from the key frame before each part of
+    // the range to its end, which is then handed over from its last frame down.
+    bool Backward(LoadedFrames& loaded) {
+        const int lowest = plan_.start - plan_.count + 1;
+        int top = plan_.start;
+        while (top >= lowest) {
+            const int from = std::max(lowest, reader_.KeyAtOrBefore(top));
+            LoadedFrames part;
+            Decode(from, top, [&](const AVFrame& picture, int index) {
+                if (index != from + int(part.size())) return false;
+                std::unique_ptr<FrameRecord> frame = Make(picture, index);
+                if (!frame) return false;
+                part.emplace_back(index, std::move(frame));
+                return index < top;
+            });
+            // Only a part that reaches `top` continues the frames loaded so far.
+            while (!part.empty() && part.back().first == top) {
+                if (!Report(top, plan_.start - top + 1)) return false;
+                loaded.push_back(std::move(part.back()));
+                part.pop_back();
+                --top;
+            }
+            if (top >= from) return true;  // a frame could not be had
+        }
+        return true;
+    }
+
+    AnimationDocument& doc_;
+    VideoReader& reader_;
+    const AviLoadPlan& plan_;
+    const AviImportOptions& options_;
+    const int targetWidth_, targetHeight_;
+    const std::string& name_;
+};
+
+}  // namespace
+
+bool ProbeVideo(const std::string& path, AviStreamInfo& info) {
+    VideoReader reader;
+    return OpenVideo(reader, path, info);
+}
+
 int ImportAvi(AnimationDocument& doc, const std::string& path, const AviImportOptions& options) {
     av_log_set_level(AV_LOG_QUIET);
     AviStreamInfo info;
-    if (!ProbeVideo(path, info)) {
+    VideoReader reader;
+    if (!OpenVideo(reader, path, info)) {
         doc.host.message("Could not open AVI.", "Error", MessageIcon::Exclamation);
         return -1;
     }
@@ -268,54 +528,42 @@ int ImportAvi(AnimationDocument& doc, const std::string& path, const AviImportOp
             return -1;
     }
 
-    const AviLoadPlan plan = PlanAviLoad(info, choices);
-    const int lowest = plan.forward ? plan.start : plan.start - plan.count + 1;
-    const int highest = lowest + plan.count - 1;
+    AviLoadPlan plan = PlanAviLoad(info, choices);
+    const int asked = plan.count;
+    if (!FitsInMemory(ChainBytes(plan.count, targetWidth, targetHeight))) {
+        const int fitting = FramesThatFit(plan.count, targetWidth, targetHeight);
+        const std::string need =
+            Printf("%lld frames of %lld x %lld pixels need more memory than this computer has",
+                   plan.count, targetWidth, targetHeight);
+        if (!options.interactive || fitting < 1) {
+            doc.host.message(need + ".", "Error", MessageIcon::Exclamation);
+            return -1;
+        }
+        if (doc.host.ask(need + Printf("; load the first %lld frames only?", fitting), "Warning",
+                         Buttons::YesNo, MessageIcon::Exclamation) != Answer::Yes)
+            return -1;
+        plan.count = fitting;
+    }
     const std::string name = std::filesystem::path(path).filename().string();
 
-    // Decoding runs forward through the stream; the chosen frames are kept by index and
-    // linked in loading order afterwards.
-    VideoReader reader;
-    std::map<int, std::unique_ptr<FrameRecord>> loaded;
-    bool cancelled = false;
-    if (reader.Open(path)) {
-        int position = 0;
-        for (int index = 0; index <= highest; ++index) {
-            AVFrame* picture = reader.Next();
-            if (!picture) break;
-            if (index < lowest) continue;
-            ++position;
-            const int place = std::abs(index - plan.start) + 1;
-            doc.host.showProgress(AviProgressText(index, place, plan.count),
-                                  position * 100 / std::max(plan.count, 1));
-            if (options.progress && !options.progress(index, place, plan.count)) {
-                cancelled = true;
-                break;
-            }
-            std::unique_ptr<FrameRecord> frame =
-                MakeFrame(doc, *picture, info.width, info.height, targetWidth, targetHeight, name);
-            if (!frame) break;
-            loaded.emplace(index, std::move(frame));
-        }
-    }
+    LoadedFrames ordered;
+    const bool cancelled =
+        !FrameLoader(doc, reader, plan, options, targetWidth, targetHeight, name).Run(ordered);
     doc.host.showProgress("", 0);
     if (options.finished) options.finished();
-    // Keep the frames up to the first one missing in loading order.
-    std::vector<std::pair<int, std::unique_ptr<FrameRecord>>> ordered;
-    for (int k = 0; k < plan.count; ++k) {
-        auto found = loaded.find(plan.IndexAt(k));
-        if (found == loaded.end()) break;
-        ordered.emplace_back(found->first, std::move(found->second));
-    }
-    loaded.clear();
     if (ordered.empty()) {
         if (!cancelled) doc.host.message("Could not load AVI.", "Error", MessageIcon::Exclamation);
         return -1;
     }
-    if (!cancelled && int(ordered.size()) < plan.count) {
-        doc.host.message(Printf("Only %lld of %lld frames could be loaded.",
-                                (long long)ordered.size(), plan.count),
-                         "Warning", MessageIcon::Exclamation);
+    if (!cancelled && int(ordered.size()) < asked) {
+        const std::string shortText =
+            Printf("Only %lld of %lld frames could be loaded.", (long long)ordered.size(), asked);
+        if (!options.interactive) {
+            doc.host.message(shortText, "Error", MessageIcon::Exclamation);
+            return -1;
+        }
+        if (int(ordered.size()) < plan.count)
+            doc.host.message(shortText, "Warning", MessageIcon::Exclamation);
     }
 
     // Link the chain and splice it in.

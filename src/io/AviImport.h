@@ -54,13 +54,18 @@ struct AviImportOptions {
     // Called once the frames are read or the load stopped, before any message about the
     // outcome (the progress window goes here).
     std::function<void()> finished;
+    // The editor: more frames than memory holds are offered as a shorter load, and a load
+    // that stops early keeps its frames after a warning. Otherwise (the command line) both
+    // fail, so that a run never delivers less than was asked.
+    bool interactive = false;
 };
 
 // Opens the video stream of an AVI (or any other video file FFmpeg reads), lets the
 // caller choose the frames and adds them after the selected frame with labels
 // "Gif :<file name> [<index>]". Palettised streams keep their own palettes; other
-// streams are reduced to palettes. 0 when frames were added, -1 otherwise (the user has
-// been told, or cancelled).
+// streams are reduced to palettes. Each frame's delay is its display time taken from the
+// video's timestamps. A cancelled load keeps the frames read so far. 0 when frames were
+// added, -1 otherwise (the user has been told, or cancelled before the first frame).
 int ImportAvi(AnimationDocument& doc, const std::string& path,
               const AviImportOptions& options = {});
 

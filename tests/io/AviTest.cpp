@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "IoTestSupport.h"
 #include "document/AnimationDocument.h"
 #include "io/AviExport.h"
 #include "io/AviImport.h"
 #include "support/TestSupport.h"
+#include "support/UserTask.h"
 
 using namespace io_test;
 using testing_support::AppendToDocument;
@@ -192,6 +196,186 @@ TEST_F(AviImportTest, Mp4ClipImportsAsFramesAndDamagedFilesAreRefused) {
     AnimationDocument other(host);
     EXPECT_EQ(ImportAvi(other, Path("bad.avi")), -1);
     EXPECT_EQ(host.messages().back().text, "Could not open AVI.");
+}
+
+// A clip as cameras and encoders make them: key frames every twelve frames, the
+// others predicted from them.
+class VideoDirectionTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        folder_ = new testing_support::TempFolder;
+        clip_ = testing_support::MakeVideo(*folder_, "clip.avi", "testsrc2", 64, 48, 40, 25);
+        ASSERT_FALSE(clip_.empty());
+        // The same kind of clip, 60 frames, with its first 30 or its last 10 pictures
+        // damaged.
+        const std::string whole =
+            testing_support::MakeVideo(*folder_, "whole.avi", "testsrc2", 64, 48, 60, 25);
+        ASSERT_FALSE(whole.empty());
+        damaged_ = Damage(whole, 0, 30, "damaged.avi");
+        damagedEnd_ = Damage(whole, 50, 60, "damaged-end.avi");
+    }
+    // Overwrites the pictures [from, to) of an AVI with bytes no decoder takes.
+    static std::string Damage(const std::string& path, int from, int to, const char* name) {
+        std::vector<uint8_t> bytes = Bytes(path);
+        const std::string text(bytes.begin(), bytes.end());
+        size_t at = text.find("movi") + 4;
+        for (int picture = 0; picture < to && at + 8 <= bytes.size();) {
+            const size_t size = size_t(bytes[at + 4]) | size_t(bytes[at + 5]) << 8 |
+                                size_t(bytes[at + 6]) << 16 | size_t(bytes[at + 7]) << 24;
+            if (text.compare(at, 4, "00dc") == 0 && picture++ >= from)
+                std::fill_n(bytes.begin() + ptrdiff_t(at + 8),
+                            std::min(size, bytes.size() - at - 8), uint8_t(0x5A));
+            at += 8 + size + (size & 1);
+        }
+        const std::string out = folder_->file(name);
+        WriteBytes(out, bytes);
+        return out;
+    }
+    static void TearDownTestSuite() {
+        delete folder_;
+        folder_ = nullptr;
+    }
+    void SetUp() override { RememberedAviChoices() = AviLoadChoices{}; }
+
+    struct Step {
+        int index, position, count;
+        bool operator==(const Step&) const = default;
+    };
+    // Imports with the given choices, cancelling when asked for step `cancelAt` (1-based;
+    // 0 never), and records the steps.
+    int Import(AnimationDocument& doc, const std::string& path, AviLoadChoices choices,
+               int cancelAt, std::vector<Step>& steps) {
+        AviImportOptions options;
+        options.interactive = true;
+        options.choose = [choices](const AviStreamInfo&, AviLoadChoices& c) {
+            c = choices;
+            return true;
+        };
+        options.progress = [&steps, cancelAt](int index, int position, int count) {
+            steps.push_back({index, position, count});
+            return int(steps.size()) != cancelAt;
+        };
+        return ImportAvi(doc, path, options);
+    }
+    static AviLoadChoices Range(bool reverse, int first, int count) {
+        AviLoadChoices c;
+        c.loadAll = count == 0;
+        c.reverse = reverse;
+        c.firstIndex = first;
+        c.count = count;
+        return c;
+    }
+
+    static inline testing_support::TempFolder* folder_ = nullptr;
+    static inline std::string clip_, damaged_, damagedEnd_;
+};
+
+TEST_F(VideoDirectionTest, ReverseCountsUpAndGivesTheSamePicturesAsForward) {
+    RecordingHost host;
+    AnimationDocument forward(host), backward(host);
+    std::vector<Step> forwardSteps, backwardSteps;
+    ASSERT_EQ(Import(forward, clip_, Range(false, 0, 0), 0, forwardSteps), 0);
+    ASSERT_EQ(Import(backward, clip_, Range(true, 0, 0), 0, backwardSteps), 0);
+    ASSERT_EQ(backward.countFrames(), 40);
+    ASSERT_EQ(backwardSteps.size(), 40u);
+    for (int k = 0; k < 40; ++k) {
+        EXPECT_EQ(forwardSteps[size_t(k)], (Step{k, k + 1, 40})) << k;
+        EXPECT_EQ(backwardSteps[size_t(k)], (Step{39 - k, k + 1, 40})) << k;
+    }
+    EXPECT_EQ(host.progress().front().text, "Loading Frame 0 [1 of 40]");
+    std::vector<std::vector<uint32_t>> pictures;
+    for (FrameRecord* f = forward.firstFrame; f; f = f->next) pictures.push_back(Colours(*f));
+    const std::vector<std::string> labels = Labels(backward);
+    int k = 0;
+    for (FrameRecord* f = backward.firstFrame; f; f = f->next, ++k) {
+        EXPECT_EQ(labels[size_t(k)], "Gif :clip.avi [" + std::to_string(39 - k) + "]");
+        EXPECT_EQ(Colours(*f), pictures[size_t(39 - k)]) << k;
+        EXPECT_EQ(f->delay, 4u) << k;
+    }
+    EXPECT_TRUE(host.messages().empty());
+}
+
+// Cancel keeps the frames read so far, in loading order, in both directions.
+TEST_F(VideoDirectionTest, CancelKeepsTheFramesAlreadyRead) {
+    struct Case {
+        bool reverse;
+        int first, count;
+        std::vector<std::string> labels;
+    };
+    const Case cases[] = {
+        {false, 0, 0, {"[0]", "[1]", "[2]", "[3]", "[4]"}},
+        {true, 0, 0, {"[39]", "[38]", "[37]", "[36]", "[35]"}},
+        {true, 30, 20, {"[30]", "[29]", "[28]", "[27]", "[26]"}},
+        {false, 17, 10, {"[17]", "[18]", "[19]", "[20]", "[21]"}},
+    };
+    for (const Case& c : cases) {
+        RecordingHost host;
+        AnimationDocument doc(host);
+        std::vector<Step> steps;
+        EXPECT_EQ(Import(doc, clip_, Range(c.reverse, c.first, c.count), 6, steps), 0);
+        EXPECT_EQ(steps.size(), 6u);
+        std::vector<std::string> expected;
+        for (const std::string& l : c.labels) expected.push_back("Gif :clip.avi " + l);
+        EXPECT_EQ(Labels(doc), expected) << c.reverse << " " << c.first;
+        EXPECT_TRUE(host.messages().empty()) << host.messages().front().text;
+    }
+}
+
+// A load that starts late begins at the key frame before its first frame: a clip whose
+// first half is damaged still gives its second half, with the first step the first frame.
+TEST_F(VideoDirectionTest, ALateStartBeginsAtTheKeyFrameBeforeIt) {
+    struct Case {
+        bool reverse;
+        int first;
+        std::vector<std::string> labels;
+    };
+    const Case cases[] = {
+        {false, 40, {"[40]", "[41]", "[42]", "[43]", "[44]"}},
+        {true, 44, {"[44]", "[43]", "[42]", "[41]", "[40]"}},
+        {false, 55, {"[55]", "[56]", "[57]", "[58]", "[59]"}},
+    };
+    for (const Case& c : cases) {
+        RecordingHost host;
+        AnimationDocument doc(host);
+        std::vector<Step> steps;
+        ASSERT_EQ(Import(doc, damaged_, Range(c.reverse, c.first, 5), 0, steps), 0)
+            << host.messages().back().text;
+        std::vector<std::string> expected;
+        for (const std::string& l : c.labels) expected.push_back("Gif :damaged.avi " + l);
+        EXPECT_EQ(Labels(doc), expected);
+        ASSERT_FALSE(steps.empty());
+        EXPECT_EQ(steps.front(), (Step{c.first, 1, 5}));
+        EXPECT_TRUE(host.messages().empty());
+    }
+}
+
+// A load that stops early: the editor keeps what was read and warns; the command line
+// never delivers fewer frames than were asked.
+TEST_F(VideoDirectionTest, AShortLoadIsKeptInTheEditorAndFailsOnTheCommandLine) {
+    RecordingHost host;
+    AnimationDocument doc(host);
+    std::vector<Step> steps;
+    ASSERT_EQ(Import(doc, damagedEnd_, Range(false, 0, 0), 0, steps), 0);
+    EXPECT_EQ(doc.countFrames(), 50);
+    ASSERT_EQ(host.messages().size(), 1u);
+    EXPECT_EQ(host.messages()[0].text, "Only 50 of 60 frames could be loaded.");
+    EXPECT_EQ(host.messages()[0].caption, "Warning");
+
+    const testing_support::TempFolder out;
+    const std::pair<std::string, std::string> runs[] = {
+        {damagedEnd_, ""},
+        {damagedEnd_, " --avi-first 45 --avi-count 10"},
+        {damaged_, " --avi-first 40 --avi-count 12 --reverse"},
+    };
+    for (const auto& [file, range] : runs) {
+        const testing_support::ToolResult r =
+            testing_support::RunCli("convert " + testing_support::ShellQuote(file) + range +
+                                    " -o " + testing_support::ShellQuote(out.file("out.gif")));
+        EXPECT_EQ(r.signal, 0) << range << r.err;
+        EXPECT_EQ(r.status, 1) << range << r.err;
+        EXPECT_NE(r.err.find("frames could be loaded."), std::string::npos) << range << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out.file("out.gif"))) << range;
+    }
 }
 
 class AviExportTest : public ::testing::Test {

@@ -1,0 +1,245 @@
+// Videos as users bring them to velmora-cli: clips of any size converted to GIF with the
+// clip's own timing, loads that cannot be delivered whole, and AVI files that readers
+// which trust the index can play.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "document/AnimationDocument.h"
+#include "document/MemoryBudget.h"
+#include "io/AviImport.h"
+#include "support/PeerReaders.h"
+#include "support/TestSupport.h"
+#include "support/UserTask.h"
+
+namespace ts = testing_support;
+
+namespace {
+
+// The sanitizers reserve terabytes of address space for their shadow memory: there a
+// run cannot be limited, and only the memory budget holds.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr int kLimitMiB = 0;
+#else
+constexpr int kLimitMiB = 2560;
+#endif
+
+std::string Q(const std::string& word) {
+    return ts::ShellQuote(word);
+}
+
+std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Small and odd-sized clips, each in a container users have.
+struct Clip {
+    const char* name;
+    const char* source;
+    int w, h, frames;
+};
+
+const Clip kClips[] = {
+    {"testsrc12x8.avi", "testsrc", 12, 8, 12},         {"testsrc18x10.avi", "testsrc", 18, 10, 12},
+    {"testsrc34x18.avi", "testsrc", 34, 18, 12},       {"testsrc12x8.mp4", "testsrc", 12, 8, 12},
+    {"mandelbrot18x10.mkv", "mandelbrot", 18, 10, 12}, {"testsrc34x18.mov", "testsrc", 34, 18, 12},
+    {"testsrc2-150x86.avi", "testsrc2", 150, 86, 8},
+};
+
+class SmallVideos : public testing::TestWithParam<Clip> {};
+
+TEST_P(SmallVideos, ConvertToAGifWithEveryFrame) {
+    const ts::TempFolder folder;
+    const Clip& clip = GetParam();
+    const std::string in =
+        ts::MakeVideo(folder, clip.name, clip.source, clip.w, clip.h, clip.frames, 25);
+    ASSERT_FALSE(in.empty());
+    const std::string out = folder.file("out.gif");
+    const ts::ToolResult r = ts::RunCli("convert " + Q(in) + " -o " + Q(out), kLimitMiB);
+    EXPECT_EQ(r.signal, 0) << r.err;
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto gif = ts::GiflibDecode(out);
+    ASSERT_TRUE(gif.has_value());
+    EXPECT_EQ(gif->screenWidth, clip.w);
+    EXPECT_EQ(gif->screenHeight, clip.h);
+    EXPECT_EQ(gif->images.size(), size_t(clip.frames));
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, SmallVideos, testing::ValuesIn(kClips),
+                         [](const auto& info) { return std::to_string(info.index); });
+
+// A clip of `seconds` at `fps` plays as long as a GIF as it did as a video.
+struct Timing {
+    const char* name;
+    int fps, frames;
+};
+
+const Timing kTimings[] = {
+    {"thirty.avi", 30, 90},     {"thirty.mp4", 30, 90}, {"twentyfour.mkv", 24, 72},
+    {"twentyfive.avi", 25, 75}, {"twelve.mov", 12, 36},
+};
+
+class VideoTiming : public testing::TestWithParam<Timing> {};
+
+TEST_P(VideoTiming, DelaysFollowTheClipsClockWithinOneHundredthPerFrame) {
+    const ts::TempFolder folder;
+    const Timing& t = GetParam();
+    const std::string in = ts::MakeVideo(folder, t.name, "testsrc2", 64, 48, t.frames, t.fps);
+    ASSERT_FALSE(in.empty());
+    const std::string out = folder.file("out.gif");
+    const ts::ToolResult r = ts::RunCli("convert " + Q(in) + " -o " + Q(out));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto gif = ts::GiflibDecode(out);
+    ASSERT_TRUE(gif.has_value());
+    ASSERT_EQ(gif->images.size(), size_t(t.frames));
+    // Frame k starts at k / fps seconds; in hundredths times fps that is k * 100.
+    long long shown = 0;
+    for (int k = 0; k < t.frames; ++k) {
+        shown += gif->images[size_t(k)].delay;
+        const long long exact = (k + 1) * 100LL;
+        EXPECT_LE(std::llabs(shown * t.fps - exact), t.fps) << "after frame " << k;
+    }
+    EXPECT_EQ(shown, t.frames * 100LL / t.fps);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, VideoTiming, testing::ValuesIn(kTimings),
+                         [](const auto& info) { return std::to_string(info.index); });
+
+// A HD clip whose frames need more than the 2.5 GiB the run may take: the command line
+// never delivers fewer frames than were asked and says why.
+TEST(VideoShortfall, ALoadThatRunsOutOfMemoryFailsTheRun) {
+    if (kLimitMiB == 0) GTEST_SKIP() << "no address-space limit under the sanitizers";
+    const ts::TempFolder folder;
+    const std::string in = ts::MakeVideo(folder, "hd.avi", "testsrc2", 1920, 1080, 300, 25);
+    ASSERT_FALSE(in.empty());
+    const std::string out = folder.file("out.gif");
+    const ts::ToolResult r = ts::RunCli("convert " + Q(in) + " -o " + Q(out), kLimitMiB);
+    EXPECT_EQ(r.signal, 0) << r.err;
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("of 300 frames could be loaded."), std::string::npos) << r.err;
+    EXPECT_FALSE(ts::GiflibDecode(out).has_value());
+}
+
+// More frames than the memory budget allows are refused before any is decoded on the
+// command line and offered as a shorter load in the editor.
+class OverBudget : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        folder_ = new ts::TempFolder;
+        const std::string part =
+            ts::MakeVideo(*folder_, "part.avi", "testsrc2", 1920, 1080, 50, 25);
+        ASSERT_FALSE(part.empty());
+        // Enough copies of the clip to hold more pixels than three quarters of the memory.
+        const int64_t frameBytes = int64_t(1920) * 1080 * 5;
+        const int64_t frames = PhysicalMemoryBytes() / frameBytes + 50;
+        frames_ = int(frames);
+        path_ = folder_->file("long.avi");
+        const ts::ToolResult r = ts::RunTool(
+            "ffmpeg -v error -nostdin -y -stream_loop " + std::to_string(frames / 50) + " -i " +
+            Q(part) + " -c copy -frames:v " + std::to_string(frames) + " " + Q(path_));
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    static void TearDownTestSuite() {
+        delete folder_;
+        folder_ = nullptr;
+    }
+    static inline ts::TempFolder* folder_ = nullptr;
+    static inline std::string path_;
+    static inline int frames_ = 0;
+};
+
+TEST_F(OverBudget, TheCommandLineRefusesUpFront) {
+    const std::string out = folder_->file("out.gif");
+    const ts::ToolResult r = ts::RunCli("convert " + Q(path_) + " -o " + Q(out), kLimitMiB);
+    EXPECT_EQ(r.signal, 0) << r.err;
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("need more memory than this computer has"), std::string::npos) << r.err;
+    EXPECT_FALSE(ts::GiflibDecode(out).has_value());
+}
+
+TEST_F(OverBudget, TheEditorAsksAndLoadsNothingOnNo) {
+    RecordingHost host;
+    host.answers = {Answer::No};
+    AnimationDocument doc(host);
+    RememberedAviChoices() = AviLoadChoices{};
+    AviImportOptions options;
+    options.interactive = true;
+    int reads = 0;
+    options.progress = [&](int, int, int) {
+        ++reads;
+        return true;
+    };
+    EXPECT_EQ(ImportAvi(doc, path_, options), -1);
+    ASSERT_EQ(host.questions().size(), 1u);
+    EXPECT_NE(host.questions()[0].text.find(std::to_string(frames_) + " frames of 1920 x 1080"),
+              std::string::npos)
+        << host.questions()[0].text;
+    EXPECT_EQ(reads, 0);
+    EXPECT_TRUE(doc.empty());
+}
+
+// A GIF saved as AVI: every idx1 entry points at a chunk of its own id and size
+// (offsets count from the list type "movi"), and the stream header announces the
+// palette changes it carries.
+TEST(AviExportIndex, EveryIndexEntryPointsAtItsChunk) {
+    const ts::TempFolder folder;
+    const std::string in = ts::MakePhotoGif(folder, "photo.gif", 120, 90, 4);
+    ASSERT_FALSE(in.empty());
+    const std::string out = folder.file("out.avi");
+    const ts::ToolResult r = ts::RunCli("convert " + Q(in) + " -o " + Q(out));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<uint8_t> b = ReadAll(out);
+    auto le32 = [&](size_t at) {
+        return at + 4 <= b.size() ? uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 |
+                                        uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24
+                                  : 0u;
+    };
+    auto id = [&](size_t at) {
+        return at + 4 <= b.size()
+                   ? std::string(b.begin() + ptrdiff_t(at), b.begin() + ptrdiff_t(at + 4))
+                   : std::string();
+    };
+    ASSERT_EQ(id(0), "RIFF");
+    ASSERT_EQ(id(8), "AVI ");
+    // Walk the top-level chunks and the header lists.
+    size_t movi = 0, idx1 = 0, idx1Size = 0, strh = 0;
+    std::vector<std::pair<size_t, size_t>> lists{{12, b.size()}};
+    while (!lists.empty()) {
+        auto [at, end] = lists.back();
+        lists.pop_back();
+        while (at + 8 <= end) {
+            const std::string chunk = id(at);
+            const size_t size = le32(at + 4);
+            if (chunk == "LIST" && id(at + 8) == "movi") movi = at + 8;
+            if (chunk == "LIST" && (id(at + 8) == "hdrl" || id(at + 8) == "strl"))
+                lists.emplace_back(at + 12, at + 8 + size);
+            if (chunk == "idx1") idx1 = at + 8, idx1Size = size;
+            if (chunk == "strh") strh = at + 8;
+            at += 8 + size + (size & 1);
+        }
+    }
+    ASSERT_NE(movi, 0u);
+    ASSERT_NE(idx1, 0u);
+    ASSERT_NE(strh, 0u);
+    EXPECT_EQ(id(strh), "vids");
+    EXPECT_NE(le32(strh + 8) & 0x10000u, 0u) << "palette changes not announced";
+    int pictures = 0, palettes = 0;
+    for (size_t e = idx1; e + 16 <= idx1 + idx1Size; e += 16) {
+        const std::string entry = id(e);
+        const size_t chunk = movi + le32(e + 8);
+        EXPECT_EQ(id(chunk), entry) << "entry " << (e - idx1) / 16;
+        EXPECT_EQ(le32(chunk + 4), le32(e + 12)) << "entry " << (e - idx1) / 16;
+        pictures += entry == "00db";
+        palettes += entry == "00pc";
+    }
+    EXPECT_EQ(pictures, 4);
+    EXPECT_EQ(palettes, 3);
+}
+
+}  // namespace
