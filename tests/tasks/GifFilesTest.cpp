@@ -331,6 +331,7 @@ const FarImage kFarImages[] = {
     {"1x1 at (65534, 65534)", 65534, 65534, 1, 1, false},
     {"2x2 at (30000, 30000)", 30000, 30000, 2, 2, false},
     {"1x1 at (65534, 0): a long strip", 65534, 0, 1, 1, true},
+    {"1x1 at (8000, 8000): a large screen that fits", 8000, 8000, 1, 1, true},
 };
 
 class FarImages : public testing::TestWithParam<FarImage> {};
