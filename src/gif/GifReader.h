@@ -62,7 +62,8 @@ class GifFrameStream {
     GifFrameStream(const GifFrameStream&) = delete;
     GifFrameStream& operator=(const GifFrameStream&) = delete;
 
-    // Reads the file, its header and its first image into `first`; a GifResult.
+    // Reads the file, its header and its first image that can be read into `first`
+    // (skipping those before it that cannot); a GifResult.
     int Open(FrameRecord& first, const std::string& path, GifFileInfo& info);
     // The same on bytes in memory, which must outlive the stream.
     int OpenData(FrameRecord& first, const uint8_t* data, size_t size, const std::string& path,
