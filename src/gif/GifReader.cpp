@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/AnimationDocument.h"
+#include "document/MemoryBudget.h"
 #include "gif/LzwDecoder.h"
 
 namespace {
@@ -188,6 +189,10 @@ int ImageReader::DecodePixels(FrameRecord& frame, int minCodeSize) {
     // The size must be one the data present can fill, and one we can hold.
     const uint64_t pixels = uint64_t(w) * uint64_t(h);
     if (pixels > MaxLzwPixels(data_.size(), minCodeSize)) return kGifCorruptLzw;
+    // Data that compresses well can still claim large images; large planes (and the
+    // scratch copy) go through the memory budget. Small ones are not worth the asking.
+    constexpr uint64_t kUncheckedPixels = uint64_t(1) << 20;
+    if (pixels > kUncheckedPixels && !FitsInMemory(int64_t(pixels) * 2)) return kGifNoMemory;
     if (!frame.CreateIndexBuffer(w, h)) return kGifNoMemory;
     IndexBuffer& plane = *frame.indexPlane();
 
