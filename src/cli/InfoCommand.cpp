@@ -185,6 +185,8 @@ int RunInfo(const std::vector<std::string>& args) {
         }
         return kExitFailure;
     }
+    const std::string skipped = DescribeSkippedImages(info, path);
+    if (!skipped.empty()) std::fprintf(stderr, "velmora-cli: Loading Gif: %s\n", skipped.c_str());
     // The logical screen as Velmora takes it: the bounding box of the frames.
     Summary s;
     for (const FrameRecord* f = first; f; f = f->next) {

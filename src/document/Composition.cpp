@@ -5,6 +5,7 @@
 
 #include "document/AnimationDocument.h"
 #include "document/FrameRecord.h"
+#include "document/MemoryBudget.h"
 
 namespace {
 
@@ -82,6 +83,11 @@ std::optional<uint32_t> ColourBeneath(const FrameRecord& frame, int x, int y) {
     return std::nullopt;
 }
 
+bool ComposedPictureFits(int width, int height) {
+    const int64_t pixels = int64_t(std::max(width, 0)) * int64_t(std::max(height, 0));
+    return pixels <= kMaxPlanePixels && FitsInMemory(pixels * int64_t(sizeof(uint32_t)));
+}
+
 void ComposeFrame(FrameRecord& frame) {
     AnimationDocument& doc = frame.document;
     if (doc.busy) return;
@@ -92,11 +98,27 @@ void ComposeFrame(FrameRecord& frame) {
     }
     AnimationDocument::StructureReadLock structure(doc);
 
-    auto picture = std::make_shared<ComposedPicture>();
+    // Ends the composition without a picture; waiters see none.
+    auto withoutPicture = [&frame] {
+        std::lock_guard lock(frame.composeLock);
+        frame.composing = false;
+        frame.compositionEnded.notify_all();
+    };
     const int sw = std::max(doc.screenWidth, 0), sh = std::max(doc.screenHeight, 0);
+    if (!ComposedPictureFits(sw, sh)) {
+        withoutPicture();
+        return;
+    }
+    std::shared_ptr<ComposedPicture> picture;
+    try {
+        picture = std::make_shared<ComposedPicture>();
+        picture->pixels.assign(size_t(sw) * size_t(sh), 0u);
+    } catch (const std::bad_alloc&) {
+        withoutPicture();
+        return;
+    }
     picture->width = sw;
     picture->height = sh;
-    picture->pixels.assign(size_t(sw) * size_t(sh), 0u);
 
     FrameRecord* const p = frame.prev;
     const int disposal = doc.disposalBefore(frame);

@@ -22,5 +22,10 @@ void DiscardComposedBitmap(FrameRecord& frame);
 // methods are not consulted. nullopt past the first frame or at a frame being destroyed.
 std::optional<uint32_t> ColourBeneath(const FrameRecord& frame, int x, int y);
 
-// The composition itself; the body of a composition job.
+// True when a composed picture of a w x h logical screen may be made: a plane of that
+// size is acceptable and it fits in the memory budget. Loaders refuse larger screens.
+bool ComposedPictureFits(int width, int height);
+
+// The composition itself; the body of a composition job. A picture that does not fit
+// (see ComposedPictureFits) is not made: the frame stays without one.
 void ComposeFrame(FrameRecord& frame);

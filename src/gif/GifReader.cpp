@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/AnimationDocument.h"
+#include "document/MemoryBudget.h"
 #include "gif/LzwDecoder.h"
 
 namespace {
@@ -74,6 +75,9 @@ class ImageReader {
 
     // Extensions, then one image into `frame`.
     int ReadImage(FrameRecord& frame);
+    // After a failed ReadImage: true when the image's data was read to its end, so that
+    // the image can be skipped and the next one read.
+    bool canSkip() const { return canSkip_; }
 
   private:
     bool ReadExtension(FrameRecord& frame, int label);
@@ -84,6 +88,7 @@ class ImageReader {
     LzwDecoder decoder_;
     std::vector<uint8_t> data_;
     std::vector<uint8_t> scratch_;
+    bool canSkip_ = false;
 };
 
 bool ImageReader::ReadExtension(FrameRecord& frame, int label) {
@@ -133,6 +138,7 @@ bool ImageReader::ReadExtension(FrameRecord& frame, int label) {
 }
 
 int ImageReader::ReadImage(FrameRecord& frame) {
+    canSkip_ = false;
     int b = in_.get();
     while (b == 0x21) {
         const int label = in_.get();
@@ -175,11 +181,18 @@ int ImageReader::DecodePixels(FrameRecord& frame, int minCodeSize) {
     } catch (const std::bad_alloc&) {
         return kGifNoMemory;
     }
+    // From here on the file is positioned at the next block whatever becomes of this
+    // image.
+    canSkip_ = true;
     const int w = frame.width, h = frame.height;
     if (w <= 0 || h <= 0) return kGifCorruptLzw;
     // The size must be one the data present can fill, and one we can hold.
     const uint64_t pixels = uint64_t(w) * uint64_t(h);
     if (pixels > MaxLzwPixels(data_.size(), minCodeSize)) return kGifCorruptLzw;
+    // Data that compresses well can still claim large images; large planes (and the
+    // scratch copy) go through the memory budget. Small ones are not worth the asking.
+    constexpr uint64_t kUncheckedPixels = uint64_t(1) << 20;
+    if (pixels > kUncheckedPixels && !FitsInMemory(int64_t(pixels) * 2)) return kGifNoMemory;
     if (!frame.CreateIndexBuffer(w, h)) return kGifNoMemory;
     IndexBuffer& plane = *frame.indexPlane();
 
@@ -242,7 +255,86 @@ std::unique_ptr<FrameRecord> NextFrame(FrameRecord& current, const std::string& 
     return next;
 }
 
+// What reading an image changes in a frame, kept so that a skipped image leaves the
+// frame as it was.
+struct ImageFields {
+    explicit ImageFields(const FrameRecord& f)
+        : left(f.left),
+          top(f.top),
+          width(f.width),
+          height(f.height),
+          hasLocalPalette(f.hasLocalPalette),
+          palette(f.palette),
+          delay(f.delay),
+          disposal(f.disposal),
+          transparentIndex(f.transparentIndex),
+          hasTransparency(f.hasTransparency),
+          interlaced(f.interlaced),
+          bitsPerPixel(f.bitsPerPixel),
+          comments(f.comments),
+          plane(f.indexPlane()) {}
+
+    void RestoreInto(FrameRecord& f) const {
+        f.left = left;
+        f.top = top;
+        f.width = width;
+        f.height = height;
+        f.hasLocalPalette = hasLocalPalette;
+        f.palette = palette;
+        f.delay = delay;
+        f.disposal = disposal;
+        f.transparentIndex = transparentIndex;
+        f.hasTransparency = hasTransparency;
+        f.interlaced = interlaced;
+        f.bitsPerPixel = bitsPerPixel;
+        f.comments = comments;
+        f.ReplaceIndexPlane(plane);
+    }
+
+    int32_t left, top, width, height, hasLocalPalette;
+    Palette palette;
+    uint32_t delay;
+    int32_t disposal;
+    uint32_t transparentIndex, hasTransparency, interlaced;
+    uint8_t bitsPerPixel;
+    CommentList comments;
+    std::shared_ptr<IndexBuffer> plane;
+};
+
+// How many skipped images are named one by one.
+constexpr size_t kSkippedListed = 8;
+
+void NoteSkipped(GifFileInfo& info, const FrameRecord& frame, int result) {
+    ++info.skippedCount;
+    if (info.skipped.size() < kSkippedListed) {
+        info.skipped.push_back(
+            SkippedImage{info.imageCount + info.skippedCount, frame.width, frame.height, result});
+    }
+}
+
+const char* SkipReason(const SkippedImage& image) {
+    if (image.width <= 0 || image.height <= 0) return "no pixels";
+    if (image.result == kGifNoMemory) return "too large for the memory";
+    return "data too short or corrupt";
+}
+
 }  // namespace
+
+std::string DescribeSkippedImages(const GifFileInfo& info, const std::string& fileName) {
+    if (info.skippedCount == 0) return {};
+    std::string text = std::to_string(info.skippedCount) +
+                       (info.skippedCount == 1 ? " image" : " images") + " of " + fileName +
+                       " could not be read and " + (info.skippedCount == 1 ? "was" : "were") +
+                       " left out:";
+    for (size_t i = 0; i < info.skipped.size(); ++i) {
+        const SkippedImage& image = info.skipped[i];
+        text += (i ? ", image " : " image ") + std::to_string(image.number) + " (" +
+                std::to_string(image.width) + "x" + std::to_string(image.height) + ", " +
+                SkipReason(image) + ")";
+    }
+    if (size_t(info.skippedCount) > info.skipped.size()) text += ", ...";
+    return text;
+}
 
 struct GifFrameStream::State {
     State(const uint8_t* data, size_t size, GifFileInfo& info) : in(data, size), reader(in, info) {}
@@ -308,8 +400,15 @@ int GifFrameStream::OpenData(FrameRecord& first, const uint8_t* data, size_t siz
         first.palette = info.globalPalette;
     }
 
-    const int result = state_->reader.ReadImage(first);
-    if (result != kGifOk) return result;
+    // Images that cannot be decoded are skipped until one can.
+    for (;;) {
+        const ImageFields before(first);
+        const int result = state_->reader.ReadImage(first);
+        if (result == kGifOk) break;
+        if (!state_->reader.canSkip()) return info.skippedCount ? info.skipped[0].result : result;
+        NoteSkipped(info, first, result);
+        before.RestoreInto(first);
+    }
     info.imageCount = 1;
     done_ = false;
     return kGifOk;
@@ -318,29 +417,36 @@ int GifFrameStream::OpenData(FrameRecord& first, const uint8_t* data, size_t siz
 std::unique_ptr<FrameRecord> GifFrameStream::ReadNext(FrameRecord& current) {
     if (done_) return nullptr;
     ByteCursor& in = state_->in;
-    const int b = in.get();
-    if (b == 0x3B) {
-        done_ = true;
-        return nullptr;
-    }
-    if (b >= 0) in.unget();
-    std::unique_ptr<FrameRecord> next = NextFrame(current, path_);
-    if (!next) {
-        done_ = true;  // the images read so far stand
-        return nullptr;
-    }
-    const int result = state_->reader.ReadImage(*next);
-    if (result != kGifOk) {
+    // Every pass consumes at least an image descriptor, so this ends with the data.
+    for (;;) {
+        const int b = in.get();
+        if (b == 0x3B) {
+            done_ = true;
+            return nullptr;
+        }
+        if (b >= 0) in.unget();
+        std::unique_ptr<FrameRecord> next = NextFrame(current, path_);
+        if (!next) {
+            done_ = true;  // the images read so far stand
+            return nullptr;
+        }
+        const int result = state_->reader.ReadImage(*next);
+        if (result == kGifOk) {
+            ++info_->imageCount;
+            return next;
+        }
+        next->next = next->prev = nullptr;
+        if (state_->reader.canSkip()) {
+            NoteSkipped(*info_, *next, result);
+            continue;
+        }
         // Comments after the last image belong to the animation.
         if (result == kGifUnexpectedBlock) {
             for (CommentNode& c : next->comments) info_->trailingComments.push_back(std::move(c));
         }
         done_ = true;
-        next->next = next->prev = nullptr;
         return nullptr;
     }
-    ++info_->imageCount;
-    return next;
 }
 
 namespace {

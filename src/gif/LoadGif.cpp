@@ -59,6 +59,18 @@ TreeItem* LastGlobalCommentEntry(const FrameTree& tree) {
     return last;
 }
 
+// Tells the user which images of the file were left out, if any.
+void ReportSkippedImages(AnimationDocument& doc, const GifFileInfo& info, const std::string& name) {
+    const std::string text = DescribeSkippedImages(info, name);
+    if (!text.empty()) doc.host.message(text, "Loading Gif", MessageIcon::Exclamation);
+}
+
+// The message for a logical screen too large to be shown.
+std::string ScreenTooLarge(const std::string& name, int w, int h) {
+    return "Loading Gif: the images of " + name + " span a screen of " + std::to_string(w) + "x" +
+           std::to_string(h) + " pixels, more than the memory holds";
+}
+
 TreeItem* AddFrameEntry(AnimationDocument& doc, TreeItem* parent, TreeItem* after,
                         const FrameRecord& frame, const std::string& name) {
     TreeItem* item = doc.tree.InsertAfter(parent, after, "Gif :" + name);
@@ -108,6 +120,11 @@ int LoadGifIntoDocument(AnimationDocument& doc, const std::string& path) {
             w = std::max(w, f->left + f->width);
             h = std::max(h, f->top + f->height);
         }
+        if (!ComposedPictureFits(w, h)) {
+            DestroyChain(first, before);
+            doc.host.message(ScreenTooLarge(name, w, h), "Error", MessageIcon::Exclamation);
+            return 1;
+        }
         info.screenWidth = w;
         info.screenHeight = h;
     } else if (first->left + first->width != doc.screenWidth ||
@@ -128,6 +145,7 @@ int LoadGifIntoDocument(AnimationDocument& doc, const std::string& path) {
         doc.resizingInProgress = false;
     }
 
+    ReportSkippedImages(doc, info, name);
     ApplyFileInfo(doc, info, wasEmpty);
     if (!wasEmpty) doc.modified = true;
     {
@@ -186,6 +204,11 @@ int GifLoadInSteps::Begin(const std::string& path) {
     // The screen starts as the first image's box and grows with the images that follow.
     info_.screenWidth = first->left + first->width;
     info_.screenHeight = first->top + first->height;
+    if (!ComposedPictureFits(info_.screenWidth, info_.screenHeight)) {
+        doc_.host.message(ScreenTooLarge(name_, info_.screenWidth, info_.screenHeight), "Error",
+                          MessageIcon::Exclamation);
+        return 1;
+    }
     ApplyFileInfo(doc_, info_, true);
     last_ = AnimationDocument::Adopt(std::move(first));
     {
@@ -207,6 +230,15 @@ bool GifLoadInSteps::Continue(std::chrono::steady_clock::duration budget) {
     while (!done_) {
         std::unique_ptr<FrameRecord> next = stream_.ReadNext(*last_);
         if (!next) {
+            End();
+            break;
+        }
+        const int right = std::max(doc_.screenWidth, next->left + next->width);
+        const int bottom = std::max(doc_.screenHeight, next->top + next->height);
+        if (!ComposedPictureFits(right, bottom)) {
+            // The frames on screen stay; the rest of the file is not read.
+            doc_.host.message(ScreenTooLarge(name_, right, bottom), "Error",
+                              MessageIcon::Exclamation);
             End();
             break;
         }
@@ -255,6 +287,7 @@ void GifLoadInSteps::Append(std::unique_ptr<FrameRecord> frame) {
 
 void GifLoadInSteps::End() {
     done_ = true;
+    ReportSkippedImages(doc_, info_, name_);
     if (!info_.trailingComments.empty()) {
         for (CommentNode& c : info_.trailingComments) doc_.globalComments.push_back(std::move(c));
         doc_.hasGlobalComments = true;

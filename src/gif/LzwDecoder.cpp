@@ -24,6 +24,7 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, int minCodeSize, uint8_
     produced_ = 0;
 
     const uint32_t clearCode = 1u << minCodeSize;
+    const uint32_t endCode = clearCode + 1;
     const uint32_t firstFree = clearCode + 2;
     int width = minCodeSize + 1;
     uint32_t mask = (1u << width) - 1;
@@ -68,6 +69,9 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, int minCodeSize, uint8_
             havePrevious = false;
             continue;
         }
+        // Encoders may pad the last sub-block or leave bytes after the end code; the
+        // image ends here whatever follows.
+        if (code == endCode) break;
         if (code > nextFree || (code == nextFree && !havePrevious)) return kGifCorruptLzw;
 
         uint32_t len;
@@ -82,7 +86,7 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, int minCodeSize, uint8_
                 if (room > head) out[pos + head] = out[prevPos];
             }
         } else if (code < firstFree) {
-            len = 1;  // a root, the end code included: it is not special
+            len = 1;  // a root
             if (pos < capacity) out[pos] = uint8_t(code);
         } else {
             len = length_[code];
@@ -98,8 +102,9 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, int minCodeSize, uint8_
             }
         }
 
-        if (havePrevious) {
-            if (nextFree >= kTableSize) return kGifTableOverflow;
+        // A full table is frozen until the next clear code: encoders may go on with
+        // 12-bit codes of the strings already there ("deferred clear").
+        if (havePrevious && nextFree < kTableSize) {
             // The new string is the previous one plus the first byte of this one: exactly
             // the bytes from the previous string's start up to this string's first byte.
             offset_[nextFree] = uint32_t(std::min<uint64_t>(prevPos, UINT32_MAX));

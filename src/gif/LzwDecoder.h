@@ -14,8 +14,9 @@ uint64_t MaxLzwPixels(size_t dataBytes, int minCodeSize);
 // produced with one copy instead of walking its prefix chain.
 class LzwDecoder {
   public:
-    // Decodes into out[0, capacity); pixels past capacity are dropped (but the codes are
-    // still checked). Returns kGifOk, kGifCorruptLzw or kGifTableOverflow.
+    // Decodes into out[0, capacity) up to the end code or the end of the data; pixels
+    // past capacity are dropped (but the codes are still checked). A full code table
+    // stays as it is until a clear code. Returns kGifOk or kGifCorruptLzw.
     // minCodeSize must be 0-8.
     int Decode(const uint8_t* data, size_t size, int minCodeSize, uint8_t* out, size_t capacity);
 

@@ -220,3 +220,16 @@ TEST(ComposedCache, KeepsPicturesWithinItsBudgetAndRecomputesThem) {
 }
 
 }  // namespace
+
+TEST_F(CompositionTest, ScreenBeyondTheBudgetGivesNoPictureAndNoWait) {
+    // One pixel at the far corner of the largest screen a GIF can name: its picture would
+    // take 17 GB. It is not made, and whoever asks for it does not wait for ever.
+    FrameRecord* corner = Add(65534, 65534, 1, 1, kRed);
+    doc.screenWidth = 65535;
+    doc.screenHeight = 65535;
+    EXPECT_FALSE(ComposedPictureFits(65535, 65535));
+    EXPECT_EQ(GetComposedBitmap(*corner), nullptr);
+    EXPECT_EQ(GetComposedBitmap(*corner), nullptr);
+    EXPECT_FALSE(corner->composing);
+    EXPECT_TRUE(ComposedPictureFits(640, 480));
+}

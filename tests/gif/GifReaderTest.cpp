@@ -126,35 +126,68 @@ TEST_F(GifReaderTest, CommentsBelongToTheNextImageOrToTheAnimation) {
     EXPECT_EQ(info_.loopCount, 3);
 }
 
-TEST_F(GifReaderTest, FullTableWithoutClearCodeOverflows) {
-    // 4096 - 6 entries fill the table at minimum code size 2; one more entry is 7.
+TEST_F(GifReaderTest, FullTableStaysFrozenUntilAClearCode) {
+    // 4096 - 6 entries fill the table at minimum code size 2; encoders may go on with
+    // 12-bit codes of the strings there (a deferred clear) instead of a clear code.
     const int toFill = 4096 - 6 + 1;
-    for (bool oneMore : {false, true}) {
-        auto codes = ZeroCodesFillingTable(2, toFill);
-        EXPECT_EQ(codes.back().second, 12);
-        if (oneMore) codes.push_back({0, 12});
-        codes.push_back({5, 12});  // the end code adds an entry too when there is room
-        GifBuilder b;
-        b.Header().Screen(4, 4, 2).Descriptor(0, 0, 4, 4);
-        b.Codes(2, codes).Trailer();
-        // Without the extra code the end code is the entry too many.
-        EXPECT_EQ(Read(b), kGifTableOverflow) << oneMore;
-    }
-    // A clear code at the full table starts again.
-    auto codes = ZeroCodesFillingTable(2, toFill);
-    codes.push_back({4, 12});
-    codes.push_back({1, 3});
+    auto frozen = ZeroCodesFillingTable(2, toFill);
+    EXPECT_EQ(frozen.back().second, 12);
+    frozen.push_back({0, 12});
+    frozen.push_back({1, 12});
+    frozen.push_back({4095, 12});  // the last entry made: still there
+    // A clear code starts again at 3 bits.
+    frozen.push_back({4, 12});
+    frozen.push_back({2, 3});
+    frozen.push_back({5, 3});
     GifBuilder b;
-    b.Header().Screen(4, 4, 2).Descriptor(0, 0, 4, 4).Codes(2, codes).Trailer();
-    EXPECT_EQ(Read(b), kGifOk);
-    // As a later image the overflow only ends the chain.
-    auto bad = ZeroCodesFillingTable(2, toFill);
-    bad.push_back({0, 12});
-    GifBuilder later;
-    later.Header().Screen(2, 2, 2).Descriptor(0, 0, 2, 2).Pixels(2, {0, 1, 2, 3});
-    later.Descriptor(0, 0, 4, 4).Codes(2, bad).Trailer();
-    EXPECT_EQ(Read(later), kGifOk);
-    EXPECT_EQ(Count(), 1);
+    b.Header().Screen(2, 2, 2).Descriptor(0, 0, 2, 2).Pixels(2, {0, 1, 2, 3});
+    b.Descriptor(0, 0, 8, 8).Codes(2, frozen).Trailer();
+    ASSERT_EQ(Read(b), kGifOk);
+    ASSERT_EQ(Count(), 2);
+    EXPECT_EQ(info_.skippedCount, 0);
+    EXPECT_EQ(gif_test::FramePixels(Frame(1)), std::vector<uint8_t>(64, 0));
+}
+
+TEST_F(GifReaderTest, BadImagesAreSkippedAndListed) {
+    // Ten bad images between good ones: the good ones are read, the first few bad ones
+    // are named.
+    GifBuilder b;
+    b.Header().Screen(2, 1, 1);
+    std::vector<int> badNumbers;
+    int number = 0;
+    for (int i = 0; i < 14; ++i) {
+        ++number;
+        if (i % 4 == 1) {
+            b.Descriptor(0, 0, 2, 1).Pixels(1, {uint8_t(i & 1), 1});
+            continue;
+        }
+        badNumbers.push_back(number);
+        if (i % 2)
+            b.Descriptor(0, 0, 0, 1).Pixels(1, {1});
+        else
+            b.Descriptor(0, 0, 90, 90).Pixels(1, {1});
+    }
+    b.Trailer();
+    ASSERT_EQ(Read(b), kGifOk);
+    EXPECT_EQ(Count(), 4);
+    EXPECT_EQ(info_.imageCount, 4);
+    EXPECT_EQ(info_.skippedCount, 10);
+    ASSERT_EQ(info_.skipped.size(), 8u);
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(info_.skipped[i].number, badNumbers[i]);
+    const std::string text = DescribeSkippedImages(info_, "t.gif");
+    EXPECT_EQ(text.rfind("10 images of t.gif could not be read and were left out: image 1 "
+                         "(90x90, data too short or corrupt), image 3 (90x90, ",
+                         0),
+              0u)
+        << text;
+    EXPECT_NE(text.find(", image 4 (0x1, no pixels), "), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.size() - 5), ", ...");
+    EXPECT_EQ(gif_test::FramePixels(Frame(3)), (std::vector<uint8_t>{1, 1}));
+    // A file of bad images only fails with the first one's reason.
+    GifBuilder bad;
+    bad.Header().Screen(2, 1, 1).Descriptor(0, 0, 0, 0).Pixels(1, {1});
+    bad.Descriptor(0, 0, 60, 60).Pixels(1, {1}).Trailer();
+    EXPECT_EQ(Read(bad), kGifCorruptLzw);
 }
 
 TEST_F(GifReaderTest, CorruptCodes) {
@@ -263,12 +296,11 @@ TEST_F(GifReaderTest, ClaimedSizesAreCheckedAgainstTheData) {
     GifBuilder empty;
     empty.Header().Screen(1, 1, 1).Descriptor(0, 0, 0, 5).Pixels(1, {1}).Trailer();
     EXPECT_EQ(Read(empty), kGifCorruptLzw);
-    // An image whose data ends early is kept; the end code decodes as a pixel of its
-    // own value and the rest stays 0.
+    // An image whose data ends early is kept; the rest stays 0.
     GifBuilder early;
     early.Header().Screen(4, 1, 1).Descriptor(0, 0, 4, 1).Pixels(1, {1}).Trailer();
     ASSERT_EQ(Read(early), kGifOk);
-    EXPECT_EQ(gif_test::FramePixels(Frame(0)), (std::vector<uint8_t>{1, 3, 0, 0}));
+    EXPECT_EQ(gif_test::FramePixels(Frame(0)), (std::vector<uint8_t>{1, 0, 0, 0}));
     EXPECT_LT(MaxLzwPixels(10, 8), 10000u);
 }
 
@@ -284,11 +316,12 @@ TEST_F(GifReaderTest, ThousandsOfImagesAreReadWithoutRecursion) {
     EXPECT_EQ(Frame(n - 1).prev, &Frame(n - 2));
 }
 
-TEST_F(GifReaderTest, EndCodeIsNotSpecial) {
-    // Pixels after the end code still go in while the image has room.
+TEST_F(GifReaderTest, EndCodeEndsTheImage) {
+    // Whatever follows the end code in the sub-blocks is left alone, even codes that
+    // would be corrupt.
     GifBuilder b;
     b.Header().Screen(3, 1, 2).Descriptor(0, 0, 3, 1);
-    b.Codes(2, {{4, 3}, {1, 3}, {5, 3}, {4, 3}, {3, 3}, {5, 3}}).Trailer();
+    b.Codes(2, {{4, 3}, {1, 3}, {5, 3}, {4, 3}, {3, 3}, {7, 3}}, {0xFF, 0xFF}).Trailer();
     ASSERT_EQ(Read(b), kGifOk);
-    EXPECT_EQ(gif_test::FramePixels(Frame(0)), (std::vector<uint8_t>{1, 5, 3}));
+    EXPECT_EQ(gif_test::FramePixels(Frame(0)), (std::vector<uint8_t>{1, 0, 0}));
 }

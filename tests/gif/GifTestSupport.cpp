@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <unordered_map>
 
 namespace gif_test {
 
@@ -27,6 +28,21 @@ GifBuilder& GifBuilder::Screen(int w, int h, int globalBits, int background) {
     bytes_.push_back(uint8_t(background));
     bytes_.push_back(0);
     if (globalBits) Colours(globalBits, 1);
+    return *this;
+}
+
+GifBuilder& GifBuilder::Screen(int w, int h, const std::vector<uint32_t>& colours, int background) {
+    int bits = 1;
+    while ((1u << bits) < colours.size()) ++bits;
+    Put16(bytes_, w);
+    Put16(bytes_, h);
+    bytes_.push_back(uint8_t(0x80 | (bits - 1)));
+    bytes_.push_back(uint8_t(background));
+    bytes_.push_back(0);
+    for (size_t i = 0; i < (size_t(1) << bits); ++i) {
+        const uint32_t c = i < colours.size() ? colours[i] : 0;
+        bytes_.insert(bytes_.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
+    }
     return *this;
 }
 
@@ -80,7 +96,8 @@ GifBuilder& GifBuilder::Descriptor(int left, int top, int w, int h, int localBit
     return *this;
 }
 
-GifBuilder& GifBuilder::Codes(int minCodeSize, const std::vector<std::pair<int, int>>& codes) {
+GifBuilder& GifBuilder::Codes(int minCodeSize, const std::vector<std::pair<int, int>>& codes,
+                              const std::vector<uint8_t>& afterCodes) {
     bytes_.push_back(uint8_t(minCodeSize));
     std::vector<uint8_t> packed;
     uint64_t acc = 0;
@@ -95,6 +112,7 @@ GifBuilder& GifBuilder::Codes(int minCodeSize, const std::vector<std::pair<int, 
         }
     }
     if (count > 0) packed.push_back(uint8_t(acc));
+    packed.insert(packed.end(), afterCodes.begin(), afterCodes.end());
     for (size_t at = 0; at < packed.size(); at += 255) {
         const size_t n = std::min<size_t>(255, packed.size() - at);
         bytes_.push_back(uint8_t(n));
@@ -114,6 +132,48 @@ GifBuilder& GifBuilder::Pixels(int minCodeSize, const std::vector<uint8_t>& pixe
     }
     codes.push_back({clear + 1, width});
     return Codes(minCodeSize, codes);
+}
+
+GifBuilder& GifBuilder::Compressed(int minCodeSize, const std::vector<uint8_t>& pixels,
+                                   int frozenCodes, const std::vector<uint8_t>& afterEnd) {
+    const int clear = 1 << minCodeSize;
+    std::vector<std::pair<int, int>> codes;
+    std::unordered_map<uint32_t, int> table;  // (prefix << 8 | pixel) -> code
+    int next = clear + 2, width = minCodeSize + 1, frozen = 0;
+    // A code goes out at the current width; the width grows once the next free code no
+    // longer fits it (the decoder adds its entry one code later).
+    auto emit = [&](int code) {
+        codes.push_back({code, width});
+        if (next >= (1 << width) && width < 12) ++width;
+    };
+    emit(clear);
+    if (pixels.empty()) {
+        codes.push_back({clear + 1, width});
+        return Codes(minCodeSize, codes, afterEnd);
+    }
+    int prefix = pixels[0];
+    for (size_t i = 1; i < pixels.size(); ++i) {
+        const uint32_t key = uint32_t(prefix) << 8 | pixels[i];
+        const auto found = table.find(key);
+        if (found != table.end()) {
+            prefix = found->second;
+            continue;
+        }
+        emit(prefix);
+        if (next < 4096) {
+            table.emplace(key, next++);
+        } else if (frozenCodes >= 0 && frozen++ >= frozenCodes) {
+            emit(clear);
+            table.clear();
+            next = clear + 2;
+            width = minCodeSize + 1;
+            frozen = 0;
+        }
+        prefix = pixels[i];
+    }
+    emit(prefix);
+    codes.push_back({clear + 1, width});
+    return Codes(minCodeSize, codes, afterEnd);
 }
 
 GifBuilder& GifBuilder::Raw(const std::vector<uint8_t>& bytes) {

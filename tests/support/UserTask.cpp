@@ -52,6 +52,11 @@ std::string ReadWhole(const std::string& path) {
 ToolResult RunTool(const std::string& command, int addressSpaceMiB) {
     const TempFolder outputs;
     const std::string out = outputs.file("out"), err = outputs.file("err");
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // The sanitizers reserve terabytes of address space for their shadow memory; under
+    // a limit the program could not even start.
+    addressSpaceMiB = 0;
+#endif
     std::string line;
     if (addressSpaceMiB > 0) line = "ulimit -v " + std::to_string(addressSpaceMiB * 1024) + "; ";
     line += "{ " + command + "; } </dev/null >" + ShellQuote(out) + " 2>" + ShellQuote(err);

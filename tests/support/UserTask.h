@@ -34,7 +34,8 @@ struct ToolResult {
 };
 
 // Runs a shell command with no standard input, capturing both outputs. With
-// addressSpaceMiB > 0 the command runs under that address-space limit (ulimit -v).
+// addressSpaceMiB > 0 the command runs under that address-space limit (ulimit -v),
+// except in sanitizer builds, whose programs cannot start under one.
 ToolResult RunTool(const std::string& command, int addressSpaceMiB = 0);
 // Runs velmora-cli with the given (shell-quoted) arguments.
 ToolResult RunCli(const std::string& args, int addressSpaceMiB = 0);

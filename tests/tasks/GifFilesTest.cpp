@@ -1,0 +1,450 @@
+// GIF files as users have them, opened and saved the way the editor and velmora-cli do:
+// files that other readers open, files with a bad image in the middle, files whose
+// images lie far outside any screen, and saving over files that are links or have
+// their own modes and owners.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "document/AnimationDocument.h"
+#include "document/Composition.h"
+#include "gif/GifTestSupport.h"
+#include "gif/LoadGif.h"
+#include "support/PeerReaders.h"
+#include "support/TestSupport.h"
+#include "support/UserTask.h"
+
+namespace ts = testing_support;
+using gif_test::GifBuilder;
+
+namespace {
+
+// A document that opened `path` as the editor does; the host records what it was told.
+struct OpenedGif {
+    explicit OpenedGif(const std::string& path) { result = LoadGifIntoDocument(doc, path); }
+    std::vector<FrameRecord*> frames() const {
+        std::vector<FrameRecord*> out;
+        for (FrameRecord* f = doc.firstFrame; f; f = f->next) out.push_back(f);
+        return out;
+    }
+    RecordingHost host;
+    AnimationDocument doc{host, 1};
+    int result = -1;
+};
+
+// The photo animation's images as giflib reads them, to rebuild them in other ways.
+struct PhotoImages {
+    int width = 0, height = 0;
+    std::vector<uint32_t> colours;
+    std::vector<std::vector<uint8_t>> images;
+};
+
+PhotoImages Photo(const ts::TempFolder& folder, int w, int h, int frames) {
+    PhotoImages photo;
+    const std::string path = ts::MakePhotoGif(folder, "photo-source.gif", w, h, frames);
+    const auto peer = ts::GiflibDecode(path);
+    if (!peer) {
+        ADD_FAILURE() << "giflib cannot read " << path;
+        return photo;
+    }
+    photo.width = peer->screenWidth;
+    photo.height = peer->screenHeight;
+    photo.colours = peer->globalColours;
+    for (const ts::PeerImage& image : peer->images) photo.images.push_back(image.indexes);
+    return photo;
+}
+
+std::string CliArgs(std::initializer_list<std::string> words) {
+    std::string out;
+    for (const std::string& w : words) out += (out.empty() ? "" : " ") + ts::ShellQuote(w);
+    return out;
+}
+
+// --- Files that every other reader opens -------------------------------------------
+
+struct EncoderKind {
+    const char* label;
+    int frozenCodes;  // codes sent on a full table before the clear code; -1 never
+    std::vector<uint8_t> afterEnd;
+};
+
+const EncoderKind kEncoderKinds[] = {
+    {"a full table stays frozen to the end", -1, {}},
+    {"a full table stays frozen for 700 codes, then a clear", 700, {}},
+    // Codes of all ones after the end code would be corrupt (or overflow the table) if
+    // they were decoded.
+    {"bytes after the end code", 0, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x3B}},
+    {"frozen table and bytes after the end code", -1, {0xFF, 0xFE}},
+};
+
+class OtherEncoders : public testing::TestWithParam<EncoderKind> {};
+
+TEST_P(OtherEncoders, OpenWithTheSamePixelsAsGiflib) {
+    const ts::TempFolder folder;
+    const PhotoImages photo = Photo(folder, 160, 120, 3);
+    ASSERT_EQ(photo.images.size(), 3u);
+    GifBuilder b;
+    b.Header().Screen(photo.width, photo.height, photo.colours).Loop(0);
+    for (const std::vector<uint8_t>& image : photo.images) {
+        b.Control(0x04, 8, 0).Descriptor(0, 0, photo.width, photo.height);
+        b.Compressed(8, image, GetParam().frozenCodes, GetParam().afterEnd);
+    }
+    const std::string path = b.Trailer().WriteTo(folder.file("other-encoder.gif"));
+
+    // The peers read the file, with the photo's pixels: it is a valid GIF.
+    const auto peer = ts::GiflibDecode(path);
+    ASSERT_TRUE(peer.has_value()) << "giflib refuses the test file";
+    ASSERT_EQ(peer->images.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) ASSERT_EQ(peer->images[i].indexes, photo.images[i]) << i;
+    const ts::ToolResult gifsicle = ts::RunTool("gifsicle --info " + ts::ShellQuote(path));
+    EXPECT_EQ(gifsicle.status, 0) << gifsicle.err;
+    EXPECT_EQ(gifsicle.err, "");
+
+    const OpenedGif opened(path);
+    ASSERT_EQ(opened.result, 0);
+    EXPECT_TRUE(opened.host.messages().empty());
+    const std::vector<FrameRecord*> frames = opened.frames();
+    ASSERT_EQ(frames.size(), 3u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(gif_test::FramePixels(*frames[i]), peer->images[i].indexes) << "frame " << i;
+
+    const ts::ToolResult info = ts::RunCli(CliArgs({"info", path}));
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("frames: 3\n"), std::string::npos) << info.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, OtherEncoders, testing::ValuesIn(kEncoderKinds),
+                         [](const auto& info) { return std::to_string(info.index); });
+
+// Valid files as other programs write them: every image is read as giflib reads it,
+// and the composed pictures are ImageMagick's coalesced ones, except after disposal 2
+// or 3, which this program composes its own way (the whole screen restarts from the
+// background colour).
+struct PeerMadeGif {
+    const char* label;
+    // Makes the file from the photo animation `photo` in `folder`.
+    std::string (*make)(const ts::TempFolder& folder, const std::string& photo);
+    bool compareComposed;
+};
+
+std::string Made(const ts::TempFolder& folder, const std::string& name,
+                 const std::string& command) {
+    const std::string path = folder.file(name);
+    const ts::ToolResult r = ts::RunTool(command + " " + ts::ShellQuote(path));
+    if (r.status != 0) ADD_FAILURE() << command << ": " << r.err;
+    return path;
+}
+
+const PeerMadeGif kPeerMade[] = {
+    {"ImageMagick photo on one global table",
+     [](const ts::TempFolder&, const std::string& photo) { return photo; }, true},
+    {"ImageMagick, interlaced",
+     [](const ts::TempFolder& f, const std::string& photo) {
+         return Made(f, "interlaced.gif", "convert " + ts::ShellQuote(photo) + " -interlace GIF");
+     },
+     true},
+    {"ImageMagick, a local table per frame",
+     [](const ts::TempFolder& f, const std::string& photo) {
+         return Made(f, "local.gif", "convert " + ts::ShellQuote(photo) + " -coalesce -colors 48");
+     },
+     true},
+    {"ImageMagick, frames optimised to the changed part with transparency",
+     [](const ts::TempFolder& f, const std::string& photo) {
+         return Made(f, "optimised.gif",
+                     "convert " + ts::ShellQuote(photo) + " -layers OptimizeTransparency");
+     },
+     true},
+    {"gifsicle -O3",
+     [](const ts::TempFolder& f, const std::string& photo) {
+         const std::string path = f.file("gifsicle-O3.gif");
+         ts::RunTool("gifsicle -O3 " + ts::ShellQuote(photo) + " -o " + ts::ShellQuote(path));
+         return path;
+     },
+     true},
+    {"gifsicle, interlaced and reduced",
+     [](const ts::TempFolder& f, const std::string& photo) {
+         const std::string path = f.file("gifsicle-interlaced.gif");
+         ts::RunTool("gifsicle --interlace --colors 64 " + ts::ShellQuote(photo) + " -o " +
+                     ts::ShellQuote(path));
+         return path;
+     },
+     true},
+    {"FFmpeg from a video",
+     [](const ts::TempFolder& f, const std::string&) {
+         return ts::MakeVideoGif(f, "video.gif", "testsrc2", 96, 64, 6);
+     },
+     true},
+    {"disposal 3 over a photo",
+     [](const ts::TempFolder& f, const std::string& photo) {
+         const std::string small = ts::MakePhoto(f, "small.png", 40, 30);
+         return Made(f, "previous.gif",
+                     "convert -delay 9 -dispose None " + ts::ShellQuote(photo + "[0]") +
+                         " -dispose Previous -page +20+10 " + ts::ShellQuote(small) +
+                         " -page +70+50 " + ts::ShellQuote(small) + " -loop 0");
+     },
+     false},
+};
+
+class PeerMadeFiles : public testing::TestWithParam<PeerMadeGif> {};
+
+TEST_P(PeerMadeFiles, OpenAsGiflibAndImageMagickShowThem) {
+    const ts::TempFolder folder;
+    const std::string photo = ts::MakePhotoGif(folder, "photo.gif", 150, 100, 4);
+    const std::string path = GetParam().make(folder, photo);
+    const auto peer = ts::GiflibDecode(path);
+    ASSERT_TRUE(peer.has_value()) << path;
+    ASSERT_GT(peer->images.size(), 1u);
+
+    const OpenedGif opened(path);
+    ASSERT_EQ(opened.result, 0);
+    const std::vector<FrameRecord*> frames = opened.frames();
+    ASSERT_EQ(frames.size(), peer->images.size());
+    for (size_t i = 0; i < frames.size(); ++i) {
+        const ts::PeerImage& image = peer->images[i];
+        const FrameRecord& f = *frames[i];
+        EXPECT_EQ(std::vector<int>({f.left, f.top, f.width, f.height}),
+                  std::vector<int>({image.left, image.top, image.width, image.height}))
+            << "frame " << i;
+        EXPECT_EQ(gif_test::FramePixels(*frames[i]), image.indexes) << "frame " << i;
+        EXPECT_EQ(gif_test::FrameColours(f, image.colours.size()), image.colours) << "frame " << i;
+        if (image.delay >= 0) EXPECT_EQ(f.disposal, image.disposal) << "frame " << i;
+    }
+    if (!GetParam().compareComposed) return;
+    const auto pictures = ts::PeerComposedPictures(path);
+    ASSERT_TRUE(pictures.has_value());
+    ASSERT_EQ(pictures->size(), frames.size());
+    for (size_t i = 0; i < frames.size(); ++i) {
+        const auto ours = GetComposedBitmap(*frames[i]);
+        ASSERT_TRUE(ours) << "frame " << i;
+        const ts::ComposedPicture& theirs = (*pictures)[i];
+        ASSERT_EQ(ours->width, theirs.width);
+        ASSERT_EQ(ours->height, theirs.height);
+        int differing = 0;
+        for (size_t p = 0; p < theirs.pixels.size(); ++p) {
+            if ((theirs.pixels[p] >> 24) == 0) continue;  // nothing shown there yet
+            differing += (ours->pixels[p] & 0xFFFFFFu) != (theirs.pixels[p] & 0xFFFFFFu);
+        }
+        EXPECT_EQ(differing, 0) << "frame " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Makers, PeerMadeFiles, testing::ValuesIn(kPeerMade),
+                         [](const auto& info) { return std::to_string(info.index); });
+
+// --- A bad image in the middle ---------------------------------------------------
+
+struct BadImage {
+    const char* label;
+    void (*add)(GifBuilder& b, int w, int h);
+};
+
+const BadImage kBadImages[] = {
+    {"no pixels (0x0)", [](GifBuilder& b, int, int) { b.Descriptor(0, 0, 0, 0).Pixels(8, {1}); }},
+    {"data far too short for its size",
+     [](GifBuilder& b, int w, int h) {
+         b.Descriptor(0, 0, w, h).Pixels(8, {1, 2, 3});
+     }},
+    {"a code beyond the table half way",
+     [](GifBuilder& b, int w, int h) {
+         // A clear code before every pixel, so that the data is long enough for the size.
+         std::vector<std::pair<int, int>> codes;
+         for (int i = 0; i < w * h; ++i) {
+             codes.push_back({256, 9});
+             codes.push_back({i == w * h / 2 ? 400 : (i * 13) & 255, 9});
+         }
+         codes.push_back({257, 9});
+         b.Descriptor(0, 0, w, h).Codes(8, codes);
+     }},
+};
+
+class BadImageInTheMiddle : public testing::TestWithParam<BadImage> {};
+
+TEST_P(BadImageInTheMiddle, IsSkippedAndTheOthersOpen) {
+    const ts::TempFolder folder;
+    const PhotoImages photo = Photo(folder, 120, 90, 3);
+    ASSERT_EQ(photo.images.size(), 3u);
+    // Four images, the second one bad; then the same with the bad one first.
+    for (const bool badFirst : {false, true}) {
+        SCOPED_TRACE(badFirst ? "bad image first" : "bad image second");
+        GifBuilder b;
+        b.Header().Screen(photo.width, photo.height, photo.colours).Loop(0);
+        for (size_t i = 0; i < 3; ++i) {
+            if (i == (badFirst ? 0u : 1u)) {
+                b.Comment("belongs to the bad image").Control(0x09, 50, 3);
+                GetParam().add(b, photo.width, photo.height);
+            }
+            b.Control(0x04, 8, 0).Descriptor(0, 0, photo.width, photo.height);
+            b.Compressed(8, photo.images[i]);
+        }
+        const std::string path = b.Trailer().WriteTo(folder.file("bad-image.gif"));
+        const std::string badNumber = badFirst ? "image 1 " : "image 2 ";
+
+        const OpenedGif opened(path);
+        ASSERT_EQ(opened.result, 0);
+        const std::vector<FrameRecord*> frames = opened.frames();
+        ASSERT_EQ(frames.size(), 3u);
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(gif_test::FramePixels(*frames[i]), photo.images[i]) << i;
+            EXPECT_EQ(frames[i]->delay, 8u) << i;
+            EXPECT_TRUE(frames[i]->comments.empty()) << i;
+            EXPECT_EQ(frames[i]->hasTransparency, 0u) << i;
+        }
+        const auto messages = opened.host.messages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].caption, "Loading Gif");
+        EXPECT_NE(messages[0].text.find(badNumber), std::string::npos) << messages[0].text;
+
+        const ts::ToolResult info = ts::RunCli(CliArgs({"info", path}));
+        EXPECT_EQ(info.status, 0) << info.err;
+        EXPECT_NE(info.out.find("frames: 3\n"), std::string::npos) << info.out;
+        EXPECT_NE(info.err.find(badNumber), std::string::npos) << info.err;
+
+        const std::string out = folder.file("saved.gif");
+        const ts::ToolResult convert = ts::RunCli(CliArgs({"convert", path, "-o", out}));
+        EXPECT_EQ(convert.status, 0) << convert.err;
+        EXPECT_NE(convert.err.find("left out"), std::string::npos) << convert.err;
+        const auto saved = ts::GiflibDecode(out);
+        ASSERT_TRUE(saved.has_value());
+        EXPECT_EQ(saved->images.size(), 3u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, BadImageInTheMiddle, testing::ValuesIn(kBadImages),
+                         [](const auto& info) { return std::to_string(info.index); });
+
+// --- Images far outside any screen ----------------------------------------------
+
+struct FarImage {
+    const char* label;
+    int left, top, width, height;
+    bool opens;  // the screen it makes is one that fits
+};
+
+const FarImage kFarImages[] = {
+    {"1x1 at (65534, 65534)", 65534, 65534, 1, 1, false},
+    {"2x2 at (30000, 30000)", 30000, 30000, 2, 2, false},
+    {"1x1 at (65534, 0): a long strip", 65534, 0, 1, 1, true},
+    {"1x1 at (8000, 8000): a large screen that fits", 8000, 8000, 1, 1, true},
+};
+
+class FarImages : public testing::TestWithParam<FarImage> {};
+
+TEST_P(FarImages, AreRefusedWithAMessageOrOpenNeverACrash) {
+    const ts::TempFolder folder;
+    const FarImage& far = GetParam();
+    std::vector<uint8_t> pixels(48 * 32);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t((i * 7 + i / 48) & 15);
+    std::vector<uint8_t> farPixels(size_t(far.width) * size_t(far.height), 5);
+    GifBuilder b;
+    b.Header().Screen(48, 32, 4).Descriptor(0, 0, 48, 32).Compressed(4, pixels);
+    b.Descriptor(far.left, far.top, far.width, far.height).Compressed(4, farPixels).Trailer();
+    ASSERT_LT(b.bytes().size(), 1024u);
+    const std::string path = b.WriteTo(folder.file("far.gif"));
+    const std::string out = folder.file("out.gif");
+
+    for (const std::string& command :
+         {CliArgs({"effect", "Invert", path, "-o", out}), CliArgs({"info", path}),
+          CliArgs({"convert", path, "-o", out})}) {
+        const ts::ToolResult r = ts::RunCli(command, 2560);
+        EXPECT_EQ(r.signal, 0) << command << ": " << r.err;
+        EXPECT_TRUE(r.status == 0 || (r.status == 1 && !r.err.empty()))
+            << command << ": " << r.status << " " << r.err;
+    }
+    // A screen that does not fit: opening the file says so and changes nothing.
+    const ts::ToolResult effect = ts::RunCli(CliArgs({"effect", "Invert", path, "-o", out}), 2560);
+    EXPECT_EQ(effect.status, far.opens ? 0 : 1) << effect.err;
+    if (!far.opens) EXPECT_NE(effect.err.find("memory"), std::string::npos) << effect.err;
+    const OpenedGif opened(path);
+    EXPECT_EQ(opened.result, far.opens ? 0 : 1);
+    EXPECT_EQ(opened.doc.empty(), !far.opens);
+    // What the file holds can still be listed.
+    const ts::ToolResult info = ts::RunCli(CliArgs({"info", path}), 2560);
+    EXPECT_EQ(info.status, 0) << info.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, FarImages, testing::ValuesIn(kFarImages),
+                         [](const auto& info) { return std::to_string(info.index); });
+
+// --- Saving over files that are not simply files ---------------------------------
+
+mode_t ModeOf(const std::string& path) {
+    struct stat s {};
+    return stat(path.c_str(), &s) == 0 ? s.st_mode & 07777 : 0;
+}
+
+TEST(SavingOverFiles, KeepsModeLinkAndOwnerAndNeverTouchesTheUmask) {
+    const ts::TempFolder folder;
+    const std::string photo = ts::MakePhotoGif(folder, "photo.gif", 80, 60, 2);
+    ASSERT_FALSE(photo.empty());
+
+    // A file of its own mode keeps it.
+    const std::string shared = folder.file("shared.gif");
+    std::filesystem::copy_file(photo, shared);
+    ASSERT_EQ(chmod(shared.c_str(), 0604), 0);
+    ts::ToolResult r = ts::RunCli(CliArgs({"convert", photo, photo, "-o", shared}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ModeOf(shared), mode_t(0604));
+    EXPECT_EQ(ts::GiflibDecode(shared)->images.size(), 4u);
+
+    // A link stays a link; the file it names gets the new contents.
+    std::filesystem::create_directory(folder.file("real"));
+    const std::string real = folder.file("real/target.gif");
+    std::filesystem::copy_file(photo, real);
+    ASSERT_EQ(chmod(real.c_str(), 0640), 0);
+    const std::string link = folder.file("link.gif");
+    std::filesystem::create_symlink("real/target.gif", link);
+    r = ts::RunCli(CliArgs({"convert", photo, photo, "-o", link}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ModeOf(real), mode_t(0640));
+    EXPECT_EQ(ts::GiflibDecode(real)->images.size(), 4u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.file("real")),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file is left";
+
+    // A new file gets what the umask allows.
+    const std::string fresh = folder.file("fresh.gif");
+    r = ts::RunTool("/bin/sh -c " +
+                    ts::ShellQuote("umask 027; exec " + ts::ShellQuote(VELMORA_CLI_PATH) + " " +
+                                   CliArgs({"convert", photo, "-o", fresh})));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ModeOf(fresh), mode_t(0640));
+
+    // The owner stays, where the process may give files away.
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(shared.c_str(), 4321, 4322), 0);
+        r = ts::RunCli(CliArgs({"convert", photo, "-o", shared}));
+        ASSERT_EQ(r.status, 0) << r.err;
+        struct stat s {};
+        ASSERT_EQ(stat(shared.c_str(), &s), 0);
+        EXPECT_EQ(s.st_uid, uid_t(4321));
+        EXPECT_EQ(s.st_gid, gid_t(4322));
+        EXPECT_EQ(s.st_mode & 07777, mode_t(0604));
+    }
+
+    // Saving never changes the process's umask, which other threads rely on while they
+    // create files.
+    if (ts::RunTool("strace -V").status == 0) {
+        const std::string trace = folder.file("trace");
+        // LeakSanitizer cannot run under a tracer.
+        r = ts::RunTool(
+            "env \"ASAN_OPTIONS=$ASAN_OPTIONS:detect_leaks=0\" strace -f -qq -e "
+            "trace=umask -o " +
+            ts::ShellQuote(trace) + " " + ts::ShellQuote(VELMORA_CLI_PATH) + " " +
+            CliArgs({"convert", photo, "-o", folder.file("traced.gif")}));
+        ASSERT_EQ(r.status, 0) << r.err;
+        std::ifstream in(trace);
+        const std::string calls((std::istreambuf_iterator<char>(in)), {});
+        EXPECT_EQ(calls.find("umask("), std::string::npos) << calls;
+    }
+}
+
+}  // namespace
