@@ -8,7 +8,7 @@ packages=(
     libjpeg62-turbo-dev libpng-dev
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libgif-dev giflib-tools imagemagick ffmpeg gifsicle
+    libgif-dev giflib-tools imagemagick ffmpeg gifsicle strace
     xvfb xauth
 )
 
