@@ -161,7 +161,8 @@ std::array<uint32_t, 256> ReadTable(const uint8_t* data, const DibLayout& l) {
 }
 
 // Run-length coded indexes into a bottom-up index plane. Pixels the codes never reach
-// keep index 0. Returns false only for codes that run past the data.
+// (after deltas and line ends) keep index 0. Returns false for codes that run past the
+// data, and for data that ends before the last row without an end-of-bitmap code.
 bool DecodeRle(const uint8_t* p, size_t size, const DibLayout& l, std::vector<uint8_t>& indexes) {
     const bool four = l.compression == kRle4;
     int x = 0, y = 0;  // y counts rows from the bottom
@@ -171,7 +172,7 @@ bool DecodeRle(const uint8_t* p, size_t size, const DibLayout& l, std::vector<ui
         ++x;
     };
     while (y < l.height) {
-        if (i + 2 > size) return true;  // ran out: what was decoded stays
+        if (i + 2 > size) return false;  // the file was cut short
         const uint8_t count = p[i], value = p[i + 1];
         i += 2;
         if (count > 0) {
