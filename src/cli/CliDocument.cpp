@@ -30,7 +30,10 @@ int LoadByExtension(AnimationDocument& doc, const std::string& path) {
     // remembered load choices).
     if (KindOfPath(path, DispatchVariant::CommandLine) != FileKind::Unknown)
         return LoadFileByType(doc, path, {DispatchVariant::CommandLine, {}}) == 0 ? 0 : 1;
-    doc.host.message("Unsupported file type: " + path, "Error", MessageIcon::Exclamation);
+    doc.host.message("Unsupported file type: " + path +
+                         " (reads GIF, JPG, JPEG, BMP, DIB, TGA, ICO, CUR, ANI, AVI, MP4, WEBM, "
+                         "MOV and MKV files)",
+                     "Error", MessageIcon::Exclamation);
     return 1;
 }
 
@@ -56,7 +59,9 @@ int SaveByExtension(AnimationDocument& doc, const std::string& path) {
     const std::string ext = LowerExtension(path);
     if (ext == ".jpg" || ext == ".jpeg") return SaveJpegDocument(doc, path);
     if (ext != ".gif" && ext != ".avi") {
-        doc.host.message("Unsupported file type: " + path, "Error", MessageIcon::Exclamation);
+        doc.host.message(
+            "Unsupported file type: " + path + " (writes GIF, AVI, JPG and JPEG files)", "Error",
+            MessageIcon::Exclamation);
         return 1;
     }
     const int result = SaveAnimation(doc, path);

@@ -6,6 +6,7 @@
 #include "colour/CreateFrameFromPicture.h"
 #include "colour/FrameResize.h"
 #include "document/AnimationDocument.h"
+#include "document/MemoryBudget.h"
 #include "host/Host.h"
 #include "io/FileBytes.h"
 #include "io/IconCursor.h"
@@ -30,9 +31,10 @@ void WalkChunks(const uint8_t* data, size_t begin, size_t end, Visit visit) {
 }
 
 // The step's image at w x h over light grey (the image at its own size at the top left).
-bool DrawStep(const uint8_t* data, size_t size, int w, int h, std::vector<uint32_t>& out) {
+bool DrawStep(const uint8_t* data, const AniFile& ani, int frame, int w, int h,
+              std::vector<uint32_t>& out) {
     DecodedPicture picture;
-    if (!DecodeIconImage(data, size, 0, picture)) return false;
+    if (!DecodeAniFrame(data, ani, frame, picture)) return false;
     const std::vector<uint32_t> drawn = DrawOverBackground(picture, kCursorBackground);
     out.assign(size_t(w) * size_t(h), kCursorBackground);
     for (int y = 0; y < std::min(h, picture.height); ++y) {
@@ -45,6 +47,41 @@ bool DrawStep(const uint8_t* data, size_t size, int w, int h, std::vector<uint32
 }
 
 }  // namespace
+
+bool DecodeAniFrame(const uint8_t* data, const AniFile& ani, int frame, DecodedPicture& out) {
+    out = DecodedPicture{};
+    if (frame < 0 || size_t(frame) >= ani.frames.size()) return false;
+    const uint8_t* chunk = data + ani.frames[size_t(frame)].first;
+    const size_t size = ani.frames[size_t(frame)].second;
+    if (ani.iconFrames) return DecodePreferredIconImage(chunk, size, out) >= 0;
+    // A raw frame that carries its information header is a DIB; its colour rows may be
+    // followed by an AND mask, as in an icon, when the header counts both.
+    const uint32_t header = size >= 4 ? ReadLe32(chunk) : 0;
+    if (header == 12 || (header >= 40 && header <= 124)) {
+        const int64_t rows =
+            header == 12 ? int16_t(ReadLe16(chunk + 6))
+                         : (size >= 12 ? int64_t(int32_t(ReadLe32(chunk + 8))) : int64_t(0));
+        const bool withMask = ani.height > 0 && rows == 2 * int64_t(ani.height);
+        return DecodeDib(chunk, size, 0, withMask, out);
+    }
+    // Otherwise only the pixel rows are stored, bottom-up, at the header's size and depth.
+    std::vector<uint8_t> dib;
+    PutLe32(dib, 40);
+    PutLe32(dib, ani.width);
+    PutLe32(dib, ani.height);
+    PutLe16(dib, 1);
+    PutLe16(dib, ani.bitCount);
+    for (int i = 0; i < 6; ++i) PutLe32(dib, 0);
+    if (ani.bitCount <= 8 || ani.width > 0x7FFFFFFF || ani.height > 0x7FFFFFFF) return false;
+    dib.insert(dib.end(), chunk, chunk + size);
+    return DecodeDib(dib.data(), dib.size(), 0, false, out);
+}
+
+uint32_t AniFile::DelayOfStep(uint32_t step) const {
+    const uint64_t jiffies = step < rates.size() ? rates[step] : displayRate;
+    // Rounded to the nearest hundredth; GIF delays have 16 bits.
+    return uint32_t(std::min<uint64_t>((jiffies * 100 + 30) / 60, 0xFFFF));
+}
 
 int AniFile::FrameOfStep(uint32_t step) const {
     if (step >= steps) return -1;
@@ -61,7 +98,13 @@ bool ParseAni(const uint8_t* data, size_t size, AniFile& out) {
     uint32_t declaredSteps = 0;
     WalkChunks(data, 12, end, [&](const uint8_t* chunk, size_t offset, size_t length) {
         if (IdIs(chunk, "anih") && length >= 36) {
-            declaredSteps = ReadLe32(data + offset + 8);
+            const uint8_t* h = data + offset;
+            declaredSteps = ReadLe32(h + 8);
+            out.width = ReadLe32(h + 12);
+            out.height = ReadLe32(h + 16);
+            out.bitCount = ReadLe32(h + 20);
+            out.displayRate = ReadLe32(h + 28);
+            out.iconFrames = (ReadLe32(h + 32) & 1u) != 0;
             haveHeader = true;
         } else if (IdIs(chunk, "LIST") && length >= 4 && IdIs(data + offset, "fram")) {
             WalkChunks(data, offset + 4, offset + length,
@@ -88,19 +131,25 @@ int LoadAnimatedCursor(AnimationDocument& doc, const std::vector<uint8_t>& bytes
     AniFile ani;
     DecodedPicture first;
     if (!ParseAni(bytes.data(), bytes.size(), ani) ||
-        !DecodeIconImage(bytes.data() + ani.frames[0].first, ani.frames[0].second, 0, first)) {
+        !DecodeAniFrame(bytes.data(), ani, 0, first)) {
         doc.host.message("Couldn't Load Icon", "Error", MessageIcon::Exclamation);
         return -1;
     }
     const int w = first.width, h = first.height;
     // The answer to the one resize question holds for every step.
     const bool willAsk = !doc.empty() && (w != doc.screenWidth || h != doc.screenHeight);
+    // Every step becomes a frame: the whole run must fit before the first is made.
+    const int64_t frameW = willAsk ? std::max(w, doc.screenWidth) : w;
+    const int64_t frameH = willAsk ? std::max(h, doc.screenHeight) : h;
+    if (!FitsInMemory(ChainBytes(ani.steps, frameW, frameH))) {
+        doc.host.message("Couldn't Load Cursor", "Error", MessageIcon::Exclamation);
+        return -1;
+    }
     int result = -1;
     for (uint32_t step = 0; step < ani.steps; ++step) {
         const int frame = ani.FrameOfStep(step);
         std::vector<uint32_t> drawn;
-        if (frame < 0 || !DrawStep(bytes.data() + ani.frames[size_t(frame)].first,
-                                   ani.frames[size_t(frame)].second, w, h, drawn)) {
+        if (frame < 0 || !DrawStep(bytes.data(), ani, frame, w, h, drawn)) {
             if (step == 0)
                 doc.host.message("Couldn't Load Cursor", "Error", MessageIcon::Exclamation);
             break;
@@ -120,6 +169,7 @@ int LoadAnimatedCursor(AnimationDocument& doc, const std::vector<uint8_t>& bytes
         }
         result = CreateFrameFromPicture(doc, drawn.data(), width, height, false, path, step == 0);
         if (result != 0) break;
+        if (const uint32_t delay = ani.DelayOfStep(step)) doc.selectedFrame->delay = delay;
     }
     return result == 0 ? 0 : -1;
 }

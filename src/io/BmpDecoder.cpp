@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 
 #include "colour/CreateFrameFromPicture.h"
 #include "document/AnimationDocument.h"
+#include "document/MemoryBudget.h"
 #include "document/PixelPlanes.h"
 #include "host/Host.h"
 #include "io/FileBytes.h"
@@ -159,7 +161,8 @@ std::array<uint32_t, 256> ReadTable(const uint8_t* data, const DibLayout& l) {
 }
 
 // Run-length coded indexes into a bottom-up index plane. Pixels the codes never reach
-// keep index 0. Returns false only for codes that run past the data.
+// (after deltas and line ends) keep index 0. Returns false for codes that run past the
+// data, and for data that ends before the last row without an end-of-bitmap code.
 bool DecodeRle(const uint8_t* p, size_t size, const DibLayout& l, std::vector<uint8_t>& indexes) {
     const bool four = l.compression == kRle4;
     int x = 0, y = 0;  // y counts rows from the bottom
@@ -169,7 +172,7 @@ bool DecodeRle(const uint8_t* p, size_t size, const DibLayout& l, std::vector<ui
         ++x;
     };
     while (y < l.height) {
-        if (i + 2 > size) return true;  // ran out: what was decoded stays
+        if (i + 2 > size) return false;  // the file was cut short
         const uint8_t count = p[i], value = p[i + 1];
         i += 2;
         if (count > 0) {
@@ -229,14 +232,23 @@ bool DecodeDib(const uint8_t* data, size_t size, size_t pixelOffset, bool iconIm
     const std::array<uint32_t, 256> table = ReadTable(data, l);
     auto colourAt = [&](uint32_t index) { return index < l.colourCount ? table[index] : 0u; };
 
+    const bool withAlpha = l.alphaField.bits > 0;
+    // Pixels, and at most one byte each of alpha, mask and run-length indexes.
+    if (!FitsInMemory(int64_t(pixelCount) * 7)) return false;
+    std::vector<uint8_t> indexes;
+    try {
+        out.pixels.assign(size_t(pixelCount), 0);
+        if (withAlpha) out.alpha.assign(size_t(pixelCount), 0);
+        if (iconImage) out.mask.assign(size_t(pixelCount), 0);
+        if (rle) indexes.assign(size_t(pixelCount), 0);
+    } catch (const std::bad_alloc&) {
+        out = DecodedPicture{};
+        return false;
+    }
     out.width = l.width;
     out.height = l.height;
-    out.pixels.assign(size_t(pixelCount), 0);
-    const bool withAlpha = l.alphaField.bits > 0;
-    if (withAlpha) out.alpha.assign(size_t(pixelCount), 0);
 
     if (rle) {
-        std::vector<uint8_t> indexes(size_t(pixelCount), 0);
         if (!DecodeRle(pixels, available, l, indexes)) {
             out = DecodedPicture{};
             return false;
@@ -290,7 +302,6 @@ bool DecodeDib(const uint8_t* data, size_t size, size_t pixelOffset, bool iconIm
     if (iconImage) {
         const uint64_t maskStride = StrideOf(l.width, 1);
         const uint64_t maskStart = rle ? available : stride * uint64_t(l.height);
-        out.mask.assign(size_t(pixelCount), 0);
         // Some icons omit the mask; their pixels are then all opaque.
         if (!rle && maskStart + maskStride * uint64_t(l.height) <= available) {
             for (int y = 0; y < l.height; ++y) {

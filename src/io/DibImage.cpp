@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "document/MemoryBudget.h"
 #include "io/FileBytes.h"
 
 namespace {
@@ -98,6 +99,7 @@ uint8_t* DibImage::GetBitmapInfo() {
 std::vector<uint32_t> DibImage::CreateBitmap() {
     std::vector<uint32_t> out;
     if (!GetBitmapInfo()) return out;
+    if (!FitsInMemory(int64_t(width_) * int64_t(height_) * 4)) return out;
     try {
         out.resize(size_t(width_) * size_t(height_));
     } catch (const std::bad_alloc&) {
@@ -208,6 +210,9 @@ int32_t DibImage::CropTo(const DibRect& rect) {
         ComputeLayout();
         return 0;
     }
+    // Cropping copies pixels: an image read lazily reads them now, one without pixels
+    // cannot be cropped.
+    if (!EnsurePixels() || !bits_) return 0;
     std::vector<uint8_t> oldBlock = std::move(block_);
     block_.clear();
     uint8_t* const oldBits = bits_;
@@ -352,6 +357,7 @@ uint8_t* DibImage::AllocBlock() {
         bitsPerPixel_ == 0 || imageSize_ <= 0) {
         return nullptr;
     }
+    if (!FitsInMemory(int64_t(imageSize_) + int64_t(kInfoBytes))) return nullptr;
     try {
         block_.assign(size_t(imageSize_) + kInfoBytes, 0);
     } catch (const std::bad_alloc&) {

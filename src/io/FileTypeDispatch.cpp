@@ -30,7 +30,7 @@ FileKind KindOfPath(const std::string& path, DispatchVariant variant) {
     if (ext == "CUR" || ext == "ANI") return FileKind::Cursor;
     if (ext == "AVI" || ext == "MP4" || ext == "WEBM" || ext == "MOV" || ext == "MKV")
         return FileKind::Avi;
-    if (ext == "JPG") return FileKind::Jpeg;
+    if (ext == "JPG" || ext == "JPEG") return FileKind::Jpeg;
     switch (variant) {
         case DispatchVariant::Open:
             return FileKind::Gif;

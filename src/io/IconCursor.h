@@ -19,11 +19,17 @@ int CountIconImages(const uint8_t* data, size_t size);
 // PNG entries. False when the directory or the image is damaged.
 bool DecodeIconImage(const uint8_t* data, size_t size, int index, DecodedPicture& out);
 
+// Decodes the image the desktop shows at its standard 32 x 32 size: a 32 x 32 entry
+// where there is one, otherwise the nearest larger, otherwise the nearest smaller, and
+// of those the one with the most colours; a damaged entry gives way to the next best.
+// The index decoded, or -1 when none decodes.
+int DecodePreferredIconImage(const uint8_t* data, size_t size, DecodedPicture& out);
+
 // The picture as it looks drawn over `background`: alpha blended when it has alpha,
 // otherwise through its AND mask (background AND mask, XOR colour).
 std::vector<uint32_t> DrawOverBackground(const DecodedPicture& picture, uint32_t background);
 
-// Open for .ico: the first icon's colour pixels become a new frame. 0, or -1 after
+// Open for .ico: the preferred icon's colour pixels become a new frame. 0, or -1 after
 // "Couldn't Load Icon" (or a declined resize).
 int LoadIconFile(AnimationDocument& doc, const std::string& path);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -8,9 +9,23 @@ class AnimationDocument;
 class Host;
 class TrueColourBuffer;
 
-// Largest picture a JPEG may decode to (pixels); the size comes from the file header
-// and is checked before anything is allocated.
-constexpr uint64_t kMaxJpegPixels = uint64_t(1) << 28;
+// Where decoded rows go. BytesFor tells what the picture will take, checked against the
+// memory budget with the decoder's own needs; Begin then allocates (false when it
+// cannot); Row gets each row top-down as packed RGB.
+class JpegRowSink {
+  public:
+    virtual ~JpegRowSink() = default;
+    virtual int64_t BytesFor(int width, int height) const = 0;
+    virtual bool Begin(int width, int height) = 0;
+    virtual void Row(int y, const uint8_t* rgb) = 0;
+};
+
+// Decodes a JPEG held in memory. Every colour space the library knows is converted to
+// RGB; data that ends early is a failure, and the size is checked against the
+// memory budget before anything is allocated. False after a message; width and height are
+// set only on success.
+bool JpegDecode(Host& host, const uint8_t* data, size_t size, JpegRowSink& sink, int& width,
+                int& height);
 
 // Reads a JPEG file into packed RGB (rows top-down, no padding). Every colour space the
 // library knows is converted to RGB. Empty (after a message) on failure; width and

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "colour/CreateFrameFromPicture.h"
 #include "document/AnimationDocument.h"
+#include "document/MemoryBudget.h"
 #include "host/Host.h"
 #include "io/BmpDecoder.h"
 #include "io/FileBytes.h"
@@ -136,7 +138,13 @@ int32_t TargaImage::ReadPixels(const std::vector<uint8_t>& file) {
     // Pixels in file order, unpadded, then laid into the padded rows.
     const size_t pixelBytes = size_t(fileDepth_ + 7) / 8;
     const size_t total = size_t(width_) * size_t(height_);
-    std::vector<uint8_t> plain(total * pixelBytes);
+    if (!FitsInMemory(int64_t(total * pixelBytes))) return 0;
+    std::vector<uint8_t> plain;
+    try {
+        plain.resize(total * pixelBytes);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
     const uint8_t* in = file.data() + pos;
     const size_t available = file.size() - pos;
     if (imageType_ >= 9) {

@@ -43,8 +43,8 @@ int OpenFileByType(AnimationDocument& document, const std::string& path, Dispatc
                    const AviImportOptions& avi) {
     const std::string ext = ExtensionOf(path);
     if (ext == "GIF") return FromLoader(LoadGifIntoDocument(document, path));
-    static const char* const kOtherTypes[] = {"BMP", "DIB", "TGA", "ICO",  "CUR", "ANI",
-                                              "AVI", "JPG", "MP4", "WEBM", "MOV", "MKV"};
+    static const char* const kOtherTypes[] = {"BMP", "DIB",  "TGA", "ICO", "CUR",  "ANI", "AVI",
+                                              "JPG", "JPEG", "MP4", "MOV", "WEBM", "MKV"};
     const bool listed =
         std::find(std::begin(kOtherTypes), std::end(kOtherTypes), ext) != std::end(kOtherTypes);
     if (listed) {
@@ -60,4 +60,21 @@ int OpenFileByType(AnimationDocument& document, const std::string& path, Dispatc
         source == DispatchSource::Open || (source == DispatchSource::DragDrop && ext.empty());
     if (!asGif) return kDispatchUnknownType;
     return FromLoader(LoadGifIntoDocument(document, path));
+}
+
+std::vector<std::string> OpenFileFilters() {
+    return {
+        "All Images (*.jpg *.jpeg *.gif *.bmp *.dib *.tga *.ico *.cur *.ani *.avi *.mp4 "
+        "*.webm *.mov *.mkv)",
+        "Gif Images(*.gif) (*.gif)",
+        "Bitmaps(*.bmp) (*.bmp)",
+        "DIBitmaps(*.dib) (*.dib)",
+        "JPEG(*.jpg;*.jpeg) (*.jpg *.jpeg)",
+        "Truevision Targa(*.tga) (*.tga)",
+        "AVI Files(*.avi) (*.avi)",
+        "Videos(*.mp4;*.webm;*.mov;*.mkv) (*.mp4 *.webm *.mov *.mkv)",
+        "Icons(*.ico) (*.ico)",
+        "Cursors(*.cur) (*.cur)",
+        "Animated Cursors(*.ani) (*.ani)",
+        "All(*.*) (*)"};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "io/AviImport.h"
 
@@ -26,3 +27,7 @@ int OpenFileByType(AnimationDocument& document, const std::string& path, Dispatc
 // "Invalid format '*.%s'- only GIF, JPG, BMP, DIB, TGA, AVI, ICO, CUR and ANI files are
 // accepted" (with double quotes for drag and drop).
 std::string InvalidFormatText(const std::string& path, DispatchSource source);
+
+// The Open dialog's filters ("description (patterns)"), the first preselected: every
+// type OpenFileByType reads, JPEG as .jpg and .jpeg, the videos FFmpeg reads beside AVI.
+std::vector<std::string> OpenFileFilters();

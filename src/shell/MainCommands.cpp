@@ -30,6 +30,7 @@
 #include "gif/GifWriter.h"
 #include "io/Jpeg.h"
 #include "shell/CommandIds.h"
+#include "shell/FileDispatch.h"
 #include "shell/FrameTreeModel.h"
 #include "shell/HelpWindow.h"
 #include "shell/ImagePane.h"
@@ -174,12 +175,9 @@ void MainWindow::cmdOpen() {
     QFileDialog dialog(this, QStringLiteral("Load Image"));
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({"All Images (*.jpg *.gif *.bmp *.dib *.tga *.ico *.cur *.ani *.avi)",
-                           "Gif Images(*.gif) (*.gif)", "Bitmaps(*.bmp) (*.bmp)",
-                           "DIBitmaps(*.dib) (*.dib)", "JPEG(*.jpg) (*.jpg)",
-                           "Truevision Targa(*.tga) (*.tga)", "AVI Files(*.avi) (*.avi)",
-                           "Icons(*.ico) (*.ico)", "Cursors(*.cur) (*.cur)",
-                           "Animated Cursors(*.ani) (*.ani)", "All(*.*) (*)"});
+    QStringList filters;
+    for (const std::string& filter : OpenFileFilters()) filters << QString::fromStdString(filter);
+    dialog.setNameFilters(filters);
     if (settings_.path != QLatin1String("N/A")) {
         const QFileInfo info(settings_.path);
         dialog.setDirectory(info.absolutePath());

@@ -51,6 +51,20 @@ TEST_F(BmpPeerTest, EveryDepthAndCompressionMatchesImageMagick) {
     ExpectLikeMagick(Make("v5.bmp", "-type truecolor", "37x23", "BMP:"), 37, 23);
 }
 
+// A file cut short is a failure, run-length coded or not, rather than a picture whose
+// missing rows are black.
+TEST_F(BmpPeerTest, FilesCutShortAreRefused) {
+    for (const std::string& path :
+         {Make("c24.bmp", "-type truecolor", "37x23", "BMP3:"),
+          Make("c8.bmp", "-colors 100 -type palette -compress RLE", "37x23", "BMP3:")}) {
+        std::vector<uint8_t> bytes = Bytes(path);
+        DecodedPicture picture;
+        ASSERT_TRUE(DecodeBmpFile(bytes.data(), bytes.size(), picture)) << path;
+        bytes.resize(bytes.size() - (bytes.size() - 1078) / 2);
+        EXPECT_FALSE(DecodeBmpFile(bytes.data(), bytes.size(), picture)) << path;
+    }
+}
+
 // Hand-made files for what ImageMagick does not write.
 TEST(BmpHandMadeTest, EightBitWithColoursUsedZeroReadsTheWholeTable) {
     std::vector<uint8_t> dib;

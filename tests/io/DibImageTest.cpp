@@ -82,6 +82,35 @@ TEST(DibImageTest, CropAndTrimBorder) {
     EXPECT_EQ(image.GetBits(), nullptr);
 }
 
+// Cropping an image whose pixels have not been read: a Targa read lazily reads them
+// first; an image without pixels refuses. Both read through a null block before.
+TEST(DibImageTest, CropBeforeThePixelsAreReadOrAfterTheyWereDiscarded) {
+    const std::string dir = TempDir("tgacrop");
+    const std::string path = dir + "/rose.tga";
+    ASSERT_EQ(Shell("convert rose: -resize 40x30! " + path), 0);
+    const std::vector<uint32_t> whole = FfmpegPixels(path);
+    ASSERT_EQ(whole.size(), 40u * 30u);
+
+    TargaImage lazy(path);
+    ASSERT_EQ(lazy.GetWidth(), 40);  // the header only
+    ASSERT_EQ(lazy.CropTo(DibRect{5, 7, 25, 19}), 1);
+    ASSERT_EQ(lazy.GetWidth(), 20);
+    ASSERT_EQ(lazy.GetHeight(), 12);
+    const std::vector<uint32_t> cropped = lazy.CreateBitmap();
+    ASSERT_EQ(cropped.size(), 20u * 12u);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 20; ++x)
+            EXPECT_EQ(cropped[size_t(y) * 20 + size_t(x)],
+                      whole[size_t(y + 7) * 40 + size_t(x + 5)])
+                << x << "," << y;
+
+    DibImage discarded;
+    ASSERT_TRUE(discarded.Create(8, 8, 24, false));
+    discarded.DiscardPixels();
+    EXPECT_EQ(discarded.CropTo(DibRect{1, 1, 5, 5}), 0);
+    EXPECT_EQ(discarded.GetBits(), nullptr);
+}
+
 // Targa files made by ImageMagick (decoded by FFmpeg as the oracle) and by hand.
 TEST(TargaTest, ImageMagickFilesUncompressedAndRunLengthBothOrigins) {
     const std::string dir = TempDir("tga");

@@ -97,6 +97,10 @@ TEST(FileTypeDispatchTest, KindsPerVariantAndTheRefusalTexts) {
     EXPECT_EQ(KindOfPath("/x/a.ANI", V::Open), FileKind::Cursor);
     EXPECT_EQ(KindOfPath("/x/a.mp4", V::Open), FileKind::Avi);
     EXPECT_EQ(KindOfPath("/x/a.jpg", V::Open), FileKind::Jpeg);
+    // velmora-cli writes .jpeg: every entry reads it, in any case.
+    for (const V variant : {V::Open, V::DragDrop, V::CommandLine})
+        for (const char* name : {"/x/a.jpeg", "/x/a.JPEG", "/x/a.Jpeg", "/x/a.JPG"})
+            EXPECT_EQ(KindOfPath(name, variant), FileKind::Jpeg) << name;
     EXPECT_EQ(KindOfPath("/x/a.png", V::Open), FileKind::Gif);
     EXPECT_EQ(KindOfPath("/x/a", V::Open), FileKind::Gif);
     EXPECT_EQ(KindOfPath("/x/a.png", V::DragDrop), FileKind::Unknown);

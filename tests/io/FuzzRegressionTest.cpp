@@ -3,10 +3,13 @@
 #include <filesystem>
 
 #include "IoTestSupport.h"
+#include "document/AnimationDocument.h"
 #include "io/AnimatedCursor.h"
 #include "io/BmpDecoder.h"
 #include "io/IconCursor.h"
+#include "io/Jpeg.h"
 #include "io/TargaImage.h"
+#include "support/TestSupport.h"
 
 using namespace io_test;
 
@@ -63,10 +66,26 @@ TEST(FuzzRegressionTest, IconAndAnimatedCursorInputs) {
             for (uint32_t step = 0; step < ani.steps && step < 16; ++step) {
                 const int frame = ani.FrameOfStep(step);
                 if (frame < 0) break;
-                DecodeIconImage(bytes.data() + ani.frames[size_t(frame)].first,
-                                ani.frames[size_t(frame)].second, 0, picture);
+                if (DecodeAniFrame(bytes.data(), ani, frame, picture))
+                    DrawOverBackground(picture, kCursorBackground);
             }
         }
+    }
+}
+
+TEST(FuzzRegressionTest, JpegInputs) {
+    const auto inputs = Inputs("fuzz_jpeg");
+    EXPECT_FALSE(inputs.empty());
+    const std::string dir = TempDir("fuzzjpeg");
+    for (const auto& bytes : inputs) {
+        WriteBytes(dir + "/in.jpg", bytes);
+        RecordingHost host;
+        AnimationDocument doc(host);
+        // Imported whole, or refused with a message.
+        if (ImportJpeg(doc, dir + "/in.jpg") == 0)
+            EXPECT_EQ(doc.countFrames(), 1);
+        else
+            EXPECT_FALSE(host.messages().empty());
     }
 }
 

@@ -244,6 +244,28 @@ TEST_F(MainWindowTest, DroppingFiles) {
     EXPECT_EQ(doc().countFrames(), 2);
 }
 
+// velmora-cli writes .jpeg: dropped or opened in any case it is read as JPEG, and the
+// Open dialog's first filter shows it with the videos FFmpeg reads.
+TEST_F(MainWindowTest, JpegUnderEitherExtensionOpensAndTheOpenFilterListsIt) {
+    int frames = 0;
+    for (const char* name : {"a.jpeg", "b.JPEG", "c.Jpeg"}) {
+        const QString path = dir.filePath(name);
+        ASSERT_EQ(QProcess::execute("convert", {"rose:", "-resize", "30x20!", path}), 0);
+        window->dropFiles({QUrl::fromLocalFile(path)});
+        EXPECT_EQ(doc().countFrames(), ++frames) << name;
+        EXPECT_EQ(OpenFileByType(doc(), path.toStdString(), DispatchSource::CommandLine),
+                  kDispatchOk)
+            << name;
+        EXPECT_EQ(doc().countFrames(), ++frames) << name;
+    }
+    // The patterns of "All Images", as the dialog takes them from the parentheses.
+    const QString all = QString::fromStdString(OpenFileFilters().front());
+    const QStringList patterns = all.section('(', -1).chopped(1).split(' ', Qt::SkipEmptyParts);
+    for (const char* pattern : {"*.jpg", "*.jpeg", "*.gif", "*.bmp", "*.dib", "*.tga", "*.ico",
+                                "*.cur", "*.ani", "*.avi", "*.mp4", "*.webm", "*.mov", "*.mkv"})
+        EXPECT_TRUE(patterns.contains(pattern)) << pattern;
+}
+
 TEST_F(MainWindowTest, RecentFilesMenuAndAFailedEntry) {
     const QString a = WriteGif(dir.path(), "a.gif", {10});
     const QString b = WriteGif(dir.path(), "b.gif", {10});

@@ -1,0 +1,455 @@
+// Still pictures, icons and cursors as users bring them to velmora-cli: photos saved as
+// JPEG under either extension, photos cut short by a broken transfer, icons with several
+// sizes, animated cursors with their own timing or with raw frames, and files whose
+// headers claim far more than they hold.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "support/PeerReaders.h"
+#include "support/UserTask.h"
+
+namespace ts = testing_support;
+
+namespace {
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+void Le16(std::vector<uint8_t>& v, uint32_t x) {
+    v.push_back(uint8_t(x));
+    v.push_back(uint8_t(x >> 8));
+}
+
+void Le32(std::vector<uint8_t>& v, uint32_t x) {
+    for (int i = 0; i < 4; ++i) v.push_back(uint8_t(x >> (8 * i)));
+}
+
+// Runs an ImageMagick command; fails the test when it does not succeed.
+bool Magick(const std::string& command) {
+    const ts::ToolResult r = ts::RunTool(command);
+    EXPECT_EQ(r.status, 0) << command << "\n" << r.err;
+    return r.status == 0;
+}
+
+// The address-space limit users meet; AddressSanitizer reserves far more address space
+// for its shadow memory than any such limit allows, so its builds run without one.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kUserAddressSpaceMiB = 0;
+#else
+constexpr int kUserAddressSpaceMiB = 2560;
+#endif
+
+ts::ToolResult Convert(const std::string& in, const std::string& out, int addressSpaceMiB = 0) {
+    return ts::RunCli("convert " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(out),
+                      addressSpaceMiB);
+}
+
+// ---------------------------------------------------------------- JPEG
+
+struct JpegKind {
+    const char* label;
+    const char* options;  // ImageMagick options that choose how the photo is coded
+};
+
+const JpegKind kJpegKinds[] = {
+    {"baseline", "-quality 90"},
+    {"progressive", "-quality 90 -interlace JPEG"},
+    {"cmyk", "-colorspace CMYK -quality 90"},
+    {"grey", "-colorspace Gray -quality 90"},
+};
+
+TEST(StillImportTest, APhotoCutShortFailsWithTheLibraryMessageAndWritesNothing) {
+    const ts::TempFolder folder;
+    for (const JpegKind& kind : kJpegKinds) {
+        SCOPED_TRACE(kind.label);
+        const std::string whole = folder.file(std::string(kind.label) + ".jpg");
+        ASSERT_TRUE(Magick("convert rose: -resize 640x480! " + std::string(kind.options) + " " +
+                           ts::ShellQuote(whole)));
+        std::vector<uint8_t> bytes = ReadBytes(whole);
+        bytes.resize(bytes.size() / 2);
+        const std::string cut = folder.file(std::string(kind.label) + "-cut.jpg");
+        WriteBytes(cut, bytes);
+        const std::string out = folder.file(std::string(kind.label) + ".gif");
+        const ts::ToolResult r = Convert(cut, out);
+        EXPECT_EQ(r.signal, 0) << r.err;
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find("Premature end of JPEG file"), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out));
+        // The whole photo still reads.
+        const ts::ToolResult good = Convert(whole, out);
+        EXPECT_EQ(good.status, 0) << good.err;
+    }
+}
+
+// The start-of-frame marker's height and width set to `side` (a small real photo whose
+// header claims a huge picture).
+bool ClaimSize(std::vector<uint8_t>& jpeg, int side) {
+    for (size_t i = 2; i + 9 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+            for (size_t at : {i + 5, i + 7}) {
+                jpeg[at] = uint8_t(side >> 8);
+                jpeg[at + 1] = uint8_t(side);
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(StillImportTest, AFewHundredBytesClaimingAHugePictureAreRefusedNotDecoded) {
+    const ts::TempFolder folder;
+    for (const char* options : {"-quality 30", "-quality 30 -interlace JPEG"}) {
+        SCOPED_TRACE(options);
+        const std::string small = folder.file("small.jpg");
+        ASSERT_TRUE(Magick("convert rose: -resize 16x12! " + std::string(options) + " -strip " +
+                           ts::ShellQuote(small)));
+        std::vector<uint8_t> bytes = ReadBytes(small);
+        ASSERT_LT(bytes.size(), 1000u);
+        ASSERT_TRUE(ClaimSize(bytes, 16384));
+        const std::string claim = folder.file("claim.jpg");
+        WriteBytes(claim, bytes);
+        const std::string out = folder.file("claim.gif");
+        const ts::ToolResult r = Convert(claim, out, kUserAddressSpaceMiB);
+        EXPECT_EQ(r.signal, 0) << r.err;
+        EXPECT_EQ(r.status, 1) << r.err;
+        // Refused by the memory budget, or by the data that ends after the first rows.
+        EXPECT_TRUE(r.err.find("Out of memory") != std::string::npos ||
+                    r.err.find("remature end of data") != std::string::npos)
+            << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+}
+
+TEST(StillImportTest, JpegFilesConvertUnderEitherExtensionInAnyCase) {
+    const ts::TempFolder folder;
+    const std::string gif = ts::MakePhotoGif(folder, "photo.gif", 120, 90, 1);
+    ASSERT_FALSE(gif.empty());
+    for (const char* name : {"a.jpeg", "b.JPEG", "c.Jpeg", "d.JPG", "e.jpg"}) {
+        SCOPED_TRACE(name);
+        const std::string jpeg = folder.file(name);
+        // velmora-cli writes it, and reads back what it wrote.
+        const ts::ToolResult written = Convert(gif, jpeg);
+        ASSERT_EQ(written.status, 0) << written.err;
+        const std::string back = folder.file(std::string(name) + ".gif");
+        const ts::ToolResult read = Convert(jpeg, back);
+        EXPECT_EQ(read.status, 0) << read.err;
+        const auto file = ts::GiflibDecode(back);
+        ASSERT_TRUE(file.has_value());
+        ASSERT_EQ(file->images.size(), 1u);
+        EXPECT_EQ(file->images[0].width, 120);
+        EXPECT_EQ(file->images[0].height, 90);
+    }
+    // A type velmora-cli cannot read names the ones it can.
+    const ts::ToolResult other = Convert(folder.file("x.png"), folder.file("x.gif"));
+    EXPECT_EQ(other.status, 1);
+    for (const char* type : {"JPEG", "MP4", "WEBM", "MOV", "MKV"})
+        EXPECT_NE(other.err.find(type), std::string::npos) << other.err;
+}
+
+// ---------------------------------------------------------------- icons and cursors
+
+struct IconCase {
+    const char* sizes;  // as ImageMagick writes the entries, in this order
+    int expected;       // the side shown at the standard icon size
+};
+
+const IconCase kIconCases[] = {
+    {"16,32", 32}, {"16,32,48", 32}, {"48,16,32", 32}, {"16,48,64", 48}, {"16,24", 24},
+};
+
+TEST(StillImportTest, AnIconImportsAtTheStandardSizeWhateverItsFirstEntry) {
+    const ts::TempFolder folder;
+    for (const IconCase& c : kIconCases) {
+        SCOPED_TRACE(c.sizes);
+        const std::string icon = folder.file("rose.ico");
+        ASSERT_TRUE(Magick("convert rose: -define icon:auto-resize=" + std::string(c.sizes) + " " +
+                           ts::ShellQuote(icon)));
+        const std::string out = folder.file("icon.gif");
+        const ts::ToolResult r = Convert(icon, out);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const auto file = ts::GiflibDecode(out);
+        ASSERT_TRUE(file.has_value());
+        ASSERT_EQ(file->images.size(), 1u);
+        EXPECT_EQ(file->images[0].width, c.expected);
+        EXPECT_EQ(file->images[0].height, c.expected);
+    }
+}
+
+// An icon file around the given images, each with its directory size.
+std::vector<uint8_t> IconDirectory(
+    uint16_t type, const std::vector<std::pair<int, std::vector<uint8_t>>>& images) {
+    std::vector<uint8_t> v;
+    Le16(v, 0);
+    Le16(v, type);
+    Le16(v, uint32_t(images.size()));
+    uint32_t offset = uint32_t(6 + 16 * images.size());
+    for (const auto& [side, image] : images) {
+        v.insert(v.end(), {uint8_t(side), uint8_t(side), 0, 0});
+        Le16(v, 1);
+        Le16(v, type == 2 ? 1 : 32);
+        Le32(v, uint32_t(image.size()));
+        Le32(v, offset);
+        offset += uint32_t(image.size());
+    }
+    for (const auto& [side, image] : images) v.insert(v.end(), image.begin(), image.end());
+    return v;
+}
+
+struct AniParts {
+    std::vector<std::vector<uint8_t>> frames;
+    uint32_t steps = 0;
+    uint32_t flags = 1;  // 1: frames are icon files; 0: raw bitmaps
+    uint32_t width = 0, height = 0, bits = 0;
+    uint32_t displayRate = 6;
+    std::vector<uint32_t> rates;
+    std::vector<uint32_t> sequence;
+};
+
+std::vector<uint8_t> AniBytes(const AniParts& p) {
+    auto chunk = [](std::vector<uint8_t>& out, const char* id, const std::vector<uint8_t>& data) {
+        out.insert(out.end(), id, id + 4);
+        Le32(out, uint32_t(data.size()));
+        out.insert(out.end(), data.begin(), data.end());
+        if (data.size() & 1) out.push_back(0);
+    };
+    auto words = [](const std::vector<uint32_t>& values) {
+        std::vector<uint8_t> v;
+        for (uint32_t x : values) Le32(v, x);
+        return v;
+    };
+    std::vector<uint8_t> body{'A', 'C', 'O', 'N'};
+    chunk(body, "anih",
+          words({36u, uint32_t(p.frames.size()), p.steps, p.width, p.height, p.bits, 1u,
+                 p.displayRate, p.flags | (p.sequence.empty() ? 0u : 2u)}));
+    if (!p.rates.empty()) chunk(body, "rate", words(p.rates));
+    if (!p.sequence.empty()) chunk(body, "seq ", words(p.sequence));
+    std::vector<uint8_t> list{'f', 'r', 'a', 'm'};
+    for (const auto& f : p.frames) chunk(list, "icon", f);
+    chunk(body, "LIST", list);
+    std::vector<uint8_t> file;
+    chunk(file, "RIFF", body);
+    return file;
+}
+
+// The rose at 32 x 32 in a few shades, as files ImageMagick writes.
+std::vector<std::vector<uint8_t>> RoseFrames(const ts::TempFolder& folder, const std::string& type,
+                                             int count) {
+    std::vector<std::vector<uint8_t>> frames;
+    for (int i = 0; i < count; ++i) {
+        const std::string path = folder.file("frame" + std::to_string(i) + "." + type);
+        const std::string format = type == "bmp" ? "BMP3:" : "";
+        if (!Magick("convert rose: -resize 32x32! -modulate " + std::to_string(70 + 20 * i) +
+                    " -colors 64 -type TrueColor " + format + ts::ShellQuote(path)))
+            return {};
+        frames.push_back(ReadBytes(path));
+    }
+    return frames;
+}
+
+TEST(StillImportTest, AnAnimatedCursorTakesItsStepsDelaysFromTheRateChunk) {
+    const ts::TempFolder folder;
+    AniParts parts;
+    parts.frames = RoseFrames(folder, "ico", 2);
+    ASSERT_EQ(parts.frames.size(), 2u);
+    parts.steps = 5;
+    parts.sequence = {0, 1, 0, 1, 1};
+    parts.rates = {6, 10, 30, 1, 120};  // jiffies of 1/60 s
+    const std::string ani = folder.file("busy.ani");
+    WriteBytes(ani, AniBytes(parts));
+    const std::string out = folder.file("busy.gif");
+    const ts::ToolResult r = Convert(ani, out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto file = ts::GiflibDecode(out);
+    ASSERT_TRUE(file.has_value());
+    const std::vector<int> expected = {10, 17, 50, 2, 200};  // hundredths
+    ASSERT_EQ(file->images.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(file->images[i].delay, expected[i]) << i;
+
+    // Without a rate chunk every step shows for the header's rate.
+    parts.rates.clear();
+    parts.displayRate = 12;
+    WriteBytes(ani, AniBytes(parts));
+    ASSERT_EQ(Convert(ani, out).status, 0);
+    const auto even = ts::GiflibDecode(out);
+    ASSERT_TRUE(even.has_value());
+    ASSERT_EQ(even->images.size(), 5u);
+    for (const auto& image : even->images) EXPECT_EQ(image.delay, 20);
+}
+
+// The pixels of a GIF's images as colours, top-down.
+std::vector<uint32_t> Colours(const ts::PeerImage& image) {
+    std::vector<uint32_t> out;
+    for (uint8_t index : image.indexes) out.push_back(image.colours[index]);
+    return out;
+}
+
+// The largest difference of one channel (colour reduction may move a colour a little).
+int MaxDifference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    if (a.size() != b.size()) return 256;
+    int worst = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        for (int shift = 0; shift <= 16; shift += 8)
+            worst = std::max(worst,
+                             std::abs(int((a[i] >> shift) & 0xFF) - int((b[i] >> shift) & 0xFF)));
+    return worst;
+}
+
+TEST(StillImportTest, AnimatedCursorFramesStoredAsRawBitmapsImport) {
+    const ts::TempFolder folder;
+    const std::vector<std::vector<uint8_t>> bitmaps = RoseFrames(folder, "bmp", 3);
+    ASSERT_EQ(bitmaps.size(), 3u);
+    // What ImageMagick sees in each bitmap, as 0xRRGGBB.
+    std::vector<std::vector<uint32_t>> expected;
+    for (int i = 0; i < 3; ++i) {
+        const std::string frame = folder.file("frame" + std::to_string(i) + ".bmp");
+        const std::string gif = folder.file("frame" + std::to_string(i) + ".gif");
+        ASSERT_TRUE(Magick("convert " + ts::ShellQuote(frame) + " " + ts::ShellQuote(gif)));
+        const auto peer = ts::GiflibDecode(gif);
+        ASSERT_TRUE(peer.has_value());
+        expected.push_back(Colours(peer->images[0]));
+    }
+    for (const bool withHeader : {true, false}) {
+        SCOPED_TRACE(withHeader ? "with information header" : "pixel rows only");
+        AniParts parts;
+        parts.flags = 0;
+        parts.width = parts.height = 32;
+        parts.bits = 24;
+        parts.steps = 3;
+        for (const auto& bmp : bitmaps) {
+            // Without the file header, and without the information header when the
+            // cursor's header alone describes the rows.
+            const size_t skip = withHeader ? 14 : 14 + 40;
+            parts.frames.emplace_back(bmp.begin() + long(skip), bmp.end());
+        }
+        const std::string ani = folder.file("raw.ani");
+        WriteBytes(ani, AniBytes(parts));
+        const std::string out = folder.file("raw.gif");
+        const ts::ToolResult r = Convert(ani, out);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const auto file = ts::GiflibDecode(out);
+        ASSERT_TRUE(file.has_value());
+        ASSERT_EQ(file->images.size(), 3u);
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(file->images[i].width, 32);
+            EXPECT_EQ(file->images[i].height, 32);
+            EXPECT_LE(MaxDifference(Colours(file->images[i]), expected[i]), 4) << "frame " << i;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- hostile headers
+
+std::vector<uint8_t> BmpClaim() {
+    // 8-bit run-length coded, 4000 x 4000, with a few runs of data.
+    std::vector<uint8_t> v{'B', 'M'};
+    std::vector<uint8_t> info;
+    Le32(info, 40);
+    Le32(info, 4000);
+    Le32(info, 4000);
+    Le16(info, 1);
+    Le16(info, 8);
+    Le32(info, 1);  // RLE8
+    for (int i = 0; i < 5; ++i) Le32(info, 0);
+    for (int i = 0; i < 256; ++i) Le32(info, uint32_t(i) * 0x010101u);
+    std::vector<uint8_t> data;
+    for (int i = 0; i < 100; ++i) data.insert(data.end(), {255, uint8_t(i)});
+    Le32(v, uint32_t(14 + info.size() + data.size()));
+    Le32(v, 0);
+    Le32(v, uint32_t(14 + info.size()));
+    v.insert(v.end(), info.begin(), info.end());
+    v.insert(v.end(), data.begin(), data.end());
+    return v;
+}
+
+std::vector<uint8_t> TargaClaim() {
+    // Run-length coded true colour, 2048 x 2048, with a few packets.
+    std::vector<uint8_t> v{0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    Le16(v, 2048);
+    Le16(v, 2048);
+    v.insert(v.end(), {32, 0x20});
+    for (int i = 0; i < 50; ++i) v.insert(v.end(), {0xFF, uint8_t(i), 2, 3, 4});
+    return v;
+}
+
+std::vector<uint8_t> DibClaim(int side) {
+    std::vector<uint8_t> dib;
+    Le32(dib, 40);
+    Le32(dib, uint32_t(side));
+    Le32(dib, uint32_t(2 * side));
+    Le16(dib, 1);
+    Le16(dib, 32);
+    for (int i = 0; i < 6; ++i) Le32(dib, 0);
+    dib.resize(dib.size() + 200, 0x55);
+    return dib;
+}
+
+std::vector<uint8_t> PngClaim(const ts::TempFolder& folder, int side) {
+    const std::string path = folder.file("claim.png");
+    if (!Magick("convert rose: -resize 8x8! " + ts::ShellQuote(path))) return {};
+    std::vector<uint8_t> png = ReadBytes(path);
+    // IHDR width and height (the CRC no longer matches: a damaged file).
+    for (size_t at : {size_t(16), size_t(20)}) {
+        png[at] = uint8_t(side >> 24);
+        png[at + 1] = uint8_t(side >> 16);
+        png[at + 2] = uint8_t(side >> 8);
+        png[at + 3] = uint8_t(side);
+    }
+    return png;
+}
+
+std::vector<uint8_t> AniClaim(const ts::TempFolder& folder) {
+    // One large, well-compressed frame shown for 20000 steps.
+    const std::string path = folder.file("big.png");
+    if (!Magick("convert -size 1024x1024 gradient:white-black " + ts::ShellQuote(path))) return {};
+    AniParts parts;
+    parts.frames.push_back(IconDirectory(1, {{0, ReadBytes(path)}}));
+    parts.steps = 20000;
+    parts.sequence.assign(20000, 0);
+    return AniBytes(parts);
+}
+
+TEST(StillImportTest, HeadersClaimingHugePicturesEndInAMessageNotASignal) {
+    const ts::TempFolder folder;
+    const std::vector<std::pair<std::string, std::vector<uint8_t>>> cases = {
+        {"claim.bmp", BmpClaim()},
+        {"claim.tga", TargaClaim()},
+        {"claim.ico", IconDirectory(1, {{0, DibClaim(1024)}})},
+        {"png.ico", IconDirectory(1, {{0, PngClaim(folder, 65535)}})},
+        {"claim.cur", IconDirectory(2, {{0, DibClaim(1024)}, {32, DibClaim(4096)}})},
+        {"claim.ani", AniClaim(folder)},
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        ASSERT_FALSE(bytes.empty());
+        const std::string in = folder.file(name);
+        WriteBytes(in, bytes);
+        const std::string out = folder.file(name + ".gif");
+        const ts::ToolResult r = Convert(in, out, kUserAddressSpaceMiB);
+        EXPECT_EQ(r.signal, 0) << r.err;
+        EXPECT_TRUE(r.status == 0 || r.status == 1) << r.status << " " << r.err;
+        // Twenty thousand frames of a megapixel each cannot fit: refused before the first.
+        if (name == "claim.ani") {
+            EXPECT_EQ(r.status, 1) << r.err;
+        }
+        if (r.status == 1) {
+            EXPECT_FALSE(r.err.empty());
+            EXPECT_FALSE(std::filesystem::exists(out));
+        }
+    }
+}
+
+}  // namespace
