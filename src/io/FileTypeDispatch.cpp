@@ -45,7 +45,8 @@ FileKind KindOfPath(const std::string& path, DispatchVariant variant) {
 std::string InvalidFormatMessage(DispatchVariant variant, const std::string& extension) {
     const char* quote = variant == DispatchVariant::DragDrop ? "\"" : "'";
     return std::string("Invalid format ") + quote + "*." + extension + quote +
-           "- only GIF, JPG, BMP, DIB, TGA, AVI, ICO, CUR and ANI files are accepted";
+           "- only GIF, JPG, JPEG, BMP, DIB, TGA, AVI, MP4, WEBM, MOV, MKV, ICO, CUR and ANI files "
+           "are accepted";
 }
 
 std::string InvalidFormatCaption(DispatchVariant variant) {

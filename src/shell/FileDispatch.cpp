@@ -36,7 +36,8 @@ std::string InvalidFormatText(const std::string& path, DispatchSource source) {
     ext = dot == std::string::npos ? std::string() : ext.substr(dot + 1);
     const char* quote = source == DispatchSource::DragDrop ? "\"" : "'";
     return std::string("Invalid format ") + quote + "*." + ext + quote +
-           "- only GIF, JPG, BMP, DIB, TGA, AVI, ICO, CUR and ANI files are accepted";
+           "- only GIF, JPG, JPEG, BMP, DIB, TGA, AVI, MP4, WEBM, MOV, MKV, ICO, CUR and ANI files "
+           "are accepted";
 }
 
 int OpenFileByType(AnimationDocument& document, const std::string& path, DispatchSource source,

@@ -24,8 +24,8 @@ enum DispatchResult : int {
 int OpenFileByType(AnimationDocument& document, const std::string& path, DispatchSource source,
                    const AviImportOptions& avi = {});
 
-// "Invalid format '*.%s'- only GIF, JPG, BMP, DIB, TGA, AVI, ICO, CUR and ANI files are
-// accepted" (with double quotes for drag and drop).
+// "Invalid format '*.%s'- only GIF, JPG, JPEG, BMP, DIB, TGA, AVI, MP4, WEBM, MOV, MKV, ICO, CUR
+// and ANI files are accepted" (with double quotes for drag and drop).
 std::string InvalidFormatText(const std::string& path, DispatchSource source);
 
 // The Open dialog's filters ("description (patterns)"), the first preselected: every

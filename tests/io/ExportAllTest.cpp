@@ -111,12 +111,14 @@ TEST(FileTypeDispatchTest, KindsPerVariantAndTheRefusalTexts) {
     AnimationDocument doc(host);
     EXPECT_EQ(LoadFileByType(doc, "/x/a.png", {V::CommandLine, {}}), kLoadUnknownType);
     EXPECT_EQ(host.messages().back().text,
-              "Invalid format '*.png'- only GIF, JPG, BMP, DIB, TGA, AVI, ICO, CUR and ANI files "
+              "Invalid format '*.png'- only GIF, JPG, JPEG, BMP, DIB, TGA, AVI, MP4, WEBM, MOV, "
+              "MKV, ICO, CUR and ANI files "
               "are accepted");
     EXPECT_EQ(host.messages().back().caption, "CommandLine Error");
     EXPECT_EQ(LoadFileByType(doc, "/x/a.png", {V::DragDrop, {}}), kLoadUnknownType);
     EXPECT_EQ(host.messages().back().text,
-              "Invalid format \"*.png\"- only GIF, JPG, BMP, DIB, TGA, AVI, ICO, CUR and ANI files "
+              "Invalid format \"*.png\"- only GIF, JPG, JPEG, BMP, DIB, TGA, AVI, MP4, WEBM, MOV, "
+              "MKV, ICO, CUR and ANI files "
               "are accepted");
     EXPECT_EQ(host.messages().back().caption, "Drag & Drop  Error");
 

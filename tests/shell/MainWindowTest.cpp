@@ -238,7 +238,8 @@ TEST_F(MainWindowTest, DroppingFiles) {
     drop(dir.filePath("picture.png"));
     QTest::qWait(50);
     EXPECT_EQ(box->text,
-              "Invalid format \"*.png\"- only GIF, JPG, BMP, DIB, TGA, AVI, ICO, CUR and ANI files "
+              "Invalid format \"*.png\"- only GIF, JPG, JPEG, BMP, DIB, TGA, AVI, MP4, WEBM, MOV, "
+              "MKV, ICO, CUR and ANI files "
               "are accepted");
     EXPECT_EQ(box->caption, "Drag & Drop  Error");
     EXPECT_EQ(doc().countFrames(), 2);
