@@ -155,6 +155,15 @@ void OptionsDialog::accept() {
         previewFrames_->selectAll();
         return;
     }
+    // Every preview computes this many frames; the settings keep no more than this.
+    if (fixed && n > AppSettings::kMaxPreviewFrames) {
+        QMessageBox::warning(this, QStringLiteral("Invalid Option Parameter"),
+                             QStringLiteral("Number of Frames must not be larger than %1")
+                                 .arg(AppSettings::kMaxPreviewFrames));
+        previewFrames_->setFocus();
+        previewFrames_->selectAll();
+        return;
+    }
     settings_.confirmDelete = confirmDelete_->isChecked() ? 1 : 0;
     settings_.preview = preview_->isChecked() ? 1 : 0;
     settings_.keepTrueColorInfo = keepTrueColour_->isChecked() ? 1 : 0;

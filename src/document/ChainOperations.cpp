@@ -1,5 +1,7 @@
 #include "document/ChainOperations.h"
 
+#include <cstdint>
+
 #include "document/AnimationDocument.h"
 #include "document/FrameRecord.h"
 #include "document/MemoryBudget.h"
@@ -52,7 +54,7 @@ bool PrepareForTrueColour(FrameRecord* a, FrameRecord* b, FrameRecord* chain, in
 
 int AppendMirror(FrameRecord* chain, int total) {
     if (!chain) return 0;
-    const int h = (total + 1) / 2;
+    const int h = int((int64_t(total) + 1) / 2);
     const int extra = total - h;
     if (extra <= 0) return 1;
     FrameRecord* last = LastOfChain(chain);

@@ -1,11 +1,13 @@
 #include "effects/Apply.h"
 
 #include <cstdio>
+#include <new>
 
 #include "document/AnimationDocument.h"
 #include "document/ChainOperations.h"
 #include "effects/EffectRegistry.h"
 #include "effects/EffectSelection.h"
+#include "effects/RendererRun.h"
 #include "host/Host.h"
 
 bool TransitionPossible(const AnimationDocument& doc) {
@@ -53,6 +55,31 @@ class WaitCursor {
   private:
     Host& host_;
 };
+
+// Splices the chain in as the next group of its kind. Running out of memory for the
+// labels discards the chain and leaves the document as it was.
+ApplyResult InsertGroup(AnimationDocument& doc, const RegistryEntry& entry, bool effect,
+                        FrameRecord* chain) {
+    std::vector<FrameRun>& groups = effect ? doc.groups.effects : doc.groups.transitions;
+    std::string name, label;
+    try {
+        name = entry.name;
+        label = NextGroupLabel(doc, effect, entry.name);
+        groups.reserve(groups.size() + 1);
+    } catch (const std::bad_alloc&) {
+        DiscardChain(chain);  // its reductions were started: they count as dropped
+        doc.host.message(kMessage2004, "Error", MessageIcon::Error);
+        return ApplyResult::Failed;
+    }
+    FrameRecord* last = LastOfChain(chain);
+    InsertChainAfterSelection(doc, chain, label, [&name](int i, int n) {
+        char text[160];
+        std::snprintf(text, sizeof text, "Gif :%s (%d/%d)", name.c_str(), i, n);
+        return std::string(text);
+    });
+    groups.push_back(FrameRun{chain, last});
+    return ApplyResult::Inserted;
+}
 }  // namespace
 
 ApplyResult Apply(AnimationDocument& doc, EffectSession& session, const EffectDialogRunner& dialog,
@@ -85,21 +112,11 @@ ApplyResult Apply(AnimationDocument& doc, EffectSession& session, const EffectDi
     if (entry && (effect || second)) {
         WaitCursor wait(host);
         block.preview = 0;
-        chain = entry->renderer(selected, second, block.frameCount, block);
+        chain = RunRenderer(*entry, selected, second, block.frameCount, block);
     }
     if (!chain) {
         host.message(kMessage2004, "Error", MessageIcon::Error);
         return ApplyResult::Failed;
     }
-
-    const std::string name = entry->name;
-    const std::string label = NextGroupLabel(doc, effect, entry->name);
-    FrameRecord* last = LastOfChain(chain);
-    InsertChainAfterSelection(doc, chain, label, [&name](int i, int n) {
-        char text[160];
-        std::snprintf(text, sizeof text, "Gif :%s (%d/%d)", name.c_str(), i, n);
-        return std::string(text);
-    });
-    (effect ? doc.groups.effects : doc.groups.transitions).push_back(FrameRun{chain, last});
-    return ApplyResult::Inserted;
+    return InsertGroup(doc, *entry, effect, chain);
 }

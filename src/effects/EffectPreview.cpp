@@ -6,6 +6,7 @@
 #include "document/AnimationDocument.h"
 #include "document/ChainOperations.h"
 #include "effects/EffectRegistry.h"
+#include "effects/RendererRun.h"
 #include "effects/RendererSkeletons.h"
 #include "host/Host.h"
 
@@ -70,7 +71,7 @@ FrameRecord* EffectPreview::Compute(const EffectParams& block, bool on) {
     const RegistryEntry* entry = FindEntry(effect, effect ? p.effectIndex : p.transitionIndex);
     if (!entry || (!effect && !source2_)) return nullptr;
     doc_.host.waitCursor(true);
-    chain_ = entry->renderer(source1_, effect ? nullptr : source2_, p.frameCount, p);
+    chain_ = RunRenderer(*entry, source1_, effect ? nullptr : source2_, p.frameCount, p);
     doc_.host.waitCursor(false);
     shown_ = nullptr;
     return chain_;

@@ -1,8 +1,10 @@
 #include "effects/EffectSelection.h"
 
+#include <cstdio>
 #include <string>
 
 #include "document/FrameRecord.h"
+#include "effects/RendererRun.h"
 
 const char* const kMessage2000 =
     "Please load a Gif file prior to applying an Effect/Transition\nor starting an animation.";
@@ -141,6 +143,17 @@ bool EffectSelection::EditsSettled() {
     return currentEntry().setup(form, kSetupValidate) != 0;
 }
 
+bool EffectSelection::FrameCountFits(int frames) {
+    if (!selected_ || OutputChainFits(*selected_, frames)) return true;
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "%d frames of %d x %d pixels do not fit into memory.\nPlease choose fewer "
+                  "frames.",
+                  frames, selected_->width, selected_->height);
+    form.Reject(text, FormControl::FrameCount, FormControl::FrameCount, "Invalid Parameter");
+    return false;
+}
+
 bool EffectSelection::AcceptFrameCount() {
     const int frames = form.FrameCount();
     if (frames < 1 || (frames < 2 && form.pingPong)) {
@@ -148,6 +161,10 @@ bool EffectSelection::AcceptFrameCount() {
                         ? "Number of Frames must be larger than one if PingPong is selected !"
                         : "Number of Frames must be larger than Zero !",
                     FormControl::FrameCount, FormControl::FrameCount, "Invalid Parameter");
+        form.frameCountText = std::to_string(session_.block.frameCount);
+        return false;
+    }
+    if (!FrameCountFits(frames)) {
         form.frameCountText = std::to_string(session_.block.frameCount);
         return false;
     }
@@ -179,6 +196,7 @@ bool EffectSelection::Ok() {
                     FormControl::FrameCount, "Invalid Parameter");
         return false;
     }
+    if (!FrameCountFits(frames)) return false;
     session_.block.frameCount = frames;
     if (!currentEntry().setup(form, kSetupValidate)) return false;
     // The spiral check may have offered a smaller number of frames.

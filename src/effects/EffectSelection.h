@@ -42,7 +42,8 @@ class EffectSelection {
     // The colour chooser returned a colour; false while the entry uses no colour.
     bool ChooseColour(int index);
     // Takes "Number of Frames" as the accepted count; on a value below 1 (below 2 with
-    // PingPong) shows the message and puts the last accepted value back.
+    // PingPong) or one whose frames cannot fit in memory shows the message and puts the
+    // last accepted value back.
     bool AcceptFrameCount();
     // The 500 ms pause after typing: checks "Number of Frames" (putting the last value
     // back on failure) and validates. True when the preview should be recomputed.
@@ -62,6 +63,9 @@ class EffectSelection {
 
   private:
     void ConfigureCurrent();
+    // False (with its message) when `frames` frames of the selected frame's size cannot
+    // be held in memory.
+    bool FrameCountFits(int frames);
     void WriteControls(EffectParams& block) const;
 
     EffectSession& session_;

@@ -32,7 +32,7 @@ class RenderProgress {
 
 // h: the frames a renderer computes for N requested frames.
 inline int ComputedCount(int n, bool pingPong) {
-    return pingPong ? (n + 1) / 2 : n;
+    return pingPong ? int((int64_t(n) + 1) / 2) : n;
 }
 
 // The selected colour as a working pixel: frame's palette entry at index, 0x00RRGGBB

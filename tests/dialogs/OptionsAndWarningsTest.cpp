@@ -115,6 +115,30 @@ TEST(OptionsDialogTest, ZeroFramesRefusedOnlyWhenFixed) {
     EXPECT_EQ(settings.fixedPreviewFrames, 0u);
 }
 
+// Every preview computes the fixed count: a count up to the largest int was taken and
+// each list click then tried to make that many frames.
+TEST(OptionsDialogTest, FixedCountsAboveTheLargestPreviewRefused) {
+    for (const char* text : {"1001", "1073741824", "2147483647"}) {
+        SCOPED_TRACE(text);
+        AppSettings settings;
+        settings.fixedPreviewFrames = 1;
+        OptionsDialog dialog(nullptr, settings);
+        dialog.show();
+        dialog.previewFramesEdit()->setText(text);
+        auto seen = AnswerNextBox(Answer::Ok);
+        dialog.accept();
+        EXPECT_EQ(seen->text, "Number of Frames must not be larger than 1000");
+        EXPECT_EQ(seen->caption, "Invalid Option Parameter");
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(dialog.previewFramesEdit()->selectedText(), text);
+        EXPECT_EQ(settings.previewFrames, 10u);
+        dialog.previewFramesEdit()->setText("1000");
+        dialog.accept();
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(settings.previewFrames, 1000u);
+    }
+}
+
 TEST(OptionsDialogTest, ReactivateActsEvenWhenCancelled) {
     AppSettings settings;
     settings.optimizeWarning = settings.unOptimizeWarning = settings.resizeWarning = 1;

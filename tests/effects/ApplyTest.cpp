@@ -132,6 +132,64 @@ TEST_F(ApplyTest, EntryWithoutRendererReportsMessage2004AndChangesNothing) {
     EXPECT_EQ(doc.tree.root()->childCount(), 3);
 }
 
+// The dialog looked at the memory, but memory can go elsewhere before the run: the run
+// itself asks the budget before the first frame and ends with message 2004.
+TEST_F(ApplyTest, CountsBeyondTheBudgetEndWithMessage2004AndChangeNothing) {
+    const int before = doc.countFrames();
+    struct Case {
+        bool effect;
+        const char* name;
+        int frames;
+        int pingPong;
+    };
+    const Case cases[] = {
+        {true, "Blur", 2147483647, 0},  {true, "Weave", 1 << 30, 0},
+        {true, "Blind", 2147483647, 1}, {false, "Fade", 2147483647, 0},
+        {false, "Blur", 2147483647, 1}, {true, "Random Shine through", 2147483647, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Select(0);
+        const EffectDialogRunner runner = [&c](EffectSession& s) {
+            (c.effect ? s.block.effectIndex : s.block.transitionIndex) =
+                FindEntryByName(c.effect, c.name);
+            s.block.frameCount = c.frames;
+            s.block.pingPong = c.pingPong;
+            return true;
+        };
+        EXPECT_EQ(c.effect ? RunEffectCommand(doc, session, runner)
+                           : RunTransitionCommand(doc, session, runner),
+                  ApplyResult::Failed);
+        ASSERT_FALSE(host.messages().empty());
+        EXPECT_EQ(host.messages().back().text, kMessage2004);
+        EXPECT_EQ(doc.countFrames(), before);
+        EXPECT_EQ(doc.tree.root()->childCount(), 3);
+    }
+    EXPECT_TRUE(doc.groups.effects.empty());
+    EXPECT_TRUE(doc.groups.transitions.empty());
+}
+
+// The dialog refuses counts whose frames cannot be held, before anything is computed.
+TEST_F(ApplyTest, TheDialogRefusesCountsBeyondMemory) {
+    const int before = doc.countFrames();
+    for (const char* frames : {"2147483647", "1073741824"}) {
+        SCOPED_TRACE(frames);
+        EffectSelection dialog(host, session);
+        dialog.Open(doc.selectedFrame);
+        dialog.SelectEffect(FindEntryByName(true, "Blur"));
+        const int accepted = session.block.frameCount;
+        dialog.form.frameCountText = frames;
+        EXPECT_FALSE(dialog.AcceptFrameCount());
+        EXPECT_EQ(session.block.frameCount, accepted);
+        EXPECT_EQ(dialog.form.frameCountText, std::to_string(accepted));
+        ASSERT_FALSE(host.messages().empty());
+        EXPECT_EQ(host.messages().back().caption, "Invalid Parameter");
+        EXPECT_NE(host.messages().back().text.find("do not fit into memory"), std::string::npos);
+        dialog.form.frameCountText = frames;
+        EXPECT_FALSE(dialog.Ok());
+    }
+    EXPECT_EQ(doc.countFrames(), before);
+}
+
 TEST_F(ApplyTest, RefusalsBeforeTheDialog) {
     int dialogs = 0;
     EffectDialogRunner counting = [&dialogs](EffectSession&) {

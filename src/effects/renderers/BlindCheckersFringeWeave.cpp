@@ -23,7 +23,7 @@ class BlindRows {
     BlindRows(int height, int blindHeight)
         : height_(height),
           step_(std::max(1, blindHeight)),
-          limit_(std::min(std::max(1, blindHeight), height)) {}
+          limit_(std::min<int64_t>(std::max(1, blindHeight), height)) {}
 
     // Calls paint(y) for the next `rows` rows.
     template <typename Paint>
@@ -34,7 +34,7 @@ class BlindRows {
                 y_ = p_;
             }
             if (p_ >= limit_) return;
-            paint(y_);
+            paint(int(y_));
             y_ += step_;
         }
         if (y_ > height_) {
@@ -44,8 +44,10 @@ class BlindRows {
     }
 
   private:
-    int height_, step_, limit_;
-    int y_ = 0, p_ = 0;
+    // 64 bits: a blind may be as high as any int, and the row after the last of the
+    // image must not wrap round to a negative row.
+    int64_t height_, step_, limit_;
+    int64_t y_ = 0, p_ = 0;
 };
 
 FrameRecord* Finish(FrameRecord* frame1, FrameRecord* frame2, FrameRecord* head, int h, int n,
@@ -182,16 +184,19 @@ namespace {
 template <typename Paint>
 void FringePixels(int W, int H, bool leftRight, int f, int g, Paint paint) {
     if (f <= 0 || g <= 0) return;
-    const int across = leftRight ? H : W;  // the stripes lie side by side along this axis
+    // 64 bits: the stripe width may be any int, and 2f past the last stripe must not
+    // wrap round into the picture.
+    const int64_t width = f;
+    const int64_t across = leftRight ? H : W;  // the stripes lie side by side along this axis
     const int along = leftRight ? W : H;
     g = std::min(g, along);
-    for (int start = 0; start < across; start += 2 * f) {
-        for (int a = start; a < std::min(across, start + f); ++a) {
-            for (int l = 0; l < g; ++l) leftRight ? paint(l, a) : paint(a, l);
-            const int other = a + f;
-            if (other < across && other < start + 2 * f)
+    for (int64_t start = 0; start < across; start += 2 * width) {
+        for (int64_t a = start; a < std::min(across, start + width); ++a) {
+            for (int l = 0; l < g; ++l) leftRight ? paint(l, int(a)) : paint(int(a), l);
+            const int64_t other = a + width;
+            if (other < across && other < start + 2 * width)
                 for (int l = along - g; l < along; ++l)
-                    leftRight ? paint(l, other) : paint(other, l);
+                    leftRight ? paint(l, int(other)) : paint(int(other), l);
         }
     }
 }

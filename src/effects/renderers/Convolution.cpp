@@ -17,7 +17,7 @@ ConvolutionKernel BlurKernel(int strength) {
 
 ConvolutionKernel EmbossKernel(int strength, int bias) {
     ConvolutionKernel k;
-    k.weight[0][0] = -strength * 0.01;
+    k.weight[0][0] = -double(strength) * 0.01;  // negated as a double: any int may come
     k.weight[2][2] = strength * 0.01;
     k.bias = bias;
     return k;

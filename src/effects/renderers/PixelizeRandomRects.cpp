@@ -13,6 +13,7 @@
 #include "effects/RendererSkeletons.h"
 #include "effects/renderers/RendererPixels.h"
 #include "effects/renderers/Renderers.h"
+#include "effects/renderers/UncoveredCells.h"
 #include "host/Host.h"
 
 using namespace renderer_pixels;
@@ -142,48 +143,6 @@ FrameRecord* RenderPixelize(FrameRecord* frame1, FrameRecord* frame2, int n,
 
 namespace {
 
-// The unrevealed cells as counts in a Fenwick tree, so that the (r + 1)-th unrevealed cell
-// in row-major order is found without scanning the table.
-class UnrevealedCells {
-  public:
-    bool Init(int64_t count) {
-        try {
-            tree_.assign(size_t(count) + 1, 0);
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-        count_ = count;
-        for (int64_t i = 1; i <= count; ++i) {
-            tree_[size_t(i)] += 1;
-            const int64_t parent = i + (i & -i);
-            if (parent <= count) tree_[size_t(parent)] += tree_[size_t(i)];
-        }
-        for (top_ = 1; top_ * 2 <= count; top_ *= 2) {
-        }
-        return true;
-    }
-    // 0-based cell of the (r + 1)-th unrevealed cell, marked revealed; -1 when there is none.
-    int64_t Take(int64_t r) {
-        int64_t pos = 0, rest = r + 1;
-        for (int64_t step = top_; step > 0; step /= 2) {
-            const int64_t next = pos + step;
-            if (next <= count_ && tree_[size_t(next)] < rest) {
-                pos = next;
-                rest -= tree_[size_t(next)];
-            }
-        }
-        const int64_t cell = pos;  // 0-based index of the found cell
-        if (cell >= count_) return -1;
-        for (int64_t i = cell + 1; i <= count_; i += i & -i) tree_[size_t(i)] -= 1;
-        return cell;
-    }
-
-  private:
-    std::vector<int64_t> tree_;
-    int64_t count_ = 0;
-    int64_t top_ = 1;
-};
-
 // Largest cell table we agree to keep.
 constexpr int64_t kMaxCells = int64_t(1) << 24;
 
@@ -196,7 +155,7 @@ FrameRecord* RenderRandomRects(FrameRecord* frame1, FrameRecord* frame2, int n,
     if (columns < 1 || rows < 1) return nullptr;
     const int64_t cells = int64_t(columns) * rows;
     if (cells > kMaxCells) return nullptr;
-    UnrevealedCells unrevealed;
+    UncoveredCells unrevealed;
     if (!unrevealed.Init(cells)) return nullptr;
     if (!ToTrueColour(*frame1, false) || !ToTrueColour(*frame2, false)) return nullptr;
     const int W = frame1->width, H = frame1->height;

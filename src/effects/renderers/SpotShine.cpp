@@ -14,6 +14,7 @@
 #include "effects/RendererSkeletons.h"
 #include "effects/renderers/PixelAccess.h"
 #include "effects/renderers/Renderers.h"
+#include "effects/renderers/UncoveredCells.h"
 #include "host/Host.h"
 
 namespace {
@@ -118,58 +119,39 @@ FrameRecord* SpotRun(FrameRecord* frame1, FrameRecord* frame2, int n, const Effe
 
 // ---------------------------------------------------------------- random shine through
 
-// Uniform integers 0 to 32767, seeded afresh by the clock for every run.
-class ShineRandom {
+// Picks the pixels to replace: a uniform rank among the pixels not yet replaced, so
+// every pick lands on a new pixel whatever the picture's size. Seeded afresh by the clock
+// for every run.
+class ShinePicker {
   public:
-    ShineRandom()
+    ShinePicker()
         : engine_(uint32_t(std::chrono::high_resolution_clock::now().time_since_epoch().count())) {}
-    int64_t Next() { return int64_t(dist_(engine_)); }
+    // False when the table does not fit in memory.
+    bool Init(int width, int height) {
+        width_ = width;
+        // Two pixels are left for the last frame of the original run to differ in.
+        remaining_ = int64_t(width) * height - 2;
+        return cells_.Init(int64_t(width) * height);
+    }
+    int64_t remaining() const { return remaining_; }
+    // The next pixel; false when none is left.
+    bool Next(int& x, int& y) {
+        if (remaining_ <= 0 || cells_.uncovered() <= 0) return false;
+        std::uniform_int_distribution<int64_t> rank(0, cells_.uncovered() - 1);
+        const int64_t cell = cells_.Take(rank(engine_));
+        if (cell < 0) return false;
+        --remaining_;
+        x = int(cell % width_);
+        y = int(cell / width_);
+        return true;
+    }
 
   private:
     std::minstd_rand engine_;
-    std::uniform_int_distribution<int> dist_{0, 32767};
+    UncoveredCells cells_;
+    int width_ = 0;
+    int64_t remaining_ = 0;
 };
-
-struct Coverage {
-    int w, h;
-    std::vector<uint8_t> covered;
-    int64_t remaining;
-    Coverage(int width, int height)
-        : w(width),
-          h(height),
-          covered(size_t(width) * size_t(height), 0),
-          remaining(int64_t(width) * height - 2) {}
-};
-
-// Picks the next pixel to replace; false when the counting walk ran past the last pixel.
-bool ChoosePixel(Coverage& c, ShineRandom& random, int& px, int& py) {
-    if (c.remaining < 101) {
-        int64_t r;
-        do r = (random.Next() * c.remaining) / 32767;
-        while (r >= c.remaining);
-        for (int y = 0; y < c.h; ++y) {
-            for (int x = 0; x < c.w; ++x) {
-                if (!c.covered[size_t(y) * size_t(c.w) + size_t(x)]) --r;
-                if (r < 1) {
-                    px = x, py = y;
-                    return true;
-                }
-            }
-        }
-        return false;
-    }
-    for (;;) {
-        int64_t x, y;
-        do x = (random.Next() * c.w) / 32767;
-        while (x >= c.w);
-        do y = (random.Next() * c.h) / 32767;
-        while (y >= c.h);
-        if (!c.covered[size_t(y) * size_t(c.w) + size_t(x)]) {
-            px = int(x), py = int(y);
-            return true;
-        }
-    }
-}
 
 FrameRecord* ShineRun(FrameRecord* frame1, FrameRecord* frame2, int n, const EffectParams& p) {
     if (!UsableInput(frame1) || n < 1) return nullptr;
@@ -182,10 +164,10 @@ FrameRecord* ShineRun(FrameRecord* frame1, FrameRecord* frame2, int n, const Eff
     }
     const int w = frame1->width, height = frame1->height;
     const int h = ComputedCount(n, p.pingPong != 0);
-    const uint64_t perFrame = (uint64_t(w) * uint64_t(height)) / uint64_t(h + 1);
+    const uint64_t perFrame = (uint64_t(w) * uint64_t(height)) / (uint64_t(h) + 1);
     const uint8_t colour = PixelView<uint8_t>::Colour(*frame1, p.colorIndex);
-    Coverage coverage(w, height);
-    ShineRandom random;
+    ShinePicker picker;
+    if (!picker.Init(w, height)) return nullptr;
     const bool preview = p.preview != 0;
     RenderProgress progress(frame1->document, preview);
     progress.Announce(n);
@@ -203,15 +185,13 @@ FrameRecord* ShineRun(FrameRecord* frame1, FrameRecord* frame2, int n, const Eff
             src = std::make_unique<PixelView<uint32_t>>(*frame2);
         }
         // Once nothing remains, further frames repeat the last one.
-        for (uint64_t k = 0; k < perFrame && coverage.remaining > 0; ++k) {
+        for (uint64_t k = 0; k < perFrame && picker.remaining() > 0; ++k) {
             int x = 0, y = 0;
-            if (!ChoosePixel(coverage, random, x, y)) {
+            if (!picker.Next(x, y)) {
                 frame1->document.host.message("y>=cy in random shine", "Bug Bug",
                                               MessageIcon::Exclamation);
                 return DiscardUnreducedChain(head);
             }
-            coverage.covered[size_t(y) * size_t(w) + size_t(x)] = 1;
-            --coverage.remaining;
             if (transition)
                 outTc->row(y)[x] = src->row(y)[x];
             else

@@ -1,0 +1,134 @@
+// Effects and transitions asked for more than a machine can hold, and pictures wider than
+// a random pick of 15 bits can reach, as a user runs them from velmora-cli on a photo GIF
+// and on a GIF made from a video. Each ends with an exit status and a message, never a
+// signal, under the address-space limit of a small machine.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "effects/EffectSelection.h"
+#include "support/PeerReaders.h"
+#include "support/UserTask.h"
+
+namespace ts = testing_support;
+
+namespace {
+
+// The address space a small machine gives the tool.
+constexpr int kSmallMachineMiB = 2560;
+
+// The sanitizers reserve their shadow memory up front, far beyond any address-space
+// limit; there the limit is left off and the memory budget alone has to hold.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kLimitMiB = 0;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr int kLimitMiB = 0;
+#else
+constexpr int kLimitMiB = kSmallMachineMiB;
+#endif
+#else
+constexpr int kLimitMiB = kSmallMachineMiB;
+#endif
+
+// What the dialog says about a count whose frames cannot be held.
+constexpr const char* kDoesNotFit = "do not fit into memory";
+
+struct TooMany {
+    const char* label;
+    const char* command;  // effect or transition with its name, quoted
+    const char* input;    // "photo" or "video"
+    const char* frames;
+    bool pingPong;
+    // Needs tens of gigabytes at most: run only where the address space is limited, since
+    // a large machine's budget may let it start.
+    bool limitedOnly;
+};
+
+// Counts whose frames need from tens of gigabytes to terabytes.
+const TooMany kTooMany[] = {
+    {"Blur 100000 on a photo", "effect Blur", "photo", "100000", false, true},
+    {"Blur ten million on a video GIF", "effect Blur", "video", "10000000", false, false},
+    {"Emboss a million on a photo", "effect Emboss", "photo", "1000000", false, false},
+    {"Blur transition a million", "transition Blur", "photo", "1000000", false, false},
+    {"Weave at the largest int", "effect Weave", "video", "2147483647", false, false},
+    {"Blind PingPong at the largest int", "effect Blind", "video", "2147483647", true, false},
+    {"Fade Out a billion", "effect 'Fade Out'", "photo", "1073741824", false, false},
+    {"Random Shine PingPong at the largest int", "effect 'Random Shine through'", "video",
+     "2147483647", true, false},
+    {"Fade transition at the largest int", "transition Fade", "photo", "2147483647", false, false},
+    {"Pixelize PingPong at the largest int", "effect Pixelize", "video", "2147483647", true, false},
+};
+
+class EffectLimits : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        folder_ = new ts::TempFolder;
+        photo_ = ts::MakePhotoGif(*folder_, "photo.gif", 200, 150, 2);
+        video_ = ts::MakeVideoGif(*folder_, "video.gif", "testsrc2", 64, 48, 2);
+    }
+    static void TearDownTestSuite() {
+        delete folder_;
+        folder_ = nullptr;
+    }
+
+    static ts::TempFolder* folder_;
+    static std::string photo_, video_;
+};
+
+ts::TempFolder* EffectLimits::folder_ = nullptr;
+std::string EffectLimits::photo_, EffectLimits::video_;
+
+TEST_F(EffectLimits, CountsBeyondMemoryEndWithAMessage) {
+    ASSERT_FALSE(photo_.empty());
+    ASSERT_FALSE(video_.empty());
+    for (const TooMany& c : kTooMany) {
+        SCOPED_TRACE(c.label);
+        if (c.limitedOnly && kLimitMiB == 0) continue;
+        const std::string in = std::string(c.input) == "photo" ? photo_ : video_;
+        const std::string out = folder_->file("out.gif");
+        const ts::ToolResult r = ts::RunCli(std::string(c.command) + " " + ts::ShellQuote(in) +
+                                                " -o " + ts::ShellQuote(out) + " --frames " +
+                                                c.frames + (c.pingPong ? " --pingpong" : ""),
+                                            kLimitMiB);
+        EXPECT_EQ(r.signal, 0) << r.err;
+        EXPECT_EQ(r.status, 1) << r.err;
+        // Refused by the dialog's count check, or by the renderer's budget (message 2004)
+        // when memory went elsewhere after the dialog looked.
+        const bool told = r.err.find(kDoesNotFit) != std::string::npos ||
+                          r.err.find(kMessage2004) != std::string::npos;
+        EXPECT_TRUE(told) << r.err;
+    }
+}
+
+// A random pick of 0..32767 scaled to the width reaches only 32768 columns; once they
+// were covered the run waited for the others for ever. One row keeps the 40000 pixels
+// cheap; 40 frames cover more than 32768 of them.
+TEST_F(EffectLimits, RandomShineEndsOnPicturesWiderThan32767) {
+    // ImageMagick's policy stops at 16K pixels a side; FFmpeg scales the photo, and makes
+    // the second image its negative, on one palette as its users do.
+    const std::string photo = ts::MakePhoto(*folder_, "rose.png", 70, 46);
+    ASSERT_FALSE(photo.empty());
+    const std::string wide = folder_->file("wide.gif");
+    const ts::ToolResult made =
+        ts::RunTool("ffmpeg -v error -nostdin -y -i " + ts::ShellQuote(photo) +
+                    " -filter_complex \"[0]scale=40000:1:flags=bicubic,split[a][b];[b]negate[c];"
+                    "[a][c]concat=n=2:v=1:a=0,split[x][y];[x]palettegen[p];[y][p]paletteuse\" " +
+                    ts::ShellQuote(wide));
+    ASSERT_EQ(made.status, 0) << made.err;
+    for (const char* command :
+         {"effect 'Random Shine through'", "transition 'Random Shine through'"}) {
+        SCOPED_TRACE(command);
+        const std::string out = folder_->file("shine.gif");
+        const ts::ToolResult r = ts::RunCli(std::string(command) + " " + ts::ShellQuote(wide) +
+                                                " -o " + ts::ShellQuote(out) + " --frames 40",
+                                            kLimitMiB);
+        EXPECT_EQ(r.signal, 0) << r.err;
+        ASSERT_EQ(r.status, 0) << r.err;
+        const auto file = ts::GiflibDecode(out);
+        ASSERT_TRUE(file.has_value());
+        EXPECT_EQ(file->images.size(), 2u + 40u);
+    }
+}
+
+}  // namespace
