@@ -49,6 +49,13 @@ bool SingleInstance::Listen() {
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server_->listen(ServerName())) {
+        // Another instance answering on the name keeps it: it is the one files go to.
+        QLocalSocket probe;
+        probe.connectToServer(ServerName());
+        if (probe.waitForConnected(2000)) {
+            probe.disconnectFromServer();
+            return false;
+        }
         // A socket left behind by a crashed instance: nobody answers on it.
         QLocalServer::removeServer(ServerName());
         if (!server_->listen(ServerName())) return false;
