@@ -46,16 +46,20 @@ bool SingleInstance::HandOver(const QString& path, int timeoutMs) {
 }
 
 bool SingleInstance::Listen() {
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(ServerName())) {
-        // Another instance answering on the name keeps it: it is the one files go to.
+    // Another instance answering on the name keeps it: it is the one files go to. Ask
+    // before listening: with access options QLocalServer binds beside the name and
+    // renames its socket over whatever is there, so listening alone would take the name.
+    {
         QLocalSocket probe;
         probe.connectToServer(ServerName());
         if (probe.waitForConnected(2000)) {
             probe.disconnectFromServer();
             return false;
         }
+    }
+    server_ = new QLocalServer(this);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server_->listen(ServerName())) {
         // A socket left behind by a crashed instance: nobody answers on it.
         QLocalServer::removeServer(ServerName());
         if (!server_->listen(ServerName())) return false;
