@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QStringDecoder>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -10,6 +11,27 @@
 #include "document/AnimationDocument.h"
 #include "document/DocumentCommands.h"
 #include "document/FrameTree.h"
+
+namespace {
+
+// At most `limit` bytes of UTF-8 text, never ending inside a character.
+std::string CutUtf8(const std::string& text, size_t limit) {
+    if (text.size() <= limit) return text;
+    size_t end = limit;
+    while (end > 0 && (uint8_t(text[end]) & 0xC0) == 0x80) --end;
+    return text.substr(0, end);
+}
+
+}  // namespace
+
+QString CommentText(const std::string& bytes) {
+    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(view);
+    if (!utf8.hasError()) return text;
+    // Older files: one byte per character.
+    return QString::fromLatin1(view);
+}
 
 CommentTarget CommentTarget::ForSelection(AnimationDocument& doc) {
     CommentTarget t;
@@ -54,12 +76,12 @@ bool ApplyComment(AnimationDocument& doc, const CommentTarget& target, const std
         std::string& old = (*target.list)[size_t(target.node)].text;
         if (text == old) return false;
         // An edit keeps at most the limit, or the old length when that was longer.
-        old = text.substr(0, std::max(kCommentLimit, old.size()));
+        old = CutUtf8(text, std::max(kCommentLimit, old.size()));
         doc.modified = true;
         return true;
     }
     doc.modified = true;
-    target.list->push_back(CommentNode{text.substr(0, kCommentLimit)});
+    target.list->push_back(CommentNode{CutUtf8(text, kCommentLimit)});
     if (target.global) {
         doc.hasGlobalComments = true;
         doc.RebuildGlobalCommentEntries();
@@ -86,7 +108,7 @@ CommentDialog::CommentDialog(QWidget* parent, AnimationDocument& doc)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     if (target_.list && !target_.adding()) {
         const std::string& text = (*target_.list)[size_t(target_.node)].text;
-        field_->setPlainText(QString::fromLatin1(text.data(), qsizetype(text.size())));
+        field_->setPlainText(CommentText(text));
     }
     shown_ = field_->toPlainText();
     field_->setFocus();
@@ -105,7 +127,7 @@ void CommentDialog::accept() {
         QDialog::accept();
         return;
     }
-    // Comments are bytes; Latin-1 carries them through the field unchanged.
-    ApplyComment(doc_, target_, text.toLatin1().toStdString());
+    // What the user typed, in any script.
+    ApplyComment(doc_, target_, text.toUtf8().toStdString());
     QDialog::accept();
 }

@@ -29,6 +29,9 @@ constexpr size_t kCommentLimit = 5000;
 // however long. Returns true when the document changed.
 bool ApplyComment(AnimationDocument& doc, const CommentTarget& target, const std::string& text);
 
+// A comment's bytes as text: UTF-8 when they are valid UTF-8, else Latin-1.
+QString CommentText(const std::string& bytes);
+
 // "Comments": one multi-line field for the comment of the selected frame or document.
 class CommentDialog : public QDialog {
     Q_OBJECT

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -12,6 +13,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "dialogs/ContextHelp.h"
 #include "effects/ParameterForm.h"
@@ -29,6 +31,20 @@ int LevelOfMask(uint32_t mask) {
         if (AppSettings::kGifCompressionMasks[i] == mask) return i + 1;
     return 0;
 }
+
+// Whole numbers up to `top`: a key that would go past it is refused as it is typed
+// (QIntValidator lets "5000" through as unfinished input under 1000).
+class BoundedCount : public QIntValidator {
+  public:
+    BoundedCount(int top, QObject* parent) : QIntValidator(0, top, parent) {}
+    State validate(QString& input, int& pos) const override {
+        const State state = QIntValidator::validate(input, pos);
+        bool ok = false;
+        const int n = input.toInt(&ok);
+        if (state == Intermediate && ok && n > top()) return Invalid;
+        return state;
+    }
+};
 
 }  // namespace
 
@@ -51,6 +67,8 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
     fixedFrames_ = new QRadioButton(QStringLiteral("Always use "));
     previewFrames_ = new QLineEdit;
     previewFrames_->setMaximumWidth(60);
+    // No more than the settings keep: a larger count would come back as the default.
+    previewFrames_->setValidator(new BoundedCount(AppSettings::kMaxPreviewFrames, previewFrames_));
     auto* previewGroup = new QGroupBox(QStringLiteral("Effect Preview"));
     auto* previewLayout = new QGridLayout(previewGroup);
     previewLayout->addWidget(preview_, 0, 0, 1, 3);
@@ -113,6 +131,7 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
     gifSlider_->setValue(level < 1 ? 1 : level);  // the slider cannot show 0
     gifName_->setText(level >= 1 ? QString::fromLatin1(kLevelNames[level - 1]) : QString());
     confirmDelete_->setChecked(settings.confirmDelete != 0);
+    multiInstance_->setChecked(settings.multiInst != 0);
     keepTrueColour_->setChecked(settings.keepTrueColorInfo != 0);
     preview_->setChecked(settings.preview != 0);
     (settings.fixedPreviewFrames ? fixedFrames_ : currentFrames_)->setChecked(true);
@@ -165,11 +184,13 @@ void OptionsDialog::accept() {
         return;
     }
     settings_.confirmDelete = confirmDelete_->isChecked() ? 1 : 0;
+    settings_.multiInst = multiInstance_->isChecked() ? 1 : 0;
     settings_.preview = preview_->isChecked() ? 1 : 0;
     settings_.keepTrueColorInfo = keepTrueColour_->isChecked() ? 1 : 0;
     settings_.gifCompression = workingMask_;
     settings_.jpegCompression = workingQuality_;
-    settings_.previewFrames = uint32_t(n < 0 ? 0 : n);  // a DWORD: never a wrapped negative
+    // A DWORD: never a wrapped negative, never more than the settings keep.
+    settings_.previewFrames = uint32_t(std::clamp(n, 0, AppSettings::kMaxPreviewFrames));
     settings_.fixedPreviewFrames = fixed ? 1 : 0;
     QDialog::accept();
 }

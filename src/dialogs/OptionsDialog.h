@@ -10,9 +10,9 @@ class QPushButton;
 class QRadioButton;
 class QSlider;
 
-// "Options": deletion confirmation, the effect dialog's preview, JPEG quality, the GIF
-// optimisation level and the keeping of true-colour data. The sliders work on copies
-// until OK; "Reactivate all &Warnings" acts at once.
+// "Options": deletion confirmation, multiple instances, the effect dialog's preview, JPEG
+// quality, the GIF optimisation level and the keeping of true-colour data. The sliders work on
+// copies until OK; "Reactivate all &Warnings" acts at once.
 class OptionsDialog : public QDialog {
     Q_OBJECT
   public:

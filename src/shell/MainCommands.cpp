@@ -37,6 +37,7 @@
 #include "shell/MainWindow.h"
 #include "shell/Playback.h"
 #include "shell/SaveDialogs.h"
+#include "shell/ScreenPlacement.h"
 #include "textcanvas/QtTextCanvas.h"
 
 namespace {
@@ -127,7 +128,8 @@ void MainWindow::runCommand(int id) {
             cmdResize();
             break;
         case kCmdOptions:
-            OptionsDialog::Run(this, settings_);
+            // The engine works on copies of the options.
+            if (OptionsDialog::Run(this, settings_)) applyEngineSettings();
             break;
         case kCmdParameters:
             cmdParameters();
@@ -309,11 +311,15 @@ void MainWindow::cmdNew() {
     image_->showFrame(nullptr);
 }
 
-void MainWindow::cmdCopy() {
-    FrameRecord* frame = document_->selectedFrame;
+bool MainWindow::cmdCopy() {
+    // Only an image entry stands for a picture; a comment or group entry leaves the last
+    // selected frame behind in selectedFrame.
+    FrameRecord* frame = KindOfItem(*document_, document_->selectedItem) == ItemKind::Image
+                             ? document_->selectedFrame
+                             : nullptr;
     if (!frame) {
         host_.message("curGif==NULL", "Copy ", MessageIcon::Exclamation);
-        return;
+        return false;
     }
     host_.waitCursor(true);
     // The frame as it looks on screen: earlier frames show through its transparent pixels.
@@ -321,21 +327,24 @@ void MainWindow::cmdCopy() {
     if (!picture) {
         host_.waitCursor(false);
         host_.message("Couldn't copy image to clipboard", "Error", MessageIcon::Exclamation);
-        return;
+        return false;
     }
     const QImage screen(reinterpret_cast<const uchar*>(picture->pixels.data()), picture->width,
                         picture->height, picture->width * 4, QImage::Format_RGB32);
     const QImage image = screen.copy(frame->left, frame->top, frame->width, frame->height);
     QApplication::clipboard()->setImage(image);
     host_.waitCursor(false);
+    return true;
 }
 
 void MainWindow::cmdCut() {
-    cmdCopy();
-    cmdDelete();
+    // Nothing is removed that did not reach the clipboard.
+    if (cmdCopy()) cmdDelete();
 }
 
 void MainWindow::cmdPaste() {
+    // Into an empty document the picture goes whatever entry (a global comment) is selected.
+    if (document_->empty()) document_->selectedItem = document_->tree.root();
     const QImage image = QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
     if (image.isNull()) return;
     std::vector<uint32_t> pixels(size_t(image.width()) * size_t(image.height()));
@@ -530,6 +539,14 @@ void MainWindow::cmdParameters() {
             w->restorePlacement();
         }
         w->show();
+        // Wholly on the screen (frame included, known once shown), wherever the main
+        // window or an older placement put it.
+        const QRect frame = w->frameGeometry();
+        const QRect onScreen = ClampToScreen(frame);
+        if (onScreen.topLeft() != frame.topLeft()) {
+            w->move(w->pos() + (onScreen.topLeft() - frame.topLeft()));
+            w->recordPlacement();
+        }
         tree_->setFocus();
         action(kCmdParameters)->setChecked(true);
         return;
@@ -537,6 +554,7 @@ void MainWindow::cmdParameters() {
     destroyParametersWindow();
     settings_.toolWindows = 0;
     action(kCmdParameters)->setChecked(false);
+    action(kCmdParameters)->setEnabled(!document_->empty());
 }
 
 void MainWindow::refreshParametersWindow() {

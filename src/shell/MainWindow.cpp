@@ -18,6 +18,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -31,6 +32,7 @@
 #include "shell/FrameTreeModel.h"
 #include "shell/ImagePane.h"
 #include "shell/Playback.h"
+#include "shell/ScreenPlacement.h"
 #include "shell/ToolbarIcons.h"
 
 namespace {
@@ -105,10 +107,7 @@ MainWindow::MainWindow(QSettings* store) {
     // The editor holds every frame's indexes besides the composed pictures: a smaller
     // cache keeps a long full-HD animation under 2 GiB.
     document_->composedCache.setBudget(int64_t(512) << 20);
-    document_->settings.keepTrueColorInfo = settings_.keepTrueColorInfo != 0;
-    document_->settings.gifCompression = settings_.gifCompression;
-    document_->settings.jpegCompression = int(settings_.jpegCompression);
-    document_->settings.reloadAfterSave = settings_.reloadAfterSave != 0;
+    applyEngineSettings();
     playback_ = new Playback(*document_, this);
 
     setWindowTitle(QStringLiteral("Velmora"));
@@ -169,6 +168,9 @@ MainWindow::MainWindow(QSettings* store) {
             [this](const QModelIndex& parent) { tree_->expand(parent); });
     connect(model_, &QAbstractItemModel::modelReset, tree_, [this] { tree_->expandAll(); });
     connect(playback_, &Playback::selectEntry, this, [this](TreeItem* item) { selectEntry(item); });
+    // Paste follows the clipboard, whoever put the picture there.
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
+            &MainWindow::updatePasteEnabling);
     connect(playback_, &Playback::playingChanged, this, [this](bool playing) {
         toolbarStart_->setIcon(ToolbarIcon(playing ? 6 : 5));
         action(kCmdStopAnimation)->setEnabled(playing);
@@ -201,6 +203,29 @@ QString MainWindow::SamplePath() {
     if (!QFile::copy(QStringLiteral(":/sample.gif"), path)) return {};
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     return path;
+}
+
+int MainWindow::openSample() {
+    // A private copy that goes as soon as it has been read: the document is untitled.
+    QTemporaryDir dir;
+    if (!dir.isValid()) return kDispatchFailed;
+    const QString path = dir.filePath(QStringLiteral("Velmora sample.gif"));
+    if (!QFile::copy(QStringLiteral(":/sample.gif"), path)) return kDispatchFailed;
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    playback_->stop();
+    finishOpening();
+    const bool wasEmpty = document_->empty();
+    const int result = OpenFileByType(*document_, path.toLocal8Bit().toStdString(),
+                                      DispatchSource::Open, AviLoadDialog::ImportOptions(this));
+    if (result == kDispatchOk) afterLoad(QString(), wasEmpty, false);
+    return result;
+}
+
+void MainWindow::applyEngineSettings() {
+    document_->settings.keepTrueColorInfo = settings_.keepTrueColorInfo != 0;
+    document_->settings.gifCompression = settings_.gifCompression;
+    document_->settings.jpegCompression = int(settings_.jpegCompression);
+    document_->settings.reloadAfterSave = settings_.reloadAfterSave != 0;
 }
 
 QString MainWindow::statusText(int part) const {
@@ -277,12 +302,7 @@ void MainWindow::buildMenus() {
         edit->addAction(action(id));
     edit->addSeparator();
     edit->addAction(action(kCmdOptions));
-    connect(edit, &QMenu::aboutToShow, this, [this] {
-        // Paste follows the clipboard.
-        const bool picture = QApplication::clipboard()->mimeData() &&
-                             QApplication::clipboard()->mimeData()->hasImage();
-        if (!document_->empty() || picture) action(kCmdPaste)->setEnabled(picture);
-    });
+    connect(edit, &QMenu::aboutToShow, this, &MainWindow::updatePasteEnabling);
 
     QMenu* insert = menuBar()->addMenu(QStringLiteral("&Insert"));
     for (int id : {kCmdInsertEffect, kCmdInsertTransition, kCmdBannerText})
@@ -360,15 +380,11 @@ void MainWindow::buildContextMenu() {
 void MainWindow::restorePlacement() {
     const WindowPlacement& p = settings_.winRect;
     const QRect normal(QPoint(p.left(), p.top()), QPoint(p.right() - 1, p.bottom() - 1));
-    // Only a placement that is on a screen we have now.
-    bool visible = false;
-    for (QScreen* screen : QGuiApplication::screens()) {
-        if (screen->availableGeometry().intersects(normal)) visible = true;
-    }
-    if (visible && normal.width() >= 200 && normal.height() >= 150)
-        setGeometry(normal);
+    if (normal.width() >= 200 && normal.height() >= 150)
+        setGeometry(ClampToScreen(normal));
     else
-        resize(900, 600);
+        setGeometry(ClampToScreen(QRect(QPoint(0, 0), QSize(900, 600))));
+    if (p.showState() == 3) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void MainWindow::rebuildRecentMenu() {
@@ -394,12 +410,7 @@ void MainWindow::applyDocumentLoaded(bool loaded) {
                    kCmdStartAnimation, kCmdGotoFirst, kCmdGotoLast, kCmdComment}) {
         action(id)->setEnabled(loaded);
     }
-    const bool picture =
-        QApplication::clipboard()->mimeData() && QApplication::clipboard()->mimeData()->hasImage();
-    if (picture)
-        action(kCmdPaste)->setEnabled(loaded);
-    else if (!loaded)
-        action(kCmdPaste)->setEnabled(false);
+    updatePasteEnabling();
     FrameRecord* selected = document_->selectedFrame;
     action(kCmdInsertTransition)->setEnabled(loaded && selected && selected->next);
     if (loaded && !selected) action(kCmdInsertEffect)->setEnabled(false);
@@ -407,8 +418,22 @@ void MainWindow::applyDocumentLoaded(bool loaded) {
         a->setEnabled(loaded);
     toolbarInsertTransition_->setEnabled(action(kCmdInsertTransition)->isEnabled());
     action(kCmdStopAnimation)->setEnabled(playback_->playing());
-    action(kCmdParameters)->setEnabled(loaded);
+    // An open parameters window can always be closed from the menu.
+    action(kCmdParameters)->setEnabled(loaded || !parameters_.isNull());
     retitleResize();
+}
+
+void MainWindow::updatePasteEnabling() {
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    const bool picture = data && data->hasImage();
+    // A picture goes into an empty document, before the first image (root selected) or
+    // behind the selected image; never into a comment or a group entry.
+    bool place = document_->empty();
+    if (!place) {
+        const ItemKind kind = KindOfItem(*document_, document_->selectedItem);
+        place = kind == ItemKind::Root || (kind == ItemKind::Image && document_->selectedFrame);
+    }
+    action(kCmdPaste)->setEnabled(picture && place);
 }
 
 void MainWindow::retitleResize() {
@@ -443,6 +468,7 @@ void MainWindow::onSelectionChanged() {
     if (doc.empty()) {
         // Only the root (and possibly global comments) is left.
         doc.selectedItem = item;
+        updatePasteEnabling();
         statusItem_->setText(Latin1(item->text()));
         image_->showFrame(nullptr);
         refreshParametersWindow();
@@ -452,8 +478,6 @@ void MainWindow::onSelectionChanged() {
     playback_->setPosition(item);
     action(kCmdComment)->setEnabled(true);
     const ItemKind kind = KindOfItem(doc, item);
-    const bool picture =
-        QApplication::clipboard()->mimeData() && QApplication::clipboard()->mimeData()->hasImage();
     if (kind == ItemKind::Image) {
         const int position = doc.EnumGifs();
         FrameRecord* frame = doc.firstFrame;
@@ -469,9 +493,7 @@ void MainWindow::onSelectionChanged() {
                        kCmdOptimize, kCmdUnOptimize}) {
             action(id)->setEnabled(true);
         }
-        action(kCmdPaste)->setEnabled(picture);
     } else {
-        action(kCmdPaste)->setEnabled(picture);
         action(kCmdBannerText)->setEnabled(true);
         if (kind == ItemKind::Root) {
             for (int id : {kCmdCopy, kCmdCut, kCmdDelete, kCmdDuplicate, kCmdExportImage,
@@ -482,8 +504,8 @@ void MainWindow::onSelectionChanged() {
             toolbarInsertTransition_->setEnabled(false);
         } else {
             action(kCmdDelete)->setEnabled(true);
-            for (int id : {kCmdExportImage, kCmdInsertEffect, kCmdInsertTransition, kCmdPaste,
-                           kCmdCut, kCmdCopy, kCmdDuplicate, kCmdBannerText}) {
+            for (int id : {kCmdExportImage, kCmdInsertEffect, kCmdInsertTransition, kCmdCut,
+                           kCmdCopy, kCmdDuplicate, kCmdBannerText}) {
                 action(id)->setEnabled(false);
             }
             toolbarInsertEffect_->setEnabled(false);
@@ -493,6 +515,7 @@ void MainWindow::onSelectionChanged() {
                 ->setEnabled(kind == ItemKind::FrameComment || kind == ItemKind::GlobalComment);
         }
     }
+    updatePasteEnabling();
     image_->update();
     statusItem_->setText(Latin1(item->text()));
     refreshParametersWindow();
@@ -546,10 +569,13 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::afterLoad(const QString& path, bool documentWasEmpty, bool setPathSave) {
-    settings_.path = path;
-    if (setPathSave && documentWasEmpty) settings_.pathSave = path;
-    recent_.Add(path);
-    rebuildRecentMenu();
+    // An untitled document (no path) leaves the folders and the recent files alone.
+    if (!path.isEmpty()) {
+        settings_.path = path;
+        if (setPathSave && documentWasEmpty) settings_.pathSave = path;
+        recent_.Add(path);
+        rebuildRecentMenu();
+    }
     SyncGroupTables(*document_);
     applyDocumentLoaded(true);
     action(kCmdParameters)->setEnabled(true);
@@ -617,11 +643,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     const QRect g = normalGeometry();
     p.fields = {
         44, 0, isMaximized() ? 3 : 1, 0, 0, 0, 0, g.left(), g.top(), g.right() + 1, g.bottom() + 1};
+    // The options are kept in settings_ (the engine gets copies): nothing to take back.
     settings_.history = recent_.entries();
-    settings_.keepTrueColorInfo = document_->settings.keepTrueColorInfo ? 1 : 0;
-    settings_.gifCompression = document_->settings.gifCompression;
-    settings_.jpegCompression = uint32_t(document_->settings.jpegCompression.load());
-    settings_.reloadAfterSave = document_->settings.reloadAfterSave ? 1 : 0;
     destroyParametersWindow();
     SettingsStore::Save(*store_, settings_);
     // Every frame job ends before the windows go.

@@ -75,6 +75,9 @@ class MainWindow : public QMainWindow {
     void selectEntry(TreeItem* item);
     // The bundled sample animation's path (extracted from the resources).
     static QString SamplePath();
+    // Opens the bundled sample as an untitled document: no path of it reaches the recent
+    // files or the Open and Save folders. 0 or a failure code.
+    int openSample();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -103,6 +106,8 @@ class MainWindow : public QMainWindow {
     void afterOpeningStep(bool last);
     void rebuildRecentMenu();
     void updateTransitionEnabling();
+    void updatePasteEnabling();
+    void applyEngineSettings();
     void layoutImagePane();
 
     // Commands.
@@ -111,7 +116,7 @@ class MainWindow : public QMainWindow {
     void cmdExportImage();
     void cmdExportAll();
     void cmdNew();
-    void cmdCopy();
+    bool cmdCopy();
     void cmdCut();
     void cmdPaste();
     void cmdDelete();

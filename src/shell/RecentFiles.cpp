@@ -29,5 +29,8 @@ void RecentFiles::Remove(const QString& path) {
 }
 
 QString RecentFiles::label(int k) const {
-    return QStringLiteral("&%1 %2\tAlt+%1").arg(k + 1).arg(entries_.value(k));
+    // A '&' in the path is shown, not taken for a mnemonic.
+    QString path = entries_.value(k);
+    path.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return QStringLiteral("&%1 %2\tAlt+%1").arg(k + 1).arg(path);
 }

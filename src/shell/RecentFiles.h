@@ -15,7 +15,7 @@ class RecentFiles {
     void Add(const QString& path);
     // Removes the path (when loading it failed); the later entries move up.
     void Remove(const QString& path);
-    // Menu text of entry k: "&%d %s\tAlt+%d".
+    // Menu text of entry k: "&%d %s\tAlt+%d", with each '&' of the path doubled.
     QString label(int k) const;
 
   private:

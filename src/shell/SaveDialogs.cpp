@@ -74,6 +74,9 @@ SaveAsChoice RunSaveAsDialog(QWidget* parent, const QString& startPath,
     QFileDialog dialog(parent, QStringLiteral("Save Animation"));
     Prepare(dialog, startPath);
     dialog.setNameFilter(QStringLiteral("Gif Image(*.gif)"));
+    // The dialog adds the extension itself, so that the name it asks about before
+    // replacing a file is the name written.
+    dialog.setDefaultSuffix(QStringLiteral("GIF"));
 
     auto* panel = new QGroupBox;
     auto* row = new QHBoxLayout(panel);
@@ -122,8 +125,6 @@ SaveAsChoice RunSaveAsDialog(QWidget* parent, const QString& startPath,
         return choice;
     }
     choice.path = dialog.selectedFiles().first();
-    if (!QFileInfo(choice.path).fileName().contains(QLatin1Char('.')))
-        choice.path += QStringLiteral(".GIF");
     choice.saveOptimized = optimised->isChecked();
     choice.reloadAfterSave = reload->isChecked();
     choice.gifCompression = MaskForQualityLevel(level);
@@ -163,16 +164,19 @@ ExportChoice RunExportDialog(QWidget* parent, const QString& startPath, int jpeg
     const bool startsJpeg = HasExtension(startPath, "jpg");
     if (startsJpeg) dialog.selectNameFilter(jpegFilter);
     enableJpeg(startsJpeg);
+    // The dialog adds the extension of the chosen type before it asks about replacing.
+    dialog.setDefaultSuffix(startsJpeg ? QStringLiteral("JPG") : QStringLiteral("GIF"));
     // Switching the type fixes the typed name's extension.
-    QObject::connect(&dialog, &QFileDialog::filterSelected, panel,
-                     [&dialog, jpegFilter, enableJpeg](const QString& f) {
-                         const bool jpeg = f == jpegFilter;
-                         enableJpeg(jpeg);
-                         if (auto* edit = dialog.findChild<QLineEdit*>()) {
-                             if (!edit->text().isEmpty())
-                                 edit->setText(WithTypeExtension(edit->text(), jpeg));
-                         }
-                     });
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, panel,
+        [&dialog, jpegFilter, enableJpeg](const QString& f) {
+            const bool jpeg = f == jpegFilter;
+            enableJpeg(jpeg);
+            dialog.setDefaultSuffix(jpeg ? QStringLiteral("JPG") : QStringLiteral("GIF"));
+            if (auto* edit = dialog.findChild<QLineEdit*>()) {
+                if (!edit->text().isEmpty()) edit->setText(WithTypeExtension(edit->text(), jpeg));
+            }
+        });
     QObject::connect(
         &dialog, &QFileDialog::currentChanged, panel,
         [&dialog, gifFilter, jpegFilter](const QString& p) {
@@ -187,9 +191,6 @@ ExportChoice RunExportDialog(QWidget* parent, const QString& startPath, int jpeg
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return choice;
     choice.jpeg = dialog.selectedNameFilter() == jpegFilter;
     choice.path = dialog.selectedFiles().first();
-    if (!QFileInfo(choice.path).fileName().contains(QLatin1Char('.'))) {
-        choice.path += choice.jpeg ? QStringLiteral(".JPG") : QStringLiteral(".GIF");
-    }
     choice.jpeg = !HasExtension(choice.path, "gif");
     choice.jpegCompression = slider->value();
     return choice;

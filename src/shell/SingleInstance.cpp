@@ -46,6 +46,17 @@ bool SingleInstance::HandOver(const QString& path, int timeoutMs) {
 }
 
 bool SingleInstance::Listen() {
+    // Another instance answering on the name keeps it: it is the one files go to. Ask
+    // before listening: with access options QLocalServer binds beside the name and
+    // renames its socket over whatever is there, so listening alone would take the name.
+    {
+        QLocalSocket probe;
+        probe.connectToServer(ServerName());
+        if (probe.waitForConnected(2000)) {
+            probe.disconnectFromServer();
+            return false;
+        }
+    }
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server_->listen(ServerName())) {

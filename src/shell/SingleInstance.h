@@ -20,7 +20,9 @@ class SingleInstance : public QObject {
     // Second instance: hands `path` to a running instance, waiting at most timeoutMs
     // for it to answer. True when it took the file (this instance should end).
     static bool HandOver(const QString& path, int timeoutMs = 5000);
-    // First instance: starts listening. False when the name cannot be had.
+    // First instance: starts listening. False when the name cannot be had, or another
+    // instance answers on it (it keeps the name). A socket nobody answers on is left from
+    // a crash and is replaced.
     bool Listen();
 
   signals:

@@ -37,8 +37,7 @@ int main(int argc, char** argv) {
     if (!file.isEmpty()) {
         emit instance.fileHandedOver(file);
     } else {
-        const QString sample = MainWindow::SamplePath();
-        if (!sample.isEmpty()) window.openFile(sample, DispatchSource::Open);
+        window.openSample();
     }
     return QApplication::exec();
 }

@@ -1,7 +1,10 @@
 // The comment dialog from the editor's Comment command and from Enter on a comment entry.
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -16,6 +19,7 @@
 #include "shell/CommandIds.h"
 #include "shell/FrameTreeModel.h"
 #include "shell/MainWindow.h"
+#include "support/PeerReaders.h"
 
 using namespace shell_testing;
 
@@ -91,6 +95,65 @@ TEST_F(CommentDialogTest, EnterOnACommentEditsItAndAnUnchangedLongCommentStaysWh
     window->runCommand(kCmdComment);
     EXPECT_EQ(doc().firstFrame->comments[0].text, "changed");
     EXPECT_TRUE(doc().modified);
+}
+
+// Types text as a keyboard (or an input method) delivers it: one key event per character.
+void Type(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+// What a user typed in any script is kept as UTF-8 and written so to the file.
+TEST_F(CommentDialogTest, TextOutsideLatin1IsWrittenAsUtf8) {
+    const QString typed = QStringLiteral("Gr\u00fc\u00dfe \u2713 \u65e5\u672c \u0416");
+    TreeItem* entry = doc().EntryOfFrame(doc().firstFrame->next);
+    window->selectEntry(entry);
+    WhenModal<CommentDialog>([&](CommentDialog& dialog) {
+        Type(dialog.field(), typed);
+        dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    window->runCommand(kCmdComment);
+    ASSERT_EQ(doc().firstFrame->next->comments.size(), 1u);
+    const QByteArray utf8 = typed.toUtf8();
+    EXPECT_EQ(doc().firstFrame->next->comments[0].text, utf8.toStdString());
+    const QString saved = dir.filePath("saved.gif");
+    ASSERT_TRUE(window->saveAnimationTo(saved));
+    const auto peer = testing_support::GiflibDecode(saved.toStdString());
+    ASSERT_TRUE(peer.has_value());
+    ASSERT_EQ(peer->images.size(), 2u);
+    EXPECT_EQ(peer->images[1].comments, std::vector<std::string>{utf8.toStdString()});
+}
+
+// A stored comment shows as UTF-8 when it is valid UTF-8, else one byte per character;
+// confirmed unchanged, its bytes stay as they were.
+TEST_F(CommentDialogTest, StoredCommentsShowInTheirEncodingAndStayByteForByte) {
+    struct Row {
+        std::string bytes;
+        QString shown;
+    };
+    const Row rows[] = {
+        {"caf\xC3\xA9 \xE2\x9C\x93", QStringLiteral("caf\u00e9 \u2713")},  // UTF-8
+        {"caf\xE9 na\xEFve", QStringLiteral("caf\u00e9 na\u00efve")},      // Latin-1
+        {"cut \xE2\x9C", QStringLiteral("cut \u00e2\u009c")},              // broken UTF-8
+        {"plain", QStringLiteral("plain")},
+    };
+    TreeItem* comment = doc().EntryOfFrame(doc().firstFrame)->firstChild();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.bytes);
+        doc().firstFrame->comments[0].text = row.bytes;
+        doc().modified = false;
+        window->selectEntry(comment);
+        QString shown;
+        AnswerCommentDialog({}, true, &shown);
+        window->runCommand(kCmdComment);
+        EXPECT_EQ(shown, row.shown);
+        EXPECT_EQ(doc().firstFrame->comments[0].text, row.bytes);
+        EXPECT_FALSE(doc().modified);
+    }
 }
 
 TEST_F(CommentDialogTest, WithTheRootSelectedAGlobalCommentIsAdded) {

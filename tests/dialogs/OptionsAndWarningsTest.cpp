@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -153,6 +155,88 @@ TEST(OptionsDialogTest, ReactivateActsEvenWhenCancelled) {
                   settings.globalPalWarning,
               0u);
     EXPECT_EQ(settings.jpegCompression, 75u);
+}
+
+TEST(OptionsDialogTest, MultipleInstancesBoxShowsAndSetsItsSetting) {
+    for (const uint32_t stored : {0u, 1u}) {
+        AppSettings settings;
+        settings.multiInst = stored;
+        OptionsDialog dialog(nullptr, settings);
+        EXPECT_EQ(dialog.multiInstanceBox()->isChecked(), stored == 1);
+        dialog.multiInstanceBox()->click();
+        dialog.accept();
+        EXPECT_EQ(settings.multiInst, 1 - stored);
+    }
+}
+
+// The field takes no more frames than the settings keep, so what was typed comes back.
+TEST(OptionsDialogTest, PreviewFramesFieldIsBoundedByWhatTheSettingsKeep) {
+    QTemporaryDir dir;
+    QSettings store(dir.filePath("settings.ini"), QSettings::IniFormat);
+    AppSettings settings = SettingsStore::Load(store, 800, 600);
+    OptionsDialog dialog(nullptr, settings);
+    dialog.show();
+    dialog.fixedFramesRadio()->click();
+    QLineEdit* field = dialog.previewFramesEdit();
+    field->selectAll();
+    QTest::keyClicks(field, "5000");
+    const int typed = field->text().toInt();
+    EXPECT_GE(typed, 1);
+    EXPECT_LE(typed, AppSettings::kMaxPreviewFrames);
+    dialog.accept();
+    SettingsStore::Save(store, settings);
+    EXPECT_EQ(SettingsStore::Load(store, 800, 600).previewFrames, uint32_t(typed));
+}
+
+// Every option changed in the dialog reaches the engine at OK and the settings store
+// when the editor closes.
+TEST(OptionsDialogTest, EveryOptionSurvivesClosingTheEditor) {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("settings.ini");
+    {
+        QSettings store(ini, QSettings::IniFormat);
+        MainWindow window(&store);
+        window.show();
+        const AppSettings before = window.settings();
+        ASSERT_EQ(before.confirmDelete, 1u);
+        ASSERT_EQ(before.multiInst, 0u);
+        ASSERT_EQ(before.preview, 1u);
+        ASSERT_EQ(before.fixedPreviewFrames, 0u);
+        ASSERT_EQ(before.keepTrueColorInfo, 1u);
+        ASSERT_EQ(before.jpegCompression, 75u);
+        ASSERT_EQ(before.gifCompression, 0xF0F0F0u);
+        WhenModal<OptionsDialog>([](OptionsDialog& d) {
+            d.confirmDeleteBox()->click();
+            d.multiInstanceBox()->click();
+            d.previewBox()->click();
+            d.fixedFramesRadio()->click();
+            d.previewFramesEdit()->selectAll();
+            QTest::keyClicks(d.previewFramesEdit(), "250");
+            d.keepTrueColourBox()->click();
+            d.jpegSlider()->setFocus();
+            QTest::keyClick(d.jpegSlider(), Qt::Key_Home);  // 0
+            for (int i = 0; i < 33; ++i) QTest::keyClick(d.jpegSlider(), Qt::Key_Right);
+            d.gifSlider()->setFocus();
+            QTest::keyClick(d.gifSlider(), Qt::Key_End);  // "Smallest Size"
+            d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        window.action(kCmdOptions)->trigger();
+        // The engine works with the new values at once.
+        EXPECT_FALSE(window.document().settings.keepTrueColorInfo);
+        EXPECT_EQ(window.document().settings.jpegCompression, 33);
+        EXPECT_EQ(window.document().settings.gifCompression, 0xC0C0C0u);
+        window.close();
+    }
+    QSettings store(ini, QSettings::IniFormat);
+    const AppSettings after = SettingsStore::Load(store, 800, 600);
+    EXPECT_EQ(after.confirmDelete, 0u);
+    EXPECT_EQ(after.multiInst, 1u);
+    EXPECT_EQ(after.preview, 0u);
+    EXPECT_EQ(after.fixedPreviewFrames, 1u);
+    EXPECT_EQ(after.previewFrames, 250u);
+    EXPECT_EQ(after.keepTrueColorInfo, 0u);
+    EXPECT_EQ(after.jpegCompression, 33u);
+    EXPECT_EQ(after.gifCompression, 0xC0C0C0u);
 }
 
 TEST(OptimiseProgressDialogTest, BarLabelAndAbort) {

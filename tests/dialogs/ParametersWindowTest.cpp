@@ -453,10 +453,11 @@ TEST_F(ParametersCommandTest, ToggledFollowsSelectionAndMainWindowAndClosesWithI
 
     // The main window moves: the tool window moves along.
     const QPoint before = w->pos();
-    window->move(window->pos() + QPoint(30, 20));
+    // (Leftwards: the tool window opened against the screen's right edge.)
+    window->move(window->pos() + QPoint(-30, 20));
     QTest::qWait(20);
-    EXPECT_EQ(w->pos(), before + QPoint(30, 20));
-    EXPECT_EQ(window->settings().paramPlacement.left(), before.x() + 30);
+    EXPECT_EQ(w->pos(), before + QPoint(-30, 20));
+    EXPECT_EQ(window->settings().paramPlacement.left(), before.x() - 30);
 
     // Toggled off: gone, placement kept.
     window->runCommand(kCmdParameters);
@@ -468,7 +469,7 @@ TEST_F(ParametersCommandTest, ToggledFollowsSelectionAndMainWindowAndClosesWithI
     window->runCommand(kCmdParameters);
     w = window->parametersWindow();
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->pos(), before + QPoint(30, 20));
+    EXPECT_EQ(w->pos(), before + QPoint(-30, 20));
     w->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(window->parametersWindow(), nullptr);

@@ -1,17 +1,29 @@
 // The main window driven as a user would: opening, selecting, deleting, duplicating,
 // cutting and pasting, saving, closing, dropping files and the recent-file list.
 #include <gtest/gtest.h>
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QLocalServer>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
+#include <functional>
 
 #include "ShellTestSupport.h"
+#include "dialogs/ParametersWindow.h"
 #include "document/AnimationDocument.h"
 #include "document/DocumentCommands.h"
 #include "shell/CommandIds.h"
@@ -20,11 +32,40 @@
 #include "shell/MainWindow.h"
 #include "shell/Playback.h"
 #include "shell/SingleInstance.h"
+#include "support/PeerReaders.h"
 #include "support/TestSupport.h"
+#include "support/UserTask.h"
 
 using namespace shell_testing;
+using namespace testing_support;
 
 namespace {
+
+// Gives the window the keyboard, as a click on it would: its shortcuts answer only then.
+void Activate(QWidget& window) {
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+}
+
+QByteArray Contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Runs `act` on the first modal window of type T that opens (a timer waits for it).
+template <typename T>
+void OnNextModal(std::function<void(T&)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        auto* w = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!w || !w->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        act(*w);
+    });
+    timer->start();
+}
 
 class MainWindowTest : public ::testing::Test {
   protected:
@@ -44,9 +85,7 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, TheSampleAnimationAndTheHelpPagesAreBundled) {
-    const QString sample = MainWindow::SamplePath();
-    ASSERT_FALSE(sample.isEmpty());
-    ASSERT_EQ(window->openFile(sample), 0);
+    ASSERT_EQ(window->openSample(), 0);
     EXPECT_GT(doc().countFrames(), 1);
     EXPECT_TRUE(QFile::exists(":/help/index.html"));
 }
@@ -284,6 +323,244 @@ TEST_F(MainWindowTest, RecentFilesMenuAndAFailedEntry) {
     EXPECT_EQ(window->recentFiles().entries(), QStringList{a});
 }
 
+TEST_F(MainWindowTest, CtrlVPastesAfterCopyAndIntoAnEmptyDocument) {
+    TempFolder folder;
+    const QString gif = QString::fromStdString(MakePhotoGif(folder, "rose.gif", 93, 61, 3));
+    QApplication::clipboard()->clear();
+    ASSERT_EQ(window->openFile(gif), 0);
+    Activate(*window);
+    window->selectEntry(doc().EntryOfFrame(doc().firstFrame->next));
+
+    QTest::keyClick(window.get(), Qt::Key_C, Qt::ControlModifier);
+    ASSERT_TRUE(QApplication::clipboard()->mimeData()->hasImage());
+    QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(doc().countFrames(), 4);
+    EXPECT_EQ(ImageLabels(*window)[2], "Gif : Copy of Clipboard");
+
+    // New (not saving), then Ctrl+V: the picture becomes the document.
+    auto discard = AnswerNextBox(Answer::No);
+    QTest::keyClick(window.get(), Qt::Key_N, Qt::ControlModifier);
+    ASSERT_TRUE(doc().empty());
+    EXPECT_TRUE(enabled(kCmdPaste));
+    Activate(*window);  // back from the question
+    QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(doc().countFrames(), 1);
+    EXPECT_EQ(doc().firstFrame->width, 93);
+    EXPECT_EQ(doc().firstFrame->height, 61);
+    EXPECT_EQ(doc().screenWidth, 93);
+}
+
+TEST_F(MainWindowTest, CutWithACommentSelectedNeitherCopiesNorDeletes) {
+    ASSERT_EQ(window->openFile(WriteGif(dir.path(), "a.gif", {10, 20})), 0);
+    QApplication::clipboard()->clear();
+    TreeItem* comment = doc().EntryOfFrame(doc().firstFrame)->firstChild();
+    ASSERT_EQ(comment->text(), "Comment [1]");
+    window->selectEntry(comment);
+    auto box = AnswerNextBox(Answer::Ok);
+    window->runCommand(kCmdCut);
+    QTest::qWait(50);
+    EXPECT_EQ(box->text, "curGif==NULL");
+    EXPECT_EQ(box->caption, "Copy ");
+    ASSERT_EQ(doc().firstFrame->comments.size(), 1u);  // still there
+    EXPECT_EQ(doc().countFrames(), 2);
+    const QMimeData* clipboard = QApplication::clipboard()->mimeData();
+    EXPECT_FALSE(clipboard && clipboard->hasImage());
+    EXPECT_FALSE(doc().modified);
+}
+
+// Save As (Ctrl+S) and Export Image (its menu item) with a name typed without extension
+// beside a file that has the name with the extension: the dialog asks before anything
+// is written, and a "No" keeps the file as it was.
+TEST_F(MainWindowTest, ANameWithoutExtensionAsksBeforeReplacingTheFileWithIt) {
+    TempFolder folder;
+    const QString gif = QString::fromStdString(MakePhotoGif(folder, "rose.gif", 80, 52, 3));
+    ASSERT_EQ(window->openFile(gif), 0);
+    Activate(*window);
+    const QString existing = QString::fromStdString(folder.file("x.GIF"));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(MakePhotoGif(folder, "other.gif", 40, 30, 1)),
+                            existing));
+    const QByteArray before = Contents(existing);
+    const std::function<void()> commands[] = {
+        [&] {
+            Activate(*window);  // back from the dialog before
+            QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+        },
+        [&] { window->action(kCmdExportImage)->trigger(); },
+    };
+    for (size_t row = 0; row < std::size(commands); ++row) {
+        for (const bool replace : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "command " << row << " replace " << replace);
+            QString asked;
+            bool untouchedWhenAsked = false;
+            OnNextModal<QFileDialog>([&](QFileDialog& dialog) {
+                dialog.setDirectory(QString::fromStdString(folder.path()));
+                auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                ASSERT_NE(name, nullptr);
+                name->setText(QStringLiteral("x"));
+                OnNextModal<QMessageBox>([&, replace](QMessageBox& box) {
+                    asked = box.text();
+                    untouchedWhenAsked = Contents(existing) == before;
+                    box.button(replace ? QMessageBox::Yes : QMessageBox::No)->click();
+                });
+                // Save (the name's completion list would take a Return key).
+                auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+                ASSERT_NE(buttons, nullptr);
+                QTest::mouseClick(buttons->button(QDialogButtonBox::Save), Qt::LeftButton);
+                if (dialog.isVisible()) dialog.reject();  // "No": the dialog stays up
+            });
+            commands[row]();
+            EXPECT_TRUE(asked.contains("x.GIF")) << asked.toStdString();
+            EXPECT_TRUE(untouchedWhenAsked);
+            EXPECT_FALSE(QFile::exists(QString::fromStdString(folder.file("x"))));
+            if (!replace) {
+                EXPECT_EQ(Contents(existing), before);
+            } else {
+                // Replaced by what the command writes: the animation, or the selected image.
+                const auto written = GiflibDecode(existing.toStdString());
+                ASSERT_TRUE(written.has_value());
+                EXPECT_EQ(written->screenWidth, 80);
+                EXPECT_EQ(written->images.size(), row == 0 ? 3u : 1u);
+                ASSERT_TRUE(QFile::remove(existing));
+                ASSERT_TRUE(
+                    QFile::copy(QString::fromStdString(folder.file("other.gif")), existing));
+            }
+        }
+    }
+}
+
+TEST(UntitledSample, LeavesNoPathInTheRecentFilesOrTheFolders) {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("settings.ini");
+    {
+        QSettings store(ini, QSettings::IniFormat);
+        MainWindow window(&store);
+        window.show();
+        ASSERT_EQ(window.openSample(), 0);  // as the editor does when started without a file
+        EXPECT_GT(window.document().countFrames(), 1);
+        EXPECT_TRUE(window.recentFiles().entries().isEmpty());
+        EXPECT_FALSE(window.action(kCmdRecentFirst)->isVisible() &&
+                     !window.action(kCmdRecentFirst)->text().isEmpty());
+        // Save As starts in the home folder (no folder of the user's yet).
+        QString startFolder;
+        OnNextModal<QFileDialog>([&](QFileDialog& dialog) {
+            startFolder = dialog.directory().absolutePath();
+            dialog.reject();
+        });
+        window.runCommand(kCmdSaveAs);
+        EXPECT_EQ(startFolder, QDir::home().absolutePath());
+        window.document().modified = false;
+        window.close();
+    }
+    QSettings store(ini, QSettings::IniFormat);
+    EXPECT_EQ(store.value("Path").toString(), "N/A");
+    EXPECT_EQ(store.value("PathSave").toString(), "N/A");
+    EXPECT_FALSE(store.contains("History File 0"));
+    for (const QString& key : store.allKeys()) {
+        EXPECT_FALSE(store.value(key).toString().contains("sample", Qt::CaseInsensitive))
+            << key.toStdString();
+    }
+}
+
+TEST(UntitledSample, SaveAsStartsInTheUsersLastFolder) {
+    QTemporaryDir dir;
+    const QString gif = WriteGif(dir.path(), "mine.gif", {10});
+    QSettings store(dir.filePath("settings.ini"), QSettings::IniFormat);
+    {
+        MainWindow first(&store);
+        ASSERT_EQ(first.openFile(gif), 0);
+        first.close();
+    }
+    MainWindow window(&store);
+    window.show();
+    ASSERT_EQ(window.openSample(), 0);
+    EXPECT_EQ(window.recentFiles().entries(), QStringList{gif});
+    QString startFolder;
+    OnNextModal<QFileDialog>([&](QFileDialog& dialog) {
+        startFolder = dialog.directory().absolutePath();
+        dialog.reject();
+    });
+    window.runCommand(kCmdSaveAs);
+    EXPECT_EQ(startFolder, QDir(dir.path()).absolutePath());
+    window.document().modified = false;
+    window.close();
+    EXPECT_EQ(store.value("PathSave").toString(), gif);
+}
+
+// A window placement saved on a larger screen, maximised: the window comes back
+// maximised and its normal placement is wholly on this screen; the parameters window
+// opens on the screen too and follows the main window when that moves.
+TEST(Placement, RestoredOnTheScreenAndMaximised) {
+    QTemporaryDir dir;
+    QSettings store(dir.filePath("settings.ini"), QSettings::IniFormat);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    WindowPlacement saved;
+    saved.fields = {44,
+                    0,
+                    3,
+                    0,
+                    0,
+                    0,
+                    0,
+                    screen.right() - 100,
+                    screen.top() + 40,
+                    screen.right() + 500,
+                    screen.top() + 440};
+    {
+        AppSettings settings = SettingsStore::Load(store, screen.width(), screen.height());
+        settings.winRect = saved;
+        SettingsStore::Save(store, settings);
+    }
+    MainWindow window(&store);
+    window.show();
+    EXPECT_TRUE(window.isMaximized());
+    EXPECT_TRUE(screen.contains(window.normalGeometry())) << window.normalGeometry().x();
+    EXPECT_EQ(window.normalGeometry().size(), QSize(600, 400));
+    window.close();
+}
+
+TEST(Placement, TheParametersWindowOpensOnTheScreenAndFollowsTheMainWindow) {
+    QTemporaryDir dir;
+    QSettings store(dir.filePath("settings.ini"), QSettings::IniFormat);
+    MainWindow window(&store);  // first run: the default placement
+    window.show();
+    ASSERT_EQ(window.openFile(WriteGif(dir.path(), "a.gif", {10, 10}, 120, 90)), 0);
+    window.action(kCmdParameters)->trigger();
+    ParametersWindow* parameters = window.parametersWindow();
+    ASSERT_NE(parameters, nullptr);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(parameters->frameGeometry()))
+        << parameters->frameGeometry().x() << "+" << parameters->frameGeometry().width();
+    const QPoint before = parameters->pos();
+    window.move(window.pos() + QPoint(-30, 20));
+    QTest::qWait(20);
+    EXPECT_EQ(parameters->pos(), before + QPoint(-30, 20));
+    window.close();
+}
+
+// An open parameters window can be closed from the menu after New.
+TEST_F(MainWindowTest, TheParametersItemClosesItsWindowInAnEmptyDocument) {
+    ASSERT_EQ(window->openFile(WriteGif(dir.path(), "a.gif", {10})), 0);
+    window->action(kCmdParameters)->trigger();
+    ASSERT_NE(window->parametersWindow(), nullptr);
+    Activate(*window);
+    QTest::keyClick(window.get(), Qt::Key_N, Qt::ControlModifier);
+    ASSERT_TRUE(doc().empty());
+    EXPECT_TRUE(enabled(kCmdParameters));
+    window->action(kCmdParameters)->trigger();
+    EXPECT_EQ(window->parametersWindow(), nullptr);
+    EXPECT_FALSE(enabled(kCmdParameters));  // nothing left to show
+}
+
+TEST_F(MainWindowTest, AnAmpersandInARecentPathIsShown) {
+    ASSERT_TRUE(QDir(dir.path()).mkpath("Tom & Jerry"));
+    const QString gif = WriteGif(dir.filePath("Tom & Jerry"), "a.gif", {10});
+    ASSERT_EQ(window->openFile(gif), 0);
+    const QString text = window->action(kCmdRecentFirst)->text();
+    EXPECT_EQ(text, "&1 " + QString(gif).replace("&", "&&"));
+    // What the menu shows once Qt has taken the mnemonics out.
+    EXPECT_EQ(window->action(kCmdRecentFirst)->iconText(), "1 " + gif);
+}
+
 TEST(SecondInstance, HandsItsFileToTheRunningEditor) {
     QTemporaryDir dir;
     const QString gif = WriteGif(dir.path(), "handed.gif", {10, 10});
@@ -306,6 +583,48 @@ TEST(SecondInstance, HandsItsFileToTheRunningEditor) {
     EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
     (void)QTest::qWaitFor([&] { return !received.isEmpty(); }, 5000);
     EXPECT_EQ(received, QStringList{gif});
+    qunsetenv("VELMORA_INSTANCE_NAME");
+}
+
+// A second editor started without a file while one runs leaves the name to the first;
+// a third start with a file hands it to the first.
+TEST(SecondInstance, AnotherStartLeavesTheRunningEditorItsName) {
+    TempFolder folder;
+    const QString gif = WriteGif(QString::fromStdString(folder.path()), "third.gif", {10, 10});
+    const QString name =
+        QStringLiteral("velmora-test-third-%1").arg(QCoreApplication::applicationPid());
+    qputenv("VELMORA_INSTANCE_NAME", name.toUtf8());
+    SingleInstance first;
+    ASSERT_TRUE(first.Listen());
+    QStringList received;
+    QObject::connect(&first, &SingleInstance::fileHandedOver,
+                     [&](const QString& p) { received << p; });
+    int knocks = 0;
+    auto* server = first.findChild<QLocalServer*>();
+    ASSERT_NE(server, nullptr);
+    QObject::connect(server, &QLocalServer::newConnection, [&] { ++knocks; });
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(VELMORA_EDITOR_PATH, {});
+    ASSERT_TRUE(second.waitForStarted(10000));
+    // The second editor finds the first one answering (it knocks) and keeps running.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return knocks > 0; }, 30000));
+    EXPECT_EQ(second.state(), QProcess::Running);
+
+    QProcess third;
+    third.setProcessEnvironment(env);
+    third.start(VELMORA_EDITOR_PATH, {gif});
+    ASSERT_TRUE(third.waitForStarted(10000));
+    (void)QTest::qWaitFor([&] { return third.state() == QProcess::NotRunning; }, 20000);
+    EXPECT_EQ(third.exitCode(), 0) << third.readAllStandardError().toStdString();
+    (void)QTest::qWaitFor([&] { return !received.isEmpty(); }, 5000);
+    EXPECT_EQ(received, QStringList{gif});
+
+    second.terminate();
+    second.waitForFinished(5000);
     qunsetenv("VELMORA_INSTANCE_NAME");
 }
 

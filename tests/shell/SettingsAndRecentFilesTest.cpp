@@ -114,6 +114,8 @@ TEST(RecentFiles, MostRecentFirstWithFiveEntries) {
     EXPECT_EQ(recent.entries().first(), "/4.GIF");
     recent.Remove("/5.GIF");
     EXPECT_EQ(recent.entries(), (QStringList{"/4.GIF", "/6.gif", "/3.gif", "/2.gif"}));
+    recent.Add("/Tom & Jerry/a.gif");  // a '&' of the path is shown, not a mnemonic
+    EXPECT_EQ(recent.label(0), "&1 /Tom && Jerry/a.gif\tAlt+1");
 }
 
 }  // namespace
