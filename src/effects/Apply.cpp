@@ -42,19 +42,6 @@ std::string NextGroupLabel(const AnimationDocument& doc, bool effect, const char
     return label;
 }
 
-namespace {
-class WaitCursor {
-  public:
-    explicit WaitCursor(Host& host) : host_(host) { host_.waitCursor(true); }
-    ~WaitCursor() { host_.waitCursor(false); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-  private:
-    Host& host_;
-};
-}  // namespace
-
 ApplyResult Apply(AnimationDocument& doc, EffectSession& session, const EffectDialogRunner& dialog,
                   const std::function<void()>& stopPlayback) {
     Host& host = doc.host;

@@ -29,6 +29,18 @@ class Host {
     virtual void waitCursor(bool on) = 0;
 };
 
+// The wait cursor for a scope: it goes however the scope is left.
+class WaitCursor {
+  public:
+    explicit WaitCursor(Host& host) : host_(host) { host_.waitCursor(true); }
+    ~WaitCursor() { host_.waitCursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+  private:
+    Host& host_;
+};
+
 // A host that answers every question with its default and shows nothing.
 class SilentHost : public Host {
   public:
