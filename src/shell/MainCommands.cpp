@@ -442,20 +442,20 @@ void MainWindow::cmdResize() {
     ResizeRequest request;
     if (!ResizeDialog::Run(this, *document_, request)) return;
     host_.waitCursor(true);
-    document_->modified = true;
-    if (document_->countFrames() > 1 && request.maintainTransparency) UnOptimise(*document_, false);
-    for (FrameRecord* f = document_->firstFrame; f; f = f->next) {
-        Resize(*f, request.width, request.height, true, false, true);
-        DiscardComposedBitmap(*f);
+    if (document_->countFrames() > 1 && request.maintainTransparency) {
+        UnOptimise(*document_, false);
+        document_->modified = true;
     }
-    {
-        AnimationDocument::StructureWriteLock structure(*document_);
-        document_->screenWidth = request.width;
-        document_->screenHeight = request.height;
-    }
+    // Every frame and the screen, or none of them.
+    const int result = ResizeAnimation(*document_, request.width, request.height);
     host_.waitCursor(false);
-    layoutImagePane();
+    if (result == 0) {
+        document_->modified = true;
+        layoutImagePane();
+    }
     refreshAfterFrameChanges();
+    if (result != 0)
+        host_.message("Couldn't resize the image(s)", "Error", MessageIcon::Exclamation);
 }
 
 void MainWindow::refreshAfterFrameChanges() {
