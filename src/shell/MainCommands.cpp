@@ -215,9 +215,7 @@ bool MainWindow::writeAnimation(const QString& path) {
         refreshAfterFrameChanges();
     } else {
         // Compositions held back while writing may now run.
-        for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
-            if (!f->composedBitmap) StartComposition(*f);
-        }
+        ResumeCompositions(doc);
     }
     if (result == -1) return false;  // aborted: nothing was written, nothing to report
     if (result != kSaveOk)
