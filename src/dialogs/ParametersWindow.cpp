@@ -331,6 +331,16 @@ void ParametersWindow::Refresh() {
     done();
 }
 
+void ParametersWindow::ShowFrameAgain() {
+    if (!enabled_ || doc_.empty()) return;
+    initialising_ = true;
+    fill();
+    if (FrameRecord* f = frame()) shownTransparent_ = int(f->transparentIndex);
+    initialising_ = false;
+    updateSwatches();
+    update();
+}
+
 void ParametersWindow::updateSwatches() {
     FrameRecord* f = frame();
     std::optional<QColor> transparent;
@@ -612,6 +622,8 @@ void ParametersWindow::onTransparentSwatch() {
 void ParametersWindow::onTransparency(bool on) {
     FrameRecord* f = frame();
     if (!f) return;
+    // A running reduction writes these fields when it ends: the edit comes after it.
+    f->WaitForReduction();
     {
         AnimationDocument::StructureWriteLock structure(doc_);
         f->hasTransparency = on ? 1 : 0;
