@@ -1,6 +1,8 @@
 #include "dialogs/ContextHelp.h"
 
+#include <QAction>
 #include <QKeyEvent>
+#include <QWhatsThis>
 #include <QWidget>
 
 #include "shell/HelpWindow.h"
@@ -9,6 +11,9 @@ ContextHelp::ContextHelp(QWidget* dialog, QString keyword)
     : QObject(dialog), dialog_(dialog), keyword_(std::move(keyword)) {
     // F1 that the focused control leaves alone comes up to the dialog.
     dialog->installEventFilter(this);
+    // Shift+F1 starts What's This, where a click on any control asks for its topic.
+    dialog->addAction(QWhatsThis::createAction(this));
+    dialog->setWindowFlag(Qt::WindowContextHelpButtonHint, true);
 }
 
 bool ContextHelp::eventFilter(QObject* watched, QEvent* event) {
@@ -17,13 +22,27 @@ bool ContextHelp::eventFilter(QObject* watched, QEvent* event) {
         showFor(dialog_->focusWidget());
         return true;
     }
+    if (event->type() == QEvent::WhatsThis && watched != dialog_) {
+        // A click in What's This mode on a control (or on a part of it).
+        const int topic = topicOf(qobject_cast<QWidget*>(watched));
+        if (topic) {
+            QWhatsThis::leaveWhatsThisMode();
+            ShowHelpTopic(dialog_, topic);
+            event->accept();
+            return true;
+        }
+    }
     return QObject::eventFilter(watched, event);
 }
 
 void ContextHelp::add(QWidget* control, int topic) {
     if (!control) return;
     topics_.insert(control, topic);
-    control->setWhatsThis(QStringLiteral("Help topic %1 (press F1).").arg(topic));
+    // A control may already explain itself; it still needs a text to take part in
+    // What's This.
+    if (control->whatsThis().isEmpty())
+        control->setWhatsThis(QStringLiteral("Help topic %1 (press F1).").arg(topic));
+    control->installEventFilter(this);
 }
 
 int ContextHelp::topicOf(const QWidget* control) const {
