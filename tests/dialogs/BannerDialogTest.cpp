@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QTreeView>
 
 #include "../shell/ShellTestSupport.h"
 #include "ModalScript.h"
