@@ -17,6 +17,15 @@ ContextHelp::ContextHelp(QWidget* dialog, QString keyword)
 }
 
 bool ContextHelp::eventFilter(QObject* watched, QEvent* event) {
+    const auto isF1 = [event] {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        return key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier;
+    };
+    if (watched == dialog_ && event->type() == QEvent::ShortcutOverride && isF1()) {
+        // The Help button's F1 shortcut would open the dialog's page whatever the focus.
+        event->accept();
+        return true;
+    }
     if (watched == dialog_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
         showFor(dialog_->focusWidget());

@@ -37,6 +37,7 @@ bool HelpCollection::setUp() {
     QFile::setPermissions(help, QFile::ReadOwner | QFile::WriteOwner);
     engine_ = std::make_unique<QHelpEngine>(folder_.filePath(QStringLiteral("velmora.qhc")));
     engine_->setUsesFilterEngine(true);
+    engine_->setReadOnly(false);  // registering writes to the collection
     if (!engine_->setupData() || !engine_->registerDocumentation(help)) return false;
     // Builds the full-text index in the background.
     QHelpSearchEngine* search = engine_->searchEngine();

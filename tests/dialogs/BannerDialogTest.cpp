@@ -232,6 +232,8 @@ TEST(BannerTextCommand, ABannerIntoADocumentEmptiedByDeleteTakesItsOwnSize) {
     ASSERT_EQ(doc.screenWidth, 300);
 
     // The user deletes every frame with the Delete key, then types Ctrl+B.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     for (int guard = 0; !doc.empty() && guard < 10; ++guard) {
         window->selectEntry(doc.EntryOfFrame(doc.firstFrame));
         QTest::keyClick(window->treeView(), Qt::Key_Delete);

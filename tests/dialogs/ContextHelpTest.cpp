@@ -128,6 +128,8 @@ TEST_F(HelpSearchTest, SearchForHelpOnOpensAKeywordIndexThatFindsFieldsOfEveryWi
     MainWindow window;
     window.show();
     window.action(kCmdHelpSearch)->trigger();
+    ASSERT_NE(ShownHelp(), nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ShownHelp()->window()));
     auto* filter = HelpPart<QLineEdit>("helpIndexFilter");
     auto* index = HelpPart<QListView>("helpIndex");
     ASSERT_NE(filter, nullptr);
@@ -174,6 +176,7 @@ TEST_F(HelpSearchTest, SearchForHelpOnOpensAKeywordIndexThatFindsFieldsOfEveryWi
 
 TEST_F(HelpSearchTest, FullTextSearchFindsPagesByTheirWords) {
     ASSERT_TRUE(ShowHelp(nullptr, QString()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ShownHelp()->window()));
     auto* tabs = HelpPart<QTabWidget>("helpTabs");
     auto* query = HelpPart<QLineEdit>("helpSearchInput");
     auto* results = HelpPart<QListWidget>("helpSearchResults");
@@ -181,8 +184,7 @@ TEST_F(HelpSearchTest, FullTextSearchFindsPagesByTheirWords) {
     ASSERT_NE(query, nullptr);
     ASSERT_NE(results, nullptr);
     QHelpSearchEngine* searcher = HelpCollection::Instance()->engine()->searchEngine();
-    for (int i = 0; i < 1200 && !HelpCollection::Instance()->searchReady(); ++i)
-        QTest::qWait(50);
+    for (int i = 0; i < 1200 && !HelpCollection::Instance()->searchReady(); ++i) QTest::qWait(50);
     ASSERT_TRUE(HelpCollection::Instance()->searchReady());
     // The user picks the Search tab with its shortcut and types a word of the text.
     QTest::keyClick(tabs->window(), Qt::Key_S, Qt::AltModifier);
@@ -217,6 +219,7 @@ TEST_F(HelpSearchTest, WhatsThisReachesFieldsThatTakeNoFocus) {
     BannerDialog banner(nullptr, none, block);
     banner.show();
     banner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&banner));
     banner.field(1018)->setFocus();
     QTest::keyClick(banner.field(1018), Qt::Key_F1, Qt::ShiftModifier);
     ASSERT_TRUE(QWhatsThis::inWhatsThisMode());
@@ -225,7 +228,10 @@ TEST_F(HelpSearchTest, WhatsThisReachesFieldsThatTakeNoFocus) {
     QTest::mouseClick(preview, Qt::LeftButton);
     EXPECT_EQ(HelpPage(), "qrc:/help/banner-dialog.html#topic76");
     EXPECT_FALSE(QWhatsThis::inWhatsThisMode());
-    // F1 on a banner field opens the field's part of the page.
+    // Back in the banner window, F1 on a field opens the field's part of the page (not
+    // the whole page, as the Help button's own F1 would).
+    banner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&banner));
     banner.field(1024)->setFocus();
     QTest::keyClick(banner.field(1024), Qt::Key_F1);
     EXPECT_EQ(HelpPage(), "qrc:/help/banner-dialog.html#topic83");

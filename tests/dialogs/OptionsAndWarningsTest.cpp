@@ -229,6 +229,8 @@ TEST_F(OptimiseCommandTest, EscapeOrTheCloseBoxAbortAndTheOtherWindowsStayBlocke
     window->settings().gifCompression = 0;
     for (const bool escape : {true, false}) {
         SCOPED_TRACE(escape ? "Escape" : "close box");
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         QTest::keyClick(window->treeView(), Qt::Key_N, Qt::ControlModifier);  // New
         ASSERT_TRUE(doc().empty());
         ASSERT_EQ(window->openFile(gif), 0);
@@ -273,6 +275,7 @@ TEST_F(OptimiseCommandTest, EscapeOrTheCloseBoxAbortAndTheOtherWindowsStayBlocke
         // The editor takes input again: Delete removes the selected frame.
         window->selectEntry(d.EntryOfFrame(d.firstFrame));
         window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         QTest::keyClick(window->treeView(), Qt::Key_Delete);
         EXPECT_EQ(d.countFrames(), frames - 1);
         d.modified = false;
