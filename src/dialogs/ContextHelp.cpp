@@ -21,13 +21,14 @@ bool ContextHelp::eventFilter(QObject* watched, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         return key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier;
     };
-    if (watched == dialog_ && event->type() == QEvent::ShortcutOverride && isF1()) {
-        // The Help button's F1 shortcut would open the dialog's page whatever the focus.
+    // Seen on the dialog and on the controls themselves (the focused one gets it first).
+    const bool ours = watched == dialog_ || topics_.contains(qobject_cast<QWidget*>(watched));
+    if (ours && event->type() == QEvent::ShortcutOverride && isF1()) {
+        // No F1 shortcut (the Help button's) may take the key from the focused control.
         event->accept();
         return true;
     }
-    if (watched == dialog_ && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+    if (ours && event->type() == QEvent::KeyPress && isF1()) {
         showFor(dialog_->focusWidget());
         return true;
     }
