@@ -112,10 +112,13 @@ FrameRecord* GenerateBanner(TextCanvas& canvas, AnimationDocument& doc, BannerBl
     }
 
     {
-        // Compositions of the document's frames read the screen size.
+        // Compositions of the document's frames read the screen size. An empty document
+        // (new, or emptied by Delete) takes the banner's size; otherwise the screen only
+        // grows, so that no frame lies outside it.
         AnimationDocument::StructureWriteLock structure(doc);
-        doc.screenWidth = std::max(doc.screenWidth, w);
-        doc.screenHeight = std::max(doc.screenHeight, h);
+        const bool empty = doc.empty();
+        doc.screenWidth = empty ? w : std::max(doc.screenWidth, w);
+        doc.screenHeight = empty ? h : std::max(doc.screenHeight, h);
     }
     block.chain = first;
     StartReduction(first, n);

@@ -260,3 +260,44 @@ int Resize(FrameRecord& frame, int newWidth, int newHeight, bool smooth, bool sk
     if (restartReduction) StartReduction(&frame, 1);
     return 0;
 }
+
+int ResizeAnimation(AnimationDocument& doc, int newWidth, int newHeight) {
+    if (!IsPlaneSizeAcceptable(newWidth, newHeight)) return 5;
+    // What a frame was, so that a refusal further down the chain can put it back.
+    struct Kept {
+        FrameRecord* frame;
+        int32_t left, top, width, height;
+        std::shared_ptr<IndexBuffer> indexes;
+        std::shared_ptr<TrueColourBuffer> colours;
+        bool paletteValid;
+    };
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) f->WaitForReduction();
+    const int32_t referenceWidth = doc.resizeReferenceWidth;
+    const int32_t referenceHeight = doc.resizeReferenceHeight;
+    std::vector<Kept> kept;
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+        kept.push_back(Kept{f, f->left, f->top, f->width, f->height, f->indexPlane(),
+                            f->trueColourPlane(), f->IsPaletteValid()});
+        if (Resize(*f, newWidth, newHeight, true, false, false) == 0) continue;
+        AnimationDocument::StructureWriteLock structure(doc);
+        for (Kept& k : kept) {
+            k.frame->left = k.left;
+            k.frame->top = k.top;
+            k.frame->width = k.width;
+            k.frame->height = k.height;
+            k.frame->ReplaceIndexPlane(std::move(k.indexes));
+            k.frame->ReplaceTrueColourPlane(std::move(k.colours));
+            k.frame->SetPaletteValid(k.paletteValid);
+        }
+        doc.resizeReferenceWidth = referenceWidth;
+        doc.resizeReferenceHeight = referenceHeight;
+        return 5;
+    }
+    {
+        AnimationDocument::StructureWriteLock structure(doc);
+        doc.screenWidth = newWidth;
+        doc.screenHeight = newHeight;
+    }
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) StartReduction(f, 1);
+    return 0;
+}

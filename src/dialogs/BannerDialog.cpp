@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "banner/BannerGenerator.h"
+#include "dialogs/ContextHelp.h"
 #include "document/AnimationDocument.h"
 #include "effects/ParameterForm.h"
 #include "shell/HelpWindow.h"
@@ -238,6 +239,17 @@ BannerDialog::BannerDialog(QWidget* parent, AnimationDocument* doc, BannerBlock&
     connect(buttons, &QDialogButtonBox::accepted, this, &BannerDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &BannerDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, &BannerDialog::showHelp);
+
+    // F1 (or What's This) on a control opens its part of the banner page.
+    auto* help = new ContextHelp(this, QStringLiteral("Banner Dialog"));
+    const std::pair<int, int> topics[] = {{1018, 78}, {1031, 79}, {1019, 90}, {1020, 91},
+                                          {1034, 92}, {1021, 80}, {1022, 81}, {1023, 82},
+                                          {1024, 83}, {1025, 85}, {1026, 87}, {1028, 88},
+                                          {1030, 89}, {1032, 84}, {1033, 86}, {1027, 77}};
+    for (const auto& [id, topic] : topics)
+        help->add(findChild<QWidget*>(QString::number(id)), topic);
+    help->add(intensityValue_, 85);
+    help->add(preview_, 76);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(textRow);

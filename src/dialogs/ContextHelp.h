@@ -7,8 +7,9 @@
 class QWidget;
 
 // Context help for a dialog: F1 on a control opens that control's topic of the help
-// pages; on a control without a topic it opens the dialog's own page. The controls
-// also answer "What's This?" with their topic number, so a pointer can ask too.
+// pages; on a control without a topic it opens the dialog's own page. Controls that take
+// no focus (read-only fields, labels, swatches, previews) are reached with What's This:
+// Shift+F1 (or the title bar's "?") and a click on the control opens its topic.
 class ContextHelp : public QObject {
   public:
     ContextHelp(QWidget* dialog, QString keyword);

@@ -1,5 +1,6 @@
 #include "dialogs/OptimiseProgressDialog.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -20,10 +21,23 @@ OptimiseProgressDialog::OptimiseProgressDialog(QWidget* parent) : QDialog(parent
     layout->addWidget(label_);
     layout->addWidget(bar_);
     layout->addWidget(abort_, 0, Qt::AlignHCenter);
-    connect(abort_, &QPushButton::clicked, this, [this] {
-        aborted_ = true;
-        done(0);
-    });
+    connect(abort_, &QPushButton::clicked, this, &OptimiseProgressDialog::abortRun);
+}
+
+void OptimiseProgressDialog::abortRun() {
+    // The window stays until the optimiser has stopped: hiding it would lift the block on
+    // the other windows while the frames are still being walked.
+    aborted_ = true;
+    abort_->setEnabled(false);
+}
+
+void OptimiseProgressDialog::reject() {
+    abortRun();  // Escape
+}
+
+void OptimiseProgressDialog::closeEvent(QCloseEvent* event) {
+    event->ignore();  // the close box: see abortRun
+    abortRun();
 }
 
 void OptimiseProgressDialog::SetLabel(const std::string& text) {

@@ -9,8 +9,9 @@ class QProgressBar;
 class QPushButton;
 
 // "Optimizing Images ...": the optimiser's label and bar, and "&Abort", which stops the
-// run after the frame in progress. Shown without blocking; the optimiser lets it handle
-// its events between frames.
+// run after the frame in progress; Escape and the close box abort too. Shown without
+// blocking the optimiser, which lets it handle its events between frames; it keeps the
+// other windows blocked until the run has ended (Close).
 class OptimiseProgressDialog : public QDialog, public OptimiseProgress {
     Q_OBJECT
   public:
@@ -26,7 +27,15 @@ class OptimiseProgressDialog : public QDialog, public OptimiseProgress {
     QProgressBar* bar() const { return bar_; }
     QPushButton* abortButton() const { return abort_; }
 
+  public slots:
+    void reject() override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
   private:
+    void abortRun();
+
     QLabel* label_ = nullptr;
     QProgressBar* bar_ = nullptr;
     QPushButton* abort_ = nullptr;

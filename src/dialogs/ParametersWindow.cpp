@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+#include "dialogs/ContextHelp.h"
 #include "dialogs/PaletteDialog.h"
 #include "dialogs/Recompose.h"
 #include "dialogs/WarningDialog.h"
@@ -202,6 +203,12 @@ void ParametersWindow::build() {
     connect(list(1025), &QComboBox::currentIndexChanged, this, &ParametersWindow::onLocalDisposal);
     connect(list(1026), &QComboBox::currentIndexChanged, this, &ParametersWindow::onGlobalDisposal);
     connect(box(1027), &QCheckBox::toggled, this, &ParametersWindow::onUseGlobalDisposal);
+    // F1 on a control, or What's This on one that takes no focus (the read-only fields,
+    // the swatches), opens its topic.
+    auto* help = new ContextHelp(this, QStringLiteral("Parameters Dialog"));
+    for (auto it = controls_.cbegin(); it != controls_.cend(); ++it) {
+        if (const int topic = HelpTopic(it.key())) help->add(it.value(), topic);
+    }
     // A field left empty shows its value again.
     for (int id : {1007, 1024, 1010}) {
         connect(field(id), &QLineEdit::editingFinished, this, [this, id] {
@@ -329,6 +336,16 @@ void ParametersWindow::Refresh() {
     updateSwatches();
     update();
     done();
+}
+
+void ParametersWindow::ShowFrameAgain() {
+    if (!enabled_ || doc_.empty()) return;
+    initialising_ = true;
+    fill();
+    if (FrameRecord* f = frame()) shownTransparent_ = int(f->transparentIndex);
+    initialising_ = false;
+    updateSwatches();
+    update();
 }
 
 void ParametersWindow::updateSwatches() {
@@ -612,6 +629,8 @@ void ParametersWindow::onTransparentSwatch() {
 void ParametersWindow::onTransparency(bool on) {
     FrameRecord* f = frame();
     if (!f) return;
+    // A running reduction writes these fields when it ends: the edit comes after it.
+    f->WaitForReduction();
     {
         AnimationDocument::StructureWriteLock structure(doc_);
         f->hasTransparency = on ? 1 : 0;
@@ -678,22 +697,6 @@ void ParametersWindow::closeEvent(QCloseEvent* event) {
     settings_.toolWindows = 0;
     emit closedByUser();
     event->accept();
-}
-
-void ParametersWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        // Context help on the control that has the focus.
-        int topic = 0;
-        for (auto it = controls_.cbegin(); it != controls_.cend() && !topic; ++it) {
-            if (it.value() == focusWidget()) topic = HelpTopic(it.key());
-        }
-        if (topic)
-            ShowHelpTopic(this, topic);
-        else
-            ShowHelp(this, QStringLiteral("Parameters Dialog"));
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 bool ParametersWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -30,6 +30,9 @@ class ParametersWindow : public QDialog {
 
     // The document or the selection changed: show them again.
     void Refresh();
+    // A reduction ended: show the frame's values and swatches again, leaving the focus
+    // where the user has it.
+    void ShowFrameAgain();
     // Records where the window is as the "Param Placement" setting.
     void recordPlacement();
     // Moves the window to the recorded placement when that lies on a screen.
@@ -64,7 +67,6 @@ class ParametersWindow : public QDialog {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

@@ -9,15 +9,10 @@
 
 namespace {
 
-bool HasPicture(FrameRecord& f) {
-    std::lock_guard lock(f.composeLock);
-    return f.composedBitmap != nullptr;
-}
-
 // Composes again those of `shown` that lost their picture.
 void ComposeAgain(const std::vector<FrameRecord*>& shown) {
     for (FrameRecord* f : shown) {
-        if (!HasPicture(*f)) StartComposition(*f);
+        if (!HasComposedBitmap(*f)) StartComposition(*f);
     }
 }
 
@@ -27,7 +22,7 @@ void RecomposeFrom(FrameRecord* frame) {
     if (!frame) return;
     std::vector<FrameRecord*> shown;
     for (FrameRecord* f = frame; f; f = f->next) {
-        if (HasPicture(*f)) shown.push_back(f);
+        if (HasComposedBitmap(*f)) shown.push_back(f);
     }
     DiscardComposedFrom(frame);
     ComposeAgain(shown);
@@ -36,7 +31,7 @@ void RecomposeFrom(FrameRecord* frame) {
 void RecomposeAll(AnimationDocument& doc) {
     std::vector<FrameRecord*> shown;
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
-        if (HasPicture(*f)) shown.push_back(f);
+        if (HasComposedBitmap(*f)) shown.push_back(f);
         DiscardComposedBitmap(*f);
     }
     ComposeAgain(shown);

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "document/AnimationDocument.h"
+#include "document/PixelPlanes.h"
 #include "effects/ParameterForm.h"
 
 namespace {
@@ -124,6 +125,15 @@ void ResizeDialog::accept() {
             e->selectAll();
             return;
         }
+    }
+    // Each side may be fine and the picture still too large to be held.
+    if (!IsPlaneSizeAcceptable(w, h)) {
+        QMessageBox::warning(
+            this, QStringLiteral("Parameter out of Range"),
+            QStringLiteral("Width times height must not exceed %1 pixels.").arg(kMaxPlanePixels));
+        width_->setFocus();
+        width_->selectAll();
+        return;
     }
     request_.width = w;
     request_.height = h;

@@ -13,11 +13,6 @@ bool Contains(const FrameRecord& f, int x, int y) {
     return x >= f.left && y >= f.top && x < f.left + f.width && y < f.top + f.height;
 }
 
-bool HasPicture(FrameRecord& f) {
-    std::lock_guard lock(f.composeLock);
-    return f.composedBitmap != nullptr;
-}
-
 // Does composing `frame` start from its predecessor's composed picture?
 bool NeedsPredecessorPicture(const FrameRecord& frame) {
     if (!frame.prev || frame.coversScreen()) return false;
@@ -217,12 +212,23 @@ std::shared_ptr<const ComposedPicture> GetComposedBitmap(FrameRecord& frame) {
     std::vector<FrameRecord*> needed;
     for (FrameRecord* g = &frame; NeedsPredecessorPicture(*g);) {
         FrameRecord* p = g->prev;
-        if (!p->alive || !p->indexPlane() || HasPicture(*p)) break;
+        if (!p->alive || !p->indexPlane() || HasComposedBitmap(*p)) break;
         needed.push_back(p);
         g = p;
     }
     for (auto it = needed.rbegin(); it != needed.rend(); ++it) ComposeOrWait(**it);
     return ComposeOrWait(frame);
+}
+
+bool HasComposedBitmap(FrameRecord& frame) {
+    std::lock_guard lock(frame.composeLock);
+    return frame.composedBitmap != nullptr;
+}
+
+void ResumeCompositions(AnimationDocument& doc) {
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+        if (!HasComposedBitmap(*f)) StartComposition(*f);
+    }
 }
 
 void DiscardComposedBitmap(FrameRecord& frame) {

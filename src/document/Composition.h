@@ -6,6 +6,7 @@
 
 #include "document/PixelPlanes.h"
 
+class AnimationDocument;
 class FrameRecord;
 
 // The composed picture of a frame: the logical screen as the viewer sees it after the
@@ -13,6 +14,13 @@ class FrameRecord;
 // (earlier frames it builds on first, front to back), else waits for the running one.
 // nullptr when the frame has no pixels yet or compositions are held back (busy).
 std::shared_ptr<const ComposedPicture> GetComposedBitmap(FrameRecord& frame);
+
+// Whether the frame has its composed picture (read under its lock: jobs write it).
+bool HasComposedBitmap(FrameRecord& frame);
+
+// Starts the composition of every frame of the document that has no picture, as after
+// a run that held compositions back (busy).
+void ResumeCompositions(AnimationDocument& doc);
 
 // Drops the composed picture, after a running composition has ended.
 void DiscardComposedBitmap(FrameRecord& frame);

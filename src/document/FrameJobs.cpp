@@ -2,6 +2,7 @@
 // composition (the frame's picture of the logical screen), on the document's pool.
 #include "document/AnimationDocument.h"
 #include "document/Composition.h"
+#include "host/Host.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ void RunReduction(FrameRecord& frame, Job& job) {
     DiscardComposedBitmap(frame);
     if (!doc.busy) StartComposition(frame);
     frame.reduceFinished = 1;
+    doc.host.frameReduced();
 }
 
 }  // namespace

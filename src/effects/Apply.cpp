@@ -45,17 +45,6 @@ std::string NextGroupLabel(const AnimationDocument& doc, bool effect, const char
 }
 
 namespace {
-class WaitCursor {
-  public:
-    explicit WaitCursor(Host& host) : host_(host) { host_.waitCursor(true); }
-    ~WaitCursor() { host_.waitCursor(false); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-  private:
-    Host& host_;
-};
-
 // Splices the chain in as the next group of its kind. Running out of memory for the
 // labels discards the chain and leaves the document as it was.
 ApplyResult InsertGroup(AnimationDocument& doc, const RegistryEntry& entry, bool effect,

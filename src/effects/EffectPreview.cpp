@@ -70,9 +70,10 @@ FrameRecord* EffectPreview::Compute(const EffectParams& block, bool on) {
     const bool effect = p.isEffect != 0;
     const RegistryEntry* entry = FindEntry(effect, effect ? p.effectIndex : p.transitionIndex);
     if (!entry || (!effect && !source2_)) return nullptr;
-    doc_.host.waitCursor(true);
-    chain_ = RunRenderer(*entry, source1_, effect ? nullptr : source2_, p.frameCount, p);
-    doc_.host.waitCursor(false);
+    {
+        const WaitCursor wait(doc_.host);
+        chain_ = RunRenderer(*entry, source1_, effect ? nullptr : source2_, p.frameCount, p);
+    }
     shown_ = nullptr;
     return chain_;
 }

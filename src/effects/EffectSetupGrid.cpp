@@ -68,7 +68,9 @@ void ConfigureSpot(ParameterForm& form) {
 
 int ValidateSpot(ParameterForm& form) {
     const int radius = form.EditValue(1);
-    if (radius < 0 || radius >= 50) {
+    // A negative radius is refused for what it is, not for being too large.
+    if (radius < 0) return form.Reject("Radius must not be negative", kEdit1, kEdit1);
+    if (radius >= 50) {
         char text[64];
         std::snprintf(text, sizeof text, "Radius must be smaller than 50 %%");
         return form.Reject(text, kEdit1, kEdit1);

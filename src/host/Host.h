@@ -27,6 +27,21 @@ class Host {
     virtual void showProgress(const std::string& text, int position) = 0;
     // Wait cursor on or off. Window thread only.
     virtual void waitCursor(bool on) = 0;
+    // A frame's colour reduction has ended and published its results, so that windows
+    // showing them can show them again. Called from worker threads; must never block.
+    virtual void frameReduced() {}
+};
+
+// The wait cursor for a scope: it goes however the scope is left.
+class WaitCursor {
+  public:
+    explicit WaitCursor(Host& host) : host_(host) { host_.waitCursor(true); }
+    ~WaitCursor() { host_.waitCursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+  private:
+    Host& host_;
 };
 
 // A host that answers every question with its default and shows nothing.

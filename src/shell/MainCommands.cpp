@@ -215,9 +215,7 @@ bool MainWindow::writeAnimation(const QString& path) {
         refreshAfterFrameChanges();
     } else {
         // Compositions held back while writing may now run.
-        for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
-            if (!f->composedBitmap) StartComposition(*f);
-        }
+        ResumeCompositions(doc);
     }
     if (result == -1) return false;  // aborted: nothing was written, nothing to report
     if (result != kSaveOk)
@@ -449,20 +447,20 @@ void MainWindow::cmdResize() {
     ResizeRequest request;
     if (!ResizeDialog::Run(this, *document_, request)) return;
     host_.waitCursor(true);
-    document_->modified = true;
-    if (document_->countFrames() > 1 && request.maintainTransparency) UnOptimise(*document_, false);
-    for (FrameRecord* f = document_->firstFrame; f; f = f->next) {
-        Resize(*f, request.width, request.height, true, false, true);
-        DiscardComposedBitmap(*f);
+    if (document_->countFrames() > 1 && request.maintainTransparency) {
+        UnOptimise(*document_, false);
+        document_->modified = true;
     }
-    {
-        AnimationDocument::StructureWriteLock structure(*document_);
-        document_->screenWidth = request.width;
-        document_->screenHeight = request.height;
-    }
+    // Every frame and the screen, or none of them.
+    const int result = ResizeAnimation(*document_, request.width, request.height);
     host_.waitCursor(false);
-    layoutImagePane();
+    if (result == 0) {
+        document_->modified = true;
+        layoutImagePane();
+    }
     refreshAfterFrameChanges();
+    if (result != 0)
+        host_.message("Couldn't resize the image(s)", "Error", MessageIcon::Exclamation);
 }
 
 void MainWindow::refreshAfterFrameChanges() {

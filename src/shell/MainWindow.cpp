@@ -146,6 +146,10 @@ MainWindow::MainWindow(QSettings* store) {
     statusBar()->addWidget(statusProgress_, 1);
     statusBar()->addPermanentWidget(progress_, 1);
     host_.attach(this, statusProgress_, progress_);
+    // A frame whose reduction ends may be the one the parameters window shows.
+    host_.setFrameReducedHandler([this] {
+        if (parameters_) parameters_->ShowFrameAgain();
+    });
 
     buildActions();
     buildMenus();

@@ -106,3 +106,15 @@ void QtHost::waitCursor(bool on) {
     else
         QApplication::restoreOverrideCursor();
 }
+
+void QtHost::setFrameReducedHandler(std::function<void()> handler) {
+    frameReduced_ = std::move(handler);
+}
+
+void QtHost::frameReduced() {
+    // Queued like the progress display; the status label is the context, so nothing runs
+    // once the window is gone.
+    QLabel* label = statusText_.load();
+    if (!label || !frameReduced_) return;
+    QMetaObject::invokeMethod(label, frameReduced_, Qt::QueuedConnection);
+}

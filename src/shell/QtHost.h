@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 
 #include "host/Host.h"
 
@@ -27,9 +28,13 @@ class QtHost : public Host {
     bool askResize() override;
     void showProgress(const std::string& text, int position) override;
     void waitCursor(bool on) override;
+    void frameReduced() override;
+    // What frameReduced runs on the window thread. Set before any frame job starts.
+    void setFrameReducedHandler(std::function<void()> handler);
 
   private:
     QPointer<QWidget> window_;
     std::atomic<QLabel*> statusText_{nullptr};
     std::atomic<QProgressBar*> progress_{nullptr};
+    std::function<void()> frameReduced_;
 };

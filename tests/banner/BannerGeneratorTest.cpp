@@ -195,11 +195,22 @@ TEST_F(BannerGeneratorTest, RefusesUnconfirmedOrImpossibleBlocksAndReportsProgre
     DiscardChain(chain);
 }
 
-TEST_F(BannerGeneratorTest, TheScreenOnlyGrows) {
+TEST_F(BannerGeneratorTest, AnEmptyDocumentTakesTheBannerSizeAFilledOneOnlyGrows) {
+    // A document emptied by Delete still carries its old screen: the banner replaces it.
     doc.screenWidth = 200;
     doc.screenHeight = 50;
     BannerBlock block = Block("AB", 2);
     FrameRecord* chain = GenerateBanner(canvas, doc, block);
+    ASSERT_NE(chain, nullptr);
+    EXPECT_EQ(doc.screenWidth, 140);
+    EXPECT_EQ(doc.screenHeight, 80);
+    ASSERT_NE(InsertBanner(doc, chain), nullptr);
+
+    // With frames in it, the screen keeps room for them and grows for the banner.
+    doc.screenWidth = 200;
+    doc.screenHeight = 50;
+    block = Block("CD", 2);
+    chain = GenerateBanner(canvas, doc, block);
     ASSERT_NE(chain, nullptr);
     EXPECT_EQ(doc.screenWidth, 200);
     EXPECT_EQ(doc.screenHeight, 80);

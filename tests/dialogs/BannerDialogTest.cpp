@@ -9,9 +9,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QTreeView>
 
 #include "../shell/ShellTestSupport.h"
 #include "ModalScript.h"
@@ -213,6 +215,38 @@ TEST(BannerTextCommand, OkInsertsTheBannerFramesAsAGroup) {
     EXPECT_EQ(ImageLabels(*window)[1], "Gif: Banner 1");  // the second group's first frame
     EXPECT_EQ(doc.firstFrame->next, doc.groups.banners[1].first);
 
+    doc.modified = false;
+    window->close();
+}
+
+TEST(BannerTextCommand, ABannerIntoADocumentEmptiedByDeleteTakesItsOwnSize) {
+    BannerDialog::Settings() = BannerSettings{};
+    QTemporaryDir dir;
+    auto window = std::make_unique<MainWindow>();
+    window->settings().confirmDelete = 0;
+    window->show();
+    AnimationDocument& doc = window->document();
+    ASSERT_EQ(window->openFile(WriteGif(dir.path(), "wide.gif", {10, 10}, 300, 200)), 0);
+    ASSERT_EQ(doc.screenWidth, 300);
+
+    // The user deletes every frame with the Delete key, then types Ctrl+B.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    for (int guard = 0; !doc.empty() && guard < 10; ++guard) {
+        window->selectEntry(doc.EntryOfFrame(doc.firstFrame));
+        QTest::keyClick(window->treeView(), Qt::Key_Delete);
+    }
+    ASSERT_TRUE(doc.empty());
+    QString widthShown;
+    AnswerBannerDialog(QStringLiteral("Hi"), 3, &widthShown);
+    QTest::keyClick(window->treeView(), Qt::Key_B, Qt::ControlModifier);
+    ASSERT_EQ(doc.countFrames(), 3);
+    EXPECT_EQ(widthShown, QStringLiteral("140"));
+    EXPECT_EQ(doc.screenWidth, 140);
+    EXPECT_EQ(doc.screenHeight, 80);
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+        EXPECT_TRUE(f->coversScreen());
+    }
     doc.modified = false;
     window->close();
 }

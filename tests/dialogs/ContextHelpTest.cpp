@@ -2,19 +2,35 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
+#include <QHelpEngine>
+#include <QHelpIndexWidget>
+#include <QHelpLink>
+#include <QHelpSearchEngine>
 #include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QWhatsThis>
 
 #include "ModalScript.h"
+#include "banner/BannerSettings.h"
+#include "dialogs/BannerDialog.h"
 #include "dialogs/ContextHelp.h"
 #include "dialogs/OptionsDialog.h"
+#include "shell/CommandIds.h"
+#include "shell/HelpCollection.h"
 #include "shell/HelpWindow.h"
+#include "shell/MainWindow.h"
 #include "shell/SettingsStore.h"
 
 using namespace dialog_testing;
@@ -74,4 +90,143 @@ TEST(ContextHelpTest, F1OnAFieldOpensItsTopicAndElsewhereTheDialogPage) {
     EXPECT_EQ(HelpPage(), "qrc:/help/options-dialog.html");
     buttons->button(QDialogButtonBox::Help)->click();
     EXPECT_EQ(HelpPage(), "qrc:/help/options-dialog.html");
+}
+
+namespace {
+
+// The shown help window's part with this object name.
+template <typename T>
+T* HelpPart(const char* name) {
+    QTextBrowser* browser = ShownHelp();
+    return browser ? browser->window()->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+}
+
+// Every topic anchor of every help page, with the page.
+QMap<int, QString> AllTopics() {
+    QMap<int, QString> topics;
+    const QRegularExpression anchor(QStringLiteral("name=\"topic(\\d+)\""));
+    for (const QString& name : QDir(QStringLiteral(":/help")).entryList({"*.html"})) {
+        QFile file(QStringLiteral(":/help/") + name);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        for (auto it = anchor.globalMatch(QString::fromUtf8(file.readAll())); it.hasNext();)
+            topics.insert(it.next().captured(1).toInt(), name);
+    }
+    return topics;
+}
+
+class HelpSearchTest : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        if (QTextBrowser* b = ShownHelp()) b->window()->close();
+        QApplication::processEvents();
+    }
+};
+
+}  // namespace
+
+TEST_F(HelpSearchTest, SearchForHelpOnOpensAKeywordIndexThatFindsFieldsOfEveryWindow) {
+    MainWindow window;
+    window.show();
+    window.action(kCmdHelpSearch)->trigger();
+    ASSERT_NE(ShownHelp(), nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ShownHelp()->window()));
+    auto* filter = HelpPart<QLineEdit>("helpIndexFilter");
+    auto* index = HelpPart<QListView>("helpIndex");
+    ASSERT_NE(filter, nullptr);
+    ASSERT_NE(index, nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), filter);
+    QHelpIndexModel* model = HelpCollection::Instance()->engine()->indexModel();
+    // The index is made in the background after the collection is set up.
+    for (int i = 0; i < 600 && model->rowCount() == 0; ++i) QTest::qWait(50);
+    ASSERT_GT(model->rowCount(), 0);
+
+    // A field of the banner window, a read-only field and a swatch of the parameters
+    // window: each is in the index and leads to its topic.
+    const struct {
+        const char* typed;
+        const char* page;
+    } cases[] = {{"Shadow Thickness", "qrc:/help/banner-dialog.html#topic83"},
+                 {"Text Y Offset", "qrc:/help/banner-dialog.html#topic86"},
+                 {"Width (animation)", "qrc:/help/topics.html#topic47"},
+                 {"Transparent colour (Par", "qrc:/help/topics.html#topic69"}};
+    for (const auto& c : cases) {
+        filter->selectAll();
+        QTest::keyClicks(filter, QString::fromLatin1(c.typed));
+        EXPECT_GT(index->model()->rowCount(), 0) << c.typed;
+        QTest::keyClick(filter, Qt::Key_Return);
+        EXPECT_EQ(HelpPage(), QString::fromLatin1(c.page)) << c.typed;
+    }
+
+    // Every topic that F1 can open is in the index.
+    const QMap<int, QString> topics = AllTopics();
+    QHelpEngine* engine = HelpCollection::Instance()->engine();
+    QSet<int> indexed;
+    filter->clear();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        for (const QHelpLink& link :
+             engine->documentsForKeyword(model->index(row).data().toString())) {
+            if (link.url.fragment().startsWith(QLatin1String("topic")))
+                indexed.insert(link.url.fragment().mid(5).toInt());
+        }
+    }
+    for (auto it = topics.cbegin(); it != topics.cend(); ++it)
+        EXPECT_TRUE(indexed.contains(it.key())) << "topic " << it.key();
+    window.close();
+}
+
+TEST_F(HelpSearchTest, FullTextSearchFindsPagesByTheirWords) {
+    ASSERT_TRUE(ShowHelp(nullptr, QString()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ShownHelp()->window()));
+    auto* tabs = HelpPart<QTabWidget>("helpTabs");
+    auto* query = HelpPart<QLineEdit>("helpSearchInput");
+    auto* results = HelpPart<QListWidget>("helpSearchResults");
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_NE(query, nullptr);
+    ASSERT_NE(results, nullptr);
+    QHelpSearchEngine* searcher = HelpCollection::Instance()->engine()->searchEngine();
+    for (int i = 0; i < 1200 && !HelpCollection::Instance()->searchReady(); ++i) QTest::qWait(50);
+    ASSERT_TRUE(HelpCollection::Instance()->searchReady());
+    // The user picks the Search tab with its shortcut and types a word of the text.
+    QTest::keyClick(tabs->window(), Qt::Key_S, Qt::AltModifier);
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    query->setFocus();
+    QTest::keyClicks(query, QStringLiteral("sunken"));
+    QSignalSpy finished(searcher, &QHelpSearchEngine::searchingFinished);
+    QTest::keyClick(query, Qt::Key_Return);
+    ASSERT_TRUE(finished.wait(30000));
+    ASSERT_GT(results->count(), 0);
+    QStringList pages;
+    for (int i = 0; i < results->count(); ++i)
+        pages << results->item(i)->data(Qt::UserRole).toUrl().fileName();
+    EXPECT_TRUE(pages.contains(QStringLiteral("banner-dialog.html")))
+        << pages.join(' ').toStdString();
+    const int banner = int(pages.indexOf(QStringLiteral("banner-dialog.html")));
+    results->setCurrentRow(banner);
+    QTest::keyClick(results, Qt::Key_Return);
+    EXPECT_EQ(HelpPage(), QStringLiteral("qrc:/help/banner-dialog.html"));
+
+    const QString out = qEnvironmentVariable("VELMORA_SCREEN_DIR");
+    if (!out.isEmpty()) {
+        QDir().mkpath(out);
+        tabs->window()->grab().save(QDir(out).filePath(QStringLiteral("help-search.png")));
+    }
+}
+
+TEST_F(HelpSearchTest, WhatsThisReachesFieldsThatTakeNoFocus) {
+    BannerBlock block;
+    AnimationDocument* none = nullptr;
+    BannerDialog banner(nullptr, none, block);
+    banner.show();
+    banner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&banner));
+    // The preview takes no focus: Shift+F1, then a click on it, opens its topic.
+    banner.field(1018)->setFocus();
+    QTest::keyClick(banner.field(1018), Qt::Key_F1, Qt::ShiftModifier);
+    ASSERT_TRUE(QWhatsThis::inWhatsThisMode());
+    auto* preview = banner.findChild<QWidget*>(QStringLiteral("Banner Preview Class"));
+    ASSERT_NE(preview, nullptr);
+    QTest::mouseClick(preview, Qt::LeftButton);
+    EXPECT_EQ(HelpPage(), "qrc:/help/banner-dialog.html#topic76");
+    EXPECT_FALSE(QWhatsThis::inWhatsThisMode());
+    banner.reject();
 }

@@ -1,6 +1,7 @@
 // The options dialog, the warnings with their don't-show-again box, the optimiser's
 // progress dialog, and the editor's Options / Optimize / UnOptimize commands.
 #include <gtest/gtest.h>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <functional>
 
 #include "../shell/ShellTestSupport.h"
@@ -23,10 +25,12 @@
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/WarningDialog.h"
 #include "document/AnimationDocument.h"
+#include "document/Composition.h"
 #include "document/FrameRecord.h"
 #include "shell/CommandIds.h"
 #include "shell/MainWindow.h"
 #include "shell/SettingsStore.h"
+#include "support/UserTask.h"
 
 using namespace shell_testing;
 
@@ -252,6 +256,9 @@ TEST(OptimiseProgressDialogTest, BarLabelAndAbort) {
     QTimer::singleShot(0, dialog.abortButton(), &QPushButton::click);
     dialog.ProcessEvents();
     EXPECT_TRUE(dialog.Aborted());
+    // It stays, blocking the other windows, until the optimiser has stopped.
+    EXPECT_TRUE(dialog.isVisible());
+    dialog.Close();
     EXPECT_FALSE(dialog.isVisible());
 }
 
@@ -306,6 +313,78 @@ TEST_F(OptimiseCommandTest, OptimizeAndUnOptimizeAfterTheirWarnings) {
         EXPECT_EQ(f->width, doc().screenWidth);
         EXPECT_EQ(f->height, doc().screenHeight);
         EXPECT_EQ(f->left, 0);
+    }
+}
+
+// The pictures the user sees, frame by frame.
+std::vector<std::vector<uint32_t>> Pictures(AnimationDocument& doc) {
+    std::vector<std::vector<uint32_t>> pictures;
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+        const auto picture = GetComposedBitmap(*f);
+        pictures.push_back(picture ? picture->pixels : std::vector<uint32_t>{});
+    }
+    return pictures;
+}
+
+TEST_F(OptimiseCommandTest, EscapeOrTheCloseBoxAbortAndTheOtherWindowsStayBlocked) {
+    testing_support::TempFolder folder;
+    const QString gif =
+        QString::fromStdString(testing_support::MakePhotoGif(folder, "rose.gif", 160, 120, 8));
+    window->settings().optimizeWarning = 1;  // no warning first
+    window->settings().confirmDelete = 0;
+    window->settings().gifCompression = 0;
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "Escape" : "close box");
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window->treeView(), Qt::Key_N, Qt::ControlModifier);  // New
+        ASSERT_TRUE(doc().empty());
+        ASSERT_EQ(window->openFile(gif), 0);
+        AnimationDocument& d = doc();
+        const int frames = d.countFrames();
+        ASSERT_GE(frames, 2);
+        const auto before = Pictures(d);
+
+        // While the optimiser walks the frames: the user presses Escape (or clicks the
+        // close box), then Delete in the main window.
+        bool asked = false, abortedSeen = false, stillBlocking = false;
+        int countAfterDelete = -1;
+        QTimer probe;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            if (asked) return;
+            OptimiseProgressDialog* progress = nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* p = qobject_cast<OptimiseProgressDialog*>(w); p && p->isVisible())
+                    progress = p;
+            if (!progress) return;
+            asked = true;
+            if (escape)
+                QTest::keyClick(progress, Qt::Key_Escape);
+            else
+                progress->close();
+            abortedSeen = progress->Aborted();
+            stillBlocking = progress->isVisible() && QApplication::activeModalWidget() == progress;
+            QTest::keyClick(window->windowHandle(), Qt::Key_Delete);
+            countAfterDelete = doc().countFrames();
+        });
+        probe.start(0);
+        window->action(kCmdOptimize)->trigger();
+        probe.stop();
+        ASSERT_TRUE(asked);
+        EXPECT_TRUE(abortedSeen);
+        EXPECT_TRUE(stillBlocking);
+        EXPECT_EQ(countAfterDelete, frames);
+        EXPECT_EQ(d.countFrames(), frames);
+        EXPECT_EQ(Pictures(d), before);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+        // The editor takes input again: Delete removes the selected frame.
+        window->selectEntry(d.EntryOfFrame(d.firstFrame));
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window->treeView(), Qt::Key_Delete);
+        EXPECT_EQ(d.countFrames(), frames - 1);
+        d.modified = false;
     }
 }
 

@@ -17,12 +17,19 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTreeView>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 
 #include "../shell/ShellTestSupport.h"
 #include "ModalScript.h"
+#include "colour/ColourReduction.h"
 #include "dialogs/PaletteDialog.h"
 #include "dialogs/ParametersWindow.h"
+#include "dialogs/ResizeDialog.h"
 #include "dialogs/WarningDialog.h"
 #include "document/AnimationDocument.h"
 #include "document/Composition.h"
@@ -31,6 +38,7 @@
 #include "shell/MainWindow.h"
 #include "shell/Playback.h"
 #include "support/TestSupport.h"
+#include "support/UserTask.h"
 
 using testing_support::AppendToDocument;
 using testing_support::MakeFrame;
@@ -486,5 +494,82 @@ TEST_F(ParametersCommandTest, ToggledFollowsSelectionAndMainWindowAndClosesWithI
 
 // Pictures of both windows on the bundled sample, for looking at (into
 // VELMORA_SCREEN_DIR when set).
+
+// Holds frame reductions until opened (an aborted one gives up), then reduces as the
+// editor does.
+struct ReductionGate {
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+    void Open() {
+        std::lock_guard lock(mutex);
+        open = true;
+        opened.notify_all();
+    }
+    void Close() {
+        std::lock_guard lock(mutex);
+        open = false;
+    }
+    bool Pass(FrameRecord& f) {
+        std::unique_lock lock(mutex);
+        while (!open) {
+            if (f.abortReduce) return false;
+            opened.wait_for(lock, std::chrono::milliseconds(1));
+        }
+        return true;
+    }
+};
+
+TEST_F(ParametersCommandTest, TransparencyWaitsForTheReductionAndTheWindowFollowsItsEnd) {
+    auto gate = std::make_shared<ReductionGate>();
+    doc().setReductionBody([gate, reduce = DefaultReductionBody()](FrameRecord& f) {
+        return gate->Pass(f) && reduce(f);
+    });
+    testing_support::TempFolder folder;
+    const std::string photo = testing_support::MakePhoto(folder, "rose.jpg", 120, 90);
+    ASSERT_EQ(window->openFile(QString::fromStdString(photo)), 0);
+    window->action(kCmdParameters)->trigger();
+    ParametersWindow* w = window->parametersWindow();
+    ASSERT_NE(w, nullptr);
+    FrameRecord* f = doc().selectedFrame;
+    ASSERT_NE(f, nullptr);
+    ASSERT_FALSE(f->IsPaletteValid());  // held at the gate
+    EXPECT_FALSE(w->box(1020)->isChecked());
+
+    // The reduction ends with a transparent slot: the window shows it without being asked.
+    gate->Open();
+    f->WaitForReduction();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(f->hasTransparency, 1u);
+    EXPECT_TRUE(w->box(1020)->isChecked());
+    EXPECT_TRUE(w->swatch(1013)->isEnabled());
+
+    // Resizing starts a new reduction, held again; the user unticks TransparentColor
+    // meanwhile. The edit must outlast the reduction's own results.
+    gate->Close();
+    WhenModal<ResizeDialog>([](ResizeDialog& d) {
+        d.widthEdit()->setText("100");
+        d.heightEdit()->setText("75");
+        d.accept();
+    });
+    window->action(kCmdResize)->trigger();
+    ASSERT_FALSE(f->IsPaletteValid());
+    ASSERT_TRUE(w->box(1020)->isChecked());
+    std::atomic<bool> clicked{false};
+    // Opens the gate once the window thread waits for the reduction (or, failing that,
+    // once the click has been handled).
+    std::thread opener([&] {
+        while (doc().waiterCount.load() == 0 && !clicked) std::this_thread::yield();
+        gate->Open();
+    });
+    QTest::mouseClick(w->box(1020), Qt::LeftButton);
+    clicked = true;
+    opener.join();
+    f->WaitForReduction();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f->hasTransparency, 0u);
+    EXPECT_FALSE(w->box(1020)->isChecked());
+    EXPECT_FALSE(w->swatch(1013)->isEnabled());
+}
 
 }  // namespace

@@ -1,9 +1,13 @@
 // "Resize Image(s)": the linked size fields, the refused sizes, and the Resize command.
 #include <gtest/gtest.h>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -12,14 +16,17 @@
 #include "ModalScript.h"
 #include "dialogs/ResizeDialog.h"
 #include "document/AnimationDocument.h"
+#include "document/Composition.h"
 #include "document/FrameRecord.h"
 #include "shell/CommandIds.h"
 #include "shell/MainWindow.h"
 #include "support/TestSupport.h"
+#include "support/UserTask.h"
 
 using namespace shell_testing;
 
 using namespace dialog_testing;
+using namespace testing_support;
 
 namespace {
 
@@ -109,6 +116,114 @@ TEST(ResizeCommandTest, ResizesEveryFrameAndTheScreen) {
         EXPECT_EQ(f->height, 12);
     }
     doc.modified = false;
+    window.close();
+}
+
+// Opens the Resize dialog as a click on its menu item does, types the size and clicks OK;
+// then answers whatever message follows with Ok. Returns the captions and texts seen.
+QStringList ResizeThroughTheMenu(MainWindow& window, const QString& width, const QString& height,
+                                 bool cancelAfterMessage) {
+    QStringList seen;
+    bool typed = false;
+    std::vector<ModalScript::Step> steps;
+    steps.push_back(ModalScript::On<ResizeDialog>([&](ResizeDialog& d) {
+        Type(d.widthEdit(), width);
+        Type(d.heightEdit(), height);
+        typed = true;
+        auto* ok = d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        QTimer::singleShot(0, ok, &QPushButton::click);
+        return true;
+    }));
+    steps.push_back(ModalScript::On<QMessageBox>([&](QMessageBox& box) {
+        seen << box.windowTitle() << box.text();
+        QTimer::singleShot(0, box.button(QMessageBox::Ok), &QPushButton::click);
+        return true;
+    }));
+    if (cancelAfterMessage) {
+        steps.push_back(ModalScript::On<ResizeDialog>([&](ResizeDialog& d) {
+            d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+            return true;
+        }));
+    }
+    ModalScript script(steps);
+    window.action(kCmdResize)->trigger();
+    // A run without a message leaves that step waiting: nothing else may open.
+    EXPECT_TRUE(typed);
+    return seen;
+}
+
+// Every frame's place, size and palette indexes.
+struct FrameState {
+    int left, top, width, height;
+    std::vector<uint8_t> indexes;
+    bool operator==(const FrameState&) const = default;
+};
+std::vector<FrameState> States(AnimationDocument& doc) {
+    std::vector<FrameState> states;
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+        FrameState s{f->left, f->top, f->width, f->height, {}};
+        if (const auto plane = f->indexPlane()) {
+            for (int y = 0; y < plane->height; ++y)
+                s.indexes.insert(s.indexes.end(), plane->row(y), plane->row(y) + plane->width);
+        }
+        states.push_back(std::move(s));
+    }
+    return states;
+}
+
+TEST(ResizeCommandTest, TooManyPixelsAreRefusedInTheDialogAndNothingChanges) {
+    ResizeDialog::ResetKeptValues();
+    QTemporaryDir dir;
+    MainWindow window;
+    window.show();
+    ASSERT_EQ(window.openFile(WriteGif(dir.path(), "a.gif", {10, 10}, 80, 60)), 0);
+    AnimationDocument& doc = window.document();
+    const auto before = States(doc);
+    // Each side is allowed; together they are more than a picture may hold.
+    const QStringList seen = ResizeThroughTheMenu(window, "20000", "20000", true);
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen[0], "Parameter out of Range");
+    EXPECT_EQ(doc.screenWidth, 80);
+    EXPECT_EQ(doc.screenHeight, 60);
+    EXPECT_EQ(States(doc), before);
+    EXPECT_FALSE(doc.modified);
+    window.close();
+}
+
+TEST(ResizeCommandTest, AFrameThatCannotBeResizedLeavesEveryFrameAndTheScreenAsTheyWere) {
+    ResizeDialog::ResetKeptValues();
+    TempFolder folder;
+    // A photo, a one-pixel frame in the corner and a frame at (1,1): the corner frame
+    // becomes the reference that the offset frame is scaled against, so its new size
+    // is far beyond what a picture may hold while the screen's is not.
+    const std::string gif = folder.file("corner.gif");
+    const ToolResult made = RunTool(
+        "convert rose: -resize 100x100! -repage 100x100+0+0 "
+        "\\( rose: -resize 1x1! -repage 100x100+0+0 \\) "
+        "\\( rose: -resize 99x99! -repage 100x100+1+1 \\) " +
+        ShellQuote(gif));
+    ASSERT_EQ(made.status, 0) << made.err;
+    MainWindow window;
+    window.show();
+    ASSERT_EQ(window.openFile(QString::fromStdString(gif)), 0);
+    AnimationDocument& doc = window.document();
+    ASSERT_EQ(doc.countFrames(), 3);
+    ASSERT_EQ(doc.screenWidth, 100);
+    ASSERT_EQ(doc.firstFrame->next->next->left, 1);
+    const auto before = States(doc);
+
+    const QStringList seen = ResizeThroughTheMenu(window, "65535", "50", false);
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen[0], "Error");
+    EXPECT_EQ(doc.screenWidth, 100);
+    EXPECT_EQ(doc.screenHeight, 100);
+    EXPECT_EQ(States(doc), before);
+    EXPECT_FALSE(doc.modified);
+    // The frames are whole: each is composed and covers what it did.
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+        EXPECT_TRUE(f->IsPaletteValid());
+        EXPECT_NE(GetComposedBitmap(*f), nullptr);
+    }
     window.close();
 }
 

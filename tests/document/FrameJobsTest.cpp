@@ -234,6 +234,19 @@ TEST_F(FrameJobsTest, CompositionsOfManyFramesRunWhileTheWindowThreadReadsThem) 
     for (FrameRecord* f = doc->firstFrame; f; f = f->next) EXPECT_NE(f->composedBitmap, nullptr);
 }
 
+TEST_F(FrameJobsTest, HeldBackCompositionsResumeWhileOthersAreBeingWritten) {
+    Make(2, 30);
+    for (FrameRecord* f : frames) f->SetPaletteValid(true);
+    doc->screenWidth = 3;
+    doc->screenHeight = 2;
+    // Every other frame composes on the workers while the window thread looks for the
+    // frames without a picture, as after saving.
+    for (size_t i = 0; i < frames.size(); i += 2) StartComposition(*frames[i]);
+    ResumeCompositions(*doc);
+    doc->jobs().WaitIdle();
+    for (FrameRecord* f : frames) EXPECT_TRUE(HasComposedBitmap(*f));
+}
+
 TEST(JobPool, PriorityOrderAndInlineWait) {
     JobPool pool(1);
     std::mutex m;

@@ -80,14 +80,21 @@ TEST_F(SpotShineTest, SpotTransitionShowsImageTwoInTheWindow) {
 
 TEST_F(SpotShineTest, SpotRadiusCheckRefusesNegativeValues) {
     ParameterForm form{host};
-    for (const char* bad : {"-1", "50"}) {
+    const struct {
+        const char* value;
+        const char* message;
+    } cases[] = {{"-1", "Radius must not be negative"},
+                 {"-49", "Radius must not be negative"},
+                 {"50", "Radius must be smaller than 50 %"},
+                 {"75", "Radius must be smaller than 50 %"}};
+    for (const auto& c : cases) {
         form.Reset();
         form.imageWidth = 40;
         form.imageHeight = 30;
         SetupSpotEffect(form, kSetupConfigure);
-        form.edits[0].text = bad;
-        EXPECT_EQ(SetupSpotEffect(form, kSetupValidate), 0) << bad;
-        EXPECT_EQ(host.messages().back().text, "Radius must be smaller than 50 %");
+        form.edits[0].text = c.value;
+        EXPECT_EQ(SetupSpotEffect(form, kSetupValidate), 0) << c.value;
+        EXPECT_EQ(host.messages().back().text, c.message) << c.value;
     }
     form.edits[0].text = "0";
     EXPECT_EQ(SetupSpotEffect(form, kSetupValidate), 1);
