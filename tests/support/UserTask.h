@@ -51,7 +51,8 @@ std::string MakePhotoGif(const TempFolder& folder, const std::string& name, int 
                          int frames);
 // A clip from FFmpeg's generators ("testsrc", "testsrc2", "mandelbrot", "pan" for a
 // pan over a photo): w x h, `frames` frames at `fps`, in the container named by the
-// file's extension (.avi, .mp4, .mkv, .webm, .mov; MPEG-4 Part 2 where the container allows).
+// file's extension (.avi, .mp4, .mkv, .webm, .mov; FFmpeg's mpeg4 encoder where the container
+// allows).
 std::string MakeVideo(const TempFolder& folder, const std::string& name, const std::string& source,
                       int w, int h, int frames, int fps);
 // A GIF converted by FFmpeg from such a clip, every image the whole screen.
