@@ -6,6 +6,7 @@
 #include "document/ChainOperations.h"
 #include "effects/EffectRegistry.h"
 #include "effects/EffectSelection.h"
+#include "effects/RendererSkeletons.h"
 #include "host/Host.h"
 
 bool TransitionPossible(const AnimationDocument& doc) {
@@ -86,6 +87,7 @@ ApplyResult Apply(AnimationDocument& doc, EffectSession& session, const EffectDi
         WaitCursor wait(host);
         block.preview = 0;
         chain = entry->renderer(selected, second, block.frameCount, block);
+        GiveSelectedColourAnEntry(chain, block.colorIndex);
     }
     if (!chain) {
         host.message(kMessage2004, "Error", MessageIcon::Error);

@@ -71,6 +71,7 @@ FrameRecord* EffectPreview::Compute(const EffectParams& block, bool on) {
     if (!entry || (!effect && !source2_)) return nullptr;
     doc_.host.waitCursor(true);
     chain_ = entry->renderer(source1_, effect ? nullptr : source2_, p.frameCount, p);
+    GiveSelectedColourAnEntry(chain_, p.colorIndex);
     doc_.host.waitCursor(false);
     shown_ = nullptr;
     return chain_;
