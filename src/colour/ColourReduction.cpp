@@ -248,14 +248,19 @@ bool ReduceFrame(FrameRecord& frame) {
                       &frame.abortReduce)) {
         return false;
     }
+    // Everything the result changes, published at once: a reader holding the lock never
+    // sees the new indexes with the old palette or transparent slot, or the reverse.
+    std::shared_ptr<IndexBuffer> old;
     {
         std::lock_guard lock(frame.paletteLock);
         frame.palette = result.palette;
+        frame.hasLocalPalette = 1;
         frame.transparentIndex = uint32_t(result.colours);
         frame.hasTransparency = 1;
+        frame.transparencyActive = transparencyActive ? 1 : 0;
+        old = std::move(frame.indexBuffer);
+        frame.indexBuffer = std::move(indexes);
     }
-    frame.transparencyActive = transparencyActive ? 1 : 0;
-    frame.ReplaceIndexPlane(std::move(indexes));
     return true;
 }
 

@@ -44,8 +44,9 @@ int BuildPalette(FrameRecord& frame);
 bool MapToPalette(const TrueColourBuffer& pixels, const Palette& palette, int colours,
                   IndexBuffer& out, bool& transparencyActive, const std::atomic<uint32_t>* abort);
 
-// The pixel part of a frame's reduction job: palette, transparency and a new index
-// plane from ppTC. Returns false when it was aborted; the frame is then left as it was.
+// The pixel part of a frame's reduction job: palette (the frame's own), transparency and
+// a new index plane from ppTC, published together under paletteLock. Returns false when
+// it was aborted; the frame is then left as it was.
 bool ReduceFrame(FrameRecord& frame);
 
 // The reduction job's body for new documents.

@@ -127,13 +127,17 @@ void NearestColourGrid::Gather(int r, int g, int b, int bits, const uint8_t* fro
 NearestColourGrid::List NearestColourGrid::OuterBox(int level, int r, int g, int b) {
     List& box = boxes_[size_t(level)][BoxIndex(kBoxBits[size_t(level)], r, g, b)];
     if (box.start >= 0) return box;
-    const int32_t start = int32_t(pool_.size());
+    int32_t start = 0;
     if (level == 0) {
+        start = int32_t(pool_.size());
         Gather(r, g, b, kBoxBits[0], all_.data(), colours_, pool_);
     } else {
+        // The outer box may be built just now and append its own list to the pool:
+        // this box's list starts only behind it, or it would hold both lists.
         const List outer = OuterBox(level - 1, r, g, b);
         // Gather appends to the pool it would read from: copy the outer list first.
         scratch_.assign(pool_.begin() + outer.start, pool_.begin() + outer.start + outer.count);
+        start = int32_t(pool_.size());
         Gather(r, g, b, kBoxBits[size_t(level)], scratch_.data(), outer.count, pool_);
     }
     box.start = start;

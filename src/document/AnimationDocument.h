@@ -33,7 +33,8 @@ struct GroupTables {
     std::vector<FrameRun> banners;
 };
 
-// The body of a colour-reduction job: turns frame.ppTC into palette and indexes.
+// The body of a colour-reduction job: turns frame.ppTC into palette and indexes and
+// publishes them (with the transparency fields and hasLocalPalette) under paletteLock.
 // Returns false when it was aborted (abortReduce) and left the frame unreduced.
 using ReductionBody = std::function<bool(FrameRecord&)>;
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "document/AnimationDocument.h"
+#include "document/DocumentCommands.h"
 #include "document/FrameRecord.h"
 #include "document/MemoryBudget.h"
 
@@ -144,6 +145,9 @@ TreeItem* InsertChainAfterSelection(AnimationDocument& doc, FrameRecord* chain,
         if (!firstEntry) firstEntry = lastEntry;
         doc.frameCount += 1;
     }
+    // The frame behind the group now lies on the group's last frame: its picture, and
+    // those built on it, are out of date.
+    DiscardComposedFrom(last->next);
     for (FrameRecord* f = chain; f != last->next; f = f->next) StartComposition(*f);
     doc.tree.EnsureVisible(lastEntry);
     doc.selectedItem = firstEntry;

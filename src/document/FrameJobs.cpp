@@ -16,7 +16,6 @@ void RunReduction(FrameRecord& frame, Job& job) {
         frame.reduceFinished = 1;
         return;
     }
-    frame.hasLocalPalette = 1;
     if (!doc.busy) doc.notifier.Notify(kNotifyFrameReduced);
     {
         // A boost given by a waiting window thread travels down the chain; otherwise

@@ -13,10 +13,9 @@ std::unique_ptr<FrameRecord> FrameRecord::Construct(AnimationDocument& document,
     if (!frame) return nullptr;
     frame->prev = prev;
     frame->next = next;
-    if (prev) {
-        frame->hasLocalPalette = prev->hasLocalPalette;
-        frame->delay = prev->delay;
-    }
+    // The neighbour's delay is a good guess; its palette arrangement is not: this frame
+    // gets its colours in its own palette, and a save must not write the neighbour's flag.
+    if (prev) frame->delay = prev->delay;
     return frame;
 }
 
@@ -168,6 +167,8 @@ std::string CopyName(const std::string& sourceName) {
 int CopyInto(FrameRecord& source, FrameRecord* destination, bool withTrueColour) {
     if (!destination) return -1;
     FrameRecord& d = *destination;
+    // A pending reduction still changes the transparency fields and the palette.
+    source.WaitForReduction();
     d.left = source.left;
     d.top = source.top;
     d.width = source.width;
@@ -180,7 +181,6 @@ int CopyInto(FrameRecord& source, FrameRecord* destination, bool withTrueColour)
     d.bitsPerPixel = source.bitsPerPixel;
     d.fileName = CopyName(source.fileName);
 
-    source.WaitForReduction();
     std::shared_ptr<IndexBuffer> indexes = IndexBuffer::Create(&d, source.width, source.height);
     if (!indexes) return 5;
     const std::shared_ptr<IndexBuffer> from = source.indexPlane();
@@ -202,6 +202,7 @@ int CopyInto(FrameRecord& source, FrameRecord* destination, bool withTrueColour)
         d.ppTC = std::move(plane);
     }
     d.palette = source.palette;
+    d.hasLocalPalette = source.hasLocalPalette;
     d.reservedColours = source.reservedColours;
     return 0;
 }

@@ -38,8 +38,8 @@ constexpr uint32_t kGreyBeneath = 0x808080u;
 class FrameRecord {
   public:
     // A new record between prev and next (the neighbours are not linked to it). It
-    // takes hasLocalPalette and delay from prev, else the document's global delay.
-    // nullptr when the memory cannot be had.
+    // takes the delay from prev, else the document's global delay; it has a palette of
+    // its own. nullptr when the memory cannot be had.
     static std::unique_ptr<FrameRecord> Construct(AnimationDocument& document, FrameRecord* prev,
                                                   FrameRecord* next);
     // Waits for both frame jobs, then frees everything (the tail of Destroy).
@@ -112,7 +112,8 @@ class FrameRecord {
 bool ToTrueColour(FrameRecord& frame, bool keepValid);
 
 // Copies size, position, delay, transparency, interlace, bitsPerPixel, name, pixels,
-// palette and reserved colours. 0 success, -1 no destination, 5 no memory.
+// palette (and whether it is the frame's own) and reserved colours, once a pending
+// reduction of the source has ended. 0 success, -1 no destination, 5 no memory.
 int CopyInto(FrameRecord& source, FrameRecord* destination, bool withTrueColour);
 
 // "Copy of %s", or the name itself when it already begins with "Copy of".

@@ -8,6 +8,7 @@
 #include "effects/EffectRegistry.h"
 #include "effects/EffectSelection.h"
 #include "effects/RendererRun.h"
+#include "effects/RendererSkeletons.h"
 #include "host/Host.h"
 
 bool TransitionPossible(const AnimationDocument& doc) {
@@ -102,6 +103,7 @@ ApplyResult Apply(AnimationDocument& doc, EffectSession& session, const EffectDi
         WaitCursor wait(host);
         block.preview = 0;
         chain = RunRenderer(*entry, selected, second, block.frameCount, block);
+        GiveSelectedColourAnEntry(chain, block.colorIndex);
     }
     if (!chain) {
         host.message(kMessage2004, "Error", MessageIcon::Error);

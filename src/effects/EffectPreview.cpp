@@ -73,6 +73,7 @@ FrameRecord* EffectPreview::Compute(const EffectParams& block, bool on) {
     {
         const WaitCursor wait(doc_.host);
         chain_ = RunRenderer(*entry, source1_, effect ? nullptr : source2_, p.frameCount, p);
+        GiveSelectedColourAnEntry(chain_, p.colorIndex);
     }
     shown_ = nullptr;
     return chain_;

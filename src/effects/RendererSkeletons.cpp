@@ -3,6 +3,7 @@
 #include "document/AnimationDocument.h"
 #include "document/ChainOperations.h"
 #include "document/FrameRecord.h"
+#include "gif/GifWriter.h"
 
 RenderProgress::~RenderProgress() {
     if (preview_) return;
@@ -27,7 +28,21 @@ bool RenderProgress::Step() {
 
 uint32_t SelectedColour(const FrameRecord& frame, int colorIndex) {
     if (colorIndex < 0 || colorIndex > 255) return 0;
-    return frame.effectivePalette()[size_t(colorIndex)].rgb();
+    const PaletteEntry& entry = frame.effectivePalette()[size_t(colorIndex)];
+    return entry.used() ? entry.rgb() : kUnusedEntrySaved;
+}
+
+void GiveSelectedColourAnEntry(FrameRecord* chain, int colorIndex) {
+    if (colorIndex < 0 || colorIndex > 255) return;
+    const size_t slot = size_t(colorIndex);
+    for (FrameRecord* f = chain; f; f = f->next) {
+        if (f->trueColourPlane() || f->effectivePalette()[slot].used()) continue;
+        Palette own = f->effectivePalette();
+        own[slot] = PaletteEntry::FromRgb(kUnusedEntrySaved);
+        std::lock_guard lock(f->paletteLock);
+        f->palette = own;
+        f->hasLocalPalette = 1;
+    }
 }
 
 FrameRecord* CopyFrameAfter(FrameRecord& source, FrameRecord* previous, bool trueColour) {

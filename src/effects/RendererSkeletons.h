@@ -36,8 +36,14 @@ inline int ComputedCount(int n, bool pingPong) {
 }
 
 // The selected colour as a working pixel: frame's palette entry at index, 0x00RRGGBB
-// without marker. An unused entry or an index outside the palette reads as black.
+// without marker. An unused entry reads as the colour a saved file holds for it (what
+// the palette grid showed when it was chosen); an index outside the palette as black.
 uint32_t SelectedColour(const FrameRecord& frame, int colorIndex);
+
+// After a run: frames in index work whose palette has no entry at colorIndex get one of
+// the colour a saved file holds there, so that the editor shows what the file will.
+// Frames with true-colour pixels are skipped (their reduction makes a new palette).
+void GiveSelectedColourAnEntry(FrameRecord* chain, int colorIndex);
 
 // --- incremental skeleton: each frame a copy of the one before ---
 

@@ -25,7 +25,8 @@ void PutColourTable(const Palette& palette, int bitsPerPixel, std::vector<uint8_
     for (int i = 0; i < entries; ++i) {
         const PaletteEntry& e = palette[size_t(i)];
         if (!e.used()) {
-            out.insert(out.end(), {0xFF, 0xFF, 0xFF});
+            out.insert(out.end(), {uint8_t(kUnusedEntrySaved >> 16),
+                                   uint8_t(kUnusedEntrySaved >> 8), uint8_t(kUnusedEntrySaved)});
         } else {
             out.insert(out.end(), {uint8_t(e.red), uint8_t(e.green), uint8_t(e.blue)});
         }
@@ -53,7 +54,7 @@ bool GeometryFits(const AnimationDocument& doc, const FrameRecord* first) {
     return true;
 }
 
-// Comments, descriptor, local table and LZW data of one frame.
+// Comments, descriptor, local table and LZW data of one frame, whose reduction has ended.
 void WriteImage(FrameRecord& frame, LzwEncoder& encoder, std::vector<uint8_t>& out) {
     for (const CommentNode& c : frame.comments) gif_blocks::WriteComment(c.text, out);
     const int bits = BitsOf(frame);
@@ -65,7 +66,6 @@ void WriteImage(FrameRecord& frame, LzwEncoder& encoder, std::vector<uint8_t>& o
     // Rows are always written top to bottom: the interlace bit is never set.
     out.push_back(uint8_t((bits - 1) | (frame.hasLocalPalette ? 0x80 : 0)));
     frame.codeWidth = uint32_t(bits + 1);
-    frame.WaitForReduction();
     if (frame.hasLocalPalette) PutColourTable(frame.palette, bits, out);
     const std::shared_ptr<IndexBuffer> plane = frame.indexPlane();
     const IndexBuffer* pixels =
@@ -147,7 +147,8 @@ void WriteGraphicControl(const AnimationDocument& doc, const FrameRecord& frame,
 }  // namespace gif_blocks
 
 int SaveAnimation(AnimationDocument& doc, const std::string& path) {
-    if (EndsWithAvi(path)) return SaveAvi(doc, doc.firstFrame, path) == 0 ? kSaveOk : kSaveAviFailed;
+    if (EndsWithAvi(path))
+        return SaveAvi(doc, doc.firstFrame, path) == 0 ? kSaveOk : kSaveAviFailed;
 
     doc.notifier.Notify(kNotifyBatchStarts, kBatchSaving, CountChain(doc.firstFrame));
     if (doc.settings.saveOptimized) {
@@ -163,12 +164,16 @@ int SaveAnimation(AnimationDocument& doc, const std::string& path) {
     if (!file.Open()) return kSaveCannotWrite;
     std::vector<uint8_t> buffer;
     buffer.reserve(kFlushAt + (kFlushAt >> 2));
+    // A pending reduction still changes a frame's palette, its local-table flag and its
+    // transparent slot: every frame is waited for before any of its blocks is written.
+    first->WaitForReduction();
     gif_blocks::WriteHeader(doc, *first, buffer);
     gif_blocks::WriteLoopBlock(doc.endless ? 0 : doc.loopCount, buffer);
 
     LzwEncoder encoder;  // one per save: saves never share coder state
     for (FrameRecord* f = first; f; f = f->next) {
         doc.notifier.Notify(kNotifyFrameSaved);
+        f->WaitForReduction();
         gif_blocks::WriteGraphicControl(doc, *f, buffer);
         WriteImage(*f, encoder, buffer);
         if (buffer.size() >= kFlushAt) Drain(file, buffer);
@@ -190,6 +195,7 @@ int SaveSingleGif(AnimationDocument& doc, FrameRecord& frame, const std::string&
     ReplacingFile file(path);
     if (!file.Open()) return kSaveCannotWrite;
     std::vector<uint8_t> buffer;
+    frame.WaitForReduction();
     gif_blocks::WriteHeader(doc, frame, buffer);
     LzwEncoder encoder;
     WriteImage(frame, encoder, buffer);

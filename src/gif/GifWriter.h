@@ -7,6 +7,10 @@
 #include "document/AnimationDocument.h"
 #include "document/FrameRecord.h"
 
+// The colour a saved colour table holds for an unused palette entry (0x00RRGGBB), which
+// is also how the palette grid shows it.
+constexpr uint32_t kUnusedEntrySaved = 0xFFFFFF;
+
 // Result codes of saving.
 enum SaveResult : int {
     kSaveOk = 0,

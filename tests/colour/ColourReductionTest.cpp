@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <iterator>
 #include <random>
 #include <set>
 #include <string>
@@ -288,15 +289,31 @@ TEST_F(ReductionTest, FastPathMatchesOnAPhotoLikePictureFromImageMagick) {
 
 namespace {
 
-TEST(NearestColourTest, MappingAgreesWithOneTreeQueryPerColourOnLatticePalettes) {
-    // Palettes on a coarse lattice make equal distances common; the mapping must pick
-    // what a tree query picks for every colour of a dense sweep of the cube.
+TEST(NearestColourTest, MappingAgreesWithOneTreeQueryPerColour) {
+    // Palettes on a coarse lattice make equal distances common; a photo's palette packs
+    // all its colours close together, so that every one of them is a candidate almost
+    // everywhere near it. The mapping must pick what a tree query picks for every colour
+    // of a dense sweep of the cube.
+    struct Round {
+        int colours;
+        uint32_t mask;  // applied to random colours
+        uint32_t base;  // added to them
+    };
+    const Round rounds[] = {
+        {255, 0xE0E0E0u, 0},          // lattice
+        {40, 0xE0E0E0u, 0},           // lattice
+        {7, 0xE0E0E0u, 0},            // lattice
+        {255, 0x3F3F3Fu, 0x607080u},  // close together, across box borders
+        {255, 0x1F1F1Fu, 0x909090u},  // closer still
+    };
     std::mt19937 rng(11);
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < int(std::size(rounds)); ++round) {
         Palette palette;
-        const int colours = std::array<int, 3>{255, 40, 7}[size_t(round)];
-        for (int i = 0; i < colours; ++i)
-            palette[size_t(i)] = PaletteEntry::FromRgb(uint32_t(rng()) & 0xE0E0E0u);
+        const int colours = rounds[round].colours;
+        for (int i = 0; i < colours; ++i) {
+            palette[size_t(i)] =
+                PaletteEntry::FromRgb((uint32_t(rng()) & rounds[round].mask) + rounds[round].base);
+        }
         const int w = 52 * 52, h = 52;
         auto plane = TrueColourBuffer::Create(w, h);
         for (int y = 0; y < h; ++y) {

@@ -1,12 +1,19 @@
 // Building chains of new frames and splicing them into the document.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <string>
 
 #include "document/AnimationDocument.h"
 #include "document/ChainOperations.h"
+#include "document/Composition.h"
 #include "document/MemoryBudget.h"
+#include "gif/GifWriter.h"
+#include "gif/LoadGif.h"
+#include "support/PeerReaders.h"
 #include "support/TestSupport.h"
+#include "support/UserTask.h"
 
 using testing_support::AppendToDocument;
 using testing_support::MakeFrame;
@@ -181,6 +188,54 @@ TEST_F(ChainTest, InsertChainAfterSelectionLinksAndLabels) {
         ++n;
     }
     EXPECT_EQ(n, 4);
+}
+
+TEST(InsertChainTest, TheFrameBehindTheGroupIsComposedOnTheGroupsLastFrame) {
+    namespace ts = testing_support;
+    // FFmpeg crops every frame after the first to its changes: the second frame shows
+    // the first one around it and through its transparent pixels.
+    const ts::TempFolder folder;
+    const std::string video = ts::MakeVideoGif(folder, "video.gif", "testsrc2", 160, 120, 3);
+    ASSERT_FALSE(video.empty());
+    RecordingHost host;
+    AnimationDocument doc(host);
+    ASSERT_EQ(LoadGifIntoDocument(doc, video), 0);
+    FrameRecord* const first = doc.firstFrame;
+    FrameRecord* const second = first->next;
+    ASSERT_NE(second, nullptr);
+    ASSERT_FALSE(second->coversScreen());
+    // The editor has shown every frame.
+    for (FrameRecord* f = first; f; f = f->next) ASSERT_NE(GetComposedBitmap(*f), nullptr);
+
+    // Insert two frames after the first one: copies of it, mirrored left to right.
+    doc.selectedFrame = first;
+    doc.selectedItem = doc.EntryOfFrame(first);
+    FrameRecord* chain = NewChain(first, nullptr, 2);
+    ASSERT_NE(chain, nullptr);
+    for (FrameRecord* f = chain; f; f = f->next) {
+        const auto plane = f->indexPlane();
+        for (int y = 0; y < plane->height; ++y)
+            std::reverse(plane->row(y), plane->row(y) + plane->width);
+    }
+    ASSERT_NE(InsertChainAfterSelection(doc, chain, "Effect 1: Mirror",
+                                        [](int i, int n) {
+                                            return "Gif :Mirror (" + std::to_string(i) + "/" +
+                                                   std::to_string(n) + ")";
+                                        }),
+              nullptr);
+    const std::shared_ptr<const ComposedPicture> shown = GetComposedBitmap(*second);
+    ASSERT_NE(shown, nullptr);
+
+    // What every reader shows of the saved animation.
+    const std::string saved = folder.file("saved.gif");
+    ASSERT_EQ(SaveAnimation(doc, saved), kSaveOk);
+    const auto peer = ts::PeerComposedPictures(saved);
+    ASSERT_TRUE(peer.has_value());
+    ASSERT_EQ(peer->size(), 5u);
+    ts::ComposedPicture editor{shown->width, shown->height, {}};
+    for (const uint32_t p : shown->pixels) editor.pixels.push_back(0xFF000000u | p);
+    EXPECT_EQ(ts::MaxChannelDifference(editor, (*peer)[3]), 0);
+    doc.jobs().WaitIdle();
 }
 
 }  // namespace

@@ -152,12 +152,12 @@ TEST_F(FadeBlendTest, OverblendPassesThroughThePlainColour) {
     EXPECT_EQ(Pixels(*one.head)[0], 0x0000F0u);
 }
 
-TEST_F(FadeBlendTest, UnusedPaletteEntryReadsAsBlackWithoutMarker) {
+TEST_F(FadeBlendTest, UnusedPaletteEntryReadsAsASavedFileHoldsItWithoutMarker) {
     FrameRecord* f1 = Image1();
     EffectParams p = PreviewBlock(1);
-    p.colorIndex = 200;  // unused: all -1
+    p.colorIndex = 200;  // unused: all -1, saved (and shown in the palette grid) as white
     ChainOwner out(RenderFadeOut(f1, nullptr, 1, p));
-    for (uint32_t px : Pixels(*out.head)) EXPECT_EQ(px, 0u);
+    for (uint32_t px : Pixels(*out.head)) EXPECT_EQ(px, 0xFFFFFFu);
     p.frameCount = 3;
     ChainOwner inv(RenderInvert(f1, nullptr, 3, p));
     for (FrameRecord* f : inv.frames())

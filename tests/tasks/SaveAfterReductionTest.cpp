@@ -1,0 +1,115 @@
+// Saving right after velmora-cli made new frames whose colour reduction may still be
+// running: an imported picture behind a GIF on one global table, and a transition.
+// Every reader must see all frames, with the reduction's tables and transparency.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "support/PeerReaders.h"
+#include "support/UserTask.h"
+
+namespace ts = testing_support;
+
+namespace {
+
+std::vector<uint32_t> ImageColours(const ts::PeerImage& image) {
+    std::vector<uint32_t> colours;
+    for (const uint8_t i : image.indexes)
+        colours.push_back(i < image.colours.size() ? image.colours[i] : 0xFF000000u);
+    return colours;
+}
+
+double MeanChannelDifference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    if (a.size() != b.size() || a.empty()) return 256;
+    double sum = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        for (int shift : {16, 8, 0})
+            sum += std::abs(int((a[i] >> shift) & 0xFF) - int((b[i] >> shift) & 0xFF));
+    }
+    return sum / double(a.size() * 3);
+}
+
+// Opaque pictures make opaque frames: no pixel may use the transparent slot.
+void ExpectOpaque(const ts::PeerImage& image, const std::string& what) {
+    if (image.transparent < 0) return;
+    for (const uint8_t i : image.indexes)
+        ASSERT_NE(int(i), image.transparent) << what << ": a colour became transparent";
+}
+
+TEST(SaveAfterReduction, ConvertAGifOnAGlobalTableAndAPicture) {
+    const ts::TempFolder folder;
+    const std::string gif = ts::MakePhotoGif(folder, "a.gif", 200, 150, 3);
+    const std::string bmp = ts::MakePhoto(folder, "b.bmp", 200, 150);
+    const std::string rgb = ts::MakePhoto(folder, "b.rgb", 200, 150);
+    ASSERT_FALSE(gif.empty() || bmp.empty() || rgb.empty());
+    const auto before = ts::GiflibDecode(gif);
+    ASSERT_TRUE(before.has_value());
+    ASSERT_FALSE(before->globalColours.empty());
+    ASSERT_FALSE(before->images.back().hasLocalMap);
+
+    const std::string out = folder.file("out.gif");
+    const ts::ToolResult r = ts::RunCli("convert " + ts::ShellQuote(gif) + " " +
+                                        ts::ShellQuote(bmp) + " -o " + ts::ShellQuote(out));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto file = ts::GiflibDecode(out);
+    ASSERT_TRUE(file.has_value()) << "giflib refuses the file";
+    ASSERT_EQ(file->images.size(), 4u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(ImageColours(file->images[i]), ImageColours(before->images[i])) << i;
+    const ts::PeerImage& picture = file->images[3];
+    EXPECT_TRUE(picture.hasLocalMap);
+    std::ifstream raw(rgb, std::ios::binary);
+    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(raw),
+                                           std::istreambuf_iterator<char>()};
+    std::vector<uint32_t> expected;
+    for (size_t i = 0; i + 2 < bytes.size(); i += 3)
+        expected.push_back(uint32_t(bytes[i] << 16 | bytes[i + 1] << 8 | bytes[i + 2]));
+    ASSERT_EQ(expected.size(), size_t(200 * 150));
+    EXPECT_LT(MeanChannelDifference(ImageColours(picture), expected), 8.0);
+    ExpectOpaque(picture, "the picture");
+}
+
+TEST(SaveAfterReduction, TransitionFadeOnAPhotoGif) {
+    const ts::TempFolder folder;
+    const std::string gif = ts::MakePhotoGif(folder, "a.gif", 200, 150, 3);
+    ASSERT_FALSE(gif.empty());
+    const std::string out = folder.file("out.gif");
+    const ts::ToolResult r = ts::RunCli("transition Fade " + ts::ShellQuote(gif) + " -o " +
+                                        ts::ShellQuote(out) + " --frames 6");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto file = ts::GiflibDecode(out);
+    ASSERT_TRUE(file.has_value()) << "giflib refuses the file";
+    ASSERT_EQ(file->images.size(), 9u);
+    for (size_t i = 1; i < 7; ++i) {
+        EXPECT_TRUE(file->images[i].hasLocalMap) << i;
+        ExpectOpaque(file->images[i], "faded image " + std::to_string(i));
+    }
+    // Every reader composes the same pictures, each between its two ends.
+    const auto peer = ts::PeerComposedPictures(out);
+    ASSERT_TRUE(peer.has_value());
+    ASSERT_EQ(peer->size(), 9u);
+    const ts::ComposedPicture& from = (*peer)[0];
+    const ts::ComposedPicture& to = (*peer)[7];
+    for (size_t i = 1; i < 7; ++i) {
+        const ts::ComposedPicture& step = (*peer)[i];
+        ASSERT_EQ(step.pixels.size(), from.pixels.size());
+        int outside = 0;
+        for (size_t j = 0; j < step.pixels.size(); ++j) {
+            if ((step.pixels[j] >> 24) == 0) ++outside;  // transparent: not a picture
+            for (int shift : {16, 8, 0}) {
+                const int a = int(from.pixels[j] >> shift & 0xFF);
+                const int b = int(to.pixels[j] >> shift & 0xFF);
+                const int v = int(step.pixels[j] >> shift & 0xFF);
+                if (v < std::min(a, b) - 24 || v > std::max(a, b) + 24) ++outside;
+            }
+        }
+        EXPECT_LT(outside, int(step.pixels.size() / 100)) << "faded image " << i;
+    }
+}
+
+}  // namespace
