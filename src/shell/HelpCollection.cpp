@@ -1,10 +1,13 @@
 #include "shell/HelpCollection.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
+#include <QHelpContentModel>
 #include <QHelpEngine>
-#include <QHelpSearchEngine>
+#include <QHelpIndexModel>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -29,6 +32,12 @@ HelpCollection* HelpCollection::Instance() {
     return made;
 }
 
+void HelpCollection::Shutdown() {
+    if (!instance) return;
+    instance->WaitForModels();
+    delete instance.data();
+}
+
 bool HelpCollection::setUp() {
     if (!folder_.isValid()) return false;
     // The engine reads the help file from disk: a copy of the one in the resources.
@@ -39,11 +48,30 @@ bool HelpCollection::setUp() {
     engine_->setUsesFilterEngine(true);
     engine_->setReadOnly(false);  // registering writes to the collection
     if (!engine_->setupData() || !engine_->registerDocumentation(help)) return false;
-    // Builds the full-text index in the background.
-    QHelpSearchEngine* search = engine_->searchEngine();
-    connect(search, &QHelpSearchEngine::indexingFinished, this, [this] { searchReady_ = true; });
-    search->reindexDocumentation();
+    WaitForModels();
     return true;
+}
+
+void HelpCollection::WaitForModels() {
+    // The engine builds its contents and keyword index on threads of its own that read
+    // the collection; none may still be reading when the engine goes, so they finish
+    // here (the help is small: this takes milliseconds).
+    QEventLoop loop;
+    int pending = 0;
+    const auto done = [&] {
+        if (--pending == 0) loop.quit();
+    };
+    if (engine_->contentModel()->isCreatingContents()) {
+        ++pending;
+        connect(engine_->contentModel(), &QHelpContentModel::contentsCreated, &loop, done);
+    }
+    if (engine_->indexModel()->isCreatingIndex()) {
+        ++pending;
+        connect(engine_->indexModel(), &QHelpIndexModel::indexCreated, &loop, done);
+    }
+    if (pending == 0) return;
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 QUrl HelpCollection::PageUrl(const QUrl& link) {

@@ -7,8 +7,6 @@
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
 #include <QHelpLink>
-#include <QHelpSearchEngine>
-#include <QHelpSearchResult>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -57,7 +55,7 @@ QString PageOfTopic(int topic) {
 }
 
 // The help window: the pages on the right; on the left, when the help collection is
-// there, the keyword index with its filter field and the full-text search.
+// there, the keyword index with its filter field.
 class HelpWindow : public QDialog {
   public:
     explicit HelpWindow(QWidget* parent) : QDialog(parent) {
@@ -72,7 +70,6 @@ class HelpWindow : public QDialog {
             tabs_ = new QTabWidget;
             tabs_->setObjectName(QStringLiteral("helpTabs"));
             tabs_->addTab(makeIndexTab(*collection->engine()), QStringLiteral("&Index"));
-            tabs_->addTab(makeSearchTab(*collection->engine()), QStringLiteral("&Search"));
             splitter->addWidget(tabs_);
         }
         splitter->addWidget(browser_);
@@ -88,7 +85,7 @@ class HelpWindow : public QDialog {
         raise();
     }
 
-    // Index and search at hand, the focus in the index's field.
+    // The index at hand, the focus in its filter field.
     void showSearch() {
         if (browser_->source().isEmpty())
             browser_->setSource(QUrl(QStringLiteral("qrc:/help/index.html")));
@@ -130,64 +127,16 @@ class HelpWindow : public QDialog {
         return tab;
     }
 
-    QWidget* makeSearchTab(QHelpEngine& engine) {
-        auto* tab = new QWidget;
-        query_ = new QLineEdit;
-        query_->setObjectName(QStringLiteral("helpSearchInput"));
-        query_->setClearButtonEnabled(true);
-        auto* label = new QLabel(QStringLiteral("Search &for:"));
-        label->setBuddy(query_);
-        auto* search = new QPushButton(QStringLiteral("Searc&h"));
-        results_ = new QListWidget;
-        results_->setObjectName(QStringLiteral("helpSearchResults"));
-        results_->setWordWrap(true);
-        auto* row = new QHBoxLayout;
-        row->addWidget(query_, 1);
-        row->addWidget(search);
-        auto* layout = new QVBoxLayout(tab);
-        layout->addWidget(label);
-        layout->addLayout(row);
-        layout->addWidget(results_);
-        QHelpSearchEngine* searcher = engine.searchEngine();
-        const auto start = [this, searcher] {
-            const QString text = query_->text().trimmed();
-            if (!text.isEmpty()) searcher->search(text);
-        };
-        connect(query_, &QLineEdit::returnPressed, this, start);
-        connect(search, &QPushButton::clicked, this, start);
-        connect(searcher, &QHelpSearchEngine::searchingFinished, this,
-                [this, searcher](int count) { showResults(searcher->searchResults(0, count)); });
-        connect(results_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-            showPage(HelpCollection::PageUrl(item->data(Qt::UserRole).toUrl()));
-        });
-        return tab;
-    }
-
     void openKeyword(QHelpEngine& engine, const QModelIndex& index) {
         if (!index.isValid()) return;
         const QList<QHelpLink> links = engine.documentsForKeyword(index.data().toString());
         if (!links.isEmpty()) showPage(HelpCollection::PageUrl(links.first().url));
     }
 
-    void showResults(const QList<QHelpSearchResult>& found) {
-        results_->clear();
-        for (const QHelpSearchResult& hit : found) {
-            QString snippet = hit.snippet();
-            snippet.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
-            auto* item =
-                new QListWidgetItem(hit.title() + QLatin1Char('\n') + snippet.simplified());
-            item->setData(Qt::UserRole, hit.url());
-            results_->addItem(item);
-        }
-        if (results_->count() > 0) results_->setCurrentRow(0);
-    }
-
     QTextBrowser* browser_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QLineEdit* filter_ = nullptr;
     QListView* index_ = nullptr;
-    QLineEdit* query_ = nullptr;
-    QListWidget* results_ = nullptr;
 };
 
 QPointer<HelpWindow> helpWindow;

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include "shell/HelpCollection.h"
 #include "shell/MainWindow.h"
 #include "shell/SingleInstance.h"
 
@@ -39,5 +40,7 @@ int main(int argc, char** argv) {
     } else {
         window.openSample();
     }
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    HelpCollection::Shutdown();
+    return code;
 }

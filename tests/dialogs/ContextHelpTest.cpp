@@ -7,7 +7,6 @@
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
 #include <QHelpLink>
-#include <QHelpSearchEngine>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
@@ -172,44 +171,6 @@ TEST_F(HelpSearchTest, SearchForHelpOnOpensAKeywordIndexThatFindsFieldsOfEveryWi
     for (auto it = topics.cbegin(); it != topics.cend(); ++it)
         EXPECT_TRUE(indexed.contains(it.key())) << "topic " << it.key();
     window.close();
-}
-
-TEST_F(HelpSearchTest, FullTextSearchFindsPagesByTheirWords) {
-    ASSERT_TRUE(ShowHelp(nullptr, QString()));
-    ASSERT_TRUE(QTest::qWaitForWindowActive(ShownHelp()->window()));
-    auto* tabs = HelpPart<QTabWidget>("helpTabs");
-    auto* query = HelpPart<QLineEdit>("helpSearchInput");
-    auto* results = HelpPart<QListWidget>("helpSearchResults");
-    ASSERT_NE(tabs, nullptr);
-    ASSERT_NE(query, nullptr);
-    ASSERT_NE(results, nullptr);
-    QHelpSearchEngine* searcher = HelpCollection::Instance()->engine()->searchEngine();
-    for (int i = 0; i < 1200 && !HelpCollection::Instance()->searchReady(); ++i) QTest::qWait(50);
-    ASSERT_TRUE(HelpCollection::Instance()->searchReady());
-    // The user picks the Search tab with its shortcut and types a word of the text.
-    QTest::keyClick(tabs->window(), Qt::Key_S, Qt::AltModifier);
-    EXPECT_EQ(tabs->currentIndex(), 1);
-    query->setFocus();
-    QTest::keyClicks(query, QStringLiteral("sunken"));
-    QSignalSpy finished(searcher, &QHelpSearchEngine::searchingFinished);
-    QTest::keyClick(query, Qt::Key_Return);
-    ASSERT_TRUE(finished.wait(30000));
-    ASSERT_GT(results->count(), 0);
-    QStringList pages;
-    for (int i = 0; i < results->count(); ++i)
-        pages << results->item(i)->data(Qt::UserRole).toUrl().fileName();
-    EXPECT_TRUE(pages.contains(QStringLiteral("banner-dialog.html")))
-        << pages.join(' ').toStdString();
-    const int banner = int(pages.indexOf(QStringLiteral("banner-dialog.html")));
-    results->setCurrentRow(banner);
-    QTest::keyClick(results, Qt::Key_Return);
-    EXPECT_EQ(HelpPage(), QStringLiteral("qrc:/help/banner-dialog.html"));
-
-    const QString out = qEnvironmentVariable("VELMORA_SCREEN_DIR");
-    if (!out.isEmpty()) {
-        QDir().mkpath(out);
-        tabs->window()->grab().save(QDir(out).filePath(QStringLiteral("help-search.png")));
-    }
 }
 
 TEST_F(HelpSearchTest, WhatsThisReachesFieldsThatTakeNoFocus) {

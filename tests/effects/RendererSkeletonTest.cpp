@@ -85,7 +85,7 @@ TEST_F(SkeletonTest, ProgressAlwaysReturnsToIdle) {
 TEST_F(SkeletonTest, SelectedColourIsAPlainPixel) {
     FrameRecord* f = owner.add(testing_support::MakeFrame(doc, 2, 2, {0xABCDEF}));
     EXPECT_EQ(SelectedColour(*f, 0), 0xABCDEFu);
-    EXPECT_EQ(SelectedColour(*f, 1), 0u);  // unused entry (-1, -1, -1)
+    EXPECT_EQ(SelectedColour(*f, 1), 0xFFFFFFu);  // unused entry: white, as a saved table holds it
     EXPECT_EQ(SelectedColour(*f, -1), 0u);
     EXPECT_EQ(SelectedColour(*f, 256), 0u);
 }

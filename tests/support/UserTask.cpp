@@ -150,17 +150,16 @@ std::string MakeVideo(const TempFolder& folder, const std::string& name, const s
 }
 
 std::string MakeVideoGif(const TempFolder& folder, const std::string& name,
-                         const std::string& source, int w, int h, int frames) {
+                         const std::string& source, int w, int h, int frames, bool wholeFrames) {
     const std::string path = folder.file(name);
     std::string prefix;
     if (source == "pan") {
         if (MakePhoto(folder, "rose.png", 70, 46).empty()) return "";
         prefix = "cd " + ShellQuote(folder.path()) + " && ";
     }
-    // Whole frames (no sub-rectangles), so that transitions find same-sized neighbours.
+    const std::string flags = wholeFrames ? " -gifflags -offsetting-transdiff " : " ";
     return Made(prefix + "ffmpeg -v error -nostdin -y " + VideoSource(source, w, h, 25) +
-                    " -frames:v " + std::to_string(frames) + " -gifflags -offsetting-transdiff " +
-                    ShellQuote(path),
+                    " -frames:v " + std::to_string(frames) + flags + ShellQuote(path),
                 path);
 }
 

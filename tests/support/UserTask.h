@@ -55,9 +55,11 @@ std::string MakePhotoGif(const TempFolder& folder, const std::string& name, int 
 // allows).
 std::string MakeVideo(const TempFolder& folder, const std::string& name, const std::string& source,
                       int w, int h, int frames, int fps);
-// A GIF converted by FFmpeg from such a clip, every image the whole screen.
+// A GIF converted by FFmpeg from such a clip: images after the first cropped to their
+// changes, as FFmpeg writes them, or with wholeFrames every image the whole screen.
 std::string MakeVideoGif(const TempFolder& folder, const std::string& name,
-                         const std::string& source, int w, int h, int frames);
+                         const std::string& source, int w, int h, int frames,
+                         bool wholeFrames = false);
 // A still photo in any format ImageMagick writes (chosen by the extension).
 std::string MakePhoto(const TempFolder& folder, const std::string& name, int w, int h);
 

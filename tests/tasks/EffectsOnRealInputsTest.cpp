@@ -19,14 +19,16 @@ struct Input {
     std::string (*make)(const ts::TempFolder&);
     size_t images;
 };
-void PrintTo(const Input& c, std::ostream* out) { *out << c.label; }
+void PrintTo(const Input& c, std::ostream* out) {
+    *out << c.label;
+}
 
 const Input kInputs[] = {
     {"photo 200x150 on one global table",
      [](const ts::TempFolder& f) { return ts::MakePhotoGif(f, "photo.gif", 200, 150, 3); }, 3},
     {"64x48 GIF from a video",
      [](const ts::TempFolder& f) {
-         return ts::MakeVideoGif(f, "video.gif", "testsrc2", 64, 48, 3);
+         return ts::MakeVideoGif(f, "video.gif", "testsrc2", 64, 48, 3, true);
      },
      3},
 };

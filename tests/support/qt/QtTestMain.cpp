@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "shell/HelpCollection.h"
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // Settings go to a private folder (inherited by editors the tests start), never to
@@ -13,5 +15,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Velmora"));
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    HelpCollection::Shutdown();
+    return result;
 }
