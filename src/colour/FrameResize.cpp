@@ -261,7 +261,26 @@ int Resize(FrameRecord& frame, int newWidth, int newHeight, bool smooth, bool sk
     return 0;
 }
 
-int ResizeAnimation(AnimationDocument& doc, int newWidth, int newHeight) {
+namespace {
+
+// One frame of a whole-animation resize: the plain form keeps its offsets by itself, so
+// they and its size are scaled here as the smooth form scales them.
+int ResizeInScreen(FrameRecord& frame, int newWidth, int newHeight, bool smooth) {
+    if (smooth) return Resize(frame, newWidth, newHeight, true, false, false);
+    if (frame.width < 1 || frame.height < 1) return 5;
+    int left = frame.left, top = frame.top;
+    ScaleResizeGeometry(frame, newWidth, newHeight, left, top);
+    if (const int result = Resize(frame, newWidth, newHeight, false, true, false); result != 0)
+        return result;
+    AnimationDocument::StructureWriteLock structure(frame.document);
+    frame.left = left;
+    frame.top = top;
+    return 0;
+}
+
+}  // namespace
+
+int ResizeAnimation(AnimationDocument& doc, int newWidth, int newHeight, bool smooth) {
     if (!IsPlaneSizeAcceptable(newWidth, newHeight)) return 5;
     // What a frame was, so that a refusal further down the chain can put it back.
     struct Kept {
@@ -275,10 +294,14 @@ int ResizeAnimation(AnimationDocument& doc, int newWidth, int newHeight) {
     const int32_t referenceWidth = doc.resizeReferenceWidth;
     const int32_t referenceHeight = doc.resizeReferenceHeight;
     std::vector<Kept> kept;
+    // Frames at an offset scale against the screen, not against a partial frame at
+    // (0,0) before them, which stretched them out of place.
+    doc.resizingInProgress = true;
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
         kept.push_back(Kept{f, f->left, f->top, f->width, f->height, f->indexPlane(),
                             f->trueColourPlane(), f->IsPaletteValid()});
-        if (Resize(*f, newWidth, newHeight, true, false, false) == 0) continue;
+        if (ResizeInScreen(*f, newWidth, newHeight, smooth) == 0) continue;
+        doc.resizingInProgress = false;
         AnimationDocument::StructureWriteLock structure(doc);
         for (Kept& k : kept) {
             k.frame->left = k.left;
@@ -293,11 +316,14 @@ int ResizeAnimation(AnimationDocument& doc, int newWidth, int newHeight) {
         doc.resizeReferenceHeight = referenceHeight;
         return 5;
     }
+    doc.resizingInProgress = false;
     {
         AnimationDocument::StructureWriteLock structure(doc);
         doc.screenWidth = newWidth;
         doc.screenHeight = newHeight;
     }
-    for (FrameRecord* f = doc.firstFrame; f; f = f->next) StartReduction(f, 1);
+    // The smooth form left true colour behind; the plain one kept the palettes.
+    if (smooth)
+        for (FrameRecord* f = doc.firstFrame; f; f = f->next) StartReduction(f, 1);
     return 0;
 }

@@ -16,11 +16,12 @@
 int Resize(FrameRecord& frame, int newWidth, int newHeight, bool smooth, bool skipGeometry,
            bool restartReduction);
 
-// Resizes every frame of the document (smoothly, scaling offsets and partial frames) for
-// a logical screen of newWidth x newHeight, then the screen, and starts the reductions.
+// Resizes every frame of the document (scaling offsets and partial frames) for a logical
+// screen of newWidth x newHeight, then the screen. smooth: in true colour, then the
+// reductions start; otherwise the palette indexes are resampled (nearest neighbour).
 // All or nothing: when one frame cannot be resized (too many pixels, no memory) every
 // frame is put back as it was and the screen keeps its size. 0 success, 5 refused.
-int ResizeAnimation(AnimationDocument& doc, int newWidth, int newHeight);
+int ResizeAnimation(AnimationDocument& doc, int newWidth, int newHeight, bool smooth);
 
 // The size and offset a frame takes when the screen is resized to newWidth x newHeight:
 // refreshes the document's reference size and adjusts the four values in place.

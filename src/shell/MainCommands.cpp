@@ -452,7 +452,7 @@ void MainWindow::cmdResize() {
         document_->modified = true;
     }
     // Every frame and the screen, or none of them.
-    const int result = ResizeAnimation(*document_, request.width, request.height);
+    const int result = ResizeAnimation(*document_, request.width, request.height, true);
     host_.waitCursor(false);
     if (result == 0) {
         document_->modified = true;

@@ -193,13 +193,15 @@ TEST(ResizeCommandTest, TooManyPixelsAreRefusedInTheDialogAndNothingChanges) {
 TEST(ResizeCommandTest, AFrameThatCannotBeResizedLeavesEveryFrameAndTheScreenAsTheyWere) {
     ResizeDialog::ResetKeptValues();
     TempFolder folder;
-    // A photo, a one-pixel frame in the corner and a frame at (1,1): the corner frame
-    // becomes the reference that the offset frame is scaled against, so its new size
-    // is far beyond what a picture may hold while the screen's is not.
+    // A one-pixel frame at (1,1) first, a photo covering the screen, a photo at (1,1).
+    // Frames at an offset scale against the size the screen had at the first resize
+    // while the first frame is not at (0,0): after 100 -> 1000 the last frame is 990
+    // wide, and 65535 x 50 would make it 648797 x 495, more than a picture may hold,
+    // while the first two frames and the screen fit.
     const std::string gif = folder.file("corner.gif");
     const ToolResult made = RunTool(
-        "convert rose: -resize 100x100! -repage 100x100+0+0 "
-        "\\( rose: -resize 1x1! -repage 100x100+0+0 \\) "
+        "convert \\( rose: -resize 1x1! -repage 100x100+1+1 \\) "
+        "\\( rose: -resize 100x100! -repage 100x100+0+0 \\) "
         "\\( rose: -resize 99x99! -repage 100x100+1+1 \\) " +
         ShellQuote(gif));
     ASSERT_EQ(made.status, 0) << made.err;
@@ -209,21 +211,25 @@ TEST(ResizeCommandTest, AFrameThatCannotBeResizedLeavesEveryFrameAndTheScreenAsT
     AnimationDocument& doc = window.document();
     ASSERT_EQ(doc.countFrames(), 3);
     ASSERT_EQ(doc.screenWidth, 100);
-    ASSERT_EQ(doc.firstFrame->next->next->left, 1);
+    ASSERT_EQ(doc.firstFrame->left, 1);
+    ASSERT_TRUE(ResizeThroughTheMenu(window, "1000", "1000", false).isEmpty());
+    ASSERT_EQ(doc.screenWidth, 1000);
+    ASSERT_EQ(doc.firstFrame->next->next->width, 990);
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) f->WaitForReduction();
     const auto before = States(doc);
 
     const QStringList seen = ResizeThroughTheMenu(window, "65535", "50", false);
     ASSERT_EQ(seen.size(), 2);
     EXPECT_EQ(seen[0], "Error");
-    EXPECT_EQ(doc.screenWidth, 100);
-    EXPECT_EQ(doc.screenHeight, 100);
+    EXPECT_EQ(doc.screenWidth, 1000);
+    EXPECT_EQ(doc.screenHeight, 1000);
     EXPECT_EQ(States(doc), before);
-    EXPECT_FALSE(doc.modified);
     // The frames are whole: each is composed and covers what it did.
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
         EXPECT_TRUE(f->IsPaletteValid());
         EXPECT_NE(GetComposedBitmap(*f), nullptr);
     }
+    doc.modified = false;  // the first resize stays; no question on closing
     window.close();
 }
 

@@ -1,0 +1,146 @@
+// Resizing an animation with velmora-cli, checked against ImageMagick resizing the same
+// composed pictures: photo animations of odd sizes, smaller and larger, smooth and plain,
+// and a clip whose frames are partial and at offsets.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/PeerReaders.h"
+#include "support/UserTask.h"
+
+namespace ts = testing_support;
+
+namespace {
+
+struct ResizeCase {
+    const char* what;
+    int width, height, frames;  // the input
+    int newWidth, newHeight;
+    bool smooth;
+    bool video;            // FFmpeg testsrc2: frames after the first cropped to their changes
+    double meanTolerance;  // mean channel difference from ImageMagick's resize
+};
+
+// ImageMagick's picture of the input resized: -resize (a filter) for the smooth form,
+// -sample (nearest pixel) for the plain one.
+std::vector<ts::ComposedPicture> PeerResized(const ts::TempFolder& folder, const std::string& gif,
+                                             int w, int h, bool smooth) {
+    const std::string out = folder.file("expected.miff");
+    const std::string size = std::to_string(w) + "x" + std::to_string(h) + "!";
+    const ts::ToolResult r =
+        ts::RunTool("convert " + ts::ShellQuote(gif) + " -coalesce " +
+                    (smooth ? "-resize " : "-sample ") + size + " +repage " + ts::ShellQuote(out));
+    EXPECT_EQ(r.status, 0) << r.err;
+    return ts::PeerStillPictures(out).value_or(std::vector<ts::ComposedPicture>{});
+}
+
+TEST(Resize, EveryFrameAndTheScreenTakeTheNewSize) {
+    const ResizeCase cases[] = {
+        // Our box average and linear ramp against ImageMagick's filters, after a
+        // 256-colour reduction: a few levels apart on average, more where partial frames
+        // land on rounded rows of sharp content; a wrong picture is 40 and more.
+        {"photo halved, smooth", 200, 150, 3, 100, 75, true, false, 8.0},
+        {"photo halved, plain", 200, 150, 3, 100, 75, false, false, 12.0},
+        {"prime sides to other primes", 97, 61, 2, 41, 23, true, false, 24.0},
+        {"small enlarged five times", 12, 8, 2, 60, 40, true, false, 24.0},
+        {"small enlarged, plain", 12, 8, 2, 60, 40, false, false, 14.0},
+        {"one pixel to a strip", 1, 1, 2, 7, 3, true, false, 4.0},
+        {"clip with partial frames", 200, 150, 4, 120, 90, true, true, 18.0},
+        {"clip with partial frames, plain", 200, 150, 4, 120, 90, false, true, 22.0},
+    };
+    for (const ResizeCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ts::TempFolder folder;
+        const std::string input =
+            c.video ? ts::MakeVideoGif(folder, "in.gif", "testsrc2", c.width, c.height, c.frames)
+                    : ts::MakePhotoGif(folder, "in.gif", c.width, c.height, c.frames);
+        ASSERT_FALSE(input.empty());
+        if (c.video) {
+            const auto file = ts::GiflibDecode(input);
+            ASSERT_TRUE(file.has_value());
+            bool partial = false;
+            for (const ts::PeerImage& image : file->images)
+                partial = partial || image.width < c.width || image.height < c.height;
+            ASSERT_TRUE(partial) << "every frame of the clip is whole";
+        }
+        const std::string out = folder.file("out.gif");
+        const ts::ToolResult r =
+            ts::RunCli("resize " + ts::ShellQuote(input) + " -o " + ts::ShellQuote(out) +
+                       " --size " + std::to_string(c.newWidth) + "x" + std::to_string(c.newHeight) +
+                       " --smooth " + (c.smooth ? "1" : "0"));
+        ASSERT_EQ(r.status, 0) << r.err;
+
+        const auto file = ts::GiflibDecode(out);
+        ASSERT_TRUE(file.has_value()) << "giflib refuses the file";
+        EXPECT_EQ(file->screenWidth, c.newWidth);
+        EXPECT_EQ(file->screenHeight, c.newHeight);
+        ASSERT_EQ(file->images.size(), size_t(c.frames));
+        // Each frame's rectangle scales with the screen, to within the rounding of a side.
+        const auto before = ts::GiflibDecode(input);
+        ASSERT_TRUE(before.has_value());
+        const double sx = double(c.newWidth) / c.width, sy = double(c.newHeight) / c.height;
+        for (size_t i = 0; i < file->images.size(); ++i) {
+            SCOPED_TRACE("frame " + std::to_string(i));
+            const ts::PeerImage &was = before->images[i], &is = file->images[i];
+            EXPECT_NEAR(is.left, was.left * sx, 1.0);
+            EXPECT_NEAR(is.top, was.top * sy, 1.0);
+            EXPECT_NEAR(is.width, was.width * sx, 1.5);
+            EXPECT_NEAR(is.height, was.height * sy, 1.5);
+            EXPECT_LE(is.left + is.width, c.newWidth);
+            EXPECT_LE(is.top + is.height, c.newHeight);
+        }
+        if (!c.smooth) {
+            // Nearest pixel: no colour that the input did not have.
+            std::set<uint32_t> had;
+            for (const ts::PeerImage& image : before->images)
+                for (const uint8_t i : image.indexes) had.insert(image.colours.at(i));
+            for (const ts::PeerImage& image : file->images)
+                for (const uint8_t i : image.indexes)
+                    ASSERT_TRUE(had.count(image.colours.at(i))) << "a new colour appeared";
+        }
+
+        const auto pictures = ts::PeerComposedPictures(out);
+        ASSERT_TRUE(pictures.has_value());
+        const std::vector<ts::ComposedPicture> expected =
+            PeerResized(folder, input, c.newWidth, c.newHeight, c.smooth);
+        ASSERT_EQ(pictures->size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            EXPECT_LT(ts::MeanChannelDifference((*pictures)[i], expected[i]), c.meanTolerance)
+                << "frame " << i;
+    }
+}
+
+TEST(Resize, RefusalsLeaveNoFile) {
+    const ts::TempFolder folder;
+    const std::string input = ts::MakePhotoGif(folder, "in.gif", 64, 48, 2);
+    ASSERT_FALSE(input.empty());
+    const std::string out = folder.file("out.gif");
+    const std::string head = "resize " + ts::ShellQuote(input) + " -o " + ts::ShellQuote(out);
+    const struct {
+        const char* options;
+        int status;
+        const char* message;
+    } cases[] = {
+        // More pixels than a frame may have: the engine refuses, nothing is written.
+        {" --size 20000x20000", 1, "Couldn't resize the image(s)"},
+        {" --size 65536x10", 2, "--size needs WxH"},
+        {" --size 0x10", 2, "--size needs WxH"},
+        {" --size 10", 2, "--size needs WxH"},
+        {" --size 10x-5", 2, "--size needs WxH"},
+        {" --size 10x10 --smooth 2", 2, "--smooth needs 0 or 1"},
+        {"", 2, "missing --size"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        const ts::ToolResult r = ts::RunCli(head + c.options);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_NE(::access(out.c_str(), F_OK), 0) << "a file was written";
+    }
+}
+
+}  // namespace
