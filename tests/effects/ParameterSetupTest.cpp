@@ -36,71 +36,268 @@ class SetupTest : public ::testing::Test {
 TEST_F(SetupTest, ResetLeavesEverythingUnused) {
     Configure(SetupRollSphereSatellite);
     form.Reset();
-    for (const auto& e : form.edits) {
-        EXPECT_EQ(e.label, "not used");
-        EXPECT_FALSE(e.enabled);
-        EXPECT_TRUE(e.text.empty());
-    }
-    for (const auto& c : form.checks) {
-        EXPECT_EQ(c.label, "not used");
-        EXPECT_FALSE(c.checked);
-    }
+    for (const auto& e : form.edits)
+        EXPECT_TRUE(e.label == "not used" && !e.enabled && e.text.empty());
+    for (const auto& c : form.checks) EXPECT_TRUE(c.label == "not used" && !c.checked);
     for (const auto& l : form.lists)
         EXPECT_TRUE(l.lines.empty() && !l.enabled && l.label == "not used");
     EXPECT_FALSE(form.colourUsed || form.colourEnabled || form.pingPongEnabled);
 }
 
-TEST_F(SetupTest, BlurAndEmbossDefaultsAndRanges) {
+// One row per refusal: the entry, its picture, what the user typed, the exact message.
+struct Refusal {
+    const char* what;
+    SetupHandler handler;
+    int width, height;
+    bool transition;
+    std::vector<std::pair<int, const char*>> edits;  // slot, text
+    const char* frames;
+    bool pingPong;
+    const char* message;
+    FormControl focus;  // None: not checked
+};
+
+const Refusal kRefusals[] = {
+    {"Blur below 0",
+     SetupBlur,
+     64,
+     48,
+     false,
+     {{1, "-1"}},
+     "10",
+     false,
+     "Valid values for Strength : 0-100",
+     FormControl::Edit1},
+    {"Blur above 100",
+     SetupBlur,
+     64,
+     48,
+     false,
+     {{1, "101"}},
+     "10",
+     false,
+     "Valid values for Strength : 0-100",
+     FormControl::Edit1},
+    {"Blur transition of one frame",
+     SetupBlur,
+     64,
+     48,
+     true,
+     {},
+     "1",
+     false,
+     "At least two frames are required for this transition !",
+     FormControl::FrameCount},
+    {"Emboss bias 256",
+     SetupEmboss,
+     64,
+     48,
+     false,
+     {{2, "256"}},
+     "10",
+     false,
+     "Valid values for Bias : 0-255",
+     FormControl::Edit2},
+    {"Fringe wider than half of 31",
+     SetupFringeTransition,
+     31,
+     20,
+     true,
+     {{1, "16"}},
+     "5",
+     false,
+     "Width of fringe must be between 0 and half-width of image (=15)",
+     FormControl::None},
+    {"Fringe below 0",
+     SetupFringeTransition,
+     31,
+     20,
+     true,
+     {{1, "-1"}},
+     "5",
+     false,
+     "Width of fringe must be between 0 and half-width of image (=15)",
+     FormControl::None},
+    {"Fringe transition of one frame",
+     SetupFringeTransition,
+     31,
+     20,
+     true,
+     {{1, "3"}},
+     "1",
+     false,
+     "At least two frames are required for this transition !",
+     FormControl::None},
+    {"Page thickness below 0",
+     SetupPageEffect,
+     64,
+     48,
+     false,
+     {{3, "-1"}},
+     "10",
+     false,
+     "The 'Rolling Thickness' must be greater or equal to 0.",
+     FormControl::None},
+    {"Satellite ring above 100 %",
+     SetupRollSphereSatellite,
+     64,
+     48,
+     true,
+     {{4, "101"}},
+     "10",
+     false,
+     "The 'Ring Image width' in percent must be in range 0 to 100.",
+     FormControl::None},
+    {"Spot radius 50 %",
+     SetupSpotEffect,
+     40,
+     30,
+     false,
+     {{1, "50"}},
+     "10",
+     false,
+     "Radius must be smaller than 50 %",
+     FormControl::None},
+    {"Spot radius below 0",
+     SetupSpotEffect,
+     40,
+     30,
+     false,
+     {{1, "-1"}},
+     "10",
+     false,
+     "Radius must not be negative",
+     FormControl::Edit1},
+    {"Flag amplitude 50 %",
+     SetupFlag,
+     40,
+     30,
+     false,
+     {{2, "50"}},
+     "10",
+     false,
+     "Amplitude must be smaller than 50%",
+     FormControl::None},
+    {"Flag amplitude below 0",
+     SetupFlag,
+     40,
+     30,
+     false,
+     {{2, "-1"}},
+     "10",
+     false,
+     "Amplitude must be smaller than 50%",
+     FormControl::None},
+    {"Flag half-waves as many as columns",
+     SetupFlag,
+     40,
+     30,
+     false,
+     {{1, "40"}, {2, "5"}},
+     "10",
+     false,
+     "Number of HalfWaves must be smaller than ImageWidht(=40)",
+     FormControl::Edit2},
+    {"Blind taller than the picture",
+     SetupBlindEffect,
+     40,
+     30,
+     false,
+     {{1, "31"}},
+     "10",
+     false,
+     "Valid values for Blind height : 2-30(picture height)",
+     FormControl::None},
+    {"Random Rects more frames than cells",
+     SetupRandomRects,
+     64,
+     48,
+     true,
+     {{1, "2"}, {2, "3"}},
+     "7",
+     false,
+     "Number of Frames (=7) must be smaller than Number of Rects (=columns*rows=6)",
+     FormControl::None},
+    {"Pixelize PingPong of one frame",
+     SetupPixelizeEffect,
+     64,
+     48,
+     false,
+     {},
+     "1",
+     true,
+     "Number of Frames must be larger than 2 for use of PingPong",
+     FormControl::None},
+    {"Tilt In half-waves below 0",
+     SetupTiltInEffect,
+     64,
+     48,
+     false,
+     {{1, "-1"}},
+     "10",
+     false,
+     "The 'Nr. Halfwaves' must be greater or equal to 0.",
+     FormControl::None},
+    {"Wave half-waves below 0",
+     SetupWave,
+     64,
+     48,
+     true,
+     {{1, "-1"}},
+     "10",
+     false,
+     "The 'Nr. Halfwaves' must be greater or equal to 0.",
+     FormControl::None},
+};
+
+TEST_F(SetupTest, RefusalsShowTheirMessage) {
+    for (const Refusal& r : kRefusals) {
+        SCOPED_TRACE(r.what);
+        Configure(r.handler, r.width, r.height, r.transition);
+        for (const auto& [slot, text] : r.edits) form.edits[size_t(slot - 1)].text = text;
+        form.frameCountText = r.frames;
+        form.pingPong = r.pingPong;
+        form.focus = FormControl::None;
+        EXPECT_EQ(r.handler(form, kSetupValidate), 0);
+        EXPECT_EQ(LastMessage(), r.message);
+        if (r.focus != FormControl::None) EXPECT_EQ(form.focus, r.focus);
+    }
+    EXPECT_EQ(LastCaption(), "Parameter out of Range");
+}
+
+// The ends of the ranges are accepted.
+TEST_F(SetupTest, BoundariesAreAccepted) {
+    const struct {
+        SetupHandler handler;
+        int width;
+        bool transition;
+        int slot;
+        const char* text;
+    } cases[] = {{SetupBlur, 64, false, 1, "0"},
+                 {SetupBlur, 64, false, 1, "100"},
+                 {SetupEmboss, 64, false, 2, "255"},
+                 {SetupFringeTransition, 31, true, 1, "15"},
+                 {SetupFringeTransition, 31, true, 1, "0"},
+                 {SetupBlindEffect, 40, false, 1, "30"},
+                 {SetupSpotEffect, 40, false, 1, "0"},
+                 {SetupTiltInEffect, 40, false, 1, "0"}};
+    for (const auto& c : cases) {
+        Configure(c.handler, c.width, 30, c.transition);
+        form.edits[size_t(c.slot - 1)].text = c.text;
+        form.frameCountText = "2";
+        EXPECT_EQ(c.handler(form, kSetupValidate), 1) << c.text << ": " << LastMessage();
+    }
+}
+
+TEST_F(SetupTest, DefaultsLabelsAndDescriptions) {
     Configure(SetupBlur);
     EXPECT_EQ(form.description, "Blurs the image(s)");
     EXPECT_EQ(form.edits[0].label, "Strength(0-100)");
     EXPECT_EQ(form.edits[0].text, "20");
-    EXPECT_FALSE(form.pingPongEnabled);
-    EXPECT_FALSE(form.colourUsed);
-    for (const char* ok : {"0", "100"}) {
-        form.edits[0].text = ok;
-        EXPECT_EQ(SetupBlur(form, kSetupValidate), 1) << ok;
-    }
-    for (const char* bad : {"-1", "101"}) {
-        form.edits[0].text = bad;
-        EXPECT_EQ(SetupBlur(form, kSetupValidate), 0) << bad;
-        EXPECT_EQ(LastMessage(), "Valid values for Strength : 0-100");
-        EXPECT_EQ(LastCaption(), "Parameter out of Range");
-        EXPECT_EQ(form.focus, FormControl::Edit1);
-    }
-    // As a transition N below 2 is refused.
-    Configure(SetupBlur, 64, 48, true);
-    form.frameCountText = "1";
-    EXPECT_EQ(SetupBlur(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "At least two frames are required for this transition !");
-    EXPECT_EQ(form.focus, FormControl::FrameCount);
-    form.frameCountText = "2";
-    EXPECT_EQ(SetupBlur(form, kSetupValidate), 1);
-
+    EXPECT_FALSE(form.pingPongEnabled || form.colourUsed);
     Configure(SetupEmboss);
     EXPECT_EQ(form.edits[1].label, "Bias(0-255)");
     EXPECT_EQ(form.edits[1].text, "128");
-    form.edits[1].text = "256";
-    EXPECT_EQ(SetupEmboss(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "Valid values for Bias : 0-255");
-    EXPECT_EQ(form.focus, FormControl::Edit2);
-    form.edits[1].text = "255";
-    EXPECT_EQ(SetupEmboss(form, kSetupValidate), 1);
-}
-
-TEST_F(SetupTest, FringeOnThirtyOnePixelsAcceptsZeroToFifteen) {
-    Configure(SetupFringeTransition, 31, 20, true);
-    form.frameCountText = "5";
-    for (int w = -1; w <= 16; ++w) {
-        form.edits[0].text = std::to_string(w);
-        const int ok = SetupFringeTransition(form, kSetupValidate);
-        EXPECT_EQ(ok, (w >= 0 && w <= 15) ? 1 : 0) << w;
-    }
-    EXPECT_EQ(LastMessage(), "Width of fringe must be between 0 and half-width of image (=15)");
-    form.edits[0].text = "3";
-    form.frameCountText = "1";
-    EXPECT_EQ(SetupFringeTransition(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "At least two frames are required for this transition !");
 }
 
 TEST_F(SetupTest, FringeEffectTransparentFringesTurnTheColourOff) {
@@ -171,9 +368,6 @@ TEST_F(SetupTest, PagePresetsAndExplanation) {
     EXPECT_EQ(form.edits[1].text, "-120");
     EXPECT_TRUE(form.pingPongEnabled);
     EXPECT_FALSE(form.pingPong);
-    form.edits[2].text = "-1";
-    EXPECT_EQ(SetupPageEffect(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "The 'Rolling Thickness' must be greater or equal to 0.");
 }
 
 TEST_F(SetupTest, SatelliteStartPositionsAndChecks) {
@@ -193,10 +387,6 @@ TEST_F(SetupTest, SatelliteStartPositionsAndChecks) {
         EXPECT_EQ(form.edits[1].text, expected[line][0]);
         EXPECT_EQ(form.edits[2].text, expected[line][1]);
     }
-    form.edits[3].text = "101";
-    EXPECT_EQ(SetupRollSphereSatellite(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "The 'Ring Image width' in percent must be in range 0 to 100.");
-    EXPECT_EQ(form.selectedText, FormControl::Edit1);
 }
 
 TEST_F(SetupTest, RadarPositionEnablesStartAngleOnlyInTheCentre) {
@@ -210,40 +400,6 @@ TEST_F(SetupTest, RadarPositionEnablesStartAngleOnlyInTheCentre) {
     EXPECT_TRUE(form.edits[0].enabled);
     Configure(SetupRadarTransition);
     EXPECT_FALSE(form.colourUsed);
-}
-
-TEST_F(SetupTest, MessagesWithFormattedPercentAndWidth) {
-    Configure(SetupSpotEffect);
-    form.edits[0].text = "50";
-    EXPECT_EQ(SetupSpotEffect(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "Radius must be smaller than 50 %");
-    Configure(SetupFlag, 40, 30);
-    form.edits[1].text = "50";
-    EXPECT_EQ(SetupFlag(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "Amplitude must be smaller than 50%");
-    form.edits[1].text = "5";
-    form.edits[0].text = "40";
-    EXPECT_EQ(SetupFlag(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "Number of HalfWaves must be smaller than ImageWidht(=40)");
-    EXPECT_EQ(form.focus, FormControl::Edit2);
-    Configure(SetupBlindEffect, 40, 30);
-    form.edits[0].text = "31";
-    EXPECT_EQ(SetupBlindEffect(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "Valid values for Blind height : 2-30(picture height)");
-    form.edits[0].text = "30";
-    EXPECT_EQ(SetupBlindEffect(form, kSetupValidate), 1);
-    Configure(SetupRandomRects);
-    form.edits[0].text = "2";
-    form.edits[1].text = "3";
-    form.frameCountText = "7";
-    EXPECT_EQ(SetupRandomRects(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(),
-              "Number of Frames (=7) must be smaller than Number of Rects (=columns*rows=6)");
-    Configure(SetupPixelizeEffect);
-    form.pingPong = true;
-    form.frameCountText = "1";
-    EXPECT_EQ(SetupPixelizeEffect(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "Number of Frames must be larger than 2 for use of PingPong");
 }
 
 TEST_F(SetupTest, MoveBothDescriptionFollowsTheOption) {
