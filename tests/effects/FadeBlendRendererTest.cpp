@@ -38,13 +38,9 @@ TEST_F(FadeBlendTest, FadeOutStepsTowardsTheColour) {
         EXPECT_LT(Channel(Pixels(*f)[3], 16), previous);
         previous = Channel(Pixels(*f)[3], 16);
     }
-    // One frame, or the last computed with PingPong, is the plain colour, hidden pixels too.
+    // One frame is the plain colour, hidden pixels too.
     ChainOwner one(RenderFadeOut(Image1(true), nullptr, 1, p));
     for (uint32_t px : Pixels(*one.head)) EXPECT_EQ(px, 0x000080u);
-    p.pingPong = 1;
-    ChainOwner six(RenderFadeOut(f1, nullptr, 6, p));
-    ASSERT_EQ(six.frames().size(), 6u);
-    for (uint32_t px : Pixels(*six.frames()[2])) EXPECT_EQ(px, 0x000080u);
     // An unused entry reads as a saved file holds it: white, without marker.
     p = PreviewBlock(1);
     p.colorIndex = 200;
@@ -92,23 +88,6 @@ TEST_F(FadeBlendTest, OverblendPassesThroughThePlainColour) {
     for (size_t i = 0; i < 5; ++i) EXPECT_EQ(Pixels(*f[i])[0], expected[i]) << i;
     ChainOwner one(RenderOverblend(a, b, 1, p));
     EXPECT_EQ(Pixels(*one.head)[0], 0x0000F0u);
-}
-
-TEST_F(FadeBlendTest, ColourBlendingOfOneBrightnessAppearsInOneStep) {
-    EffectParams p = PreviewBlock(6);
-    p.option[0] = 1;  // dark to light
-    p.option[1] = 0;  // blend in
-    ChainOwner out(RenderColourBlending(Plain(0x101010), Plain(0x808080), 6, p));
-    const auto f = out.frames();
-    ASSERT_EQ(f.size(), 6u);
-    int switches = 0;
-    for (size_t i = 0; i < f.size(); ++i) {
-        for (uint32_t px : Pixels(*f[i])) EXPECT_TRUE(px == 0x101010u || px == 0x808080u);
-        if (i > 0 && Pixels(*f[i])[0] != Pixels(*f[i - 1])[0]) ++switches;
-    }
-    EXPECT_EQ(switches, 1);
-    EXPECT_EQ(Pixels(*f.front())[0], 0x101010u);
-    EXPECT_EQ(Pixels(*f.back())[0], 0x808080u);
 }
 
 TEST_F(FadeBlendTest, ColourBlendingOutWorksOnIndexesAndEndsOnTheColour) {

@@ -52,14 +52,15 @@ TEST_F(RadarTest, StartAngleFormsAndClockwise) {
         EXPECT_FALSE(RayCovered(*out.head, 30, 30, c.out)) << c.start;
     }
     // 360 and -360 start exactly like 0, also at pixels whose angle rounds to 360.
-    FrameRecord* big = Uniform(401, 401);
-    ChainOwner zero(RenderRadar(big, nullptr, 2, PreviewBlock(2, 0)));
+    FrameRecord* wide = Uniform(401, 3);
+    ChainOwner zero(RenderRadar(wide, nullptr, 2, PreviewBlock(2, 0)));
+    EXPECT_EQ(At(*zero.head, 400, 1), 0);
+    EXPECT_EQ(At(*zero.head, 300, 2), 1);
     for (int start : {360, -360, 720}) {
-        ChainOwner other(RenderRadar(big, nullptr, 2, PreviewBlock(2, start)));
-        for (int y = 0; y < 401; ++y)
+        ChainOwner other(RenderRadar(wide, nullptr, 2, PreviewBlock(2, start)));
+        for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 401; ++x)
-                ASSERT_EQ(At(*zero.head, x, y), At(*other.head, x, y))
-                    << start << " at " << x << "," << y;
+                ASSERT_EQ(At(*zero.head, x, y), At(*other.head, x, y)) << start << ": " << x;
     }
 }
 

@@ -210,28 +210,17 @@ TEST_P(RendererProperties, FinalRunEndsWithPalettesAndIdleCounters) {
     EXPECT_FALSE(doc.busy.load());
 }
 
-// One field of the block, by name.
-struct Field {
-    const char* name;
-    int32_t& (*of)(EffectParams&);
-};
-
-const Field kFields[] = {
-    {"frameCount", [](EffectParams& p) -> int32_t& { return p.frameCount; }},
-    {"pingPong", [](EffectParams& p) -> int32_t& { return p.pingPong; }},
-    {"colorIndex", [](EffectParams& p) -> int32_t& { return p.colorIndex; }},
-    {"direction", [](EffectParams& p) -> int32_t& { return p.direction; }},
-    {"secondList", [](EffectParams& p) -> int32_t& { return p.secondList; }},
-    {"value1", [](EffectParams& p) -> int32_t& { return p.value[0]; }},
-    {"value2", [](EffectParams& p) -> int32_t& { return p.value[1]; }},
-    {"value3", [](EffectParams& p) -> int32_t& { return p.value[2]; }},
-    {"value4", [](EffectParams& p) -> int32_t& { return p.value[3]; }},
-    {"value5", [](EffectParams& p) -> int32_t& { return p.value[4]; }},
-    {"option1", [](EffectParams& p) -> int32_t& { return p.option[0]; }},
-    {"option2", [](EffectParams& p) -> int32_t& { return p.option[1]; }},
-    {"option3", [](EffectParams& p) -> int32_t& { return p.option[2]; }},
-    {"option4", [](EffectParams& p) -> int32_t& { return p.option[3]; }},
-};
+// Every field of the block, by name.
+std::vector<std::pair<std::string, int32_t*>> Fields(EffectParams& p) {
+    std::vector<std::pair<std::string, int32_t*>> out = {{"frameCount", &p.frameCount},
+                                                         {"pingPong", &p.pingPong},
+                                                         {"colorIndex", &p.colorIndex},
+                                                         {"direction", &p.direction},
+                                                         {"secondList", &p.secondList}};
+    for (int k = 0; k < 5; ++k) out.push_back({"value" + std::to_string(k + 1), &p.value[k]});
+    for (int k = 0; k < 4; ++k) out.push_back({"option" + std::to_string(k + 1), &p.option[k]});
+    return out;
+}
 
 const int32_t kExtremes[] = {INT_MIN, INT_MIN + 1, -1, 0, 1, 2, 1 << 30, INT_MAX - 1, INT_MAX};
 
@@ -242,19 +231,22 @@ TEST_P(RendererProperties, PreviewTakesEveryFieldAtTheEndsOfItsRange) {
     EffectPreview preview(doc);
     ASSERT_EQ(preview.PrepareSources(frame1, 180, 140), 0);
     const EffectParams defaults = Defaults(6, 0);
-    for (const Field& field : kFields) {
+    EffectParams block = defaults;
+    for (size_t f = 0; f < Fields(block).size(); ++f) {
         for (const int32_t v : kExtremes) {
-            EffectParams block = defaults;
+            block = defaults;
             block.colorIndex = 0;
-            field.of(block) = v;
-            SCOPED_TRACE(std::string(field.name) + "=" + std::to_string(v));
+            const auto [name, field] = Fields(block)[f];
+            *field = v;
+            SCOPED_TRACE(name + "=" + std::to_string(v));
             int count = 0;
-            for (FrameRecord* f = preview.Compute(block, true); f; f = f->next, ++count) {
-                ASSERT_EQ(f->indexPlane()->width, f->width);
-                ASSERT_EQ(f->indexPlane()->height, f->height);
-                if (const auto tc = f->trueColourPlane()) {
-                    ASSERT_EQ(tc->width, f->width);
-                    ASSERT_EQ(tc->height, f->height);
+            for (FrameRecord* frame = preview.Compute(block, true); frame; frame = frame->next) {
+                ++count;
+                ASSERT_EQ(frame->indexPlane()->width, frame->width);
+                ASSERT_EQ(frame->indexPlane()->height, frame->height);
+                if (const auto tc = frame->trueColourPlane()) {
+                    ASSERT_EQ(tc->width, frame->width);
+                    ASSERT_EQ(tc->height, frame->height);
                 }
             }
             preview.Discard();

@@ -81,14 +81,4 @@ TEST_F(RollSphereTest, TransitionShowsImageTwoOnTheFrontHalfWayRound) {
     EXPECT_EQ(Pixels(*frames[2])[0], 0x000000u);
 }
 
-TEST_F(RollSphereTest, RadiusZeroIsPlainAndAHugeOneCoversTheFrame) {
-    FrameRecord* f1 = Bands([](int x, int) { return x / 10; });
-    ChainOwner none(RenderRollSphere(f1, nullptr, 2, PreviewBlock(2, 0)));
-    for (FrameRecord* f : none.frames()) EXPECT_EQ(CountIndex(*f, 0), 100 * 80);
-    // Every pixel lies near the equator and the centre meridian: column 25.
-    ChainOwner huge(RenderRollSphere(f1, nullptr, 1, PreviewBlock(1, 2000000000)));
-    ASSERT_EQ(huge.frames().size(), 1u);
-    EXPECT_EQ(CountIndex(*huge.head, 3), 100 * 80);
-}
-
 }  // namespace

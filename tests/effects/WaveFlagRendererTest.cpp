@@ -80,18 +80,6 @@ TEST_F(WaveFlagTest, WaveTransitionInAndOut) {
     EXPECT_EQ(Pixels(*in.frames()[2])[9 * 20 + 0], 0xFF0000u);
 }
 
-TEST_F(WaveFlagTest, FlagWithAmplitudeZeroOnlyLosesTheLastRow) {
-    FrameRecord* f1 = Ramp(16, 12, true);
-    ChainOwner out(RenderFlag(f1, nullptr, 3, PreviewBlock(3, 2, 0)));
-    ASSERT_EQ(out.frames().size(), 3u);
-    for (FrameRecord* f : out.frames())
-        for (int x = 0; x < 16; ++x) {
-            for (int y = 0; y < 11; ++y) ASSERT_EQ(At(*f, x, y), y + 1);
-            ASSERT_EQ(At(*f, x, 11), 0);
-        }
-    EXPECT_EQ(RenderFlag(f1, f1, 3, PreviewBlock(3, 2, 0)), nullptr);
-}
-
 TEST_F(WaveFlagTest, FlagColumnsFloatWithinTwiceTheAmplitude) {
     FrameRecord* f1 = Ramp(40, 40, true);
     ChainOwner out(RenderFlag(f1, nullptr, 4, PreviewBlock(4, 1, 10)));  // A = 4, 32 rows
