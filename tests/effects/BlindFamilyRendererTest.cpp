@@ -65,6 +65,7 @@ TEST_F(StripeTest, CheckersDarkensAndLightensAlongTheLinesFrameByFrame) {
     EXPECT_EQ(f0->get(11, 5), 0x6C6C6Cu);   // dark band 128 - 20
     EXPECT_EQ(f0->get(9, 5), 0x8A8A8Au);    // light band 128 + 10
     EXPECT_EQ(f0->get(5, 11), 0x6C6C6Cu);   // horizontal dark band
+    EXPECT_EQ(f0->get(0, 11), 0x6C6C6Cu);   // from the first column on
     EXPECT_EQ(f0->get(11, 11), 0x585858u);  // crossing: both passes
     EXPECT_EQ(f0->get(9, 11), 0x767676u);   // light, then dark
     // Second frame: half width 2, reads the first frame.

@@ -23,6 +23,17 @@ TEST_F(ConvolutionTest, BlurAtFullStrengthRepeatsFrameOne) {
     for (FrameRecord* f : out.frames()) EXPECT_EQ(Pixels(*f), Pixels(*f1));
 }
 
+// Strength 0: each side neighbour weighs 3/16 and each corner neighbour 1/16, the pixel
+// itself nothing; neighbours outside the picture count as black.
+TEST_F(ConvolutionTest, BlurAtZeroAveragesTheNeighbours) {
+    ChainOwner out(RenderBlur(Plain(8, 8, 0x808080), nullptr, 1, PreviewBlock(1, 0)));
+    const std::vector<uint32_t> px = Pixels(*out.head);
+    EXPECT_EQ(px[4 * 8 + 4], 0x808080u);
+    EXPECT_EQ(px[0], 0x383838u);  // 128 x (2 x 3 + 1) / 16
+    EXPECT_EQ(px[3], 0x585858u);  // 128 x (3 x 3 + 2) / 16
+    EXPECT_EQ(px[8 * 8 - 1], 0x383838u);
+}
+
 TEST_F(ConvolutionTest, EmbossOfUniformImageIsBiasInsideAndBorderRuleAtTopAndLeft) {
     const int w = 10, h = 6;
     ChainOwner out(RenderEmboss(Plain(w, h, 0x64C8F0), nullptr, 1, PreviewBlock(1, 50, 128)));

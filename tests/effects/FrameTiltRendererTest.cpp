@@ -91,6 +91,11 @@ TEST_F(FrameTiltTest, TiltInEndsWithTheImageInPlace) {
         EXPECT_EQ(last->get(48, 12), quarter[1]) << side;
         EXPECT_EQ(last->get(16, 36), quarter[2]) << side;
         EXPECT_EQ(last->get(48, 36), quarter[3]) << side;
+        // Right by the quarter borders: not a row or column off.
+        EXPECT_EQ(last->get(16, 23), quarter[0]) << side;
+        EXPECT_EQ(last->get(16, 24), quarter[2]) << side;
+        EXPECT_EQ(last->get(31, 12), quarter[0]) << side;
+        EXPECT_EQ(last->get(32, 12), quarter[1]) << side;
     }
 }
 

@@ -77,6 +77,12 @@ TEST_F(RadarTest, TopLeftCornerClockwiseTurnsFromTheTopEdgeDown) {
     EXPECT_FALSE(Covered(*frames[0], 5, 30));  // near the left edge
     EXPECT_TRUE(Covered(*frames[2], 20, 30));  // 304 degrees, inside 360 - 67.5
     EXPECT_FALSE(Covered(*frames[2], 1, 39));  // 271 degrees, never reached
+    // Bottom right, counter-clockwise: from straight up (90 degrees) towards the left.
+    p.direction = 4;
+    p.option[0] = 0;
+    ChainOwner corner(RenderRadar(f1, nullptr, 3, p));
+    EXPECT_TRUE(Covered(*corner.head, 36, 25));   // 102 degrees from (39, 39)
+    EXPECT_FALSE(Covered(*corner.head, 10, 38));  // 178 degrees
     // An unknown position means the centre.
     p.direction = 7;
     p.option[0] = 0;

@@ -60,7 +60,14 @@ TEST_F(SatelliteTest, RingCarriesImageTwoRoundTheEquator) {
     EXPECT_EQ(px[32 * 64 + 32 + 23], Column(8));         // asin(23 / 32) = 0.80
     EXPECT_EQ(px[32 * 64 + 32 - 23], Column(55));        // 2 pi - 0.80
     EXPECT_EQ(px[17 * 64 + 32], 0x000000u);              // above the band
+    EXPECT_NE(px[32 * 64 + 0], 0x000000u);               // the ring reaches the left edge
     EXPECT_EQ(Pixels(*f[1])[32 * 64 + 37], Column(49));  // 2 pi + asin(5 / 32) - pi / 2
+    // A band 24 % high: 12 above the equator lies acos(12 / 32) - pi / 2 = -0.384 of the
+    // latitudes, -32.1 rows of image 2 from row 32: its top row; 13 above is beyond it.
+    ChainOwner band(
+        RenderSatellite(Plain(0xFF0000), Columns(), 4, SatelliteBlock(4, 0, 100, 24, false)));
+    EXPECT_EQ(Pixels(*band.head)[20 * 64 + 32], Column(0));
+    EXPECT_EQ(Pixels(*band.head)[19 * 64 + 32], 0x000000u);
 }
 
 TEST_F(SatelliteTest, SphereAloneAndSatelliteAlone) {
