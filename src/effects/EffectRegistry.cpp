@@ -5,10 +5,6 @@
 #include "effects/EffectSetup.h"
 #include "effects/renderers/Renderers.h"
 
-FrameRecord* RendererNotAvailable(FrameRecord*, FrameRecord*, int, const EffectParams&) {
-    return nullptr;
-}
-
 const std::array<RegistryEntry, kEffectCount>& EffectTable() {
     static const std::array<RegistryEntry, kEffectCount> table{{
         {"Blind", SetupBlindEffect, RenderBlind},

@@ -31,6 +31,3 @@ const std::array<RegistryEntry, kTransitionCount>& TransitionTable();
 const RegistryEntry* FindEntry(bool effect, int index);
 // Index of the entry named `name` (case-insensitive) or -1.
 int FindEntryByName(bool effect, std::string_view name);
-
-// The renderer of entries whose renderer is not in this build: always none.
-FrameRecord* RendererNotAvailable(FrameRecord*, FrameRecord*, int, const EffectParams&);

@@ -73,6 +73,7 @@ TEST_F(ApplyTest, EffectsAndTransitionsAreNumberedSeparately) {
     EXPECT_EQ(RunEffectCommand(doc, session, Choose("Fade Out", 2)), ApplyResult::Inserted);
     Select(0);
     EXPECT_EQ(RunTransitionCommand(doc, session, Choose("Fade", 2)), ApplyResult::Inserted);
+    EXPECT_EQ(doc.selectedItem->text(), "Gif :Fade (1/2)");
     EXPECT_EQ(RootLabels(),
               (std::vector<std::string>{"Gif :a.gif", "Trans 1: Fade", "Effect 2: Fade Out",
                                         "Effect 1: Blur", "Gif :b.gif", "Gif :c.gif"}));
@@ -84,76 +85,29 @@ TEST_F(ApplyTest, EffectsAndTransitionsAreNumberedSeparately) {
     EXPECT_EQ(doc.groups.transitions.size(), 1u);
     EXPECT_EQ(doc.countFrames(), 3 + 3 + 2 + 2);
     EXPECT_TRUE(doc.modified);
-    // Frames and tree entries agree in order.
+    // Frames and tree entries agree in order; the transition sits between a.gif and b.gif.
     int n = 0;
     for (FrameRecord* f = doc.firstFrame; f; f = f->next, ++n) {
-        TreeItem* item = doc.EntryOfFrame(f);
-        ASSERT_NE(item, nullptr);
-        EXPECT_EQ(doc.GetGif(item), f);
+        ASSERT_NE(doc.EntryOfFrame(f), nullptr);
+        EXPECT_EQ(doc.GetGif(doc.EntryOfFrame(f)), f);
+        if (f->prev) EXPECT_EQ(f->prev->next, f);
     }
     EXPECT_EQ(n, 10);
+    EXPECT_EQ(doc.groups.transitions.at(0).first->prev, doc.firstFrame);
 }
 
-TEST_F(ApplyTest, TransitionSitsBetweenTheTwoImages) {
-    FrameRecord* a = doc.firstFrame;
-    FrameRecord* b = a->next;
-    EXPECT_EQ(RunTransitionCommand(doc, session, Choose("Blur", 4)), ApplyResult::Inserted);
-    const FrameRun run = doc.groups.transitions.at(0);
-    EXPECT_EQ(a->next, run.first);
-    EXPECT_EQ(run.first->prev, a);
-    EXPECT_EQ(run.last->next, b);
-    EXPECT_EQ(b->prev, run.last);
-    EXPECT_EQ(doc.selectedFrame, run.first);
-    EXPECT_EQ(doc.selectedItem->text(), "Gif :Blur (1/4)");
-}
-
-TEST_F(ApplyTest, EntryWithoutRendererReportsMessage2004AndChangesNothing) {
-    const int before = doc.countFrames();
-    // An entry whose renderer is not in this build, while there is one.
-    const char* missing = nullptr;
-    for (const RegistryEntry& e : EffectTable())
-        if (e.renderer == RendererNotAvailable) missing = e.name;
-    if (missing) {
-        EXPECT_EQ(RunEffectCommand(doc, session, Choose(missing, 3)), ApplyResult::Failed);
-        ASSERT_FALSE(host.messages().empty());
-        EXPECT_EQ(host.messages().back().text,
-                  "An Error occured while calculating the last animation :-(");
-        EXPECT_EQ(host.messages().back().caption, "Error");
-        EXPECT_EQ(doc.countFrames(), before);
-        EXPECT_TRUE(doc.groups.effects.empty());
-        EXPECT_EQ(doc.tree.root()->childCount(), 3);
-    }
-    // A refused frame count of the renderer ends the same way.
-    EXPECT_EQ(RunTransitionCommand(doc, session,
-                                   [](EffectSession& s) {
-                                       s.block.transitionIndex = FindEntryByName(false, "Fade");
-                                       s.block.frameCount = 1;
-                                       return true;
-                                   }),
-              ApplyResult::Failed);
-    ASSERT_FALSE(host.messages().empty());
-    EXPECT_EQ(host.messages().back().text,
-              "An Error occured while calculating the last animation :-(");
-    EXPECT_EQ(doc.countFrames(), before);
-    EXPECT_TRUE(doc.groups.transitions.empty());
-    EXPECT_EQ(doc.tree.root()->childCount(), 3);
-}
-
-// The dialog looked at the memory, but memory can go elsewhere before the run: the run
-// itself asks the budget before the first frame and ends with message 2004.
-TEST_F(ApplyTest, CountsBeyondTheBudgetEndWithMessage2004AndChangeNothing) {
-    const int before = doc.countFrames();
-    struct Case {
+// A renderer that makes nothing ends with message 2004 and leaves the document as it was:
+// a count it refuses, or one beyond the memory budget that the run itself checks (memory
+// can go elsewhere between the dialog and the run).
+TEST_F(ApplyTest, RunsThatMakeNothingReportMessage2004AndChangeNothing) {
+    const struct {
         bool effect;
         const char* name;
-        int frames;
-        int pingPong;
-    };
-    const Case cases[] = {
-        {true, "Blur", 2147483647, 0},  {true, "Weave", 1 << 30, 0},
-        {true, "Blind", 2147483647, 1}, {false, "Fade", 2147483647, 0},
-        {false, "Blur", 2147483647, 1}, {true, "Random Shine through", 2147483647, 1}};
-    for (const Case& c : cases) {
+        int frames, pingPong;
+    } cases[] = {{false, "Fade", 1, 0},          {true, "Blur", 2147483647, 0},
+                 {true, "Weave", 1 << 30, 0},    {true, "Blind", 2147483647, 1},
+                 {false, "Blur", 2147483647, 1}, {true, "Random Shine through", 2147483647, 1}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Select(0);
         const EffectDialogRunner runner = [&c](EffectSession& s) {
@@ -167,34 +121,14 @@ TEST_F(ApplyTest, CountsBeyondTheBudgetEndWithMessage2004AndChangeNothing) {
                            : RunTransitionCommand(doc, session, runner),
                   ApplyResult::Failed);
         ASSERT_FALSE(host.messages().empty());
-        EXPECT_EQ(host.messages().back().text, kMessage2004);
-        EXPECT_EQ(doc.countFrames(), before);
+        EXPECT_EQ(host.messages().back().text,
+                  "An Error occured while calculating the last animation :-(");
+        EXPECT_EQ(host.messages().back().caption, "Error");
+        EXPECT_EQ(doc.countFrames(), 3);
         EXPECT_EQ(doc.tree.root()->childCount(), 3);
     }
     EXPECT_TRUE(doc.groups.effects.empty());
     EXPECT_TRUE(doc.groups.transitions.empty());
-}
-
-// The dialog refuses counts whose frames cannot be held, before anything is computed.
-TEST_F(ApplyTest, TheDialogRefusesCountsBeyondMemory) {
-    const int before = doc.countFrames();
-    for (const char* frames : {"2147483647", "1073741824"}) {
-        SCOPED_TRACE(frames);
-        EffectSelection dialog(host, session);
-        dialog.Open(doc.selectedFrame);
-        dialog.SelectEffect(FindEntryByName(true, "Blur"));
-        const int accepted = session.block.frameCount;
-        dialog.form.frameCountText = frames;
-        EXPECT_FALSE(dialog.AcceptFrameCount());
-        EXPECT_EQ(session.block.frameCount, accepted);
-        EXPECT_EQ(dialog.form.frameCountText, std::to_string(accepted));
-        ASSERT_FALSE(host.messages().empty());
-        EXPECT_EQ(host.messages().back().caption, "Invalid Parameter");
-        EXPECT_NE(host.messages().back().text.find("do not fit into memory"), std::string::npos);
-        dialog.form.frameCountText = frames;
-        EXPECT_FALSE(dialog.Ok());
-    }
-    EXPECT_EQ(doc.countFrames(), before);
 }
 
 TEST_F(ApplyTest, RefusalsBeforeTheDialog) {
@@ -244,9 +178,7 @@ TEST_F(ApplyTest, PreviewUsesTheFramesWhenSmallAndScaledCopiesFromTenThousandPix
         EXPECT_FALSE(preview.scaled());
         ASSERT_EQ(preview.PrepareSources(large, 40, 30), 0);
         EXPECT_TRUE(preview.scaled());
-        ASSERT_NE(preview.source1(), large);
         EXPECT_EQ(preview.source1()->width, 40);
-        EXPECT_EQ(preview.source1()->height, 30);
         EXPECT_EQ(preview.source2(), nullptr);
         EffectParams p;
         p.isEffect = 1;
@@ -258,7 +190,6 @@ TEST_F(ApplyTest, PreviewUsesTheFramesWhenSmallAndScaledCopiesFromTenThousandPix
         EXPECT_NE(chain->trueColourPlane(), nullptr);  // drawn from true colour
         EXPECT_EQ(preview.NextFrame(), chain);
         EXPECT_EQ(preview.NextFrame(), chain->next);
-        EXPECT_EQ(preview.Compute(p, false), nullptr);
         EXPECT_EQ(d.notifier.snapshot().calculation.total, 0);
         EXPECT_TRUE(h.progress().empty());
     }

@@ -1,173 +1,84 @@
-// velmora-cli effects / effect / transition, run as a separate process on GIFs made by
-// ImageMagick; the results are read back with giflib.
-#include <gif_lib.h>
+// velmora-cli effects / effect / transition: the listing, the validation messages, and
+// where the new frames go (the every-entry run on real inputs is in the task tests).
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <algorithm>
 #include <string>
-#include <vector>
 
 #include "effects/EffectRegistry.h"
+#include "support/PeerReaders.h"
+#include "support/UserTask.h"
 
-namespace fs = std::filesystem;
+namespace ts = testing_support;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-class EffectCliTest : public ::testing::Test {
-  protected:
-    static fs::path dir;
-
-    static void SetUpTestSuite() {
-        dir = fs::temp_directory_path() / ("velmora_effect_cli_" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-        const std::string cmd =
-            "convert -size 40x30 gradient:white-black -size 40x30 xc:orange "
-            "-size 40x30 xc:teal -loop 0 '" +
-            (dir / "in.gif").string() + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-    }
-    static void TearDownTestSuite() { fs::remove_all(dir); }
-
-    static std::string Slurp(const fs::path& p) {
-        std::ifstream in(p);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    static CliRun Cli(const std::string& args) {
-        const fs::path out = dir / "stdout.txt";
-        const fs::path err = dir / "stderr.txt";
-        const std::string cmd = std::string("'") + VELMORA_CLI_PATH + "' " + args + " >'" +
-                                out.string() + "' 2>'" + err.string() + "'";
-        CliRun r;
-        const int raw = std::system(cmd.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        return r;
-    }
-    static int ImageCount(const fs::path& p) {
-        int error = 0;
-        GifFileType* gif = DGifOpenFileName(p.c_str(), &error);
-        if (!gif) return -1;
-        const int count = DGifSlurp(gif) == GIF_OK ? gif->ImageCount : -1;
-        DGifCloseFile(gif, &error);
-        return count;
-    }
-    static std::string In() { return "'" + (dir / "in.gif").string() + "'"; }
-    static std::string Out(const std::string& name) { return "'" + (dir / name).string() + "'"; }
-};
-
-fs::path EffectCliTest::dir;
-
-TEST_F(EffectCliTest, ListsEveryEntryInTableOrder) {
-    const CliRun r = Cli("effects");
+TEST(EffectCli, ListsEveryEntryInTableOrder) {
+    const ts::ToolResult r = ts::RunCli("effects");
     ASSERT_EQ(r.status, 0);
-    std::string expected;
-    for (int i = 0; i < kEffectCount; ++i)
-        expected += "E" + std::to_string(i) + " " + EffectTable()[size_t(i)].name + "\n";
-    for (int i = 0; i < kTransitionCount; ++i)
-        expected += "T" + std::to_string(i) + " " + TransitionTable()[size_t(i)].name + "\n";
-    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(r.out.substr(0, 16), "E0 Blind\nE1 Blur");
+    EXPECT_NE(r.out.find("\nE22 Zoom Out\nT0 Blind\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\nT18 Roll Sphere with Satellite\n"), std::string::npos);
+    EXPECT_EQ(r.out.substr(r.out.size() - 14), "\nT25 Zoom Out\n");
 }
 
-TEST_F(EffectCliTest, EveryEntryRunsOrReportsMessage2004) {
-    const std::string failure = "An Error occured while calculating the last animation :-(";
-    for (bool effect : {true, false}) {
-        const int count = effect ? kEffectCount : kTransitionCount;
-        for (int i = 0; i < count; ++i) {
-            const RegistryEntry* e = FindEntry(effect, i);
-            const std::string out = "entry.gif";
-            fs::remove(dir / out);
-            const CliRun r = Cli(std::string(effect ? "effect" : "transition") + " '" + e->name +
-                                 "' " + In() + " -o " + Out(out) + " --frames 4");
-            // Either the renderer makes its frames, or (not written yet) it reports 2004
-            // and writes nothing; it never crashes.
-            if (r.status == 0) {
-                // The renderers of this family insert exactly N frames; others may
-                // adjust the count (spiral grid, rotor), but always insert some.
-                const std::string n = e->name;
-                const bool exact = n == "Blur" || n == "Emboss" || n == "Fade" || n == "Fade Out" ||
-                                   n == "Invert" || n == "Overblend" || n == "Color Blending" ||
-                                   n == "Color Blending Out";
-                if (exact)
-                    EXPECT_EQ(ImageCount(dir / out), 3 + 4) << e->name;
-                else
-                    EXPECT_GT(ImageCount(dir / out), 3) << e->name;
-            } else {
-                EXPECT_EQ(r.status, 1) << e->name;
-                EXPECT_NE(r.err.find(failure), std::string::npos) << e->name << ": " << r.err;
-                EXPECT_FALSE(fs::exists(dir / out)) << e->name;
-            }
-        }
+TEST(EffectCli, RefusedParametersAndUsage) {
+    const ts::TempFolder folder;
+    const std::string in = ts::MakePhotoGif(folder, "in.gif", 40, 30, 3);
+    const std::string io = " " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(folder.file("x.gif"));
+    const struct {
+        const char* command;
+        const char* options;
+        int status;
+        const char* message;
+    } cases[] = {
+        {"transition blur", " --frames 1", 1,
+         "At least two frames are required for this transition !"},
+        {"effect Emboss", " --value2 256", 1,
+         "Parameter out of Range: Valid values for Bias : 0-255"},
+        {"effect 'fade out'", " --frames 1 --pingpong", 1,
+         "PingPong requires at least two frames."},
+        {"effect blur", " --pingpong", 2, ""},  // Blur has no PingPong
+        {"effect sparkle", "", 2, ""},
+        {"transition fade", " --frame 2", 1, ""},  // the last frame has no successor
+    };
+    for (const auto& c : cases) {
+        const ts::ToolResult r = ts::RunCli(std::string(c.command) + io + c.options);
+        EXPECT_EQ(r.status, c.status) << c.command << c.options;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.command << ": " << r.err;
     }
 }
 
-TEST_F(EffectCliTest, ValidationMessagesAndUsage) {
-    CliRun r = Cli("transition blur " + In() + " -o " + Out("x.gif") + " --frames 1");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("At least two frames are required for this transition !"),
-              std::string::npos)
-        << r.err;
-    r = Cli("effect Emboss " + In() + " -o " + Out("x.gif") + " --value2 256");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Parameter out of Range: Valid values for Bias : 0-255"),
-              std::string::npos)
-        << r.err;
-    r = Cli("effect 'fade out' " + In() + " -o " + Out("x.gif") + " --frames 1 --pingpong");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("PingPong requires at least two frames."), std::string::npos) << r.err;
-    r = Cli("effect blur " + In() + " -o " + Out("x.gif") + " --pingpong");
-    EXPECT_EQ(r.status, 2);
-    r = Cli("effect sparkle " + In() + " -o " + Out("x.gif"));
-    EXPECT_EQ(r.status, 2);
-    // The last frame has no successor for a transition.
-    r = Cli("transition fade " + In() + " -o " + Out("x.gif") + " --frame 2");
-    EXPECT_EQ(r.status, 1);
-}
-
-TEST_F(EffectCliTest, PingPongAndFramePlacement) {
-    CliRun r = Cli("effect 'Fade Out' " + In() + " -o " + Out("pp.gif") +
-                   " --frames 5 --pingpong --color 0");
+TEST(EffectCli, NewFramesFollowTheChosenFrameMirroredWithPingPong) {
+    const ts::TempFolder folder;
+    const std::string in = folder.file("in.gif");
+    ASSERT_EQ(ts::RunTool("convert -size 40x30 gradient:white-black -size 40x30 xc:orange "
+                          "-size 40x30 xc:teal -loop 0 " +
+                          ts::ShellQuote(in))
+                  .status,
+              0);
+    const std::string out = folder.file("pp.gif");
+    const ts::ToolResult r = ts::RunCli("effect 'Fade Out' " + ts::ShellQuote(in) + " -o " +
+                                        ts::ShellQuote(out) + " --frames 5 --pingpong --color 0");
     ASSERT_EQ(r.status, 0) << r.err;
+    const auto file = ts::GiflibDecode(out);
+    ASSERT_TRUE(file);
     // gradient, F0 F1 F2 F1 F0, orange, teal
-    ASSERT_EQ(ImageCount(dir / "pp.gif"), 8);
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName((dir / "pp.gif").c_str(), &error);
-    ASSERT_NE(gif, nullptr);
-    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
-    auto pixels = [&](int image) {
-        const SavedImage& s = gif->SavedImages[image];
-        const ColorMapObject* map = s.ImageDesc.ColorMap ? s.ImageDesc.ColorMap : gif->SColorMap;
-        std::vector<int> out;
-        for (int i = 0; i < s.ImageDesc.Width * s.ImageDesc.Height; ++i) {
-            const GifColorType c = map->Colors[s.RasterBits[i]];
-            out.push_back((c.Red << 16) | (c.Green << 8) | c.Blue);
-        }
+    ASSERT_EQ(file->images.size(), 8u);
+    auto picture = [&](size_t i) {
+        std::vector<uint32_t> out;
+        for (uint8_t index : file->images[i].indexes) out.push_back(file->images[i].colours[index]);
         return out;
     };
-    auto uniform = [](const std::vector<int>& p) {
-        for (int v : p)
-            if (v != p[0]) return false;
-        return true;
+    auto uniform = [](const std::vector<uint32_t>& p) {
+        return std::all_of(p.begin(), p.end(), [&](uint32_t v) { return v == p[0]; });
     };
-    EXPECT_EQ(pixels(1), pixels(5));
-    EXPECT_EQ(pixels(2), pixels(4));
-    EXPECT_TRUE(uniform(pixels(3)));   // the end state: the selected colour
-    EXPECT_FALSE(uniform(pixels(1)));  // still the gradient, partly faded
-    EXPECT_TRUE(uniform(pixels(6)));   // the orange frame follows the group
-    EXPECT_NE(pixels(6)[0], pixels(3)[0]);
-    DGifCloseFile(gif, &error);
+    EXPECT_EQ(picture(1), picture(5));
+    EXPECT_EQ(picture(2), picture(4));
+    EXPECT_TRUE(uniform(picture(3)));   // the end state: the selected colour
+    EXPECT_FALSE(uniform(picture(1)));  // still the gradient, partly faded
+    EXPECT_TRUE(uniform(picture(6)));   // the orange frame follows the group
+    EXPECT_NE(picture(6)[0], picture(3)[0]);
 }
 
 }  // namespace

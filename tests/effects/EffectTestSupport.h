@@ -49,6 +49,24 @@ inline int Channel(uint32_t p, int shift) {
     return int((p >> shift) & 0xFF);
 }
 
+inline uint8_t At(const FrameRecord& f, int x, int y) {
+    return f.indexPlane()->get(x, y);
+}
+
+inline int CountIndex(const FrameRecord& f, uint8_t index) {
+    int n = 0;
+    for (int y = 0; y < f.height; ++y)
+        for (int x = 0; x < f.width; ++x) n += At(f, x, y) == index;
+    return n;
+}
+
+// True-colour pixels of that colour, whatever their transparency marker.
+inline int CountColour(const FrameRecord& f, uint32_t colour) {
+    int n = 0;
+    for (uint32_t px : Pixels(f)) n += (px & kRgbMask) == colour;
+    return n;
+}
+
 // A preview block (no progress, no reduction) for frame counts and values.
 inline EffectParams PreviewBlock(int frames, int value1 = 0, int value2 = 0) {
     EffectParams p;

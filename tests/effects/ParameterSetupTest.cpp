@@ -1,6 +1,8 @@
-// The setup handlers against the abstract form: defaults, lists, enabled controls and
-// the validations with their exact messages.
+// The setup handlers against the abstract form, and the dialog logic on top of it: the
+// refusals with their exact messages, the lists and options that change the form.
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 #include "EffectTestSupport.h"
 #include "effects/EffectRegistry.h"
@@ -23,246 +25,103 @@ class SetupTest : public ::testing::Test {
         form.transitionMode = transition;
         handler(form, kSetupConfigure);
     }
-    std::string LastMessage() const {
-        const auto m = host.messages();
-        return m.empty() ? std::string() : m.back().text;
+    // "1=-1 2=5": edit slots and their texts.
+    void Type(const char* edits) {
+        std::istringstream in(edits);
+        std::string one;
+        while (in >> one)
+            form.edits[size_t(std::stoi(one) - 1)].text = one.substr(one.find('=') + 1);
     }
-    std::string LastCaption() const {
-        const auto m = host.messages();
-        return m.empty() ? std::string() : m.back().caption;
+    std::string LastMessage() const {
+        return host.messages().empty() ? std::string() : host.messages().back().text;
     }
 };
 
-TEST_F(SetupTest, ResetLeavesEverythingUnused) {
-    Configure(SetupRollSphereSatellite);
-    form.Reset();
-    for (const auto& e : form.edits) {
-        EXPECT_EQ(e.label, "not used");
-        EXPECT_FALSE(e.enabled);
-        EXPECT_TRUE(e.text.empty());
+struct Refusal {
+    SetupHandler handler;
+    int width;
+    bool transition;
+    const char* edits;
+    const char* frames;
+    const char* message;
+};
+
+// Pictures 40 wide (31 for the fringe) and 30 high; ten frames unless said otherwise.
+const Refusal kRefusals[] = {
+    {SetupBlur, 40, false, "1=-1", "10", "Valid values for Strength : 0-100"},
+    {SetupBlur, 40, false, "1=101", "10", "Valid values for Strength : 0-100"},
+    {SetupBlur, 40, true, "", "1", "At least two frames are required for this transition !"},
+    {SetupEmboss, 40, false, "2=256", "10", "Valid values for Bias : 0-255"},
+    {SetupFringeTransition, 31, true, "1=16", "5",
+     "Width of fringe must be between 0 and half-width of image (=15)"},
+    {SetupFringeTransition, 31, true, "1=-1", "5",
+     "Width of fringe must be between 0 and half-width of image (=15)"},
+    {SetupFringeTransition, 31, true, "1=3", "1",
+     "At least two frames are required for this transition !"},
+    {SetupPageEffect, 40, false, "3=-1", "10",
+     "The 'Rolling Thickness' must be greater or equal to 0."},
+    {SetupRollSphereSatellite, 40, true, "4=101", "10",
+     "The 'Ring Image width' in percent must be in range 0 to 100."},
+    {SetupSpotEffect, 40, false, "1=50", "10", "Radius must be smaller than 50 %"},
+    {SetupSpotEffect, 40, false, "1=-1", "10", "Radius must not be negative"},
+    {SetupFlag, 40, false, "2=50", "10", "Amplitude must be smaller than 50%"},
+    {SetupFlag, 40, false, "2=-1", "10", "Amplitude must be smaller than 50%"},
+    {SetupFlag, 40, false, "1=40 2=5", "10",
+     "Number of HalfWaves must be smaller than ImageWidht(=40)"},
+    {SetupBlindEffect, 40, false, "1=31", "10",
+     "Valid values for Blind height : 2-30(picture height)"},
+    {SetupRandomRects, 40, true, "1=2 2=3", "7",
+     "Number of Frames (=7) must be smaller than Number of Rects (=columns*rows=6)"},
+    {SetupTiltInEffect, 40, false, "1=-1", "10",
+     "The 'Nr. Halfwaves' must be greater or equal to 0."},
+    {SetupWave, 40, true, "1=-1", "10", "The 'Nr. Halfwaves' must be greater or equal to 0."},
+};
+
+TEST_F(SetupTest, RefusalsShowTheirMessage) {
+    for (const Refusal& r : kRefusals) {
+        SCOPED_TRACE(r.message);
+        Configure(r.handler, r.width, 30, r.transition);
+        Type(r.edits);
+        form.frameCountText = r.frames;
+        EXPECT_EQ(r.handler(form, kSetupValidate), 0) << r.edits;
+        EXPECT_EQ(LastMessage(), r.message) << r.edits;
     }
-    for (const auto& c : form.checks) {
-        EXPECT_EQ(c.label, "not used");
-        EXPECT_FALSE(c.checked);
-    }
-    for (const auto& l : form.lists)
-        EXPECT_TRUE(l.lines.empty() && !l.enabled && l.label == "not used");
-    EXPECT_FALSE(form.colourUsed || form.colourEnabled || form.pingPongEnabled);
-}
-
-TEST_F(SetupTest, BlurAndEmbossDefaultsAndRanges) {
-    Configure(SetupBlur);
-    EXPECT_EQ(form.description, "Blurs the image(s)");
-    EXPECT_EQ(form.edits[0].label, "Strength(0-100)");
-    EXPECT_EQ(form.edits[0].text, "20");
-    EXPECT_FALSE(form.pingPongEnabled);
-    EXPECT_FALSE(form.colourUsed);
-    for (const char* ok : {"0", "100"}) {
-        form.edits[0].text = ok;
-        EXPECT_EQ(SetupBlur(form, kSetupValidate), 1) << ok;
-    }
-    for (const char* bad : {"-1", "101"}) {
-        form.edits[0].text = bad;
-        EXPECT_EQ(SetupBlur(form, kSetupValidate), 0) << bad;
-        EXPECT_EQ(LastMessage(), "Valid values for Strength : 0-100");
-        EXPECT_EQ(LastCaption(), "Parameter out of Range");
-        EXPECT_EQ(form.focus, FormControl::Edit1);
-    }
-    // As a transition N below 2 is refused.
-    Configure(SetupBlur, 64, 48, true);
-    form.frameCountText = "1";
-    EXPECT_EQ(SetupBlur(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "At least two frames are required for this transition !");
-    EXPECT_EQ(form.focus, FormControl::FrameCount);
-    form.frameCountText = "2";
-    EXPECT_EQ(SetupBlur(form, kSetupValidate), 1);
-
-    Configure(SetupEmboss);
-    EXPECT_EQ(form.edits[1].label, "Bias(0-255)");
-    EXPECT_EQ(form.edits[1].text, "128");
-    form.edits[1].text = "256";
-    EXPECT_EQ(SetupEmboss(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "Valid values for Bias : 0-255");
-    EXPECT_EQ(form.focus, FormControl::Edit2);
-    form.edits[1].text = "255";
-    EXPECT_EQ(SetupEmboss(form, kSetupValidate), 1);
-}
-
-TEST_F(SetupTest, FringeOnThirtyOnePixelsAcceptsZeroToFifteen) {
-    Configure(SetupFringeTransition, 31, 20, true);
-    form.frameCountText = "5";
-    for (int w = -1; w <= 16; ++w) {
-        form.edits[0].text = std::to_string(w);
-        const int ok = SetupFringeTransition(form, kSetupValidate);
-        EXPECT_EQ(ok, (w >= 0 && w <= 15) ? 1 : 0) << w;
-    }
-    EXPECT_EQ(LastMessage(), "Width of fringe must be between 0 and half-width of image (=15)");
-    form.edits[0].text = "3";
-    form.frameCountText = "1";
-    EXPECT_EQ(SetupFringeTransition(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "At least two frames are required for this transition !");
-}
-
-TEST_F(SetupTest, FringeEffectTransparentFringesTurnTheColourOff) {
-    Configure(SetupFringeEffect);
-    EXPECT_TRUE(form.colourUsed);
-    EXPECT_EQ(form.checks[0].label, "Transparent Fringes");
-    EXPECT_EQ(form.lists[0].lines, (std::vector<std::string>{"Top/Bottom", "Left/Right"}));
-    EXPECT_EQ(form.lists[0].label, "not used");
-    form.checks[0].checked = true;
-    SetupFringeEffect(form, kSetupOptionClicked);
-    EXPECT_FALSE(form.colourUsed);
-    EXPECT_FALSE(form.colourEnabled);
-    form.checks[0].checked = false;
-    SetupFringeEffect(form, kSetupOptionClicked);
-    EXPECT_TRUE(form.colourUsed);
-}
-
-TEST_F(SetupTest, SpiralGridQuestion) {
-    for (Answer answer : {Answer::Yes, Answer::No, Answer::Cancel}) {
-        RecordingHost local;
-        ParameterForm f(local);
-        f.imageWidth = 100;
-        f.imageHeight = 100;
-        SetupSpiralEffect(f, kSetupConfigure);
-        f.frameCountText = "10";
-        local.answers = {answer};
-        const int ok = SetupSpiralEffect(f, kSetupValidate);
-        ASSERT_EQ(local.questions().size(), 1u);
-        EXPECT_EQ(
-            local.questions()[0].text,
-            "For a 3 x 3 spiral grid only 9 frames are necessary.\nUse 9 frames instead of 10 ?");
-        EXPECT_EQ(local.questions()[0].caption, "Spiral grid doesn't correspond to Nr. of Frames");
-        EXPECT_EQ(ok, answer == Answer::Cancel ? 0 : 1);
-        EXPECT_EQ(f.frameCountText, answer == Answer::Yes ? "9" : "10");
-    }
-    // A count that fits the grid asks nothing; one below it offers the smaller grid.
-    form.imageWidth = form.imageHeight = 100;
-    form.frameCountText = "9";
-    EXPECT_EQ(SpiralGridCheck(form), 1);
-    EXPECT_TRUE(host.questions().empty());
-    form.frameCountText = "8";  // a = 35, 3 x 3 = 9 > 8 -> 2 x 2
-    host.answers = {Answer::No};
-    EXPECT_EQ(SpiralGridCheck(form), 1);
-    EXPECT_EQ(host.questions().back().text,
-              "For a 2 x 2 spiral grid only 4 frames are necessary.\nUse 4 frames instead of 8 ?");
-    // A frame narrower than the root of N does not divide by zero.
-    form.imageWidth = 1;
-    form.imageHeight = 1;
-    form.frameCountText = "100";
-    host.answers = {Answer::No};
-    EXPECT_EQ(SpiralGridCheck(form), 1);
-}
-
-TEST_F(SetupTest, PagePresetsAndExplanation) {
-    Configure(SetupPageEffect);
-    EXPECT_EQ(form.lists[0].label, "Predefined");
-    EXPECT_EQ(form.lists[0].selection, 0);
-    EXPECT_EQ(form.edits[0].text, "70");
-    EXPECT_EQ(form.edits[1].text, "-50");
-    EXPECT_EQ(form.edits[2].text, "20");
-    EXPECT_EQ(form.description,
-              "Turns the image away as if turning a page.\nThe Image will be 'picked' on the top "
-              "left corner "
-              "and rolled to the bottom right corner");
-    form.SelectListLine(1, 2);
-    SetupPageEffect(form, kSetupListChanged);
-    EXPECT_EQ(form.edits[0].text, "240");
-    EXPECT_EQ(form.edits[1].text, "-120");
-    EXPECT_TRUE(form.pingPongEnabled);
-    EXPECT_FALSE(form.pingPong);
-    form.edits[2].text = "-1";
-    EXPECT_EQ(SetupPageEffect(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "The 'Rolling Thickness' must be greater or equal to 0.");
-}
-
-TEST_F(SetupTest, SatelliteStartPositionsAndChecks) {
-    Configure(SetupRollSphereSatellite);
-    EXPECT_EQ(form.edits[0].text, "65");
-    EXPECT_EQ(form.edits[3].text, "10");
-    EXPECT_EQ(form.edits[4].text, "20");
-    EXPECT_EQ(form.edits[1].text, "0");
-    EXPECT_TRUE(form.checks[0].checked && !form.checks[1].checked && form.checks[2].checked &&
-                !form.checks[3].checked);
-    const char* expected[9][2] = {{"0", "0"},     {"50", "60"},    {"-50", "60"},
-                                  {"-50", "-60"}, {"50", "-60"},   {"50", "120"},
-                                  {"-50", "120"}, {"-50", "-120"}, {"50", "-120"}};
-    for (int line = 0; line < 9; ++line) {
-        form.SelectListLine(1, line);
-        SetupRollSphereSatellite(form, kSetupListChanged);
-        EXPECT_EQ(form.edits[1].text, expected[line][0]);
-        EXPECT_EQ(form.edits[2].text, expected[line][1]);
-    }
-    form.edits[3].text = "101";
-    EXPECT_EQ(SetupRollSphereSatellite(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "The 'Ring Image width' in percent must be in range 0 to 100.");
-    EXPECT_EQ(form.selectedText, FormControl::Edit1);
-}
-
-TEST_F(SetupTest, RadarPositionEnablesStartAngleOnlyInTheCentre) {
-    Configure(SetupRadarEffect);
-    EXPECT_TRUE(form.edits[0].enabled);
-    form.SelectListLine(1, 3);
-    SetupRadarEffect(form, kSetupListChanged);
-    EXPECT_FALSE(form.edits[0].enabled);
-    form.SelectListLine(1, 0);
-    SetupRadarEffect(form, kSetupListChanged);
-    EXPECT_TRUE(form.edits[0].enabled);
-    Configure(SetupRadarTransition);
-    EXPECT_FALSE(form.colourUsed);
-}
-
-TEST_F(SetupTest, MessagesWithFormattedPercentAndWidth) {
-    Configure(SetupSpotEffect);
-    form.edits[0].text = "50";
-    EXPECT_EQ(SetupSpotEffect(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "Radius must be smaller than 50 %");
-    Configure(SetupFlag, 40, 30);
-    form.edits[1].text = "50";
-    EXPECT_EQ(SetupFlag(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "Amplitude must be smaller than 50%");
-    form.edits[1].text = "5";
-    form.edits[0].text = "40";
-    EXPECT_EQ(SetupFlag(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "Number of HalfWaves must be smaller than ImageWidht(=40)");
-    EXPECT_EQ(form.focus, FormControl::Edit2);
-    Configure(SetupBlindEffect, 40, 30);
-    form.edits[0].text = "31";
-    EXPECT_EQ(SetupBlindEffect(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(), "Valid values for Blind height : 2-30(picture height)");
-    form.edits[0].text = "30";
-    EXPECT_EQ(SetupBlindEffect(form, kSetupValidate), 1);
-    Configure(SetupRandomRects);
-    form.edits[0].text = "2";
-    form.edits[1].text = "3";
-    form.frameCountText = "7";
-    EXPECT_EQ(SetupRandomRects(form, kSetupValidate), 0);
-    EXPECT_EQ(LastMessage(),
-              "Number of Frames (=7) must be smaller than Number of Rects (=columns*rows=6)");
+    EXPECT_EQ(host.messages().back().caption, "Parameter out of Range");
+    // PingPong of one frame.
     Configure(SetupPixelizeEffect);
     form.pingPong = true;
     form.frameCountText = "1";
     EXPECT_EQ(SetupPixelizeEffect(form, kSetupValidate), 0);
     EXPECT_EQ(LastMessage(), "Number of Frames must be larger than 2 for use of PingPong");
+    // Where the focus goes: to the offending field, or to the frame count.
+    Configure(SetupEmboss);
+    Type("2=256");
+    SetupEmboss(form, kSetupValidate);
+    EXPECT_EQ(form.focus, FormControl::Edit2);
+    Configure(SetupBlur, 40, 30, true);
+    form.frameCountText = "1";
+    SetupBlur(form, kSetupValidate);
+    EXPECT_EQ(form.focus, FormControl::FrameCount);
 }
 
-TEST_F(SetupTest, MoveBothDescriptionFollowsTheOption) {
-    Configure(SetupMoveBoth, 64, 48, true);
-    EXPECT_EQ(form.lists[0].label, "Direction of Image 1");
-    EXPECT_EQ(form.lists[1].label, "Direction of Image 2");
-    EXPECT_EQ(form.lists[1].lines.size(), 8u);
-    form.checks[0].checked = true;
-    SetupMoveBoth(form, kSetupOptionClicked);
-    EXPECT_EQ(form.description, "Moves both Images,with Image 2 on top of Image 1.");
-    form.checks[0].checked = false;
-    SetupMoveBoth(form, kSetupOptionClicked);
-    EXPECT_EQ(form.description, "Moves both Images,with Image 1 on top of Image 2.");
-}
-
-TEST_F(SetupTest, EveryEntryConfiguresAndAcceptsItsDefaults) {
+TEST_F(SetupTest, EndsOfTheRangesAndEveryDefaultAreAccepted) {
+    const struct {
+        SetupHandler handler;
+        const char* edits;
+    } ends[] = {{SetupBlur, "1=0"},         {SetupBlur, "1=100"},     {SetupEmboss, "2=255"},
+                {SetupBlindEffect, "1=30"}, {SetupSpotEffect, "1=0"}, {SetupTiltInEffect, "1=0"}};
+    for (const auto& c : ends) {
+        Configure(c.handler, 40, 30);
+        Type(c.edits);
+        EXPECT_EQ(c.handler(form, kSetupValidate), 1) << c.edits << ": " << LastMessage();
+    }
+    for (const char* width : {"0", "15"}) {
+        Configure(SetupFringeTransition, 31, 20, true);
+        form.edits[0].text = width;
+        EXPECT_EQ(SetupFringeTransition(form, kSetupValidate), 1) << width;
+    }
     for (bool effect : {true, false}) {
-        const int count = effect ? kEffectCount : kTransitionCount;
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < (effect ? kEffectCount : kTransitionCount); ++i) {
             const RegistryEntry* e = FindEntry(effect, i);
             Configure(e->setup, 90, 80, !effect);
             form.frameCountText = "16";  // fits a 4 x 4 spiral on 90 x 80
@@ -271,7 +130,73 @@ TEST_F(SetupTest, EveryEntryConfiguresAndAcceptsItsDefaults) {
             EXPECT_EQ(e->setup(form, kSetupLeave), 1);
         }
     }
-    EXPECT_TRUE(host.messages().empty());
+    EXPECT_EQ(host.messages().size(), 0u);
+    form.Reset();
+    for (const auto& e : form.edits) EXPECT_TRUE(e.label == "not used" && !e.enabled);
+    EXPECT_FALSE(form.colourUsed || form.pingPongEnabled);
+}
+
+TEST_F(SetupTest, ListsAndOptionsChangeTheForm) {
+    Configure(SetupPageEffect);
+    EXPECT_EQ(form.description,
+              "Turns the image away as if turning a page.\nThe Image will be 'picked' on the top "
+              "left corner and rolled to the bottom right corner");
+    form.SelectListLine(1, 2);
+    SetupPageEffect(form, kSetupListChanged);
+    EXPECT_EQ(form.edits[0].text, "240");
+    EXPECT_EQ(form.edits[1].text, "-120");
+    EXPECT_EQ(form.edits[2].text, "20");
+    Configure(SetupRollSphereSatellite);
+    const char* positions[9][2] = {{"0", "0"},     {"50", "60"},    {"-50", "60"},
+                                   {"-50", "-60"}, {"50", "-60"},   {"50", "120"},
+                                   {"-50", "120"}, {"-50", "-120"}, {"50", "-120"}};
+    for (int line = 0; line < 9; ++line) {
+        form.SelectListLine(1, line);
+        SetupRollSphereSatellite(form, kSetupListChanged);
+        EXPECT_EQ(form.edits[1].text, positions[line][0]);
+        EXPECT_EQ(form.edits[2].text, positions[line][1]);
+    }
+    // The start angle only in the centre.
+    Configure(SetupRadarEffect);
+    form.SelectListLine(1, 3);
+    SetupRadarEffect(form, kSetupListChanged);
+    EXPECT_FALSE(form.edits[0].enabled);
+    form.SelectListLine(1, 0);
+    SetupRadarEffect(form, kSetupListChanged);
+    EXPECT_TRUE(form.edits[0].enabled);
+    // Transparent fringes need no colour.
+    Configure(SetupFringeEffect);
+    form.checks[0].checked = true;
+    SetupFringeEffect(form, kSetupOptionClicked);
+    EXPECT_FALSE(form.colourUsed || form.colourEnabled);
+    form.checks[0].checked = false;
+    SetupFringeEffect(form, kSetupOptionClicked);
+    EXPECT_TRUE(form.colourUsed);
+    Configure(SetupMoveBoth, 64, 48, true);
+    for (bool twoOnTop : {true, false}) {
+        form.checks[0].checked = twoOnTop;
+        SetupMoveBoth(form, kSetupOptionClicked);
+        EXPECT_EQ(form.description, twoOnTop ? "Moves both Images,with Image 2 on top of Image 1."
+                                             : "Moves both Images,with Image 1 on top of Image 2.");
+    }
+}
+
+TEST_F(SetupTest, SpiralGridOffersTheCountThatFits) {
+    form.imageWidth = form.imageHeight = 100;
+    form.frameCountText = "9";
+    EXPECT_EQ(SpiralGridCheck(form), 1);
+    EXPECT_TRUE(host.questions().empty());
+    form.frameCountText = "8";  // a = 35, 3 x 3 = 9 > 8 -> 2 x 2
+    host.answers = {Answer::Yes};
+    EXPECT_EQ(SpiralGridCheck(form), 1);
+    EXPECT_EQ(host.questions().back().text,
+              "For a 2 x 2 spiral grid only 4 frames are necessary.\nUse 4 frames instead of 8 ?");
+    EXPECT_EQ(form.frameCountText, "4");
+    // A frame narrower than the root of N does not divide by zero.
+    form.imageWidth = form.imageHeight = 1;
+    form.frameCountText = "100";
+    host.answers = {Answer::No};
+    EXPECT_EQ(SpiralGridCheck(form), 1);
 }
 
 // --- the dialog logic on top of the form ---
@@ -281,34 +206,15 @@ class SelectionTest : public RendererTest {
     EffectSession session;
 };
 
-TEST_F(SelectionTest, OpeningWithoutSecondImageOffersOnlyEffects) {
+TEST_F(SelectionTest, WithoutSecondImageOnlyEffects) {
     FrameRecord* f = owner.add(testing_support::MakeFrame(doc, 20, 10, {0}));
     session.block.noSecondImage = 1;
-    session.block.isEffect = 0;
     EffectSelection dialog(host, session);
     dialog.Open(f);
     EXPECT_EQ(dialog.title, "Select Effect - (Transition not possible -> no second image)");
-    EXPECT_TRUE(dialog.effectMode());
     EXPECT_FALSE(dialog.ChooseTransitionMode());
     EXPECT_EQ(host.messages().back().text,
               "Transitions can only be performed between the selected Image and its successor.");
-    EXPECT_EQ(host.messages().back().caption, "Warning");
-    EXPECT_TRUE(dialog.effectMode());
-}
-
-TEST_F(SelectionTest, SuccessorOfAnotherPlaceMakesTheTitleSaySo) {
-    FrameRecord* a = owner.add(testing_support::MakeFrame(doc, 20, 10, {0}));
-    FrameRecord* b = owner.add(testing_support::MakeFrame(doc, 20, 10, {0}));
-    b->left = 1;
-    a->next = b;
-    b->prev = a;
-    session.block.isEffect = 0;
-    EffectSelection dialog(host, session);
-    dialog.Open(a);
-    a->next = nullptr;
-    b->prev = nullptr;
-    EXPECT_EQ(dialog.title, "Size of second Image doesn't match");
-    EXPECT_EQ(session.block.noSecondImage, 1);
     EXPECT_TRUE(dialog.effectMode());
 }
 
@@ -319,7 +225,6 @@ TEST_F(SelectionTest, OkWritesTheBlockAndCancelRestores) {
     EffectSelection dialog(host, session);
     dialog.Open(f);
     EXPECT_EQ(dialog.form.edits[0].text, "20");
-    EXPECT_EQ(dialog.form.frameCountText, "10");
     dialog.SelectEffect(4);  // Emboss
     dialog.form.edits[1].text = "200";
     dialog.form.frameCountText = "0";
@@ -332,50 +237,38 @@ TEST_F(SelectionTest, OkWritesTheBlockAndCancelRestores) {
     EXPECT_EQ(session.block.frameCount, 3);
     EXPECT_EQ(session.block.value[0], 20);
     EXPECT_EQ(session.block.value[1], 200);
-    EXPECT_EQ(session.block.colorIndex, 0);
     EXPECT_EQ(session.block.preview, 0);
-
     EffectSelection again(host, session);
     again.Open(f);
     again.SelectEffect(9);
-    EXPECT_TRUE(again.form.colourUsed);
     again.Cancel();
     EXPECT_EQ(session.block.effectIndex, 4);
 }
 
-TEST_F(SelectionTest, PingPongNeedsTwoFramesAndTransparentColourAsks) {
+TEST_F(SelectionTest, TransparentColourAsksAndPingPongRestoresTheCount) {
     FrameRecord* f = owner.add(testing_support::MakeFrame(doc, 20, 10, {0, 0xFFFFFF}));
     f->hasTransparency = 1;
     f->transparentIndex = 0;
     session.block.isEffect = 1;
     session.block.effectIndex = 5;  // Fade Out
-    session.block.frameCount = 1;
-    EffectSelection dialog(host, session);
-    dialog.Open(f);
-    EXPECT_FALSE(dialog.PingPongClicked(true));
-    EXPECT_EQ(host.messages().back().text, "PingPong requires at least two frames.");
-    EXPECT_FALSE(dialog.form.pingPong);
-    host.answers = {Answer::Cancel};
-    EXPECT_FALSE(dialog.Ok());
-    EXPECT_EQ(
-        host.questions().back().text,
-        "The color selected for the effect/transition is the transparent color, this may result in "
-        "effects without a visible change.\nContinue ?");
-    host.answers = {Answer::Ok};
-    EXPECT_TRUE(dialog.Ok());
-}
-
-TEST_F(SelectionTest, SettledEditsRestoreABadFrameCount) {
-    FrameRecord* f = owner.add(testing_support::MakeFrame(doc, 20, 10, {0}));
     session.block.frameCount = 4;
     EffectSelection dialog(host, session);
     dialog.Open(f);
-    dialog.form.pingPong = true;
-    dialog.form.frameCountText = "1";
-    EXPECT_FALSE(dialog.EditsSettled());
+    host.answers = {Answer::Cancel};
+    EXPECT_FALSE(dialog.Ok());
+    EXPECT_EQ(host.questions().back().text,
+              "The color selected for the effect/transition is the transparent color, this may "
+              "result in effects without a visible change.\nContinue ?");
+    host.answers = {Answer::Ok};
+    EXPECT_TRUE(dialog.Ok());
+    EffectSelection settled(host, session);
+    settled.Open(f);
+    settled.form.pingPong = true;
+    settled.form.frameCountText = "1";
+    EXPECT_FALSE(settled.EditsSettled());
     EXPECT_EQ(host.messages().back().text,
               "Number of Frames must be larger than one if PingPong is selected !");
-    EXPECT_EQ(dialog.form.frameCountText, "4");
+    EXPECT_EQ(settled.form.frameCountText, "4");
 }
 
 }  // namespace

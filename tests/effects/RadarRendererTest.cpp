@@ -1,5 +1,5 @@
-// Radar: the swept sectors, the start angle forms, the corners and their sense, the
-// centre pixel, transparency of the second image and PingPong.
+// Radar: the swept sectors, the start angle forms, the corners and their sense, and
+// image 2 swept in over image 1.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,58 +14,53 @@ namespace {
 class RadarTest : public RendererTest {};
 
 bool Covered(const FrameRecord& f, int x, int y) {
-    return f.indexPlane()->get(x, y) == 0;
+    return At(f, x, y) == 0;
 }
 
-// The pixel at distance 20 from (cx, cy) in direction deg (counter-clockwise, 0 right).
-void Ray(int cx, int cy, double deg, int& x, int& y) {
-    x = cx + int(std::lround(20 * std::cos(deg * M_PI / 180)));
-    y = cy - int(std::lround(20 * std::sin(deg * M_PI / 180)));
+// Whether the pixel 20 from (cx, cy) in direction deg (counter-clockwise, 0 right) is swept.
+bool RayCovered(const FrameRecord& f, int cx, int cy, double deg) {
+    return Covered(f, cx + int(std::lround(20 * std::cos(deg * M_PI / 180))),
+                   cy - int(std::lround(20 * std::sin(deg * M_PI / 180))));
 }
 
 TEST_F(RadarTest, CentreSweepsQuartersCounterClockwise) {
-    FrameRecord* f1 = Uniform(61, 61);
-    ChainOwner out(RenderRadar(f1, nullptr, 3, PreviewBlock(3, 0)));
+    ChainOwner out(RenderRadar(Uniform(61, 61), nullptr, 3, PreviewBlock(3, 0)));
     const auto frames = out.frames();
     ASSERT_EQ(frames.size(), 3u);
     for (int k = 0; k < 3; ++k) {
-        const double end = 90.0 * (k + 1);
-        for (double deg = 5; deg < 360; deg += 10) {
-            int x, y;
-            Ray(30, 30, deg, x, y);
-            EXPECT_EQ(Covered(*frames[size_t(k)], x, y), deg <= end) << k << " " << deg;
-        }
+        for (double deg = 5; deg < 360; deg += 10)
+            EXPECT_EQ(RayCovered(*frames[size_t(k)], 30, 30, deg), deg <= 90.0 * (k + 1))
+                << k << " " << deg;
         EXPECT_TRUE(Covered(*frames[size_t(k)], 30, 30));
     }
-    // The end ray itself is covered (inclusive bounds).
-    EXPECT_TRUE(Covered(*frames[0], 30, 10));
+    EXPECT_TRUE(Covered(*frames[0], 30, 10));  // the end ray itself
 }
 
 TEST_F(RadarTest, StartAngleFormsAndClockwise) {
     FrameRecord* f1 = Uniform(61, 61);
-    auto firstFrameCovers = [&](int start, bool clockwise, double deg) {
-        EffectParams p = PreviewBlock(1, start);
-        p.option[0] = clockwise;
+    // One frame sweeps 180 degrees.
+    const struct {
+        int start;
+        bool clockwise;
+        double in, out;
+    } cases[] = {{-90, false, 275, 265}, {450, false, 95, 85}, {0, true, 355, 5}};
+    for (const auto& c : cases) {
+        EffectParams p = PreviewBlock(1, c.start);
+        p.option[0] = c.clockwise;
         ChainOwner out(RenderRadar(f1, nullptr, 1, p));
-        int x, y;
-        Ray(30, 30, deg, x, y);
-        return Covered(*out.head, x, y);  // N = 1 sweeps 180 degrees
-    };
-    EXPECT_TRUE(firstFrameCovers(-90, false, 275));
-    EXPECT_FALSE(firstFrameCovers(-90, false, 265));
-    EXPECT_TRUE(firstFrameCovers(450, false, 95));
-    EXPECT_FALSE(firstFrameCovers(450, false, 85));
-    EXPECT_TRUE(firstFrameCovers(0, true, 355));
-    EXPECT_FALSE(firstFrameCovers(0, true, 5));
+        EXPECT_TRUE(RayCovered(*out.head, 30, 30, c.in)) << c.start;
+        EXPECT_FALSE(RayCovered(*out.head, 30, 30, c.out)) << c.start;
+    }
     // 360 and -360 start exactly like 0, also at pixels whose angle rounds to 360.
-    FrameRecord* big = Uniform(401, 401);
+    FrameRecord* wide = Uniform(401, 3);
+    ChainOwner zero(RenderRadar(wide, nullptr, 2, PreviewBlock(2, 0)));
+    EXPECT_EQ(At(*zero.head, 400, 1), 0);
+    EXPECT_EQ(At(*zero.head, 300, 2), 1);
     for (int start : {360, -360, 720}) {
-        ChainOwner zero(RenderRadar(big, nullptr, 2, PreviewBlock(2, 0)));
-        ChainOwner other(RenderRadar(big, nullptr, 2, PreviewBlock(2, start)));
-        for (int y = 0; y < 401; ++y)
+        ChainOwner other(RenderRadar(wide, nullptr, 2, PreviewBlock(2, start)));
+        for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 401; ++x)
-                ASSERT_EQ(Covered(*zero.head, x, y), Covered(*other.head, x, y))
-                    << start << " at " << x << "," << y;
+                ASSERT_EQ(At(*zero.head, x, y), At(*other.head, x, y)) << start << ": " << x;
     }
 }
 
@@ -82,6 +77,12 @@ TEST_F(RadarTest, TopLeftCornerClockwiseTurnsFromTheTopEdgeDown) {
     EXPECT_FALSE(Covered(*frames[0], 5, 30));  // near the left edge
     EXPECT_TRUE(Covered(*frames[2], 20, 30));  // 304 degrees, inside 360 - 67.5
     EXPECT_FALSE(Covered(*frames[2], 1, 39));  // 271 degrees, never reached
+    // Bottom right, counter-clockwise: from straight up (90 degrees) towards the left.
+    p.direction = 4;
+    p.option[0] = 0;
+    ChainOwner corner(RenderRadar(f1, nullptr, 3, p));
+    EXPECT_TRUE(Covered(*corner.head, 36, 25));   // 102 degrees from (39, 39)
+    EXPECT_FALSE(Covered(*corner.head, 10, 38));  // 178 degrees
     // An unknown position means the centre.
     p.direction = 7;
     p.option[0] = 0;
@@ -90,36 +91,19 @@ TEST_F(RadarTest, TopLeftCornerClockwiseTurnsFromTheTopEdgeDown) {
     EXPECT_FALSE(Covered(*centre.head, 0, 0));
 }
 
-TEST_F(RadarTest, TransitionKeepsImageOneWhereImageTwoIsTransparent) {
-    FrameRecord* a = Uniform(21, 21, 0xFF0000);
-    FrameRecord* b = owner.add(
-        PatternFrame(doc, 21, 21, {0x0000FF, 0x00FF00}, [](int x, int) { return x < 5 ? 0 : 1; }));
-    b->hasTransparency = 1;
-    b->transparentIndex = 0;
-    ChainOwner out(RenderRadar(a, b, 4, PreviewBlock(4, 0)));
+TEST_F(RadarTest, TransitionSweepsImageTwoIn) {
+    ChainOwner out(
+        RenderRadar(Uniform(21, 21, 0xFF0000), Uniform(21, 21, 0x00FF00), 4, PreviewBlock(4, 0)));
     const auto frames = out.frames();
     ASSERT_EQ(frames.size(), 4u);
-    for (FrameRecord* f : frames) {
-        const auto px = Pixels(*f);
-        for (int y = 0; y < 21; ++y)
-            for (int x = 0; x < 5; ++x) ASSERT_EQ(px[size_t(y * 21 + x)], 0xFF0000u);
-        EXPECT_EQ(px[10 * 21 + 10], 0x00FF00u);  // the centre
-    }
-    EXPECT_EQ(Pixels(*frames[3])[10 * 21 + 20], 0x00FF00u);
-}
-
-TEST_F(RadarTest, PingPongMirrorsTheSweep) {
-    FrameRecord* f1 = Uniform(31, 31);
-    EffectParams p = PreviewBlock(6);
-    p.pingPong = 1;
-    ChainOwner out(RenderRadar(f1, nullptr, 6, p));
-    const auto frames = out.frames();
-    ASSERT_EQ(frames.size(), 6u);
-    for (int y = 0; y < 31; ++y)
-        for (int x = 0; x < 31; ++x) {
-            ASSERT_EQ(Covered(*frames[3], x, y), Covered(*frames[2], x, y));
-            ASSERT_EQ(Covered(*frames[5], x, y), Covered(*frames[0], x, y));
-        }
+    // Sweeps of 72, 144, 216 and 288 degrees, image 2 in the swept part.
+    const auto first = Pixels(*frames[0]);
+    EXPECT_EQ(first[10 * 21 + 10], 0x00FF00u);               // the centre
+    EXPECT_EQ(first[4 * 21 + 15], 0x00FF00u);                // 50 degrees
+    EXPECT_EQ(first[0 * 21 + 10], 0xFF0000u);                // 90 degrees
+    EXPECT_EQ(first[10 * 21 + 0], 0xFF0000u);                // 180 degrees
+    EXPECT_EQ(Pixels(*frames[3])[20 * 21 + 10], 0x00FF00u);  // 270 degrees
+    EXPECT_EQ(Pixels(*frames[3])[14 * 21 + 20], 0xFF0000u);  // 338 degrees
 }
 
 }  // namespace

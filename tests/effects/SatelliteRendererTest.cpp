@@ -1,8 +1,6 @@
-// Roll Sphere with Satellite: which image shows where, the refused small ring, the
-// sphere that does not roll, the full ring and extreme sizes.
+// Roll Sphere with Satellite: image 1 on a sphere, image 2 on a ring or a flat satellite
+// circling it, the near half in front of the sphere and the far half behind it.
 #include <gtest/gtest.h>
-
-#include <set>
 
 #include "EffectTestSupport.h"
 #include "effects/renderers/Renderers.h"
@@ -13,104 +11,86 @@ namespace {
 
 class SatelliteTest : public RendererTest {
   protected:
-    FrameRecord* Uniform(uint32_t colour) {
-        return owner.add(PatternFrame(doc, 64, 64, {0x000000, colour}, [](int, int) { return 1; }));
-    }
-    // Column x has colour 0x010000 * (x + 1) + 0x80.
+    FrameRecord* Plain(uint32_t colour) { return Uniform(64, 64, colour); }
+    // Column x has colour Column(x).
+    static uint32_t Column(int x) { return 0x010000u * uint32_t(x + 1) + 0x80u; }
     FrameRecord* Columns() {
         std::vector<uint32_t> colours{0x000000};
-        for (int x = 0; x < 64; ++x) colours.push_back(0x010000u * uint32_t(x + 1) + 0x80u);
+        for (int x = 0; x < 64; ++x) colours.push_back(Column(x));
         return owner.add(PatternFrame(doc, 64, 64, colours, [](int x, int) { return x + 1; }));
     }
 };
 
-EffectParams SatelliteBlock(int n, int radius, int tilt, int turn, int width, int height) {
-    EffectParams p = PreviewBlock(n, radius, tilt);
-    p.value[2] = turn;
+EffectParams SatelliteBlock(int n, int radius, int width, int height, bool flat) {
+    EffectParams p = PreviewBlock(n, radius, 0);  // no tilt, no turn
     p.value[3] = width;
     p.value[4] = height;
     p.option[2] = 1;  // the sphere rolls
+    p.option[3] = flat;
     return p;
 }
 
-std::set<uint32_t> Colours(const FrameRecord& f) {
-    const auto px = Pixels(f);
-    return std::set<uint32_t>(px.begin(), px.end());
+// Sphere radius 16 about (32, 32); a flat satellite at 20 % (13 x 13 pixels) on a circle
+// of radius 26 with no tilt: in front of the sphere's centre in frame 0, a quarter turn
+// later beside it, half a turn later right behind it.
+TEST_F(SatelliteTest, FlatSatelliteCirclesInFrontOfAndBehindTheSphere) {
+    ChainOwner out(
+        RenderSatellite(Plain(0xFF0000), Plain(0x00FF00), 4, SatelliteBlock(4, 50, 20, 20, true)));
+    const auto f = out.frames();
+    ASSERT_EQ(f.size(), 4u);
+    EXPECT_EQ(Pixels(*f[0])[32 * 64 + 32], 0x00FF00u);
+    EXPECT_EQ(CountColour(*f[0], 0x00FF00), 13 * 13);
+    EXPECT_EQ(Pixels(*f[1])[32 * 64 + 32], 0xFF0000u);
+    EXPECT_EQ(Pixels(*f[1])[32 * 64 + 58], 0x00FF00u);
+    EXPECT_EQ(Pixels(*f[2])[32 * 64 + 32], 0xFF0000u);
+    EXPECT_EQ(CountColour(*f[2], 0x00FF00), 0);
 }
 
-TEST_F(SatelliteTest, SphereRadiusZeroShowsOnlyTheSatellite) {
-    FrameRecord* a = Uniform(0xFF0000);
-    FrameRecord* b = Uniform(0x00FF00);
-    for (bool flat : {false, true}) {
-        EffectParams p = SatelliteBlock(4, 0, 30, 0, 40, 20);
-        p.option[3] = flat;
-        ChainOwner out(RenderSatellite(a, b, 4, p));
-        ASSERT_EQ(out.frames().size(), 4u);
-        bool green = false;
-        for (FrameRecord* f : out.frames()) {
-            const auto c = Colours(*f);
-            EXPECT_EQ(c.count(0xFF0000u), 0u);
-            green |= c.count(0x00FF00u) > 0;
-        }
-        EXPECT_TRUE(green) << flat;
-    }
+// No sphere; a full-width ring of radius 32 whose band is 20 % of the latitudes high
+// (about 10 rows either side of the equator). The near half shows longitude beta at
+// column beta / 2 pi of image 2, turning a quarter per frame of four.
+TEST_F(SatelliteTest, RingCarriesImageTwoRoundTheEquator) {
+    ChainOwner out(
+        RenderSatellite(Plain(0xFF0000), Columns(), 4, SatelliteBlock(4, 0, 100, 20, false)));
+    const auto f = out.frames();
+    ASSERT_EQ(f.size(), 4u);
+    const auto px = Pixels(*f[0]);
+    EXPECT_EQ(px[32 * 64 + 32], Column(0));
+    EXPECT_EQ(px[27 * 64 + 32], Column(0));
+    EXPECT_EQ(px[32 * 64 + 32 + 23], Column(8));         // asin(23 / 32) = 0.80
+    EXPECT_EQ(px[32 * 64 + 32 - 23], Column(55));        // 2 pi - 0.80
+    EXPECT_EQ(px[17 * 64 + 32], 0x000000u);              // above the band
+    EXPECT_NE(px[32 * 64 + 0], 0x000000u);               // the ring reaches the left edge
+    EXPECT_EQ(Pixels(*f[1])[32 * 64 + 37], Column(49));  // 2 pi + asin(5 / 32) - pi / 2
+    // A band 24 % high: 12 above the equator lies acos(12 / 32) - pi / 2 = -0.384 of the
+    // latitudes, -32.1 rows of image 2 from row 32: its top row; 13 above is beyond it.
+    ChainOwner band(
+        RenderSatellite(Plain(0xFF0000), Columns(), 4, SatelliteBlock(4, 0, 100, 24, false)));
+    EXPECT_EQ(Pixels(*band.head)[20 * 64 + 32], Column(0));
+    EXPECT_EQ(Pixels(*band.head)[19 * 64 + 32], 0x000000u);
 }
 
-TEST_F(SatelliteTest, SatelliteOfSizeZeroIsNotDrawn) {
-    FrameRecord* a = Uniform(0xFF0000);
-    FrameRecord* b = Uniform(0x00FF00);
-    for (auto [w, h] : {std::pair{0, 20}, std::pair{10, 0}}) {
-        ChainOwner out(RenderSatellite(a, b, 3, SatelliteBlock(3, 50, 30, 0, w, h)));
-        ASSERT_EQ(out.frames().size(), 3u);
-        for (FrameRecord* f : out.frames()) {
-            const auto c = Colours(*f);
-            EXPECT_EQ(c.count(0x00FF00u), 0u);
-            EXPECT_EQ(c.count(0xFF0000u), 1u);
-        }
-    }
-}
-
-TEST_F(SatelliteTest, SphereThatDoesNotRollShowsTheSameHalf) {
-    FrameRecord* a = Columns();
-    FrameRecord* b = Uniform(0x00FF00);
-    EffectParams p = SatelliteBlock(4, 60, 30, 0, 0, 20);
+TEST_F(SatelliteTest, SphereAloneAndSatelliteAlone) {
+    // Radius 0: no sphere, the satellite still shows.
+    ChainOwner bare(
+        RenderSatellite(Plain(0xFF0000), Plain(0x00FF00), 4, SatelliteBlock(4, 0, 40, 20, true)));
+    ASSERT_EQ(bare.frames().size(), 4u);
+    for (FrameRecord* f : bare.frames()) EXPECT_EQ(CountColour(*f, 0xFF0000), 0);
+    EXPECT_GT(CountColour(*bare.head, 0x00FF00), 0);
+    // Satellite height 0: only the sphere.
+    ChainOwner none(
+        RenderSatellite(Plain(0xFF0000), Plain(0x00FF00), 3, SatelliteBlock(3, 50, 10, 0, false)));
+    EXPECT_EQ(CountColour(*none.head, 0x00FF00), 0);
+    // A sphere that does not roll shows the same half; its centre column 16.
+    EffectParams p = SatelliteBlock(4, 60, 0, 20, false);
     p.option[2] = 0;
-    ChainOwner still(RenderSatellite(a, b, 4, p));
-    const auto frames = still.frames();
-    ASSERT_EQ(frames.size(), 4u);
-    for (FrameRecord* f : frames) EXPECT_EQ(Pixels(*f), Pixels(*frames[0]));
-    // Front half of image 1: the centre shows column 16 (a quarter of the width).
-    EXPECT_EQ(Pixels(*frames[0])[32 * 64 + 32], 0x010000u * 17 + 0x80u);
-    p.option[2] = 1;
-    ChainOwner rolling(RenderSatellite(a, b, 4, p));
-    EXPECT_NE(Pixels(*rolling.frames()[1]), Pixels(*rolling.frames()[0]));
-}
-
-TEST_F(SatelliteTest, RingSmallerThanTheSphereIsRefused) {
-    FrameRecord* a = Uniform(0xFF0000);
-    FrameRecord* b = Uniform(0x00FF00);
-    EXPECT_EQ(RenderSatellite(a, b, 3, SatelliteBlock(3, 150, 30, 0, 40, 20)), nullptr);
-    EXPECT_EQ(RenderSatellite(a, nullptr, 3, SatelliteBlock(3, 50, 30, 0, 40, 20)), nullptr);
-    // A flat satellite is never refused; huge radii stay safe.
-    EffectParams p = SatelliteBlock(3, 2000000000, 30, 0, 40, 20);
-    p.option[3] = 1;
-    ChainOwner flat(RenderSatellite(a, b, 3, p));
-    EXPECT_EQ(flat.frames().size(), 3u);
-}
-
-TEST_F(SatelliteTest, FullWidthRingCarriesImageTwoAllRound) {
-    FrameRecord* a = Uniform(0xFF0000);
-    FrameRecord* b = Columns();
-    // Two frames half a turn apart show the near half of the ring from both sides.
-    for (int width : {100, 50}) {
-        ChainOwner out(RenderSatellite(a, b, 2, SatelliteBlock(2, 0, 0, 0, width, 20)));
-        ASSERT_EQ(out.frames().size(), 2u);
-        std::set<uint32_t> seen;
-        for (FrameRecord* f : out.frames())
-            for (uint32_t c : Colours(*f)) seen.insert(c);
-        seen.erase(0x000000u);
-        EXPECT_GE(seen.size(), 40u) << width;
-    }
+    ChainOwner still(RenderSatellite(Columns(), Plain(0x00FF00), 4, p));
+    for (FrameRecord* f : still.frames()) EXPECT_EQ(Pixels(*f), Pixels(*still.head));
+    EXPECT_EQ(Pixels(*still.head)[32 * 64 + 32], Column(16));
+    // A ring inside the sphere is refused.
+    EXPECT_EQ(
+        RenderSatellite(Plain(0xFF0000), Plain(0x00FF00), 3, SatelliteBlock(3, 150, 40, 20, false)),
+        nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,318 @@
+// What every effect and transition must do whatever it draws: the asked number of frames,
+// the PingPong mirror, hidden pixels that stay hidden, inputs left as they were, a final
+// run that leaves the counters idle, and any block the preview may hand it.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "EffectTestSupport.h"
+#include "effects/EffectPreview.h"
+#include "effects/EffectRegistry.h"
+#include "effects/EffectSelection.h"
+#include "effects/RendererSkeletons.h"
+
+using namespace effects_test;
+namespace ts = testing_support;
+
+namespace {
+
+struct Entry {
+    bool effect;
+    int index;
+};
+
+std::string TestName(const Entry& e) {
+    std::string name = e.effect ? "Effect_" : "Transition_";
+    for (const char c : std::string(FindEntry(e.effect, e.index)->name))
+        if (std::isalnum(static_cast<unsigned char>(c))) name += c;
+    return name;
+}
+void PrintTo(const Entry& e, std::ostream* out) {
+    *out << TestName(e);
+}
+
+std::vector<Entry> AllEntries() {
+    std::vector<Entry> out;
+    for (int i = 0; i < kEffectCount; ++i) out.push_back({true, i});
+    for (int i = 0; i < kTransitionCount; ++i) out.push_back({false, i});
+    return out;
+}
+
+// Image 1 red and blue halves with every fifth column hidden, image 2 two bands with a
+// hidden diagonal pattern; neither hidden colour may show (the cross-mixed middle of Blur
+// and Emboss may show a mix of the two).
+constexpr uint32_t kHidden1 = 0x00FF00;
+constexpr uint32_t kHidden2 = 0xFFFF00;
+constexpr uint32_t kShownAsHidden = 0xFFFFFFFF;
+
+class RendererProperties : public testing::TestWithParam<Entry> {
+  protected:
+    RecordingHost host;
+    AnimationDocument doc{host, 1};
+    FrameRecord* frame1 = nullptr;
+    FrameRecord* frame2 = nullptr;
+    bool offersPingPong = false;  // by the dialog, after Defaults
+
+    std::string Name() const { return FindEntry(GetParam().effect, GetParam().index)->name; }
+    // Rotor makes one frame per front, one more than asked; the Pixelize transition an
+    // even number, one less for an odd count.
+    bool ExactCount() const {
+        return Name() != "Rotor" && (GetParam().effect || Name() != "Pixelize");
+    }
+    void ExpectCount(size_t made, int asked) const {
+        if (ExactCount())
+            EXPECT_EQ(int(made), asked);
+        else
+            EXPECT_GE(int(made), asked - 1);
+    }
+
+    void SetUp() override {
+        frame1 = PatternFrame(doc, 40, 30, {0xC00000, 0x0000C0, kHidden1, 0x606000},
+                              [](int x, int) { return x % 5 == 2 ? 2 : (x < 20 ? 0 : 1); });
+        frame2 = PatternFrame(doc, 40, 30, {0x00C0C0, 0xC000C0, kHidden2},
+                              [](int x, int y) { return (x + y) % 7 == 0 ? 2 : (y < 15); });
+        for (FrameRecord* f : {frame1, frame2}) {
+            f->hasTransparency = 1;
+            f->transparentIndex = 2;
+        }
+        ts::AppendToDocument(doc, frame1, "a.gif");
+        doc.firstFrame = frame1;
+        ts::AppendToDocument(doc, frame2, "b.gif");
+        doc.selectedFrame = frame1;
+        doc.selectedItem = doc.EntryOfFrame(frame1);
+    }
+    void TearDown() override { doc.Clear(); }
+
+    // The entry's defaults as the dialog's preview hands them over, with the colour 3.
+    EffectParams Defaults(int frames, int pingPong) {
+        EffectSession session;
+        session.block.frameCount = frames;
+        EffectSelection selection(host, session);
+        selection.Open(frame1);
+        if (GetParam().effect) {
+            selection.ChooseEffectMode();
+            selection.SelectEffect(GetParam().index);
+        } else {
+            EXPECT_TRUE(selection.ChooseTransitionMode());
+            selection.SelectTransition(GetParam().index);
+        }
+        offersPingPong = selection.form.pingPongEnabled;
+        EffectParams p = selection.PreviewBlock();
+        p.frameCount = frames;
+        p.pingPong = pingPong;
+        p.colorIndex = 3;
+        return p;
+    }
+    FrameRecord* Run(const EffectParams& p) {
+        const RegistryEntry* e = FindEntry(GetParam().effect, GetParam().index);
+        return e->renderer(frame1, GetParam().effect ? nullptr : frame2, p.frameCount, p);
+    }
+};
+
+// What a frame shows: 0x00RRGGBB, or kShownAsHidden for a transparent pixel.
+std::vector<uint32_t> Shown(const FrameRecord& f) {
+    std::vector<uint32_t> out;
+    if (const auto tc = f.trueColourPlane()) {
+        for (int y = 0; y < f.height; ++y)
+            for (int x = 0; x < f.width; ++x) {
+                const uint32_t p = tc->get(x, y);
+                out.push_back(f.hasTransparency && (p & kTransparentMarker) ? kShownAsHidden
+                                                                            : p & kRgbMask);
+            }
+        return out;
+    }
+    const auto plane = f.indexPlane();
+    for (int y = 0; y < f.height; ++y)
+        for (int x = 0; x < f.width; ++x) {
+            const uint8_t i = plane->get(x, y);
+            out.push_back(f.hasTransparency && i == f.transparentIndex
+                              ? kShownAsHidden
+                              : f.effectivePalette()[i].rgb());
+        }
+    return out;
+}
+
+std::vector<uint8_t> Indexes(const FrameRecord& f) {
+    std::vector<uint8_t> out;
+    for (int y = 0; y < f.height; ++y)
+        for (int x = 0; x < f.width; ++x) out.push_back(f.indexPlane()->get(x, y));
+    return out;
+}
+
+TEST_P(RendererProperties, MakesTheAskedFramesAndMirrorsThemWithPingPong) {
+    for (const int n : {2, 3, 5, 6}) {
+        for (const int pingPong : {0, 1}) {
+            SCOPED_TRACE(std::to_string(n) + (pingPong ? " with PingPong" : ""));
+            ChainOwner out(Run(Defaults(n, pingPong)));
+            const auto frames = out.frames();
+            ExpectCount(frames.size(), n);
+            for (FrameRecord* f : frames) {
+                ASSERT_EQ(f->width, 40);
+                ASSERT_EQ(f->height, 30);
+                for (const uint32_t p : Shown(*f)) ASSERT_TRUE(p != kHidden1 && p != kHidden2);
+            }
+            // Where the dialog offers PingPong: forward, then the same frames back.
+            // (Rotor holds its frames beyond the asked ones once at the turning point.)
+            if (!pingPong || !offersPingPong || !ExactCount()) continue;
+            for (size_t i = frames.size() / 2; i < frames.size(); ++i)
+                EXPECT_EQ(Shown(*frames[i]), Shown(*frames[frames.size() - 1 - i])) << i;
+        }
+    }
+}
+
+TEST_P(RendererProperties, OneFrameOrNoneAndNoneForNoFrames) {
+    {
+        ChainOwner one(Run(Defaults(1, 0)));
+        EXPECT_LE(one.frames().size(), ExactCount() ? 1u : 2u);
+    }
+    EXPECT_EQ(Run(Defaults(0, 0)), nullptr);
+    EXPECT_EQ(Run(Defaults(-3, 1)), nullptr);
+}
+
+TEST_P(RendererProperties, InputsStayAsTheyWere) {
+    const auto palette1 = frame1->palette;
+    const auto palette2 = frame2->palette;
+    const auto indexes1 = Indexes(*frame1);
+    const auto indexes2 = Indexes(*frame2);
+    for (const int preview : {1, 0}) {
+        EffectParams p = Defaults(4, 0);
+        p.preview = preview;
+        ChainOwner out(Run(p));
+        ASSERT_NE(out.head, nullptr);
+        for (FrameRecord* f : out.frames()) f->WaitForReduction();
+    }
+    EXPECT_EQ(frame1->palette, palette1);
+    EXPECT_EQ(frame2->palette, palette2);
+    EXPECT_EQ(Indexes(*frame1), indexes1);
+    EXPECT_EQ(Indexes(*frame2), indexes2);
+    EXPECT_EQ(frame1->next, frame2);
+    EXPECT_EQ(frame2->prev, frame1);
+}
+
+TEST_P(RendererProperties, FinalRunEndsWithPalettesAndIdleCounters) {
+    EffectParams p = Defaults(5, 1);
+    p.preview = 0;
+    ChainOwner out(Run(p));
+    ExpectCount(out.frames().size(), 5);
+    for (FrameRecord* f : out.frames()) {
+        f->WaitForReduction();
+        EXPECT_TRUE(f->IsPaletteValid());
+        EXPECT_EQ(f->indexPlane()->width, 40);
+    }
+    doc.jobs().WaitIdle();
+    const auto counters = doc.notifier.snapshot();
+    EXPECT_EQ(counters.calculation.total, 0);
+    // Flag's shrinking copy is reduced while the document is busy, which reports nothing.
+    if (Name() != "Flag") EXPECT_EQ(counters.reduction.total, 0);
+    EXPECT_FALSE(doc.busy.load());
+}
+
+// Every field of the block, by name.
+std::vector<std::pair<std::string, int32_t*>> Fields(EffectParams& p) {
+    std::vector<std::pair<std::string, int32_t*>> out = {{"frameCount", &p.frameCount},
+                                                         {"pingPong", &p.pingPong},
+                                                         {"colorIndex", &p.colorIndex},
+                                                         {"direction", &p.direction},
+                                                         {"secondList", &p.secondList}};
+    for (int k = 0; k < 5; ++k) out.push_back({"value" + std::to_string(k + 1), &p.value[k]});
+    for (int k = 0; k < 4; ++k) out.push_back({"option" + std::to_string(k + 1), &p.option[k]});
+    return out;
+}
+
+const int32_t kExtremes[] = {INT_MIN, INT_MIN + 1, -1, 0, 1, 2, 1 << 30, INT_MAX - 1, INT_MAX};
+
+// The preview recomputes on a list or option click with whatever the fields hold, before
+// any validation: a chain of well-formed frames or none, never a crash, hang or stray
+// write (the sanitizer build checks the last).
+TEST_P(RendererProperties, PreviewTakesEveryFieldAtTheEndsOfItsRange) {
+    EffectPreview preview(doc);
+    ASSERT_EQ(preview.PrepareSources(frame1, 180, 140), 0);
+    const EffectParams defaults = Defaults(6, 0);
+    EffectParams block = defaults;
+    for (size_t f = 0; f < Fields(block).size(); ++f) {
+        for (const int32_t v : kExtremes) {
+            block = defaults;
+            block.colorIndex = 0;
+            const auto [name, field] = Fields(block)[f];
+            *field = v;
+            SCOPED_TRACE(name + "=" + std::to_string(v));
+            int count = 0;
+            for (FrameRecord* frame = preview.Compute(block, true); frame; frame = frame->next) {
+                ++count;
+                ASSERT_EQ(frame->indexPlane()->width, frame->width);
+                ASSERT_EQ(frame->indexPlane()->height, frame->height);
+                if (const auto tc = frame->trueColourPlane()) {
+                    ASSERT_EQ(tc->width, frame->width);
+                    ASSERT_EQ(tc->height, frame->height);
+                }
+            }
+            preview.Discard();
+            // No frames for no count, and none for counts no memory holds.
+            if (block.frameCount < 1 || block.frameCount >= (1 << 30)) EXPECT_EQ(count, 0);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Registry, RendererProperties, testing::ValuesIn(AllEntries()),
+                         [](const auto& info) { return TestName(info.param); });
+
+// The two tables as the CLI lists them and users name them.
+TEST(EffectRegistry, NamesAndLookUp) {
+    std::string effects, transitions;
+    for (const RegistryEntry& e : EffectTable()) effects += std::string(e.name) + "|";
+    for (const RegistryEntry& e : TransitionTable()) transitions += std::string(e.name) + "|";
+    EXPECT_EQ(effects,
+              "Blind|Blur|Checkers|Color Blending Out|Emboss|Fade Out|Flag|Frame Out|Fringe|"
+              "Invert|Move|Page|Pixelize|Radar|Random Shine through|Roll Sphere|Rotor|Spiral|"
+              "Spot|Tilt In|Wave Out|Weave|Zoom Out|");
+    EXPECT_EQ(transitions,
+              "Blind|Blur|Color Blending|Emboss|Fade|Frame Out 1. Image|Frame In 2. Image|"
+              "Fringe|Move 1. Image|Move 2. Image|Move both Images|Overblend|Page|Pixelize|"
+              "Radar|Random Rects|Random Shine through|Roll Sphere|Roll Sphere with Satellite|"
+              "Rotor|Spiral|Spot|Tilt In|Wave|Zoom In|Zoom Out|");
+    EXPECT_EQ(FindEntryByName(true, "color blending out"), 3);
+    EXPECT_EQ(FindEntryByName(false, "ZOOM OUT"), 25);
+    EXPECT_EQ(FindEntryByName(true, "Zoom In"), -1);
+    EXPECT_EQ(FindEntryByName(true, "Zoom Ou"), -1);
+    EXPECT_EQ(FindEntry(true, 23), nullptr);
+    EXPECT_EQ(FindEntry(false, 26), nullptr);
+    EXPECT_EQ(FindEntry(false, -1), nullptr);
+}
+
+// Steps announced for a run that ends early are reported at its end, so the counter is
+// idle again; the preview reports nothing.
+TEST(RenderProgress, AlwaysReturnsToIdle) {
+    RecordingHost host;
+    AnimationDocument doc(host, 1);
+    {
+        RenderProgress progress(doc, false);
+        progress.Announce(5);
+        EXPECT_TRUE(progress.Step());
+        EXPECT_EQ(doc.notifier.snapshot().calculation.total, 5);
+    }
+    EXPECT_EQ(doc.notifier.snapshot().calculation.total, 0);
+    EXPECT_EQ(host.lastProgressText(), "Idle");
+    const size_t shown = host.progress().size();
+    {
+        RenderProgress preview(doc, true);
+        preview.Announce(4);
+        preview.Step();
+    }
+    EXPECT_EQ(host.progress().size(), shown);
+}
+
+TEST(SelectedColour, IsThePaletteEntryOrBlackOutside) {
+    RecordingHost host;
+    AnimationDocument doc(host, 1);
+    FrameOwner owner;
+    FrameRecord* f = owner.add(ts::MakeFrame(doc, 2, 2, {0xABCDEF}));
+    EXPECT_EQ(SelectedColour(*f, 0), 0xABCDEFu);
+    EXPECT_EQ(SelectedColour(*f, 1), 0xFFFFFFu);  // unused: white, as a saved table holds it
+    EXPECT_EQ(SelectedColour(*f, -1), 0u);
+    EXPECT_EQ(SelectedColour(*f, 256), 0u);
+}
+
+}  // namespace
