@@ -121,7 +121,7 @@ TEST(ResizeCommandTest, ResizesEveryFrameOrRefusesAndChangesNothing) {
         const int screenWidth = doc.screenWidth, screenHeight = doc.screenHeight;
         const auto before = States(doc);
 
-        QString caption;
+        QString caption, selected;
         std::vector<ModalScript::Step> steps;
         steps.push_back(ModalScript::On<ResizeDialog>([&](ResizeDialog& d) {
             Type(d.widthEdit(), row.width);
@@ -136,7 +136,8 @@ TEST(ResizeCommandTest, ResizesEveryFrameOrRefusesAndChangesNothing) {
             return true;
         }));
         if (row.cancelAfter) {
-            steps.push_back(ModalScript::On<ResizeDialog>([](ResizeDialog& d) {
+            steps.push_back(ModalScript::On<ResizeDialog>([&](ResizeDialog& d) {
+                selected = d.widthEdit()->selectedText();  // the refused value, to retype
                 d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
                 return true;
             }));
@@ -155,6 +156,7 @@ TEST(ResizeCommandTest, ResizesEveryFrameOrRefusesAndChangesNothing) {
             continue;
         }
         EXPECT_EQ(caption, row.caption);
+        if (row.cancelAfter) EXPECT_EQ(selected, row.width);
         EXPECT_EQ(doc.screenWidth, screenWidth);
         EXPECT_EQ(doc.screenHeight, screenHeight);
         EXPECT_EQ(States(doc), before);

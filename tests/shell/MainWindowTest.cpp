@@ -268,6 +268,14 @@ TEST_F(MainWindowTest, RecentFilesMenuAndAFailedEntry) {
     window().runCommand(kCmdRecentFirst + 1);
     QTest::qWait(50);
     EXPECT_EQ(window().recentFiles().entries(), QStringList{a});
+    // Alt+1 reopens the one entry left; Alt+2, past the list, does nothing.
+    ASSERT_TRUE(Activate(window()));
+    const int frames = doc().countFrames();
+    QTest::keyClick(&window(), Qt::Key_1, Qt::AltModifier);
+    EXPECT_EQ(doc().countFrames(), frames + 1);
+    QTest::keyClick(&window(), Qt::Key_2, Qt::AltModifier);
+    EXPECT_EQ(doc().countFrames(), frames + 1);
+    EXPECT_EQ(window().recentFiles().entries(), QStringList{a});
 }
 
 // Save As (Ctrl+S) and Export Image (its menu item) with a name typed without extension
