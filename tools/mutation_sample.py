@@ -16,6 +16,8 @@ COVERING = {
     "src/document": ["document", "colour", "effects"],
     "src/io": ["io", "tasks"],
     "src/banner": ["banner"],
+    "src/dialogs": ["dialogs", "shell"],
+    "src/shell": ["shell", "dialogs"],
 }
 
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]

@@ -240,7 +240,16 @@ BannerDialog::BannerDialog(QWidget* parent, AnimationDocument* doc, BannerBlock&
     connect(buttons, &QDialogButtonBox::rejected, this, &BannerDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, &BannerDialog::showHelp);
 
-    // F1 (or What's This) on a control opens its part of the banner page.
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(textRow);
+    layout->addLayout(settingsRow);
+    layout->addWidget(preview_, 1);
+    layout->addWidget(update_, 0, Qt::AlignHCenter);
+    layout->addWidget(buttons);
+
+
+    // F1 (or What's This) on a control opens its part of the banner page. The controls are
+    // looked up by name, so only once the layout has made them the dialog's children.
     auto* help = new ContextHelp(this, QStringLiteral("Banner Dialog"));
     const std::pair<int, int> topics[] = {{1018, 78}, {1031, 79}, {1019, 90}, {1020, 91},
                                           {1034, 92}, {1021, 80}, {1022, 81}, {1023, 82},
@@ -250,13 +259,6 @@ BannerDialog::BannerDialog(QWidget* parent, AnimationDocument* doc, BannerBlock&
         help->add(findChild<QWidget*>(QString::number(id)), topic);
     help->add(intensityValue_, 85);
     help->add(preview_, 76);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(textRow);
-    layout->addLayout(settingsRow);
-    layout->addWidget(preview_, 1);
-    layout->addWidget(update_, 0, Qt::AlignHCenter);
-    layout->addWidget(buttons);
 
     shadowToggled(s.shadowEnabled != 0);
     preview_->showSettings(s);

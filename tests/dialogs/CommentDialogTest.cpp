@@ -1,29 +1,16 @@
 // The comment dialog from the editor's Comment command and from Enter on a comment entry.
-#include <gtest/gtest.h>
-#include <QApplication>
-#include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <QTreeView>
 #include <functional>
 
-#include "../shell/ShellTestSupport.h"
-#include "ModalScript.h"
 #include "dialogs/CommentDialog.h"
-#include "document/AnimationDocument.h"
 #include "document/FrameTree.h"
-#include "shell/CommandIds.h"
 #include "shell/FrameTreeModel.h"
-#include "shell/MainWindow.h"
 #include "support/PeerReaders.h"
-
-using namespace shell_testing;
+#include "support/qt/EditorTestSupport.h"
 
 using namespace dialog_testing;
+using namespace editor_testing;
 
 namespace {
 
@@ -43,31 +30,23 @@ std::vector<std::string> ChildTexts(TreeItem* item) {
     return texts;
 }
 
-class CommentDialogTest : public ::testing::Test {
+class CommentDialogTest : public EditorTest {
   protected:
-    QTemporaryDir dir;
-    std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>();
-    AnimationDocument& doc() { return window->document(); }
     void SetUp() override {
-        window->show();
-        ASSERT_EQ(window->openFile(WriteGif(dir.path(), "a.gif", {10, 10})), 0);
+        ASSERT_TRUE(openGif({10, 10}));
         doc().modified = false;
-    }
-    void TearDown() override {
-        doc().modified = false;
-        window->close();
     }
 };
 
 TEST_F(CommentDialogTest, TwoNewCommentsOnAFrameAreNumberedInOrder) {
     FrameRecord* second = doc().firstFrame->next;
     TreeItem* entry = doc().EntryOfFrame(second);
-    window->selectEntry(entry);
+    window().selectEntry(entry);
     AnswerCommentDialog("one");
-    window->runCommand(kCmdComment);
-    window->selectEntry(entry);
+    window().runCommand(kCmdComment);
+    window().selectEntry(entry);
     AnswerCommentDialog("two");
-    window->runCommand(kCmdComment);
+    window().runCommand(kCmdComment);
     EXPECT_TRUE(doc().modified);
     ASSERT_EQ(second->comments.size(), 2u);
     EXPECT_EQ(second->comments[0].text, "one");
@@ -80,19 +59,19 @@ TEST_F(CommentDialogTest, EnterOnACommentEditsItAndAnUnchangedLongCommentStaysWh
     doc().firstFrame->comments[0].text = longText;
     TreeItem* comment = doc().EntryOfFrame(doc().firstFrame)->firstChild();
     ASSERT_EQ(comment->text(), "Comment [1]");
-    window->selectEntry(comment);
+    window().selectEntry(comment);
 
     QString shown;
     AnswerCommentDialog({}, true, &shown);
-    window->treeView()->setFocus();
-    QTest::keyClick(window->treeView(), Qt::Key_Return);
+    window().treeView()->setFocus();
+    QTest::keyClick(window().treeView(), Qt::Key_Return);
     EXPECT_EQ(shown.size(), 6000);
     EXPECT_EQ(doc().firstFrame->comments[0].text, longText);  // not cut to 5000
     EXPECT_FALSE(doc().modified);
 
-    window->selectEntry(comment);
+    window().selectEntry(comment);
     AnswerCommentDialog("changed");
-    window->runCommand(kCmdComment);
+    window().runCommand(kCmdComment);
     EXPECT_EQ(doc().firstFrame->comments[0].text, "changed");
     EXPECT_TRUE(doc().modified);
 }
@@ -111,17 +90,17 @@ void Type(QWidget* widget, const QString& text) {
 TEST_F(CommentDialogTest, TextOutsideLatin1IsWrittenAsUtf8) {
     const QString typed = QStringLiteral("Gr\u00fc\u00dfe \u2713 \u65e5\u672c \u0416");
     TreeItem* entry = doc().EntryOfFrame(doc().firstFrame->next);
-    window->selectEntry(entry);
+    window().selectEntry(entry);
     WhenModal<CommentDialog>([&](CommentDialog& dialog) {
         Type(dialog.field(), typed);
         dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
-    window->runCommand(kCmdComment);
+    window().runCommand(kCmdComment);
     ASSERT_EQ(doc().firstFrame->next->comments.size(), 1u);
     const QByteArray utf8 = typed.toUtf8();
     EXPECT_EQ(doc().firstFrame->next->comments[0].text, utf8.toStdString());
-    const QString saved = dir.filePath("saved.gif");
-    ASSERT_TRUE(window->saveAnimationTo(saved));
+    const QString saved = file("saved.gif");
+    ASSERT_TRUE(window().saveAnimationTo(saved));
     const auto peer = testing_support::GiflibDecode(saved.toStdString());
     ASSERT_TRUE(peer.has_value());
     ASSERT_EQ(peer->images.size(), 2u);
@@ -146,10 +125,10 @@ TEST_F(CommentDialogTest, StoredCommentsShowInTheirEncodingAndStayByteForByte) {
         SCOPED_TRACE(row.bytes);
         doc().firstFrame->comments[0].text = row.bytes;
         doc().modified = false;
-        window->selectEntry(comment);
+        window().selectEntry(comment);
         QString shown;
         AnswerCommentDialog({}, true, &shown);
-        window->runCommand(kCmdComment);
+        window().runCommand(kCmdComment);
         EXPECT_EQ(shown, row.shown);
         EXPECT_EQ(doc().firstFrame->comments[0].text, row.bytes);
         EXPECT_FALSE(doc().modified);
@@ -157,9 +136,9 @@ TEST_F(CommentDialogTest, StoredCommentsShowInTheirEncodingAndStayByteForByte) {
 }
 
 TEST_F(CommentDialogTest, WithTheRootSelectedAGlobalCommentIsAdded) {
-    window->selectEntry(doc().tree.root());
+    window().selectEntry(doc().tree.root());
     AnswerCommentDialog("");
-    window->runCommand(kCmdComment);
+    window().runCommand(kCmdComment);
     ASSERT_EQ(doc().globalComments.size(), 1u);
     EXPECT_EQ(doc().globalComments[0].text, "");  // an empty comment is kept
     EXPECT_TRUE(doc().hasGlobalComments);

@@ -1,106 +1,40 @@
-// Help buttons and F1 context help lead to pages and topics that exist.
-#include <gtest/gtest.h>
-#include <QApplication>
-#include <QDialogButtonBox>
+// Help buttons, F1 and What's This lead to pages and topics that exist, and F1 on a
+// focused field of a dialog opened from the editor opens that field's topic.
+
 #include <QDir>
 #include <QFile>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
 #include <QHelpLink>
-#include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
-#include <QMap>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
-#include <QSignalSpy>
-#include <QTabWidget>
-#include <QTest>
+#include <QSlider>
 #include <QTextBrowser>
 #include <QWhatsThis>
+#include <functional>
 
-#include "ModalScript.h"
-#include "banner/BannerSettings.h"
+#include "dialogs/AviLoadDialog.h"
 #include "dialogs/BannerDialog.h"
+#include "dialogs/CommentDialog.h"
 #include "dialogs/ContextHelp.h"
+#include "dialogs/EffectDialog.h"
+#include "dialogs/ExportAllDialog.h"
 #include "dialogs/OptionsDialog.h"
-#include "shell/CommandIds.h"
+#include "dialogs/PaletteDialog.h"
+#include "dialogs/ParametersWindow.h"
+#include "dialogs/ResizeDialog.h"
 #include "shell/HelpCollection.h"
 #include "shell/HelpWindow.h"
-#include "shell/MainWindow.h"
-#include "shell/SettingsStore.h"
+#include "support/qt/EditorTestSupport.h"
 
 using namespace dialog_testing;
+using namespace editor_testing;
 
 namespace {
 
-QSet<int> TopicAnchors() {
-    QFile file(QStringLiteral(":/help/topics.html"));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    QSet<int> topics;
-    const QRegularExpression anchor(QStringLiteral("name=\"topic(\\d+)\""));
-    for (auto it = anchor.globalMatch(QString::fromUtf8(file.readAll())); it.hasNext();)
-        topics.insert(it.next().captured(1).toInt());
-    return topics;
-}
-
-}  // namespace
-
-TEST(ContextHelpTest, EveryKeywordTheDialogsUseHasItsPage) {
-    for (const char* keyword :
-         {"Contents", "Key Bindings", "How To Use Help", "Select Effect/Transition Dialog",
-          "Options Dialog", "Parameters Dialog", "Palette Dialog", "Banner Dialog",
-          "Export All Images", "Comment Dialog", "Files"}) {
-        EXPECT_TRUE(ShowHelp(nullptr, QString::fromLatin1(keyword))) << keyword;
-    }
-    ShowHelp(nullptr, QStringLiteral("Select Effect/Transition Dialog"));
-    EXPECT_EQ(HelpPage(), "qrc:/help/select-effect-transition-dialog.html");
-    EXPECT_FALSE(ShowHelp(nullptr, QStringLiteral("No Such Dialog")));
-}
-
-TEST(ContextHelpTest, EveryFieldTopicHasItsEntry) {
-    const QSet<int> topics = TopicAnchors();
-    // Options, effect selection, parameters, save/export panels and the comment field.
-    for (int topic :
-         {29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51,
-          52, 53, 54, 55, 56, 59, 60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70, 71, 93, 95, 96, 97}) {
-        EXPECT_TRUE(topics.contains(topic)) << topic;
-    }
-}
-
-TEST(ContextHelpTest, F1OnAFieldOpensItsTopicAndElsewhereTheDialogPage) {
-    AppSettings settings;
-    OptionsDialog dialog(nullptr, settings);
-    dialog.show();
-    dialog.previewFramesEdit()->setFocus();
-    QTest::keyClick(dialog.previewFramesEdit(), Qt::Key_F1);
-    EXPECT_EQ(HelpPage(), "qrc:/help/topics.html#topic32");
-    dialog.reactivateButton()->setFocus();
-    QTest::keyClick(dialog.reactivateButton(), Qt::Key_F1);
-    EXPECT_EQ(HelpPage(), "qrc:/help/topics.html#topic93");
-
-    // A control without a topic: the dialog's own page.
-    auto* buttons = dialog.findChild<QDialogButtonBox*>();
-    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
-    ok->setFocus();
-    QTest::keyClick(ok, Qt::Key_F1);
-    EXPECT_EQ(HelpPage(), "qrc:/help/options-dialog.html");
-    buttons->button(QDialogButtonBox::Help)->click();
-    EXPECT_EQ(HelpPage(), "qrc:/help/options-dialog.html");
-}
-
-namespace {
-
-// The shown help window's part with this object name.
-template <typename T>
-T* HelpPart(const char* name) {
-    QTextBrowser* browser = ShownHelp();
-    return browser ? browser->window()->findChild<T*>(QString::fromLatin1(name)) : nullptr;
-}
-
-// Every topic anchor of every help page, with the page.
+// Every topic anchor of every help page, with its page.
 QMap<int, QString> AllTopics() {
     QMap<int, QString> topics;
     const QRegularExpression anchor(QStringLiteral("name=\"topic(\\d+)\""));
@@ -113,20 +47,124 @@ QMap<int, QString> AllTopics() {
     return topics;
 }
 
-class HelpSearchTest : public ::testing::Test {
+void CloseHelp() {
+    if (QTextBrowser* b = ShownHelp()) b->window()->close();
+    QApplication::processEvents();
+}
+
+// The shown help window's part with this object name.
+template <typename T>
+T* HelpPart(const char* name) {
+    QTextBrowser* browser = ShownHelp();
+    return browser ? browser->window()->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+}
+
+class ContextHelpTest : public EditorTest {
   protected:
-    void TearDown() override {
-        if (QTextBrowser* b = ShownHelp()) b->window()->close();
-        QApplication::processEvents();
-    }
+    void TearDown() override { CloseHelp(); }
 };
 
-}  // namespace
+TEST_F(ContextHelpTest, EveryKeywordTheWindowsUseHasItsPage) {
+    for (const char* keyword :
+         {"Contents", "Key Bindings", "How To Use Help", "Select Effect/Transition Dialog",
+          "Options Dialog", "Parameters Dialog", "Palette Dialog", "Banner Dialog",
+          "Export All Images", "Comment Dialog", "Files"}) {
+        EXPECT_TRUE(ShowHelp(nullptr, QString::fromLatin1(keyword))) << keyword;
+    }
+    EXPECT_EQ(HelpPage(), "qrc:/help/files.html");
+    EXPECT_FALSE(ShowHelp(nullptr, QStringLiteral("No Such Dialog")));
+}
 
-TEST_F(HelpSearchTest, SearchForHelpOnOpensAKeywordIndexThatFindsFieldsOfEveryWindow) {
-    MainWindow window;
-    window.show();
-    window.action(kCmdHelpSearch)->trigger();
+// F1 pressed on the focused field of each window as the editor opens it. A field without
+// a topic gives the window's own page.
+TEST_F(ContextHelpTest, F1OnAFocusedFieldOpensItsTopic) {
+    testing_support::TempFolder videos;
+    const QString video = QString::fromStdString(
+        testing_support::MakeVideo(videos, "clip.avi", "testsrc2", 64, 48, 4, 10));
+    ASSERT_TRUE(openGif({10, 10}));
+    using Field = std::function<QWidget*(QWidget&)>;
+    const auto command = [this](int id) { return [this, id] { window().action(id)->trigger(); }; };
+    struct Row {
+        const char* name;
+        std::function<void()> open;
+        Field field;
+        const char* page;
+        bool toolWindow = false;  // the parameters window: not modal
+    };
+    const Row rows[] = {
+        {"banner text", command(kCmdBannerText),
+         [](QWidget& w) { return static_cast<BannerDialog&>(w).field(1018); },
+         "qrc:/help/banner-dialog.html#topic78"},
+        {"banner shadow thickness", command(kCmdBannerText),
+         [](QWidget& w) { return static_cast<BannerDialog&>(w).field(1024); },
+         "qrc:/help/banner-dialog.html#topic83"},
+        {"banner OK", command(kCmdBannerText),
+         [](QWidget& w) { return w.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok); },
+         "qrc:/help/banner-dialog.html"},
+        {"effect frames", command(kCmdInsertEffect),
+         [](QWidget& w) { return static_cast<EffectDialog&>(w).frameCountEdit(); },
+         "qrc:/help/topics.html#topic43"},
+        {"comment", command(kCmdComment),
+         [](QWidget& w) { return static_cast<CommentDialog&>(w).field(); },
+         "qrc:/help/topics.html#topic97"},
+        {"options JPEG slider", command(kCmdOptions),
+         [](QWidget& w) { return static_cast<OptionsDialog&>(w).jpegSlider(); },
+         "qrc:/help/topics.html#topic59"},
+        {"options reactivate", command(kCmdOptions),
+         [](QWidget& w) { return static_cast<OptionsDialog&>(w).reactivateButton(); },
+         "qrc:/help/topics.html#topic93"},
+        {"parameters delay", command(kCmdParameters),
+         [](QWidget& w) { return static_cast<ParametersWindow&>(w).field(1024); },
+         "qrc:/help/topics.html#topic70", true},
+        // Windows without field topics: F1 opens nothing (the main window's F1 stays there).
+        {"palette OK", [this] { window().parametersWindow()->button(1023)->click(); },
+         [](QWidget& w) { return w.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok); },
+         ""},
+        {"export all pattern", command(kCmdExportAll),
+         [](QWidget& w) { return static_cast<ExportAllDialog&>(w).patternEdit(); }, ""},
+        {"resize width", command(kCmdResize),
+         [](QWidget& w) { return static_cast<ResizeDialog&>(w).widthEdit(); }, ""},
+        {"load AVI count", [&] { editor.open(video); },
+         [](QWidget& w) {
+             auto& d = static_cast<AviLoadDialog&>(w);
+             d.loadAllBox()->setChecked(false);
+             return d.countEdit();
+         },
+         ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QString page = QStringLiteral("(not asked)");
+        const auto pressF1 = [&](QWidget& shown) {
+            if (!Activate(*shown.window())) return (void)(page = "(not active)");
+            QWidget* field = row.field(shown);
+            field->setFocus();
+            if (QApplication::focusWidget() != field) return (void)(page = "(no focus)");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+            page = HelpPage();
+            CloseHelp();
+        };
+        if (row.toolWindow) {
+            row.open();
+            ASSERT_NE(window().parametersWindow(), nullptr);
+            pressF1(*window().parametersWindow());
+        } else {
+            bool opened = false;
+            QTimer* watch = WhenModal<QDialog>([&](QDialog& dialog) {
+                opened = true;
+                pressF1(dialog);
+                dialog.reject();
+            });
+            row.open();
+            if (!opened) delete watch;  // nothing opened: the check below fails
+        }
+        EXPECT_EQ(page, QString::fromLatin1(row.page));
+        if (ShownHelp()) CloseHelp();
+    }
+}
+
+TEST_F(ContextHelpTest, SearchForHelpOnOpensAKeywordIndexThatFindsFieldsOfEveryWindow) {
+    window().action(kCmdHelpSearch)->trigger();
     ASSERT_NE(ShownHelp(), nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(ShownHelp()->window()));
     auto* filter = HelpPart<QLineEdit>("helpIndexFilter");
@@ -157,7 +195,6 @@ TEST_F(HelpSearchTest, SearchForHelpOnOpensAKeywordIndexThatFindsFieldsOfEveryWi
     }
 
     // Every topic that F1 can open is in the index.
-    const QMap<int, QString> topics = AllTopics();
     QHelpEngine* engine = HelpCollection::Instance()->engine();
     QSet<int> indexed;
     filter->clear();
@@ -168,26 +205,28 @@ TEST_F(HelpSearchTest, SearchForHelpOnOpensAKeywordIndexThatFindsFieldsOfEveryWi
                 indexed.insert(link.url.fragment().mid(5).toInt());
         }
     }
-    for (auto it = topics.cbegin(); it != topics.cend(); ++it)
-        EXPECT_TRUE(indexed.contains(it.key())) << "topic " << it.key();
-    window.close();
+    for (const int topic : AllTopics().keys())
+        EXPECT_TRUE(indexed.contains(topic)) << "topic " << topic;
 }
 
-TEST_F(HelpSearchTest, WhatsThisReachesFieldsThatTakeNoFocus) {
-    BannerBlock block;
-    AnimationDocument* none = nullptr;
-    BannerDialog banner(nullptr, none, block);
-    banner.show();
-    banner.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&banner));
-    // The preview takes no focus: Shift+F1, then a click on it, opens its topic.
-    banner.field(1018)->setFocus();
-    QTest::keyClick(banner.field(1018), Qt::Key_F1, Qt::ShiftModifier);
-    ASSERT_TRUE(QWhatsThis::inWhatsThisMode());
-    auto* preview = banner.findChild<QWidget*>(QStringLiteral("Banner Preview Class"));
-    ASSERT_NE(preview, nullptr);
-    QTest::mouseClick(preview, Qt::LeftButton);
-    EXPECT_EQ(HelpPage(), "qrc:/help/banner-dialog.html#topic76");
-    EXPECT_FALSE(QWhatsThis::inWhatsThisMode());
-    banner.reject();
+// The preview takes no focus: Shift+F1, then a click on it, opens its topic.
+TEST_F(ContextHelpTest, WhatsThisReachesFieldsThatTakeNoFocus) {
+    bool inMode = false;
+    QString page;
+    WhenModal<BannerDialog>([&](BannerDialog& banner) {
+        if (Activate(banner)) {
+            banner.field(1018)->setFocus();
+            QTest::keyClick(banner.field(1018), Qt::Key_F1, Qt::ShiftModifier);
+            inMode = QWhatsThis::inWhatsThisMode();
+            QTest::mouseClick(banner.preview(), Qt::LeftButton);
+            page = HelpPage();
+            inMode = inMode && !QWhatsThis::inWhatsThisMode();
+        }
+        banner.reject();
+    });
+    window().action(kCmdBannerText)->trigger();
+    EXPECT_TRUE(inMode);
+    EXPECT_EQ(page, "qrc:/help/banner-dialog.html#topic76");
 }
+
+}  // namespace

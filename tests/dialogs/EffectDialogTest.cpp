@@ -1,33 +1,18 @@
 // The "Select Effect/Transition" dialog driven through its widgets, on its own and from
 // the editor's Insert Effect / Insert Transition / "Effect/Transition" commands.
-#include <gtest/gtest.h>
 #include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 #include <functional>
 
-#include "../shell/ShellTestSupport.h"
-#include "ModalScript.h"
 #include "dialogs/EffectDialog.h"
 #include "dialogs/WarningDialog.h"
-#include "document/AnimationDocument.h"
 #include "document/FrameRecord.h"
 #include "effects/EffectRegistry.h"
-#include "shell/CommandIds.h"
-#include "shell/MainWindow.h"
-
-using namespace shell_testing;
+#include "support/qt/EditorTestSupport.h"
 
 using namespace dialog_testing;
+using namespace editor_testing;
 
 namespace {
 
@@ -59,31 +44,17 @@ bool WaitForBox(const std::shared_ptr<BoxAnswer>& seen) {
     return !seen->text.isEmpty();
 }
 
-class EffectDialogTest : public ::testing::Test {
+class EffectDialogTest : public EditorTest {
   protected:
-    QTemporaryDir dir;
-    std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>();
-    AnimationDocument& doc() { return window->document(); }
-    EffectSession& session() { return window->effectSession(); }
-
-    void SetUp() override {
-        window->settings().confirmDelete = 0;
-        window->show();
-    }
-    void TearDown() override {
-        doc().modified = false;
-        window->close();
-    }
+    EffectSession& session() { return window().effectSession(); }
     void open(int frames, int w = 8, int h = 6) {
-        ASSERT_EQ(window->openFile(
-                      WriteGif(dir.path(), "a.gif", std::vector<int>(size_t(frames), 10), w, h)),
-                  0);
+        ASSERT_TRUE(openGif(std::vector<int>(size_t(frames), 10), w, h));
     }
     // The dialog as Apply opens it on the selected frame.
     std::unique_ptr<EffectDialog> makeDialog() {
         session().block.noSecondImage = doc().selectedFrame->next ? 0 : 1;
         auto dialog =
-            std::make_unique<EffectDialog>(window.get(), doc(), session(), window->settings());
+            std::make_unique<EffectDialog>(&window(), doc(), session(), window().settings());
         dialog->show();
         return dialog;
     }
@@ -91,23 +62,38 @@ class EffectDialogTest : public ::testing::Test {
     static int transition(const char* name) { return FindEntryByName(false, name); }
 };
 
-TEST_F(EffectDialogTest, WithoutSecondImageTheTitleSaysSoAndTransitionsAreRefused) {
-    open(1);
-    session().block.isEffect = 0;
-    auto dialog = makeDialog();
-    EXPECT_EQ(dialog->windowTitle().toStdString(), kMessage2003);
-    EXPECT_TRUE(dialog->effectRadio()->isChecked());
-    EXPECT_EQ(dialog->effectList()->count(), kEffectCount);
-    EXPECT_EQ(dialog->transitionList()->count(), kTransitionCount);
-
-    auto seen = AnswerNextBox(Answer::Ok);
-    dialog->transitionRadio()->click();
-    ASSERT_TRUE(WaitForBox(seen));
-    EXPECT_EQ(seen->text.toStdString(), kMessage2002);
-    EXPECT_EQ(seen->caption, "Warning");
-    EXPECT_TRUE(dialog->effectRadio()->isChecked());
-    EXPECT_TRUE(dialog->selection().effectMode());
-    dialog->reject();
+// Without a successor of the same size and place, the title says why and the
+// transition mode is refused with its message.
+TEST_F(EffectDialogTest, WithoutAMatchingSecondImageTransitionsAreRefused) {
+    const struct {
+        const char* name;
+        int frames;
+        bool moved;  // the second frame elsewhere
+        std::string title;
+    } rows[] = {{"one frame", 1, false, kMessage2003},
+                {"successor elsewhere", 2, true, "Size of second Image doesn't match"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        window().runCommand(kCmdNew);
+        open(row.frames);
+        if (row.moved) doc().firstFrame->next->left = 1;
+        session().block.isEffect = 0;
+        auto dialog = makeDialog();
+        EXPECT_EQ(dialog->windowTitle().toStdString(), row.title);
+        EXPECT_EQ(session().block.noSecondImage, 1);
+        EXPECT_TRUE(dialog->effectRadio()->isChecked());
+        EXPECT_EQ(dialog->effectList()->count(), kEffectCount);
+        EXPECT_EQ(dialog->transitionList()->count(), kTransitionCount);
+        auto seen = AnswerNextBox(Answer::Ok);
+        dialog->transitionRadio()->click();
+        ASSERT_TRUE(WaitForBox(seen));
+        EXPECT_EQ(seen->text.toStdString(), kMessage2002);
+        EXPECT_EQ(seen->caption, "Warning");
+        EXPECT_TRUE(dialog->effectRadio()->isChecked());
+        EXPECT_TRUE(dialog->selection().effectMode());
+        dialog->reject();
+        doc().modified = false;
+    }
 }
 
 TEST_F(EffectDialogTest, SwitchingModesConfiguresTheOtherEntry) {
@@ -132,21 +118,6 @@ TEST_F(EffectDialogTest, SwitchingModesConfiguresTheOtherEntry) {
     dialog->transitionRadio()->click();
     dialog->reject();
     EXPECT_EQ(session().block.isEffect, 1);
-}
-
-TEST_F(EffectDialogTest, ASuccessorElsewhereOffersOnlyEffects) {
-    open(2);
-    doc().firstFrame->next->left = 1;  // same size, another place
-    session().block.isEffect = 0;
-    auto dialog = makeDialog();
-    EXPECT_EQ(dialog->windowTitle(), "Size of second Image doesn't match");
-    EXPECT_EQ(session().block.noSecondImage, 1);
-    EXPECT_TRUE(dialog->effectRadio()->isChecked());
-    auto seen = AnswerNextBox(Answer::Ok);
-    dialog->transitionRadio()->click();
-    ASSERT_TRUE(WaitForBox(seen));
-    EXPECT_EQ(seen->text.toStdString(), kMessage2002);
-    dialog->reject();
 }
 
 TEST_F(EffectDialogTest, TheTypingPauseRestoresABadFrameCount) {
@@ -196,7 +167,7 @@ TEST_F(EffectDialogTest, TheSpiralGridQuestionOnOk) {
     session().block.isEffect = 1;
     session().block.effectIndex = effect("Spiral");
     session().block.frameCount = 10;
-    window->settings().preview = 0;
+    window().settings().preview = 0;
     auto dialog = makeDialog();
     auto seen = AnswerNextBox(Answer::Cancel);
     dialog->accept();
@@ -221,26 +192,19 @@ TEST_F(EffectDialogTest, TheTransparentColourWarningHasItsDontShowBox) {
     session().dialogColour = 0;
     session().block.isEffect = 1;
     session().block.effectIndex = effect("Invert");
-    window->settings().preview = 0;
-    window->settings().transparentWarning = 0;
+    window().settings().preview = 0;
+    window().settings().transparentWarning = 0;
     auto dialog = makeDialog();
     QString text;
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, &text] {
-        auto* warning = qobject_cast<WarningDialog*>(QApplication::activeModalWidget());
-        if (!warning) return;
-        timer->stop();
-        timer->deleteLater();
-        text = warning->textLabel()->text();
-        warning->reject();
+    WhenModal<WarningDialog>([&text](WarningDialog& warning) {
+        text = warning.textLabel()->text();
+        warning.reject();
     });
-    timer->start();
     dialog->accept();
     EXPECT_EQ(text.toStdString(), WarningText(WarningKind::Transparent));
     EXPECT_TRUE(dialog->isVisible());  // refused: stays open
     // Switched off: OK goes through without asking.
-    window->settings().transparentWarning = 1;
+    window().settings().transparentWarning = 1;
     dialog->accept();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
 }
@@ -250,120 +214,99 @@ TEST_F(EffectDialogTest, SmallFramesPreviewThemselvesLargeOnesScaledCopies) {
     session().block.isEffect = 1;
     session().block.effectIndex = effect("Blur");
     session().block.frameCount = 3;
-    window->settings().preview = 1;
+    window().settings().preview = 1;
     {
         auto dialog = makeDialog();
         EXPECT_FALSE(dialog->preview().scaled());
         EXPECT_EQ(dialog->preview().source1(), doc().firstFrame);
         EXPECT_EQ(dialog->preview().source2(), doc().firstFrame->next);
-        ASSERT_NE(dialog->preview().chain(), nullptr);
         const int before = dialog->framesShown();
         QTest::qWait(350);
         EXPECT_GE(dialog->framesShown(), before + 2);  // the 100 ms frame timer runs
         // Preview off clears the area and stops.
         dialog->previewBox()->click();
         EXPECT_EQ(dialog->preview().chain(), nullptr);
-        EXPECT_EQ(window->settings().preview, 0u);
+        EXPECT_EQ(window().settings().preview, 0u);
         dialog->reject();
-        EXPECT_EQ(window->settings().preview, 1u);  // Cancel restores the setting
+        EXPECT_EQ(window().settings().preview, 1u);  // Cancel restores the setting
     }
     doc().modified = false;
-    window->runCommand(kCmdNew);
+    window().runCommand(kCmdNew);
     open(2, 100, 100);  // 10000 pixels
     auto dialog = makeDialog();
     EXPECT_TRUE(dialog->preview().scaled());
     ASSERT_NE(dialog->preview().source1(), nullptr);
-    EXPECT_NE(dialog->preview().source1(), doc().firstFrame);
     EXPECT_EQ(dialog->preview().source1()->width, EffectDialog::kPreviewWidth);
     EXPECT_EQ(dialog->preview().source1()->height, EffectDialog::kPreviewHeight);
-    ASSERT_NE(dialog->preview().chain(), nullptr);
     QTest::qWait(150);
     dialog->reject();
     EXPECT_EQ(dialog->preview().source1(), nullptr);  // the copies go with the dialog
 }
 
-TEST_F(EffectDialogTest, InsertEffectAddsAGroupThatDeletesAsOne) {
+// Insert Effect, Insert Transition and the button under the tree (in the mode used last)
+// open the dialog; OK adds the frames as a group after the selected image, its first
+// frame selected. A group deletes as one; a successor elsewhere allows no transition.
+TEST_F(EffectDialogTest, TheInsertCommandsAddAGroupThatDeletesAsOne) {
     open(2);
-    const int before = doc().countFrames();
-    window->settings().preview = 0;
-    WhenModal<EffectDialog>([](EffectDialog& d) {
-        d.effectList()->setCurrentRow(FindEntryByName(true, "Invert"));
-        d.frameCountEdit()->setText(QStringLiteral("3"));
-        d.accept();
-    });
+    window().settings().preview = 0;
+    const struct {
+        int command;
+        bool effect;
+        const char* entry;
+        int frames;
+        const char* group;
+    } rows[] = {{kCmdInsertEffect, true, "Invert", 3, "Effect 1: Invert"},
+                {kCmdInsertTransition, false, "Fade", 2, "Trans 1: Fade"},
+                {kCmdEffectTransition, false, "Blur", 2, nullptr}};
     BoxGuard boxes;
-    window->runCommand(kCmdInsertEffect);
+    int count = 2;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.entry);
+        window().selectEntry(doc().EntryOfFrame(doc().firstFrame));
+        bool effectShown = !row.effect;
+        WhenModal<EffectDialog>([&](EffectDialog& d) {
+            effectShown = d.selection().effectMode();
+            (row.effect ? d.effectList() : d.transitionList())
+                ->setCurrentRow(FindEntryByName(row.effect, row.entry));
+            d.frameCountEdit()->setText(QString::number(row.frames));
+            d.accept();
+        });
+        window().runCommand(row.command);
+        EXPECT_EQ(effectShown, row.effect);
+        ASSERT_EQ(doc().countFrames(), count += row.frames);
+        EXPECT_EQ(doc().selectedFrame, doc().firstFrame->next);
+        if (!row.group) continue;
+        TreeItem* group = doc().selectedItem->parent();
+        EXPECT_EQ(group->text(), row.group);
+        EXPECT_EQ(group->childCount(), row.frames);
+    }
     EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join("|").toStdString();
-    ASSERT_EQ(doc().countFrames(), before + 3);
     EXPECT_TRUE(doc().modified);
-    TreeItem* group = nullptr;
-    for (TreeItem* item = doc().tree.root()->firstChild(); item; item = item->nextSibling())
-        if (item->text() == "Effect 1: Invert") group = item;
-    ASSERT_NE(group, nullptr);
-    EXPECT_EQ(group->childCount(), 3);
-    // The first new frame is selected.
-    EXPECT_EQ(doc().selectedFrame, doc().firstFrame->next);
-    EXPECT_EQ(doc().selectedItem, group->firstChild());
-    EXPECT_TRUE(window->action(kCmdInsertTransition)->isEnabled());
-    EXPECT_EQ(window->action(kCmdResize)->text(), "&Resize All ...");
 
-    window->selectEntry(group);
-    window->runCommand(kCmdDelete);  // the guard answers the question with Yes
+    TreeItem* effect = doc().tree.root()->firstChild();
+    while (effect && effect->text() != "Effect 1: Invert") effect = effect->nextSibling();
+    ASSERT_NE(effect, nullptr);
+    window().selectEntry(effect);
+    window().runCommand(kCmdDelete);  // the guard answers the question with Yes
     ASSERT_EQ(boxes.texts.size(), 1);
     EXPECT_EQ(boxes.texts[0],
               "Do you really want to remove 'Effect 1: Invert' and all its images from the list ?");
-    EXPECT_EQ(doc().countFrames(), before);
-}
+    EXPECT_EQ(doc().countFrames(), count - 3);
 
-TEST_F(EffectDialogTest, InsertTransitionNeedsAMatchingSuccessor) {
-    open(2);
-    window->settings().preview = 0;
-    bool opened = false;
-    WhenModal<EffectDialog>([&opened](EffectDialog& d) {
-        opened = true;
-        EXPECT_FALSE(d.selection().effectMode());
-        d.transitionList()->setCurrentRow(FindEntryByName(false, "Fade"));
-        d.frameCountEdit()->setText(QStringLiteral("2"));
-        d.accept();
-    });
-    BoxGuard boxes;
-    window->runCommand(kCmdInsertTransition);
-    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join("|").toStdString();
-    EXPECT_TRUE(opened);
-    EXPECT_EQ(doc().countFrames(), 4);
-    bool found = false;
-    for (TreeItem* item = doc().tree.root()->firstChild(); item; item = item->nextSibling())
-        found = found || item->text() == "Trans 1: Fade";
-    EXPECT_TRUE(found);
-
-    // Another place for the successor: the command does nothing at all.
-    window->selectEntry(doc().EntryOfFrame(doc().firstFrame));
+    // Another place for the successor: Insert Transition does nothing at all.
+    window().selectEntry(doc().EntryOfFrame(doc().firstFrame));
     doc().firstFrame->next->top = 2;
-    opened = false;
-    QTimer::singleShot(300, [&opened] {
-        if (qobject_cast<EffectDialog*>(QApplication::activeModalWidget())) {
-            opened = true;
-            QApplication::activeModalWidget()->close();
-        }
-    });
-    window->runCommand(kCmdInsertTransition);
-    QTest::qWait(350);
-    EXPECT_FALSE(opened);
-    EXPECT_EQ(doc().countFrames(), 4);
-}
-
-TEST_F(EffectDialogTest, TheButtonUnderTheTreeKeepsTheLastMode) {
-    open(2);
-    window->settings().preview = 0;
-    session().block.isEffect = 1;
-    bool effectShown = false;
-    WhenModal<EffectDialog>([&effectShown](EffectDialog& d) {
-        effectShown = d.selection().effectMode();
+    bool opened = false;
+    QTimer* watch = WhenModal<EffectDialog>([&opened](EffectDialog& d) {
+        opened = true;
         d.reject();
     });
-    window->runCommand(kCmdEffectTransition);
-    EXPECT_TRUE(effectShown);
-    EXPECT_EQ(doc().countFrames(), 2);
+    window().runCommand(kCmdInsertTransition);
+    QTest::qWait(50);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(doc().countFrames(), count - 3);
+    watch->stop();
+    watch->deleteLater();
 }
 
 }  // namespace

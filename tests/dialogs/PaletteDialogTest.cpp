@@ -1,23 +1,12 @@
 // "Choose Color": choosing an entry, the margins around the grid, the clamped starting
 // index, editing colours through the colour chooser, and what OK and Cancel write.
-#include <gtest/gtest.h>
-#include <QApplication>
 #include <QColorDialog>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-#include <functional>
 
-#include "ModalScript.h"
-#include "dialogs/EffectDialog.h"
 #include "dialogs/PaletteDialog.h"
-#include "document/AnimationDocument.h"
 #include "document/Composition.h"
 #include "document/FrameRecord.h"
-#include "effects/EffectRegistry.h"
-#include "shell/SettingsStore.h"
 #include "support/TestSupport.h"
+#include "support/qt/EditorTestSupport.h"
 
 using testing_support::AppendToDocument;
 using testing_support::MakeFrame;
@@ -104,47 +93,29 @@ TEST_F(PaletteDialogTest, ChooseModeSelectsCellsAndGapsButNotTheMargins) {
     EXPECT_TRUE(doc.modified);
 }
 
-TEST_F(PaletteDialogTest, CancelAndReturnIndexLeaveTheDocumentAlone) {
-    {
-        PaletteRequest request{first, 0, 0, 0};
-        PaletteDialog dialog(nullptr, doc, request);
-        Prepare(dialog);
-        Click(dialog, dialog.grid()->cellRect(2).center());
-        dialog.reject();
-        EXPECT_EQ(first->transparentIndex, 0u);
-    }
-    {
-        // The effect dialog's use: only the index comes back.
-        PaletteRequest request{first, 0, 1, 0};
-        PaletteDialog dialog(nullptr, doc, request);
-        Prepare(dialog);
-        Click(dialog, dialog.grid()->cellRect(2).center());
-        dialog.accept();
-        EXPECT_EQ(request.resultIndex, 2);
-        EXPECT_EQ(first->transparentIndex, 0u);
-    }
-    EXPECT_FALSE(doc.modified);
-    {
-        PaletteRequest request{first, 0, 0, 0};
-        PaletteDialog dialog(nullptr, doc, request);
-        Prepare(dialog);
-        Click(dialog, dialog.grid()->cellRect(2).center());
-        dialog.accept();
-        EXPECT_EQ(first->transparentIndex, 2u);
-        EXPECT_TRUE(doc.modified);
-    }
-}
-
-TEST_F(PaletteDialogTest, StartingIndexOutsideThePaletteIsClamped) {
+// Cancel writes nothing; the effect dialog's use gives back only the index; OK writes
+// the transparent index, which starts clamped to the palette.
+TEST_F(PaletteDialogTest, OkCancelAndReturnIndex) {
     first->transparentIndex = 300;
-    PaletteRequest request{first, 0, 0, 0};
-    PaletteDialog dialog(nullptr, doc, request);
-    Prepare(dialog);
-    EXPECT_EQ(dialog.startIndex(), 255);
-    EXPECT_EQ(dialog.selectedIndex(), 255);
-    EXPECT_EQ(dialog.entryLabel()->text(), "Color Index 255 - R:n/a G:n/a B:n/a");
-    dialog.accept();
-    EXPECT_EQ(first->transparentIndex, 255u);
+    const struct {
+        int returnIndex;
+        bool ok;
+        unsigned transparent;  // after
+    } rows[] = {{0, false, 300}, {1, true, 300}, {0, true, 2}};
+    for (const auto& row : rows) {
+        PaletteRequest request{first, 0, row.returnIndex, 0};
+        PaletteDialog dialog(nullptr, doc, request);
+        Prepare(dialog);
+        EXPECT_EQ(dialog.startIndex(), 255);
+        EXPECT_EQ(dialog.entryLabel()->text(), "Color Index 255 - R:n/a G:n/a B:n/a");
+        Click(dialog, dialog.grid()->cellRect(2).center());
+        row.ok ? dialog.accept() : dialog.reject();
+        if (row.returnIndex) {
+            EXPECT_EQ(request.resultIndex, 2);
+        }
+        EXPECT_EQ(first->transparentIndex, row.transparent);
+        EXPECT_EQ(doc.modified, row.transparent == 2);
+    }
 }
 
 TEST_F(PaletteDialogTest, EditModeEditsACopyThatOkWritesBackAndRecomposes) {
@@ -187,29 +158,6 @@ TEST_F(PaletteDialogTest, EditModeEditsACopyThatOkWritesBackAndRecomposes) {
     // Both the frame and the one built on it show the new colour.
     EXPECT_EQ(composed(*first, 0, 0), 0x090807u);
     EXPECT_EQ(composed(*second, 0, 0), 0x090807u);
-}
-
-TEST_F(PaletteDialogTest, TheEffectDialogsColourBoxChoosesAnEntryThroughIt) {
-    EffectSession session;
-    session.block.isEffect = 1;
-    session.block.effectIndex = FindEntryByName(true, "Move");
-    session.block.noSecondImage = 1;
-    AppSettings settings;
-    settings.preview = 0;
-    EffectDialog dialog(nullptr, doc, session, settings);
-    dialog.show();
-    ASSERT_TRUE(dialog.colourBox()->isEnabled());
-    WhenModal<PaletteDialog>([](PaletteDialog& d) {
-        EXPECT_EQ(d.hintLabel()->text(), "Click on a Color to Select");
-        Click(d, d.grid()->cellRect(2).center());
-        d.accept();
-    });
-    dialog.colourBox()->click();
-    EXPECT_EQ(dialog.selection().dialogColour(), 2);
-    // Only the index came back: the frame and the document are as they were.
-    EXPECT_EQ(first->transparentIndex, 0u);
-    EXPECT_FALSE(doc.modified);
-    dialog.reject();
 }
 
 }  // namespace

@@ -1,31 +1,12 @@
 // "Resize Image(s)": the linked size fields, the refused sizes, and the Resize command.
-#include <gtest/gtest.h>
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QDialogButtonBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
-#include "../shell/ShellTestSupport.h"
-#include "ModalScript.h"
 #include "dialogs/ResizeDialog.h"
-#include "document/AnimationDocument.h"
 #include "document/Composition.h"
-#include "document/FrameRecord.h"
-#include "shell/CommandIds.h"
-#include "shell/MainWindow.h"
 #include "support/TestSupport.h"
-#include "support/UserTask.h"
-
-using namespace shell_testing;
+#include "support/qt/EditorTestSupport.h"
 
 using namespace dialog_testing;
+using namespace editor_testing;
 using namespace testing_support;
 
 namespace {
@@ -46,7 +27,7 @@ class ResizeDialogTest : public ::testing::Test {
     }
 };
 
-TEST_F(ResizeDialogTest, TheLinkedFieldsDoNotTriggerEachOther) {
+TEST_F(ResizeDialogTest, TheLinkedFieldsFollowEachOtherAndComeBack) {
     ResizeRequest request;
     ResizeDialog dialog(nullptr, doc, request);
     EXPECT_EQ(dialog.originalWidth()->text(), "400");
@@ -63,93 +44,20 @@ TEST_F(ResizeDialogTest, TheLinkedFieldsDoNotTriggerEachOther) {
     EXPECT_EQ(request.width, 200);
     EXPECT_EQ(request.height, 150);
 
-    // The last sizes and the flag come back.
     ResizeRequest again;
     ResizeDialog second(nullptr, doc, again);
     EXPECT_EQ(second.widthEdit()->text(), "200");
     EXPECT_EQ(second.heightEdit()->text(), "150");
     EXPECT_TRUE(second.aspectBox()->isChecked());
-}
-
-TEST_F(ResizeDialogTest, SizesOutsideTheRangeAreRefused) {
-    ResizeRequest request;
-    ResizeDialog dialog(nullptr, doc, request);
-    dialog.show();
-    for (const char* bad : {"0", "70000", "-5"}) {
-        Type(dialog.widthEdit(), bad);
-        auto seen = AnswerNextBox(Answer::Ok);
-        dialog.accept();
-        EXPECT_EQ(seen->caption, "Parameter out of Range") << bad;
-        EXPECT_TRUE(dialog.isVisible()) << bad;
-        EXPECT_EQ(dialog.widthEdit()->selectedText(), bad);
-    }
-    // A ratio that truncates to nothing.
-    dialog.aspectBox()->setChecked(true);
-    Type(dialog.widthEdit(), "1");
-    EXPECT_EQ(dialog.heightEdit()->text(), "0");
+    // A ratio that truncates to nothing is refused.
+    second.show();
+    Type(second.widthEdit(), "1");
+    EXPECT_EQ(second.heightEdit()->text(), "0");
     auto seen = AnswerNextBox(Answer::Ok);
-    dialog.accept();
-    EXPECT_FALSE(seen->text.isEmpty());
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(request.width, 0);
-    dialog.reject();
-}
-
-TEST(ResizeCommandTest, ResizesEveryFrameAndTheScreen) {
-    ResizeDialog::ResetKeptValues();
-    QTemporaryDir dir;
-    MainWindow window;
-    window.show();
-    ASSERT_EQ(window.openFile(WriteGif(dir.path(), "a.gif", {10, 10}, 8, 6)), 0);
-    WhenModal<ResizeDialog>([](ResizeDialog& d) {
-        d.widthEdit()->setText("16");
-        d.heightEdit()->setText("12");
-        d.accept();
-    });
-    window.runCommand(kCmdResize);
-    AnimationDocument& doc = window.document();
-    EXPECT_TRUE(doc.modified);
-    EXPECT_EQ(doc.screenWidth, 16);
-    EXPECT_EQ(doc.screenHeight, 12);
-    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
-        EXPECT_EQ(f->width, 16);
-        EXPECT_EQ(f->height, 12);
-    }
-    doc.modified = false;
-    window.close();
-}
-
-// Opens the Resize dialog as a click on its menu item does, types the size and clicks OK;
-// then answers whatever message follows with Ok. Returns the captions and texts seen.
-QStringList ResizeThroughTheMenu(MainWindow& window, const QString& width, const QString& height,
-                                 bool cancelAfterMessage) {
-    QStringList seen;
-    bool typed = false;
-    std::vector<ModalScript::Step> steps;
-    steps.push_back(ModalScript::On<ResizeDialog>([&](ResizeDialog& d) {
-        Type(d.widthEdit(), width);
-        Type(d.heightEdit(), height);
-        typed = true;
-        auto* ok = d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
-        QTimer::singleShot(0, ok, &QPushButton::click);
-        return true;
-    }));
-    steps.push_back(ModalScript::On<QMessageBox>([&](QMessageBox& box) {
-        seen << box.windowTitle() << box.text();
-        QTimer::singleShot(0, box.button(QMessageBox::Ok), &QPushButton::click);
-        return true;
-    }));
-    if (cancelAfterMessage) {
-        steps.push_back(ModalScript::On<ResizeDialog>([&](ResizeDialog& d) {
-            d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
-            return true;
-        }));
-    }
-    ModalScript script(steps);
-    window.action(kCmdResize)->trigger();
-    // A run without a message leaves that step waiting: nothing else may open.
-    EXPECT_TRUE(typed);
-    return seen;
+    second.accept();
+    EXPECT_EQ(seen->caption, "Parameter out of Range");
+    EXPECT_TRUE(second.isVisible());
+    second.reject();
 }
 
 // Every frame's place, size and palette indexes.
@@ -171,66 +79,112 @@ std::vector<FrameState> States(AnimationDocument& doc) {
     return states;
 }
 
-TEST(ResizeCommandTest, TooManyPixelsAreRefusedInTheDialogAndNothingChanges) {
-    ResizeDialog::ResetKeptValues();
-    QTemporaryDir dir;
-    MainWindow window;
-    window.show();
-    ASSERT_EQ(window.openFile(WriteGif(dir.path(), "a.gif", {10, 10}, 80, 60)), 0);
-    AnimationDocument& doc = window.document();
-    const auto before = States(doc);
-    // Each side is allowed; together they are more than a picture may hold.
-    const QStringList seen = ResizeThroughTheMenu(window, "20000", "20000", true);
-    ASSERT_EQ(seen.size(), 2);
-    EXPECT_EQ(seen[0], "Parameter out of Range");
-    EXPECT_EQ(doc.screenWidth, 80);
-    EXPECT_EQ(doc.screenHeight, 60);
-    EXPECT_EQ(States(doc), before);
-    EXPECT_FALSE(doc.modified);
-    window.close();
-}
-
-TEST(ResizeCommandTest, AFrameThatCannotBeResizedLeavesEveryFrameAndTheScreenAsTheyWere) {
-    ResizeDialog::ResetKeptValues();
+// Resize from the menu: the size typed and OK clicked; a refusal leaves every frame and
+// the screen as they were.
+TEST(ResizeCommandTest, ResizesEveryFrameOrRefusesAndChangesNothing) {
     TempFolder folder;
     // A one-pixel frame at (1,1) first, a photo covering the screen, a photo at (1,1).
     // Frames at an offset scale against the size the screen had at the first resize
     // while the first frame is not at (0,0): after 100 -> 1000 the last frame is 990
     // wide, and 65535 x 50 would make it 648797 x 495, more than a picture may hold,
     // while the first two frames and the screen fit.
-    const std::string gif = folder.file("corner.gif");
+    const std::string corner = folder.file("corner.gif");
     const ToolResult made = RunTool(
         "convert \\( rose: -resize 1x1! -repage 100x100+1+1 \\) "
         "\\( rose: -resize 100x100! -repage 100x100+0+0 \\) "
         "\\( rose: -resize 99x99! -repage 100x100+1+1 \\) " +
-        ShellQuote(gif));
+        ShellQuote(corner));
     ASSERT_EQ(made.status, 0) << made.err;
-    MainWindow window;
-    window.show();
-    ASSERT_EQ(window.openFile(QString::fromStdString(gif)), 0);
-    AnimationDocument& doc = window.document();
-    ASSERT_EQ(doc.countFrames(), 3);
-    ASSERT_EQ(doc.screenWidth, 100);
-    ASSERT_EQ(doc.firstFrame->left, 1);
-    ASSERT_TRUE(ResizeThroughTheMenu(window, "1000", "1000", false).isEmpty());
-    ASSERT_EQ(doc.screenWidth, 1000);
-    ASSERT_EQ(doc.firstFrame->next->next->width, 990);
-    for (FrameRecord* f = doc.firstFrame; f; f = f->next) f->WaitForReduction();
-    const auto before = States(doc);
+    const QString small = WriteGif(QString::fromStdString(folder.path()), "a.gif", {10, 10}, 8, 6);
+    const QString large =
+        WriteGif(QString::fromStdString(folder.path()), "b.gif", {10, 10}, 80, 60);
+    const struct {
+        const char* name;
+        QString file;
+        const char* width;
+        const char* height;
+        const char* caption;  // nullptr: resized
+        bool cancelAfter;     // the dialog stays after the message
+        const char* first;    // a size resized to before, or nullptr
+    } rows[] = {
+        {"resized", small, "16", "12", nullptr, false, nullptr},
+        {"no width", small, "0", "12", "Parameter out of Range", true, nullptr},
+        {"width past 65535", small, "70000", "12", "Parameter out of Range", true, nullptr},
+        {"negative width", small, "-5", "12", "Parameter out of Range", true, nullptr},
+        // Each side is allowed; together they are more than a picture may hold.
+        {"too many pixels", large, "20000", "20000", "Parameter out of Range", true, nullptr},
+        {"a frame too large", QString::fromStdString(corner), "65535", "50", "Error", false,
+         "1000"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ResizeDialog::ResetKeptValues();
+        Editor editor;
+        ASSERT_TRUE(editor.open(row.file));
+        AnimationDocument& doc = editor.doc();
+        if (row.first) {
+            ModalScript first({ModalScript::On<ResizeDialog>([&](ResizeDialog& d) {
+                Type(d.widthEdit(), row.first);
+                Type(d.heightEdit(), row.first);
+                auto* ok = d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+                QTimer::singleShot(0, ok, &QPushButton::click);
+                return true;
+            })});
+            editor->action(kCmdResize)->trigger();
+            ASSERT_EQ(doc.screenWidth, QString(row.first).toInt());
+            for (FrameRecord* f = doc.firstFrame; f; f = f->next) f->WaitForReduction();
+            doc.modified = false;
+        }
+        const int screenWidth = doc.screenWidth, screenHeight = doc.screenHeight;
+        const auto before = States(doc);
 
-    const QStringList seen = ResizeThroughTheMenu(window, "65535", "50", false);
-    ASSERT_EQ(seen.size(), 2);
-    EXPECT_EQ(seen[0], "Error");
-    EXPECT_EQ(doc.screenWidth, 1000);
-    EXPECT_EQ(doc.screenHeight, 1000);
-    EXPECT_EQ(States(doc), before);
-    // The frames are whole: each is composed and covers what it did.
-    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
-        EXPECT_TRUE(f->IsPaletteValid());
-        EXPECT_NE(GetComposedBitmap(*f), nullptr);
+        QString caption, selected;
+        std::vector<ModalScript::Step> steps;
+        steps.push_back(ModalScript::On<ResizeDialog>([&](ResizeDialog& d) {
+            Type(d.widthEdit(), row.width);
+            Type(d.heightEdit(), row.height);
+            auto* ok = d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+            QTimer::singleShot(0, ok, &QPushButton::click);
+            return true;
+        }));
+        steps.push_back(ModalScript::On<QMessageBox>([&](QMessageBox& box) {
+            caption = box.windowTitle();
+            QTimer::singleShot(0, box.button(QMessageBox::Ok), &QPushButton::click);
+            return true;
+        }));
+        if (row.cancelAfter) {
+            steps.push_back(ModalScript::On<ResizeDialog>([&](ResizeDialog& d) {
+                selected = d.widthEdit()->selectedText();  // the refused value, to retype
+                d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+                return true;
+            }));
+        }
+        ModalScript script(steps);
+        editor->action(kCmdResize)->trigger();
+        EXPECT_EQ(script.left(), row.caption ? 0u : 1u);  // no message after a resize
+        if (!row.caption) {
+            EXPECT_TRUE(doc.modified);
+            EXPECT_EQ(doc.screenWidth, 16);
+            EXPECT_EQ(doc.screenHeight, 12);
+            for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+                EXPECT_EQ(f->width, 16);
+                EXPECT_EQ(f->height, 12);
+            }
+            continue;
+        }
+        EXPECT_EQ(caption, row.caption);
+        if (row.cancelAfter) {
+            EXPECT_EQ(selected, row.width);
+        }
+        EXPECT_EQ(doc.screenWidth, screenWidth);
+        EXPECT_EQ(doc.screenHeight, screenHeight);
+        EXPECT_EQ(States(doc), before);
+        EXPECT_FALSE(doc.modified);
+        for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+            EXPECT_TRUE(f->IsPaletteValid());
+            EXPECT_NE(GetComposedBitmap(*f), nullptr);
+        }
     }
-    doc.modified = false;  // the first resize stays; no question on closing
-    window.close();
 }
 
 }  // namespace

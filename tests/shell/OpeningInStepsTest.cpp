@@ -1,24 +1,17 @@
 // A large GIF opened into the empty editor shows its first image at once and brings the
 // rest in from the event loop; commands and closing never see half an animation, and a
 // file handed over while a dialog is up waits for it.
-#include <gtest/gtest.h>
-#include <QAction>
-#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <random>
 
-#include "ShellTestSupport.h"
-#include "document/AnimationDocument.h"
 #include "gif/GifWriter.h"
-#include "shell/CommandIds.h"
-#include "shell/MainWindow.h"
 #include "support/TestSupport.h"
+#include "support/qt/EditorTestSupport.h"
 
-using namespace shell_testing;
+using namespace editor_testing;
 
 namespace {
 
@@ -47,68 +40,61 @@ QString WriteLargeGif(const QString& dir) {
     return path;
 }
 
-class OpeningInStepsTest : public ::testing::Test {
+class OpeningInStepsTest : public EditorTest {
   protected:
-    static void SetUpTestSuite() { path_ = new QString(WriteLargeGif(dir_->path())); }
-    static void TearDownTestSuite() {
-        delete path_;
-        delete dir_;
+    static void SetUpTestSuite() {
+        folder_ = std::make_unique<testing_support::TempFolder>();
+        path_ = WriteLargeGif(QString::fromStdString(folder_->path()));
     }
-    static QTemporaryDir* dir_;
-    static QString* path_;
-
-    MainWindow window;
-    AnimationDocument& doc() { return window.document(); }
-    void SetUp() override { window.show(); }
+    static void TearDownTestSuite() { folder_.reset(); }
+    static inline std::unique_ptr<testing_support::TempFolder> folder_;
+    static inline QString path_;
 };
-
-QTemporaryDir* OpeningInStepsTest::dir_ = new QTemporaryDir;
-QString* OpeningInStepsTest::path_ = nullptr;
 
 }  // namespace
 
 TEST_F(OpeningInStepsTest, TheFirstImageAtOnceThenTheRestFromTheEventLoop) {
-    ASSERT_GT(QFileInfo(*path_).size(), qint64(2 << 20));
-    ASSERT_EQ(window.openFile(*path_), 0);
-    EXPECT_TRUE(window.opening());
+    ASSERT_GT(QFileInfo(path_).size(), qint64(2 << 20));
+    ASSERT_EQ(window().openFile(path_), 0);
+    EXPECT_TRUE(window().opening());
     EXPECT_EQ(doc().countFrames(), 1);
     EXPECT_EQ(doc().selectedFrame, doc().firstFrame);
-    EXPECT_TRUE(window.action(kCmdSaveAs)->isEnabled());
+    EXPECT_TRUE(window().action(kCmdSaveAs)->isEnabled());
 
     QElapsedTimer clock;
     clock.start();
-    while (window.opening() && clock.elapsed() < 60000) QApplication::processEvents();
-    EXPECT_FALSE(window.opening());
+    while (window().opening() && clock.elapsed() < 60000) QApplication::processEvents();
+    EXPECT_FALSE(window().opening());
     EXPECT_EQ(doc().countFrames(), kFrames);
-    EXPECT_EQ(ImageLabels(window).size(), size_t(kFrames));
+    EXPECT_EQ(ImageLabels(window()).size(), size_t(kFrames));
     EXPECT_FALSE(doc().modified);
 }
 
 TEST_F(OpeningInStepsTest, ACommandDuringTheOpeningSeesTheWholeAnimation) {
-    ASSERT_EQ(window.openFile(*path_), 0);
-    ASSERT_TRUE(window.opening());
-    window.runCommand(kCmdGotoLast);
-    EXPECT_FALSE(window.opening());
+    ASSERT_EQ(window().openFile(path_), 0);
+    ASSERT_TRUE(window().opening());
+    window().runCommand(kCmdGotoLast);
+    EXPECT_FALSE(window().opening());
     EXPECT_EQ(doc().countFrames(), kFrames);
     EXPECT_EQ(doc().selectedFrame, doc().lastFrame());
 }
 
 TEST_F(OpeningInStepsTest, ClosingDuringTheOpeningLeavesTheRestUnread) {
-    ASSERT_EQ(window.openFile(*path_), 0);
-    ASSERT_TRUE(window.opening());
-    EXPECT_TRUE(window.close());
-    EXPECT_FALSE(window.opening());
+    ASSERT_EQ(window().openFile(path_), 0);
+    ASSERT_TRUE(window().opening());
+    EXPECT_TRUE(window().close());
+    EXPECT_FALSE(window().opening());
     EXPECT_LT(doc().countFrames(), kFrames);
     QApplication::processEvents();  // the stopped timer reads nothing more
     EXPECT_LT(doc().countFrames(), kFrames);
 }
 
 TEST_F(OpeningInStepsTest, AFileHandedOverWhileADialogIsUpWaitsUntilItHasGone) {
-    const QString small = WriteGif(dir_->path(), "small.gif", {5, 7});
-    QDialog dialog(&window);
+    const QString small = WriteGif(dir(), "small.gif", {5, 7});
+    QDialog dialog(&window());
     dialog.setModal(true);
     dialog.show();
-    window.openHandedOver(small);
+    window().openHandedOver(small);
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < 600) QApplication::processEvents();

@@ -1,17 +1,17 @@
 // Settings in their store and the recent-file list.
 #include <gtest/gtest.h>
 #include <QSettings>
-#include <QTemporaryDir>
 
 #include "shell/RecentFiles.h"
 #include "shell/SettingsStore.h"
+#include "support/UserTask.h"
 
 namespace {
 
 class SettingsTest : public ::testing::Test {
   protected:
-    QTemporaryDir dir;
-    QString file() const { return dir.filePath("settings.ini"); }
+    testing_support::TempFolder folder;
+    QString file() const { return QString::fromStdString(folder.file("settings.ini")); }
 };
 
 TEST_F(SettingsTest, FirstRunWritesEveryDefault) {
@@ -24,29 +24,15 @@ TEST_F(SettingsTest, FirstRunWritesEveryDefault) {
               (std::array<int32_t, 11>{44, 0, 5, 0, 0, 0, 0, 200, 100, 1000, 500}));
     EXPECT_EQ(a.paramPlacement.length(), 0);
     QSettings again(file(), QSettings::IniFormat);
-    for (const char* name : {"Path",
-                             "PathSave",
-                             "Preview",
-                             "PreviewFrames",
-                             "Fixed Nr. of PreviewFrames",
-                             "ExportAsJpg",
-                             "ReloadAfterSave",
-                             "Confirm Delete",
-                             "Keep TrueColorInfo",
-                             "MultiInst",
-                             "Jpeg Compression",
-                             "Gif Compression",
-                             "Transparent Warning",
-                             "Optimize Warning",
-                             "UnOptimize Warning",
-                             "Resize Warning",
-                             "LocalPal Warning",
-                             "GlobalPal Warning",
-                             "ToolWindows",
-                             "WinRect",
-                             "Param Placement"}) {
-        EXPECT_TRUE(again.contains(name)) << name;
-    }
+    const QStringList names =
+        QStringLiteral(
+            "Path|PathSave|Preview|PreviewFrames|Fixed Nr. of PreviewFrames|ExportAsJpg|"
+            "ReloadAfterSave|Confirm Delete|Keep TrueColorInfo|MultiInst|Jpeg Compression|"
+            "Gif Compression|Transparent Warning|Optimize Warning|UnOptimize Warning|Resize "
+            "Warning|"
+            "LocalPal Warning|GlobalPal Warning|ToolWindows|WinRect|Param Placement")
+            .split('|');
+    for (const QString& name : names) EXPECT_TRUE(again.contains(name)) << name.toStdString();
     EXPECT_EQ(again.value("WinRect").toByteArray().size(), 44);
 }
 

@@ -1,18 +1,19 @@
-#include "ShellTestSupport.h"
+#include "support/qt/EditorTestSupport.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
-#include <memory>
 
 #include "document/AnimationDocument.h"
 #include "gif/GifWriter.h"
 #include "shell/MainWindow.h"
 #include "support/TestSupport.h"
 
-namespace shell_testing {
+namespace editor_testing {
 
 QString WriteGif(const QString& dir, const QString& name, const std::vector<int>& delays, int w,
                  int h) {
@@ -42,21 +43,10 @@ std::shared_ptr<BoxAnswer> AnswerNextBox(Answer answer) {
         if (!box) return;
         seen->text = box->text();
         seen->caption = box->windowTitle();
-        QMessageBox::StandardButton which = QMessageBox::Ok;
-        switch (answer) {
-            case Answer::Yes:
-                which = QMessageBox::Yes;
-                break;
-            case Answer::No:
-                which = QMessageBox::No;
-                break;
-            case Answer::Cancel:
-                which = QMessageBox::Cancel;
-                break;
-            case Answer::Ok:
-                which = QMessageBox::Ok;
-                break;
-        }
+        const QMessageBox::StandardButton which = answer == Answer::Yes      ? QMessageBox::Yes
+                                                  : answer == Answer::No     ? QMessageBox::No
+                                                  : answer == Answer::Cancel ? QMessageBox::Cancel
+                                                                             : QMessageBox::Ok;
         if (QAbstractButton* b = box->button(which))
             b->click();
         else
@@ -72,10 +62,44 @@ std::vector<std::string> ImageLabels(MainWindow& window) {
     std::vector<std::string> labels;
     AnimationDocument& doc = window.document();
     for (TreeItem* e = FrameTree::NextFrameEntry(doc.tree.root()); e;
-         e = FrameTree::NextFrameEntry(e)) {
+         e = FrameTree::NextFrameEntry(e))
         labels.push_back(e->text());
-    }
     return labels;
 }
 
-}  // namespace shell_testing
+bool Activate(QWidget& window) {
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
+Editor::Editor(QSettings* store) : window_(std::make_unique<MainWindow>(store)) {
+    window_->show();
+}
+
+Editor::~Editor() {
+    close();
+}
+
+AnimationDocument& Editor::doc() {
+    return window_->document();
+}
+
+bool Editor::enabled(int command) {
+    return window_->action(command)->isEnabled();
+}
+
+bool Editor::open(const QString& path) {
+    return window_->openFile(path) == 0;
+}
+
+void Editor::close() {
+    if (!window_->isVisible()) return;
+    window_->document().modified = false;
+    window_->close();
+}
+
+EditorTest::EditorTest() {
+    window().settings().confirmDelete = 0;
+}
+
+}  // namespace editor_testing

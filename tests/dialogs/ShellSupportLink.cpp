@@ -1,2 +1,0 @@
-// The shell tests' helpers (WriteGif, AnswerNextBox, ImageLabels), linked into this program too.
-#include "../shell/ShellTestSupport.cpp"
