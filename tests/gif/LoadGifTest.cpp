@@ -58,6 +58,11 @@ class LoadGifTest : public ::testing::Test {
 TEST_F(LoadGifTest, IntoAnEmptyDocument) {
     const std::string path = TwoFrames(TempPath("two.gif"));
     ASSERT_EQ(LoadGifIntoDocument(doc_, path), 0);
+    {
+        // The first frame is composed at once, before the load returns.
+        std::lock_guard lock(doc_.firstFrame->composeLock);
+        EXPECT_TRUE(doc_.firstFrame->composedBitmap);
+    }
     EXPECT_EQ(std::vector<int>({doc_.screenWidth, doc_.screenHeight, doc_.frameCount,
                                 doc_.countFrames(), doc_.loopCount, doc_.backgroundIndex}),
               std::vector<int>({7, 6, 2, 2, 4, 2}));
@@ -77,7 +82,7 @@ TEST_F(LoadGifTest, IntoAnEmptyDocument) {
     EXPECT_EQ(doc_.firstFrame->delay, 12u);
     EXPECT_EQ(doc_.firstFrame->disposal, 1);
     EXPECT_TRUE(host_.messages().empty());
-    // The first frame is composed at once; the others follow on the workers.
+    // The others follow on the workers.
     doc_.jobs().WaitIdle();
     for (FrameRecord* f = doc_.firstFrame; f; f = f->next) {
         std::lock_guard lock(f->composeLock);
@@ -103,6 +108,11 @@ TEST_F(LoadGifTest, AfterTheSelectedFrameAndInFront) {
     EXPECT_EQ(Frames(), (std::vector<FrameRecord*>{a1, b1, a2}));
     EXPECT_TRUE(doc_.modified);
     EXPECT_EQ(doc_.selectedFrame, b1);
+    {
+        // Composed at once, although no later frame of its file sets a worker on it.
+        std::lock_guard lock(b1->composeLock);
+        EXPECT_TRUE(b1->composedBitmap);
+    }
     // Frames that were on the old global table keep its colours in their own palette.
     EXPECT_EQ(a1->hasLocalPalette, 1);
     EXPECT_EQ(a1->palette[1], oldGlobal[1]);
