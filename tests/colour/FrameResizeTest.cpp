@@ -1,8 +1,6 @@
 // Smooth and plain resizing, and the geometry rules for frames at an offset.
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "colour/FrameResize.h"
 #include "support/TestSupport.h"
 
@@ -22,68 +20,77 @@ uint32_t Grey(int v) {
     return uint32_t(v << 16 | v << 8 | v);
 }
 
-TEST(ScaleTest, DoublingAOnePixelWideFrameRepeatsThePixel) {
-    auto source = Plane(1, 2, {0x102030u, 0x405060u});
-    auto wide = ScaleHorizontally(*source, 2);
-    EXPECT_EQ(Pixels(*wide), (std::vector<uint32_t>{0x102030u, 0x102030u, 0x405060u, 0x405060u}));
-}
-
-TEST(ScaleTest, EnlargingRampsTowardsTheNextPixel) {
-    auto source = Plane(2, 1, {Grey(0), Grey(100)});
-    EXPECT_EQ(Pixels(*ScaleHorizontally(*source, 4)),
-              (std::vector<uint32_t>{Grey(0), Grey(50), Grey(100), Grey(100)}));
-    // Three times: steps of a third, cut to integers.
-    EXPECT_EQ(
-        Pixels(*ScaleHorizontally(*source, 6)),
-        (std::vector<uint32_t>{Grey(0), Grey(33), Grey(66), Grey(100), Grey(100), Grey(100)}));
-    // A transparent pixel is repeated as it is, marker included.
-    auto holey = Plane(2, 1, {kTransparentMarker | 0x0000FFu, Grey(10)});
-    EXPECT_EQ(Pixels(*ScaleHorizontally(*holey, 4)),
-              (std::vector<uint32_t>{kTransparentMarker | 0xFFu, kTransparentMarker | 0xFFu,
-                                     Grey(10), Grey(10)}));
-    // Vertically the same.
-    auto column = Plane(1, 2, {Grey(0), Grey(100)});
-    EXPECT_EQ(Pixels(*ScaleVertically(*column, 4)),
-              (std::vector<uint32_t>{Grey(0), Grey(50), Grey(100), Grey(100)}));
-}
-
-TEST(ScaleTest, HalvingABoxWithATransparentPixelYieldsThatPixel) {
-    auto source = Plane(4, 1, {Grey(10), kTransparentMarker | 0x123456u, Grey(30), Grey(50)});
-    EXPECT_EQ(Pixels(*ScaleHorizontally(*source, 2)),
-              (std::vector<uint32_t>{kTransparentMarker | 0x123456u, Grey(40)}));
-}
-
-TEST(ScaleTest, ShrinkingCutsHorizontallyAndRoundsVertically) {
-    auto row = Plane(2, 1, {Grey(1), Grey(2)});
-    EXPECT_EQ(Pixels(*ScaleHorizontally(*row, 1)), (std::vector<uint32_t>{Grey(1)}));
-    auto column = Plane(1, 2, {Grey(1), Grey(2)});
-    EXPECT_EQ(Pixels(*ScaleVertically(*column, 1)), (std::vector<uint32_t>{Grey(2)}));
-}
-
-TEST(ScaleTest, FactorPointFourMakesBoxesOverlap) {
-    // 10 -> 4: step 2, box 3. Boxes start at 0, 2, 4, 6, 8 and land on 0, 0, 1, 2, 3;
-    // the box at 2 (pixels 2-4) overwrites the one at 0; the last box is cut to 2.
-    std::vector<uint32_t> values;
-    for (int i = 0; i < 10; ++i) values.push_back(Grey(i * 10));
-    auto source = Plane(10, 1, values);
-    EXPECT_EQ(Pixels(*ScaleHorizontally(*source, 4)),
-              (std::vector<uint32_t>{Grey(30), Grey(50), Grey(70), Grey(85)}));
-    // Vertically with rounding: (0+10+20)/3 = 10, (20+30+40)/3 = 30, ..., (80+90)/2 = 85.
-    auto column = Plane(1, 10,
-                        {Grey(0), Grey(10), Grey(21), Grey(30), Grey(40), Grey(50), Grey(60),
-                         Grey(70), Grey(80), Grey(91)});
-    // (21+30+40)/3 = 30.33 -> 30; (40+50+60)/3 = 50; (60+70+80)/3 = 70; (80+91)/2 = 85.5 -> 86.
-    EXPECT_EQ(Pixels(*ScaleVertically(*column, 4)),
-              (std::vector<uint32_t>{Grey(30), Grey(50), Grey(70), Grey(86)}));
-}
-
-TEST(ScaleTest, TheFarEdgeIsNeverLeftBlack) {
-    // 11 -> 5: the boxes land on 0..3 only; the last pixel repeats its neighbour.
-    std::vector<uint32_t> values(11, Grey(200));
-    auto source = Plane(11, 1, values);
-    EXPECT_EQ(Pixels(*ScaleHorizontally(*source, 5)), std::vector<uint32_t>(5, Grey(200)));
-    auto column = Plane(1, 11, values);
-    EXPECT_EQ(Pixels(*ScaleVertically(*column, 5)), std::vector<uint32_t>(5, Grey(200)));
+TEST(ScaleTest, HandWorkedRowsAndColumns) {
+    const uint32_t T = kTransparentMarker;
+    const std::vector<uint32_t> tens{Grey(0),  Grey(10), Grey(20), Grey(30), Grey(40),
+                                     Grey(50), Grey(60), Grey(70), Grey(80), Grey(90)};
+    const struct {
+        const char* label;
+        bool vertical;
+        std::vector<uint32_t> source;  // one row, or one column
+        int to;
+        std::vector<uint32_t> expected;
+    } cases[] = {
+        {"enlarging ramps towards the next pixel",
+         false,
+         {Grey(0), Grey(100)},
+         4,
+         {Grey(0), Grey(50), Grey(100), Grey(100)}},
+        {"vertically the same",
+         true,
+         {Grey(0), Grey(100)},
+         4,
+         {Grey(0), Grey(50), Grey(100), Grey(100)}},
+        {"three times: steps of a third, cut to integers",
+         false,
+         {Grey(0), Grey(100)},
+         6,
+         {Grey(0), Grey(33), Grey(66), Grey(100), Grey(100), Grey(100)}},
+        {"a transparent pixel is repeated as it is, marker included",
+         false,
+         {T | 0xFFu, Grey(10)},
+         4,
+         {T | 0xFFu, T | 0xFFu, Grey(10), Grey(10)}},
+        {"halving a box with a transparent pixel yields that pixel",
+         false,
+         {Grey(10), T | 0x123456u, Grey(30), Grey(50)},
+         2,
+         {T | 0x123456u, Grey(40)}},
+        {"shrinking cuts horizontally", false, {Grey(1), Grey(2)}, 1, {Grey(1)}},
+        {"and rounds vertically", true, {Grey(1), Grey(2)}, 1, {Grey(2)}},
+        // 10 -> 4: step 2, box 3. Boxes start at 0, 2, 4, 6, 8 and land on 0, 0, 1, 2, 3;
+        // the box at 2 (pixels 2-4) overwrites the one at 0; the last box is cut to 2.
+        {"boxes of a factor of 0.4 overlap",
+         false,
+         tens,
+         4,
+         {Grey(30), Grey(50), Grey(70), Grey(85)}},
+        // (21+30+40)/3 = 30.33 -> 30; (40+50+60)/3 = 50; (60+70+80)/3 = 70; (80+91)/2 -> 86.
+        {"vertically with rounding",
+         true,
+         {Grey(0), Grey(10), Grey(21), Grey(30), Grey(40), Grey(50), Grey(60), Grey(70), Grey(80),
+          Grey(91)},
+         4,
+         {Grey(30), Grey(50), Grey(70), Grey(86)}},
+        // 11 -> 5: the boxes land on 0..3 only; the last pixel repeats its neighbour.
+        {"the far edge is never left black", false, std::vector<uint32_t>(11, Grey(200)), 5,
+         std::vector<uint32_t>(5, Grey(200))},
+        {"nor the bottom edge", true, std::vector<uint32_t>(11, Grey(200)), 5,
+         std::vector<uint32_t>(5, Grey(200))},
+    };
+    for (const auto& c : cases) {
+        const int n = int(c.source.size());
+        if (c.vertical) {
+            EXPECT_EQ(Pixels(*ScaleVertically(*Plane(1, n, c.source), c.to)), c.expected)
+                << c.label;
+        } else {
+            EXPECT_EQ(Pixels(*ScaleHorizontally(*Plane(n, 1, c.source), c.to)), c.expected)
+                << c.label;
+        }
+    }
+    // A one-pixel-wide frame of two rows doubled: each row repeats its pixel.
+    EXPECT_EQ(Pixels(*ScaleHorizontally(*Plane(1, 2, {0x102030u, 0x405060u}), 2)),
+              (std::vector<uint32_t>{0x102030u, 0x102030u, 0x405060u, 0x405060u}));
     // Any shrink of a uniform picture stays uniform.
     for (int from = 2; from < 40; ++from) {
         for (int to = 1; to < from; ++to) {
@@ -160,8 +167,28 @@ TEST_F(ResizeTest, ReferenceSizeFollowsFramesAtTheOriginUnlessABatchRuns) {
     FrameRecord* d = AddFrame(1, 1, 1, 1);
     w = 10, h = 10, left = 1, top = 1;
     ScaleResizeGeometry(*d, w, h, left, top);
-    EXPECT_EQ(w, 1);
-    EXPECT_EQ(h, 1);
+    EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({1, 1}));
+    // A frame of one pixel at the origin is a reference like any other.
+    FrameRecord* e = AddFrame(0, 0, 1, 1);
+    w = 100, h = 50, left = 0, top = 0;
+    ScaleResizeGeometry(*e, w, h, left, top);
+    w = 100, h = 50, left = c->left, top = c->top;
+    ScaleResizeGeometry(*c, w, h, left, top);
+    EXPECT_EQ(std::vector<int>({w, h, left, top}), std::vector<int>({5000, 1500, 999, 1000}));
+}
+
+TEST_F(ResizeTest, AnAnimationIsNotResizedToNothing) {
+    FrameRecord* f = AddFrame(0, 0, 20, 10);
+    doc.screenWidth = 20;
+    doc.screenHeight = 10;
+    for (const auto& [w, h] : {std::pair{0, 5}, std::pair{5, 0}, std::pair{-3, 5}}) {
+        EXPECT_EQ(ResizeAnimation(doc, w, h), 5);
+        EXPECT_EQ(std::vector<int>({doc.screenWidth, doc.screenHeight, f->width, f->height}),
+                  std::vector<int>({20, 10, 20, 10}));
+    }
+    ASSERT_EQ(ResizeAnimation(doc, 10, 5), 0);
+    EXPECT_EQ(std::vector<int>({doc.screenWidth, doc.screenHeight, f->width, f->height}),
+              std::vector<int>({10, 5, 10, 5}));
 }
 
 TEST_F(ResizeTest, SmoothResizeKeepsTransparencyAndSkipsGeometryWhenAsked) {
@@ -190,37 +217,27 @@ TEST_F(ResizeTest, SmoothResizeKeepsTransparencyAndSkipsGeometryWhenAsked) {
 }
 
 TEST_F(ResizeTest, PlainResizeOnlyRepeatsOrSkipsIndexes) {
-    std::mt19937 rng(5);
-    for (auto [w, h, nw, nh] : std::vector<std::array<int, 4>>{
-             {7, 5, 14, 10}, {7, 5, 3, 2}, {10, 10, 7, 13}, {1, 1, 5, 3}, {13, 9, 13, 9}}) {
-        AnimationDocument d(host, 1);
-        FrameRecord* f = testing_support::MakeFrame(d, w, h, {0x112233u});
-        testing_support::AppendToDocument(d, f, "p.gif");
-        f->left = 2;
-        auto indexes = f->indexPlane();
-        std::vector<uint8_t> source;
-        for (int y = 0; y < h; ++y) {
-            for (int x = 0; x < w; ++x) {
-                source.push_back(uint8_t(rng()));
-                indexes->set(x, y, source.back());
-            }
-        }
+    // Indexes 0..8 in a 3 x 3 frame to 2 x 5: columns step 1.5 (0, 1), rows step 0.6
+    // (0, 0, 1, 1, 2); to 6 x 2: columns 0, 0, 1, 1, 2, 2, rows 0 and 1 (step 1.5).
+    const struct {
+        int w, h;
+        std::vector<uint8_t> expected;
+    } cases[] = {{2, 5, {0, 1, 0, 1, 3, 4, 3, 4, 6, 7}},
+                 {6, 2, {0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5}}};
+    for (const auto& c : cases) {
+        FrameRecord* f = AddFrame(2, 0, 3, 3);
+        for (int i = 0; i < 9; ++i) f->indexPlane()->set(i % 3, i / 3, uint8_t(i));
         const Palette palette = f->palette;
-        ASSERT_EQ(Resize(*f, nw, nh, false, false, false), 0);
-        ASSERT_EQ(f->width, nw);
-        ASSERT_EQ(f->height, nh);
+        ASSERT_EQ(Resize(*f, c.w, c.h, false, false, false), 0);
+        ASSERT_EQ(f->width, c.w);
+        ASSERT_EQ(f->height, c.h);
         EXPECT_EQ(f->left, 2);
         EXPECT_EQ(f->palette, palette);
         EXPECT_TRUE(f->IsPaletteValid());
-        auto out = f->indexPlane();
-        const double stepX = double(w) / nw, stepY = double(h) / nh;
-        double ay = 0;
-        for (int y = 0; y < nh; ++y, ay += stepY) {
-            double ax = 0;
-            for (int x = 0; x < nw; ++x, ax += stepX) {
-                ASSERT_EQ(out->get(x, y), source[size_t(int(ay) * w + int(ax))]) << x << "," << y;
-            }
-        }
+        std::vector<uint8_t> pixels;
+        for (int y = 0; y < c.h; ++y)
+            for (int x = 0; x < c.w; ++x) pixels.push_back(f->indexPlane()->get(x, y));
+        EXPECT_EQ(pixels, c.expected) << c.w << " x " << c.h;
     }
 }
 

@@ -1,103 +1,74 @@
-// velmora-cli optimize and unoptimize on animations FFmpeg makes, checked with giflib.
+// velmora-cli optimize and unoptimize on a clip FFmpeg made, as ImageMagick composes the
+// files they write.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <string>
 
-#include "colour/OptimiseGiflib.h"
+#include "colour/OptimiseTestSupport.h"
+#include "support/PeerReaders.h"
+#include "support/UserTask.h"
 
+namespace ts = testing_support;
 using namespace optimise_test;
 
 namespace {
 
-std::string Temp(const std::string& name) {
-    return (std::filesystem::temp_directory_path() /
-            ("velmora_optcli_" + std::to_string(::getpid()) + "_" + name))
-        .string();
-}
-
-int Shell(const std::string& command) {
-    const int status = std::system((command + " >/dev/null 2>&1").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string Cli() {
-    return std::string("'") + VELMORA_CLI_PATH + "'";
-}
-
-class OptimiseCliTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        input = Temp("testsrc2.gif");
-        // 20 frames of FFmpeg's test pattern, written by FFmpeg's own GIF encoder.
-        ASSERT_EQ(Shell("ffmpeg -loglevel error -y -f lavfi -i testsrc2=size=96x72:rate=10 "
-                        "-frames:v 20 '" +
-                        input + "'"),
-                  0);
-    }
-    static void TearDownTestSuite() { std::remove(input.c_str()); }
-    void TearDown() override {
-        for (const std::string& f : outputs) std::remove(f.c_str());
-    }
-    std::string Output(const std::string& name) {
-        outputs.push_back(Temp(name));
-        return outputs.back();
-    }
-
-    static std::string input;
-    std::vector<std::string> outputs;
-};
-std::string OptimiseCliTest::input;
-
-TEST_F(OptimiseCliTest, OptimizeKeepsThePicturesAtEveryQuality) {
-    const auto original = DecodeWithGiflib(input);
+TEST(OptimiseCliTest, OptimizeAndUnoptimizeKeepThePictures) {
+    const ts::TempFolder folder;
+    const std::string input = ts::MakeVideoGif(folder, "clip.gif", "testsrc2", 96, 72, 20);
+    const auto original = ts::PeerComposedPictures(input);
     ASSERT_TRUE(original);
-    const int screen = original->width * original->height;
+    const int screen = 96 * 72;
     for (int level = 1; level <= 5; ++level) {
-        const std::string out = Output("q" + std::to_string(level) + ".gif");
-        ASSERT_EQ(Shell(Cli() + " optimize '" + input + "' -o '" + out + "' --quality " +
-                        std::to_string(level)),
-                  0);
-        const auto optimised = DecodeWithGiflib(out);
-        ASSERT_TRUE(optimised) << out;
-        ASSERT_EQ(optimised->pictures.size(), original->pictures.size());
-        const uint32_t mask = QualityMask(level);
-        for (size_t i = 0; i < original->pictures.size(); ++i) {
-            // Cropping may drop isolated pixels: a few per row at most, far fewer in fact.
-            EXPECT_LE(Mismatches(optimised->pictures[i], original->pictures[i], mask), screen / 50)
-                << "level " << level << " frame " << i;
-        }
+        SCOPED_TRACE("level " + std::to_string(level));
+        const std::string out = folder.file("q" + std::to_string(level) + ".gif");
+        const ts::ToolResult r = ts::RunCli("optimize " + ts::ShellQuote(input) + " -o " +
+                                            ts::ShellQuote(out) + " -q " + std::to_string(level));
+        ASSERT_EQ(r.status, 0) << r.err;
+        const auto optimised = ts::PeerComposedPictures(out);
+        ASSERT_TRUE(optimised);
+        ASSERT_EQ(optimised->size(), original->size());
+        // Cropping may drop isolated pixels: a few per row at most, far fewer in fact.
+        for (size_t i = 0; i < original->size(); ++i)
+            EXPECT_LE(Mismatches((*optimised)[i].pixels, (*original)[i].pixels, QualityMask(level)),
+                      screen / 50)
+                << "frame " << i;
     }
-}
-
-TEST_F(OptimiseCliTest, UnoptimizeWritesFullScreenOpaqueFrames) {
-    const std::string optimised = Output("opt.gif");
-    ASSERT_EQ(Shell(Cli() + " optimize '" + input + "' -o '" + optimised + "' --quality 1"), 0);
-    const std::string out = Output("unopt.gif");
-    ASSERT_EQ(Shell(Cli() + " unoptimize '" + optimised + "' -o '" + out + "'"), 0);
-    const auto before = DecodeWithGiflib(optimised);
-    const auto after = DecodeWithGiflib(out);
-    ASSERT_TRUE(before && after);
-    ASSERT_EQ(after->pictures.size(), before->pictures.size());
-    for (size_t i = 0; i < after->pictures.size(); ++i) {
-        EXPECT_EQ(after->rectangles[i], (std::array<int, 4>{0, 0, after->width, after->height}));
-        // Reduced again to at most 255 colours per frame: close, not always exact.
-        EXPECT_LE(Mismatches(after->pictures[i], before->pictures[i], 0xE0E0E0),
-                  after->width * after->height / 20)
+    // Unoptimised, every image is the whole screen, reduced again to at most 255 colours
+    // per frame: close to the optimised pictures, not always exact.
+    const std::string optimised = folder.file("q1.gif"), out = folder.file("unopt.gif");
+    const ts::ToolResult r =
+        ts::RunCli("unoptimize " + ts::ShellQuote(optimised) + " -o " + ts::ShellQuote(out));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto file = ts::GiflibDecode(out);
+    const auto before = ts::PeerComposedPictures(optimised);
+    const auto after = ts::PeerComposedPictures(out);
+    ASSERT_TRUE(file && before && after);
+    ASSERT_EQ(after->size(), before->size());
+    for (size_t i = 0; i < after->size(); ++i) {
+        const ts::PeerImage& image = file->images[i];
+        EXPECT_EQ(std::vector<int>({image.left, image.top, image.width, image.height}),
+                  std::vector<int>({0, 0, 96, 72}));
+        EXPECT_LE(Mismatches((*after)[i].pixels, (*before)[i].pixels, 0xE0E0E0), screen / 20)
             << "frame " << i;
     }
 }
 
-TEST_F(OptimiseCliTest, UsageErrors) {
-    const std::string out = Output("never.gif");
-    EXPECT_EQ(Shell(Cli() + " optimize '" + input + "' -o '" + out + "' --quality 6"), 2);
-    EXPECT_EQ(Shell(Cli() + " optimize '" + input + "' -o '" + out + "' --quality"), 2);
-    EXPECT_EQ(Shell(Cli() + " optimize '" + input + "'"), 2);
-    EXPECT_EQ(Shell(Cli() + " unoptimize '" + input + "' -o '" + out + "' --quality 2"), 2);
-    EXPECT_EQ(Shell(Cli() + " optimize /nonexistent/file.gif -o '" + out + "'"), 1);
+TEST(OptimiseCliTest, UsageErrors) {
+    const ts::TempFolder folder;
+    const std::string in =
+        ts::ShellQuote(ts::MakeVideoGif(folder, "in.gif", "testsrc2", 32, 24, 2));
+    const std::string out = folder.file("never.gif");
+    const std::string to = " -o " + ts::ShellQuote(out);
+    const struct {
+        std::string args;
+        int status;
+    } cases[] = {{"optimize " + in + to + " --quality 6", 2},
+                 {"optimize " + in + to + " --quality", 2},
+                 {"optimize " + in, 2},
+                 {"unoptimize " + in + to + " --quality 2", 2},
+                 {"optimize /nonexistent/file.gif" + to, 1}};
+    for (const auto& c : cases) EXPECT_EQ(ts::RunCli(c.args).status, c.status) << c.args;
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 

@@ -62,6 +62,15 @@ inline int Mismatches(const Picture& a, const Picture& b, uint32_t mask) {
     return n;
 }
 
+// Pixels shown by a peer's composed picture (alpha not 0) that differ under the mask.
+inline int PeerMismatches(const Picture& ours, const std::vector<uint32_t>& peer, uint32_t mask) {
+    if (ours.size() != peer.size()) return int(std::max(ours.size(), peer.size()));
+    int n = 0;
+    for (size_t i = 0; i < ours.size(); ++i)
+        n += (peer[i] >> 24) == 0 || SameUnderMask(ours[i], peer[i], mask) ? 0 : 1;
+    return n;
+}
+
 // A progress that records what it was told and can abort after a number of polls.
 class RecordingProgress : public OptimiseProgress {
   public:

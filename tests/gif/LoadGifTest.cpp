@@ -2,12 +2,13 @@
 
 #include <filesystem>
 
-#include "GifTestSupport.h"
 #include "document/Composition.h"
 #include "gif/LoadGif.h"
+#include "support/GifBuilder.h"
 #include "support/TestSupport.h"
+#include "support/UserTask.h"
 
-using namespace gif_test;
+using gif_test::GifBuilder;
 
 namespace {
 
@@ -22,21 +23,32 @@ std::vector<std::string> Labels(const TreeItem* item, int depth = 0) {
 
 // Two frames at offsets whose bounding box is 7 x 6 although the screen says 3 x 3,
 // a comment on the second frame and one after the last image.
-std::string TwoFrames(const std::string& name, int globalSeed = 1) {
-    // A global table by hand so that its colours depend on the seed.
+std::string TwoFrames(const std::string& path) {
     GifBuilder b;
-    std::vector<uint8_t> screen{3, 0, 3, 0, 0x81, 2, 0};
-    b.Header().Raw(screen);
-    for (int i = 0; i < 4; ++i)
-        b.Raw({uint8_t(globalSeed * 40 + i), uint8_t(i), uint8_t(globalSeed)});
-    b.Loop(4).Control(0x04, 12, 0).Descriptor(0, 0, 4, 2).Pixels(2, {0, 1, 2, 3, 3, 2, 1, 0});
+    b.Header()
+        .Screen(3, 3, {0x280001, 0x290101, 0x2A0201, 0x2B0301}, 2)
+        .Loop(4)
+        .Control(0x04, 12, 0)
+        .Descriptor(0, 0, 4, 2)
+        .Pixels(2, {0, 1, 2, 3, 3, 2, 1, 0});
     b.Comment("second").Descriptor(5, 4, 2, 2, 1).Pixels(1, {1, 0, 0, 1});
     b.Comment("global").Trailer();
-    return b.WriteTo(TempPath(name));
+    return b.WriteTo(path);
 }
 
 class LoadGifTest : public ::testing::Test {
   protected:
+    std::string TempPath(const std::string& name) const { return folder_.file(name); }
+    // The frames in list order; each one's predecessor must be the one before it.
+    std::vector<FrameRecord*> Frames() const {
+        std::vector<FrameRecord*> out;
+        for (FrameRecord* f = doc_.firstFrame; f; f = f->next) {
+            EXPECT_EQ(f->prev, out.empty() ? nullptr : out.back());
+            out.push_back(f);
+        }
+        return out;
+    }
+    const testing_support::TempFolder folder_;
     RecordingHost host_;
     AnimationDocument doc_{host_, 2};
 };
@@ -44,18 +56,20 @@ class LoadGifTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(LoadGifTest, IntoAnEmptyDocument) {
-    const std::string path = TwoFrames("two.gif");
+    const std::string path = TwoFrames(TempPath("two.gif"));
     ASSERT_EQ(LoadGifIntoDocument(doc_, path), 0);
-    EXPECT_EQ(doc_.screenWidth, 7);
-    EXPECT_EQ(doc_.screenHeight, 6);
-    EXPECT_EQ(doc_.frameCount, 2);
-    EXPECT_EQ(doc_.countFrames(), 2);
-    EXPECT_EQ(doc_.loopCount, 4);
+    {
+        // The first frame is composed at once, before the load returns.
+        std::lock_guard lock(doc_.firstFrame->composeLock);
+        EXPECT_TRUE(doc_.firstFrame->composedBitmap);
+    }
+    EXPECT_EQ(std::vector<int>({doc_.screenWidth, doc_.screenHeight, doc_.frameCount,
+                                doc_.countFrames(), doc_.loopCount, doc_.backgroundIndex}),
+              std::vector<int>({7, 6, 2, 2, 4, 2}));
     EXPECT_FALSE(doc_.endless);
-    EXPECT_EQ(doc_.backgroundIndex, 2);
     EXPECT_TRUE(doc_.hasGlobalPalette);
     EXPECT_EQ(doc_.globalPalette[1], (PaletteEntry{41, 1, 1}));
-    ASSERT_EQ(doc_.globalComments.size(), 1u);
+    EXPECT_EQ(doc_.globalComments, (CommentList{{"global"}}));
     EXPECT_TRUE(doc_.hasGlobalComments);
     EXPECT_FALSE(doc_.modified);
     const std::string name = std::filesystem::path(path).filename().string();
@@ -67,35 +81,38 @@ TEST_F(LoadGifTest, IntoAnEmptyDocument) {
     EXPECT_EQ(doc_.firstFrame->fileName, path);
     EXPECT_EQ(doc_.firstFrame->delay, 12u);
     EXPECT_EQ(doc_.firstFrame->disposal, 1);
-    // The first frame is composed at once; the others follow on the workers.
-    auto picture = GetComposedBitmap(*doc_.firstFrame->next);
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(picture->width, 7);
     EXPECT_TRUE(host_.messages().empty());
+    // The others follow on the workers.
+    doc_.jobs().WaitIdle();
+    for (FrameRecord* f = doc_.firstFrame; f; f = f->next) {
+        std::lock_guard lock(f->composeLock);
+        ASSERT_TRUE(f->composedBitmap);
+        EXPECT_EQ(f->composedBitmap->width, 7);
+    }
 }
 
 TEST_F(LoadGifTest, AfterTheSelectedFrameAndInFront) {
-    ASSERT_EQ(LoadGifIntoDocument(doc_, TwoFrames("a.gif", 1)), 0);
+    ASSERT_EQ(LoadGifIntoDocument(doc_, TwoFrames(TempPath("a.gif"))), 0);
     FrameRecord* a1 = doc_.firstFrame;
     FrameRecord* a2 = a1->next;
     const Palette oldGlobal = doc_.globalPalette;
 
     // After the first frame: the screen is 7 x 6 already, so no resize question.
     GifBuilder b;
-    std::vector<uint8_t> screen{7, 0, 6, 0, 0x81, 0, 0};
-    b.Header().Raw(screen);
-    for (int i = 0; i < 4; ++i) b.Raw({uint8_t(200 + i), 0, 0});
+    b.Header().Screen(7, 6, {0xC80000, 0xC90000, 0xCA0000, 0xCB0000});
     b.Descriptor(0, 0, 7, 6).Pixels(2, std::vector<uint8_t>(42, 3)).Trailer();
     const std::string bPath = b.WriteTo(TempPath("b.gif"));
     ASSERT_EQ(LoadGifIntoDocument(doc_, bPath), 0);
     EXPECT_EQ(host_.resizeQuestions(), 0);
-    ASSERT_EQ(doc_.countFrames(), 3);
     FrameRecord* b1 = a1->next;
-    EXPECT_EQ(b1->next, a2);
-    EXPECT_EQ(a2->prev, b1);
-    EXPECT_EQ(b1->prev, a1);
+    EXPECT_EQ(Frames(), (std::vector<FrameRecord*>{a1, b1, a2}));
     EXPECT_TRUE(doc_.modified);
     EXPECT_EQ(doc_.selectedFrame, b1);
+    {
+        // Composed at once, although no later frame of its file sets a worker on it.
+        std::lock_guard lock(b1->composeLock);
+        EXPECT_TRUE(b1->composedBitmap);
+    }
     // Frames that were on the old global table keep its colours in their own palette.
     EXPECT_EQ(a1->hasLocalPalette, 1);
     EXPECT_EQ(a1->palette[1], oldGlobal[1]);
@@ -105,14 +122,12 @@ TEST_F(LoadGifTest, AfterTheSelectedFrameAndInFront) {
     // With the root selected the frames go in front, behind the global comment entries.
     doc_.selectedItem = doc_.tree.root();
     ASSERT_EQ(LoadGifIntoDocument(doc_, bPath), 0);
-    ASSERT_EQ(doc_.countFrames(), 4);
-    EXPECT_EQ(doc_.firstFrame->next, a1);
-    EXPECT_EQ(doc_.firstFrame->prev, nullptr);
+    EXPECT_EQ(Frames(), (std::vector<FrameRecord*>{doc_.firstFrame, a1, b1, a2}));
     EXPECT_EQ(doc_.frameCount, 4);
     const auto labels = Labels(doc_.tree.root());
     ASSERT_EQ(labels.size(), 6u);
     EXPECT_EQ(labels[0], "GlobalComment [1]");
-    EXPECT_EQ(labels[1], "Gif :" + std::filesystem::path(bPath).filename().string());
+    EXPECT_EQ(labels[1], "Gif :b.gif");
     // The tree and the list agree everywhere.
     TreeItem* item = FrameTree::NextFrameEntry(doc_.tree.root());
     for (FrameRecord* f = doc_.firstFrame; f; f = f->next, item = FrameTree::NextFrameEntry(item)) {
@@ -122,10 +137,10 @@ TEST_F(LoadGifTest, AfterTheSelectedFrameAndInFront) {
 }
 
 TEST_F(LoadGifTest, FailuresLeaveTheDocumentAlone) {
-    ASSERT_EQ(LoadGifIntoDocument(doc_, TwoFrames("a.gif", 1)), 0);
+    ASSERT_EQ(LoadGifIntoDocument(doc_, TwoFrames(TempPath("a.gif"))), 0);
     const Palette global = doc_.globalPalette;
-    const int frames = doc_.countFrames();
-    const size_t entries = Labels(doc_.tree.root()).size();
+    const auto frames = Frames();
+    const auto labels = Labels(doc_.tree.root());
 
     GifBuilder bad;  // a good global table, then a broken first image
     std::vector<uint8_t> screen{7, 0, 6, 0, 0x81, 1, 0};
@@ -142,27 +157,19 @@ TEST_F(LoadGifTest, FailuresLeaveTheDocumentAlone) {
     // Refusing the resize of a mismatching file.
     host_.resizeAnswer = false;
     GifBuilder other;
-    other.Header()
-        .Screen(3, 3, 1)
-        .Loop(9)
-        .Descriptor(0, 0, 3, 3)
-        .Pixels(1, std::vector<uint8_t>(9, 1));
+    other.Header().Screen(3, 3, 1).Loop(9).Descriptor(0, 0, 3, 3);
+    other.Pixels(1, std::vector<uint8_t>(9, 1));
     const std::string otherPath = other.Trailer().WriteTo(TempPath("other.gif"));
     EXPECT_EQ(LoadGifIntoDocument(doc_, otherPath), -1);
     EXPECT_EQ(host_.resizeQuestions(), 1);
 
-    EXPECT_EQ(doc_.countFrames(), frames);
+    EXPECT_EQ(Frames(), frames);
     EXPECT_EQ(doc_.globalPalette, global);
     EXPECT_EQ(doc_.loopCount, 4);
     EXPECT_EQ(doc_.backgroundIndex, 2);
-    EXPECT_EQ(Labels(doc_.tree.root()).size(), entries);
+    EXPECT_EQ(Labels(doc_.tree.root()), labels);
     EXPECT_EQ(doc_.firstFrame->hasLocalPalette, 0);
     EXPECT_FALSE(doc_.modified);
-    for (FrameRecord* f = doc_.firstFrame; f; f = f->next) {
-        if (f->next) {
-            EXPECT_EQ(f->next->prev, f);
-        }
-    }
 
     // Accepting it resizes every new frame to the logical screen.
     host_.resizeAnswer = true;
@@ -201,7 +208,7 @@ void ExpectSameDocument(AnimationDocument& a, AnimationDocument& b) {
 }  // namespace
 
 TEST_F(LoadGifTest, InStepsEndsAsTheWholeLoadAndShowsTheFirstImageAtOnce) {
-    const std::string path = TwoFrames("steps.gif");
+    const std::string path = TwoFrames(TempPath("steps.gif"));
     AnimationDocument whole(host_, 2);
     ASSERT_EQ(LoadGifIntoDocument(whole, path), 0);
 
@@ -227,40 +234,6 @@ TEST_F(LoadGifTest, InStepsEndsAsTheWholeLoadAndShowsTheFirstImageAtOnce) {
     EXPECT_TRUE(load.done());
     ExpectSameDocument(doc_, whole);
     EXPECT_FALSE(doc_.modified);
-}
-
-TEST_F(LoadGifTest, InStepsOnALongAnimationMatchesTheWholeLoad) {
-    GifBuilder b;
-    b.Header().Screen(6, 5, 2, 0).Loop(0);
-    for (int i = 0; i < 40; ++i) {
-        std::vector<uint8_t> pixels(size_t(6 * 5));
-        for (size_t k = 0; k < pixels.size(); ++k) pixels[k] = uint8_t((k + size_t(i)) % 4);
-        b.Control(i % 2 ? 0x08 : 0x04, 3 + i, 0).Descriptor(0, 0, 6, 5).Pixels(2, pixels);
-    }
-    const std::string path = b.Trailer().WriteTo(TempPath("long.gif"));
-    AnimationDocument whole(host_, 2);
-    ASSERT_EQ(LoadGifIntoDocument(whole, path), 0);
-    GifLoadInSteps load(doc_);
-    ASSERT_EQ(load.Begin(path), 0);
-    load.Finish();
-    EXPECT_EQ(doc_.countFrames(), 40);
-    EXPECT_FALSE(load.TakeScreenGrown());
-    ExpectSameDocument(doc_, whole);
-}
-
-TEST_F(LoadGifTest, InStepsRefusesWhatIsNotAGifAndLeavesTheDocumentEmpty) {
-    const std::string path = TempPath("not-a.gif");
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fputs("GIFnot really", f);
-    std::fclose(f);
-    GifLoadInSteps load(doc_);
-    EXPECT_EQ(load.Begin(path), 1);
-    EXPECT_TRUE(load.done());
-    EXPECT_TRUE(doc_.empty());
-    ASSERT_EQ(host_.messages().size(), 1u);
-    EXPECT_EQ(host_.messages()[0].text, "Loading Gif");
-    EXPECT_EQ(host_.messages()[0].caption, "Error");
-    EXPECT_FALSE(load.Continue(std::chrono::milliseconds(5)));
 }
 
 TEST_F(LoadGifTest, InStepsSkipsBadImagesAndStopsAtAScreenThatDoesNotFit) {

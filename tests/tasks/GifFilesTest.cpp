@@ -15,8 +15,8 @@
 
 #include "document/AnimationDocument.h"
 #include "document/Composition.h"
-#include "gif/GifTestSupport.h"
 #include "gif/LoadGif.h"
+#include "support/GifBuilder.h"
 #include "support/PeerReaders.h"
 #include "support/TestSupport.h"
 #include "support/UserTask.h"

@@ -6,13 +6,9 @@
 #include <vector>
 
 #include "document/AnimationDocument.h"
-#include "support/PeerReaders.h"
 
+// GIF files built byte by byte, for the cases no encoder at hand writes.
 namespace gif_test {
-
-using testing_support::GiflibDecode;
-using testing_support::PeerFile;
-using testing_support::PeerImage;
 
 // Hand-made GIF bytes.
 class GifBuilder {
@@ -47,13 +43,6 @@ class GifBuilder {
   private:
     std::vector<uint8_t> bytes_;
 };
-
-// A fresh, unique path under the test's temporary directory.
-std::string TempPath(const std::string& name);
-// Runs a shell command; returns its exit status.
-int Run(const std::string& command);
-// Reads standard output of a command.
-std::string Capture(const std::string& command, int* status = nullptr);
 
 // The pixels of a frame as a vector (top-down, no padding).
 std::vector<uint8_t> FramePixels(FrameRecord& frame);

@@ -1,11 +1,6 @@
-#include "GifTestSupport.h"
+#include "support/GifBuilder.h"
 
-#include <gif_lib.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <cstdio>
-#include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <unordered_map>
 
@@ -190,31 +185,6 @@ std::string GifBuilder::WriteTo(const std::string& path) const {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes_.data()), std::streamsize(bytes_.size()));
     return path;
-}
-
-std::string TempPath(const std::string& name) {
-    static std::atomic<int> counter{0};
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("velmora-gif-test-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    return (dir / (std::to_string(counter++) + "-" + name)).string();
-}
-
-int Run(const std::string& command) {
-    const int status = std::system((command + " </dev/null >/dev/null 2>&1").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string Capture(const std::string& command, int* status) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-    const int s = pclose(pipe);
-    if (status) *status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-    return out;
 }
 
 std::vector<uint8_t> FramePixels(FrameRecord& frame) {
