@@ -56,7 +56,9 @@ TEST_F(MainWindowTest, TheSelectionDecidesWhichCommandsAreOffered) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.selected);
         if (row.entry) {
-            if (doc().empty()) ASSERT_TRUE(openGif({10, 20}));
+            if (doc().empty()) {
+                ASSERT_TRUE(openGif({10, 20}));
+            }
             window().selectEntry(row.entry());
         }
         for (size_t i = 0; i < std::size(commands); ++i)
