@@ -90,7 +90,9 @@ TEST_F(ApplyTest, EffectsAndTransitionsAreNumberedSeparately) {
     for (FrameRecord* f = doc.firstFrame; f; f = f->next, ++n) {
         ASSERT_NE(doc.EntryOfFrame(f), nullptr);
         EXPECT_EQ(doc.GetGif(doc.EntryOfFrame(f)), f);
-        if (f->prev) EXPECT_EQ(f->prev->next, f);
+        if (f->prev) {
+            EXPECT_EQ(f->prev->next, f);
+        }
     }
     EXPECT_EQ(n, 10);
     EXPECT_EQ(doc.groups.transitions.at(0).first->prev, doc.firstFrame);

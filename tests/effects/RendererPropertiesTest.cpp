@@ -206,7 +206,9 @@ TEST_P(RendererProperties, FinalRunEndsWithPalettesAndIdleCounters) {
     const auto counters = doc.notifier.snapshot();
     EXPECT_EQ(counters.calculation.total, 0);
     // Flag's shrinking copy is reduced while the document is busy, which reports nothing.
-    if (Name() != "Flag") EXPECT_EQ(counters.reduction.total, 0);
+    if (Name() != "Flag") {
+        EXPECT_EQ(counters.reduction.total, 0);
+    }
     EXPECT_FALSE(doc.busy.load());
 }
 
@@ -251,7 +253,9 @@ TEST_P(RendererProperties, PreviewTakesEveryFieldAtTheEndsOfItsRange) {
             }
             preview.Discard();
             // No frames for no count, and none for counts no memory holds.
-            if (block.frameCount < 1 || block.frameCount >= (1 << 30)) EXPECT_EQ(count, 0);
+            if (block.frameCount < 1 || block.frameCount >= (1 << 30)) {
+                EXPECT_EQ(count, 0);
+            }
         }
     }
 }

@@ -42,8 +42,9 @@ TEST_F(SpotShineTest, SpotFollowsEveryPath) {
             // 24 pixels away on every side lies outside the window.
             for (auto [dx, dy] :
                  {std::pair{24, 0}, std::pair{-24, 0}, std::pair{0, 24}, std::pair{0, -24}})
-                if (x + dx >= 0 && x + dx < 100 && y + dy >= 0 && y + dy < 100)
+                if (x + dx >= 0 && x + dx < 100 && y + dy >= 0 && y + dy < 100) {
                     EXPECT_EQ(At(f, x + dx, y + dy), 0) << "frame " << i + 1;
+                }
             // About pi R^2 pixels show the image.
             EXPECT_NEAR(CountIndex(f, 1), 1257, 100);
         }
@@ -77,7 +78,9 @@ TEST_F(SpotShineTest, ShineCoversAShareOfThePixelsPerFrame) {
         if (i > 0)
             for (int y = 0; y < 10; ++y)
                 for (int x = 0; x < 10; ++x)
-                    if (At(*frames[i - 1], x, y) == 0) ASSERT_EQ(At(*frames[i], x, y), 0);
+                    if (At(*frames[i - 1], x, y) == 0) {
+                        ASSERT_EQ(At(*frames[i], x, y), 0);
+                    }
     }
     // 3600 / 4 = 900 per computed frame; the order differs between calls.
     FrameRecord* f1 = Uniform(60, 60);

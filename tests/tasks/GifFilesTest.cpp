@@ -214,7 +214,9 @@ TEST_P(PeerMadeFiles, OpenAsGiflibAndImageMagickShowThem) {
             << "frame " << i;
         EXPECT_EQ(gif_test::FramePixels(*frames[i]), image.indexes) << "frame " << i;
         EXPECT_EQ(gif_test::FrameColours(f, image.colours.size()), image.colours) << "frame " << i;
-        if (image.delay >= 0) EXPECT_EQ(f.disposal, image.disposal) << "frame " << i;
+        if (image.delay >= 0) {
+            EXPECT_EQ(f.disposal, image.disposal) << "frame " << i;
+        }
     }
     if (!GetParam().compareComposed) return;
     const auto pictures = ts::PeerComposedPictures(path);
@@ -360,7 +362,9 @@ TEST_P(FarImages, AreRefusedWithAMessageOrOpenNeverACrash) {
     // A screen that does not fit: opening the file says so and changes nothing.
     const ts::ToolResult effect = ts::RunCli(CliArgs({"effect", "Invert", path, "-o", out}), 2560);
     EXPECT_EQ(effect.status, far.opens ? 0 : 1) << effect.err;
-    if (!far.opens) EXPECT_NE(effect.err.find("memory"), std::string::npos) << effect.err;
+    if (!far.opens) {
+        EXPECT_NE(effect.err.find("memory"), std::string::npos) << effect.err;
+    }
     const OpenedGif opened(path);
     EXPECT_EQ(opened.result, far.opens ? 0 : 1);
     EXPECT_EQ(opened.doc.empty(), !far.opens);
