@@ -178,16 +178,7 @@ TEST_F(ChainTest, InsertChainAfterSelectionLinksAndLabels) {
     EXPECT_EQ(doc.frameCount, 4);
     EXPECT_EQ(doc.selectedFrame, chain);
     EXPECT_EQ(doc.selectedItem, group->child(0));
-    // The n-th frame entry is the n-th frame.
-    int n = 0;
-    for (TreeItem* e = FrameTree::NextFrameEntry(doc.tree.root()); e;
-         e = FrameTree::NextFrameEntry(e)) {
-        FrameRecord* f = doc.firstFrame;
-        for (int i = 0; i < n; ++i) f = f->next;
-        EXPECT_EQ(doc.GetGif(e), f);
-        ++n;
-    }
-    EXPECT_EQ(n, 4);
+    EXPECT_TRUE(testing_support::TreeIndexesFrames(doc));
 }
 
 TEST(InsertChainTest, TheFrameBehindTheGroupIsComposedOnTheGroupsLastFrame) {

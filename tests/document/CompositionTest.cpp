@@ -50,66 +50,95 @@ TEST_F(CompositionTest, FullScreenFrameIgnoresItsPredecessor) {
     EXPECT_EQ(doc.firstFrame->composedBitmap, nullptr);
 }
 
-TEST_F(CompositionTest, PartialFrameUnderEachDisposal) {
-    // Disposal 0 and 1 keep what the previous frame left; 2 and 3 restore the background.
-    for (int disposal = 0; disposal <= 3; ++disposal) {
+// The last frame's picture for stacks of frames: each a rectangle of one colour (index
+// 0) with some see-through pixels (index 1), and the pixels expected at some points.
+TEST_F(CompositionTest, PicturesOfFrameStacks) {
+    struct Layer {
+        int left, top, w, h;
+        uint32_t colour;
+        int disposal;
+        std::vector<std::pair<int, int>> holes;
+    };
+    struct Point {
+        int x, y;
+        uint32_t rgb;
+    };
+    const struct {
+        const char* name;
+        std::vector<Layer> layers;
+        std::vector<Point> points;
+        int globalDisposal = 0;
+        bool useGlobal = false, transparencyActive = true;
+    } cases[] = {
+        // Disposal 0 and 1 keep what the previous frame left; 2 and 3 restore the background.
+        {"disposal 0",
+         {{0, 0, 4, 3, kRed, 0, {}}, {1, 1, 2, 1, kGreen, 0, {}}},
+         {{0, 0, kRed}, {3, 2, kRed}, {1, 1, kGreen}, {2, 1, kGreen}}},
+        {"disposal 1",
+         {{0, 0, 4, 3, kRed, 1, {}}, {1, 1, 2, 1, kGreen, 0, {}}},
+         {{0, 0, kRed}, {3, 2, kRed}, {2, 1, kGreen}}},
+        {"disposal 2",
+         {{0, 0, 4, 3, kRed, 2, {}}, {1, 1, 2, 1, kGreen, 0, {}}},
+         {{0, 0, kWhite}, {3, 2, kWhite}, {1, 1, kGreen}, {2, 1, kGreen}}},
+        {"disposal 3",
+         {{0, 0, 4, 3, kRed, 3, {}}, {1, 1, 2, 1, kGreen, 0, {}}},
+         {{0, 0, kWhite}, {3, 2, kWhite}, {1, 1, kGreen}}},
+        {"the global disposal overrides the frame's",
+         {{0, 0, 4, 3, kRed, 1, {}}, {1, 1, 1, 1, kGreen, 0, {}}},
+         {{0, 0, kWhite}},
+         2,
+         true},
+        // A first frame's see-through pixels: grey under disposal 0 or 1 (nothing
+        // beneath), the background under 2 or 3.
+        {"first frame, global 0",
+         {{0, 0, 4, 3, kRed, 0, {{2, 1}}}},
+         {{2, 1, kGreyBeneath}, {1, 1, kRed}},
+         0},
+        {"first frame, global 1", {{0, 0, 4, 3, kRed, 0, {{2, 1}}}}, {{2, 1, kGreyBeneath}}, 1},
+        {"first frame, global 2", {{0, 0, 4, 3, kRed, 0, {{2, 1}}}}, {{2, 1, kWhite}}, 2},
+        {"first frame, global 3", {{0, 0, 4, 3, kRed, 0, {{2, 1}}}}, {{2, 1, kWhite}}, 3},
+        {"inactive transparency shows the palette colour",
+         {{0, 0, 4, 3, kRed, 0, {{0, 0}}}},
+         {{0, 0, 0x123456}},
+         0,
+         false,
+         false},
+        // A see-through pixel shows the nearest earlier frame that covers it opaquely.
+        {"nearest opaque earlier frame",
+         {{0, 0, 4, 3, kRed, 0, {}},
+          {0, 0, 2, 3, kBlue, 0, {{1, 1}}},
+          {0, 0, 4, 3, kGreen, 0, {{1, 1}, {0, 0}, {3, 0}}}},
+         {{1, 1, kRed}, {0, 0, kBlue}, {3, 0, kRed}, {2, 2, kGreen}}},
+        {"frames reaching past the screen are clipped",
+         {{0, 0, 4, 3, kRed, 0, {}}, {3, 2, 5, 5, kGreen, 0, {}}},
+         {{3, 2, kGreen}, {2, 2, kRed}}},
+        {"a late frame composes the earlier ones first",
+         {{0, 0, 4, 3, kRed, 0, {}},
+          {0, 0, 1, 1, kGreen, 0, {}},
+          {1, 0, 1, 1, kBlue, 0, {}},
+          {2, 0, 1, 1, kGreen, 0, {}},
+          {3, 0, 1, 1, kBlue, 0, {}},
+          {0, 0, 1, 1, kBlue, 0, {}}},
+         {{0, 0, kBlue}, {1, 0, kBlue}, {2, 0, kGreen}, {3, 0, kBlue}, {0, 1, kRed}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         doc.Clear();
         SetUp();
-        Add(0, 0, 4, 3, kRed, disposal);
-        FrameRecord* second = Add(1, 1, 2, 1, kGreen);
-        auto picture = GetComposedBitmap(*second);
+        doc.globalDisposal = c.globalDisposal;
+        doc.useGlobalDisposal = c.useGlobal;
+        for (const Layer& l : c.layers) {
+            FrameRecord* f = Add(l.left, l.top, l.w, l.h, l.colour, l.disposal);
+            for (const auto& [x, y] : l.holes) f->indexPlane()->set(x, y, 1);
+            f->transparencyActive = c.transparencyActive ? 1 : 0;
+        }
+        const auto picture = GetComposedBitmap(*doc.lastFrame());
         ASSERT_TRUE(picture);
-        const uint32_t outside = disposal <= 1 ? kRed : kWhite;
-        EXPECT_EQ(picture->at(0, 0), outside) << "disposal " << disposal;
-        EXPECT_EQ(picture->at(3, 2), outside) << "disposal " << disposal;
-        EXPECT_EQ(picture->at(1, 1), kGreen);
-        EXPECT_EQ(picture->at(2, 1), kGreen);
+        for (const Point& p : c.points)
+            EXPECT_EQ(picture->at(p.x, p.y), p.rgb) << p.x << "," << p.y;
+        if (c.layers.size() < 6) continue;
+        for (FrameRecord* f = doc.firstFrame; f; f = f->next) EXPECT_NE(f->composedBitmap, nullptr);
     }
-}
-
-TEST_F(CompositionTest, GlobalDisposalOverridesTheFramesOwn) {
-    Add(0, 0, 4, 3, kRed, /*disposal=*/1);
-    FrameRecord* second = Add(1, 1, 1, 1, kGreen);
-    doc.useGlobalDisposal = true;
-    doc.globalDisposal = 2;
-    auto picture = GetComposedBitmap(*second);
-    EXPECT_EQ(picture->at(0, 0), kWhite);
-}
-
-TEST_F(CompositionTest, TransparentPixelsOfTheFirstFrame) {
-    // Grey under disposal 0 or 1 (nothing beneath), the background under 2 or 3.
-    for (int disposal : {0, 1, 2, 3}) {
-        doc.Clear();
-        SetUp();
-        FrameRecord* f = Add(0, 0, 4, 3, kRed);
-        f->indexPlane()->set(2, 1, 1);
-        doc.globalDisposal = disposal;
-        auto picture = GetComposedBitmap(*f);
-        ASSERT_TRUE(picture);
-        EXPECT_EQ(picture->at(2, 1), disposal <= 1 ? kGreyBeneath : kWhite) << disposal;
-        EXPECT_EQ(picture->at(1, 1), kRed);
-    }
-}
-
-TEST_F(CompositionTest, TransparencyInactiveShowsThePaletteColour) {
-    FrameRecord* f = Add(0, 0, 4, 3, kRed);
-    f->indexPlane()->set(0, 0, 1);
-    f->transparencyActive = 0;
-    EXPECT_EQ(GetComposedBitmap(*f)->at(0, 0), 0x123456u);
-}
-
-TEST_F(CompositionTest, TransparentPixelShowsTheNearestOpaqueEarlierFrame) {
-    Add(0, 0, 4, 3, kRed);
-    FrameRecord* middle = Add(0, 0, 2, 3, kBlue);
-    middle->indexPlane()->set(1, 1, 1);  // see-through at (1,1)
-    FrameRecord* top = Add(0, 0, 4, 3, kGreen);
-    top->indexPlane()->set(1, 1, 1);
-    top->indexPlane()->set(0, 0, 1);
-    top->indexPlane()->set(3, 0, 1);
-    auto picture = GetComposedBitmap(*top);
-    EXPECT_EQ(picture->at(1, 1), kRed);   // skips the transparent pixel of the middle frame
-    EXPECT_EQ(picture->at(0, 0), kBlue);  // the middle frame covers it
-    EXPECT_EQ(picture->at(3, 0), kRed);   // outside the middle frame
 }
 
 TEST_F(CompositionTest, ColourBeneathSkipsFramesAndStopsAtTheFirst) {
@@ -143,17 +172,6 @@ TEST_F(CompositionTest, FrameAwaitingReductionIsDrawnFromItsTrueColours) {
     EXPECT_EQ(ColourBeneath(*next, 0, 0), kBlue);
 }
 
-TEST_F(CompositionTest, ComposingALateFrameComposesTheEarlierOnesFirst) {
-    Add(0, 0, 4, 3, kRed);
-    for (int i = 0; i < 5; ++i) Add(i % 4, 0, 1, 1, kGreen);
-    FrameRecord* last = doc.lastFrame();
-    auto picture = GetComposedBitmap(*last);
-    ASSERT_TRUE(picture);
-    for (FrameRecord* f = doc.firstFrame; f; f = f->next) EXPECT_NE(f->composedBitmap, nullptr);
-    EXPECT_EQ(picture->at(0, 0), kGreen);
-    EXPECT_EQ(picture->at(0, 1), kRed);
-}
-
 TEST_F(CompositionTest, BusyHoldsCompositionsBackAndDiscardDropsThePicture) {
     FrameRecord* f = Add(0, 0, 4, 3, kRed);
     doc.busy = true;
@@ -162,14 +180,6 @@ TEST_F(CompositionTest, BusyHoldsCompositionsBackAndDiscardDropsThePicture) {
     ASSERT_TRUE(GetComposedBitmap(*f));
     DiscardComposedBitmap(*f);
     EXPECT_EQ(f->composedBitmap, nullptr);
-}
-
-TEST_F(CompositionTest, FramesReachingPastTheScreenAreClipped) {
-    Add(0, 0, 4, 3, kRed);
-    FrameRecord* f = Add(3, 2, 5, 5, kGreen);
-    auto picture = GetComposedBitmap(*f);
-    EXPECT_EQ(picture->at(3, 2), kGreen);
-    EXPECT_EQ(picture->at(2, 2), kRed);
 }
 
 TEST(LongChain, ComposingTheLastOfTenThousandFramesDoesNotRecurse) {

@@ -203,22 +203,6 @@ TEST_F(FrameJobsTest, AWaitAfterAnEarlierReductionWaitsForTheNewOne) {
     opener.join();
 }
 
-TEST_F(FrameJobsTest, AbortedReductionLeavesTheFrameToBeReducedAgain) {
-    Make(1, 1);
-    FrameRecord* f = frames[0];
-    reducer.Hold(f);
-    StartReduction(*f);
-    reducer.WaitStarted(f);
-    f->abortReduce = 1;
-    f->WaitForReduction();
-    EXPECT_FALSE(f->IsPaletteValid());
-    EXPECT_NE(f->trueColourPlane(), nullptr);
-    reducer.Open();
-    StartReduction(*f);
-    f->WaitForReduction();
-    EXPECT_TRUE(f->IsPaletteValid());
-}
-
 TEST_F(FrameJobsTest, CompositionsOfManyFramesRunWhileTheWindowThreadReadsThem) {
     Make(2, 30);
     for (FrameRecord* f : frames) f->SetPaletteValid(true);

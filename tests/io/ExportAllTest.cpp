@@ -1,35 +1,41 @@
+// Export of all images (file names, indicators, failures) and the loader a path goes to.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "IoTestSupport.h"
 #include "document/AnimationDocument.h"
 #include "io/ExportAll.h"
 #include "io/FileTypeDispatch.h"
 #include "support/TestSupport.h"
+#include "support/UserTask.h"
 
-using namespace io_test;
-using testing_support::AppendToDocument;
-using testing_support::MakeFrame;
+namespace ts = testing_support;
 
 namespace {
 
 TEST(ExportNamingTest, NormalAndAdvancedNames) {
-    EXPECT_EQ(ExportDigits(5), 1);
-    EXPECT_EQ(ExportDigits(12), 2);
-    EXPECT_EQ(ExportDigits(500), 3);
-    EXPECT_EQ(ExportDigits(20000), 5);
-    for (int k = 0; k < 5; ++k)
-        EXPECT_EQ(ExportFileName("C:\\a\\anim.gif", k, ExportDigits(5), 0),
-                  "C:\\a\\anim" + std::to_string(k) + ".gif");
-    EXPECT_EQ(ExportFileName("/a/anim.gif", 0, 2, 0), "/a/anim00.gif");
-    EXPECT_EQ(ExportFileName("/a/anim.gif", 11, 2, 0), "/a/anim11.gif");
-    EXPECT_EQ(ExportFileName("/a/anim.gif", 123, 2, 0), "/a/anim123.gif");
-    EXPECT_EQ(ExportFileName("/a/img**x.gif", 0, 2, '*'), "/a/img00x.gif");
-    EXPECT_EQ(ExportFileName("/a/img**x.gif", 11, 2, '*'), "/a/img11x.gif");
-    // Without extension the number goes at the end; a dot in a folder is no extension.
-    EXPECT_EQ(ExportFileName("/a/anim", 3, 1, 0), "/a/anim3");
-    EXPECT_EQ(ExportFileName("/my.pictures/anim", 3, 1, 0), "/my.pictures/anim3");
+    // One digit below nine frames, two below 99, three below 999, four below 9999.
+    const std::pair<int, int> digits[] = {{1, 1},   {8, 1},   {9, 2},    {98, 2},   {99, 3},
+                                          {998, 3}, {999, 4}, {9998, 4}, {9999, 5}, {20000, 5}};
+    for (const auto& [frames, expected] : digits) EXPECT_EQ(ExportDigits(frames), expected);
+    const struct {
+        const char* pattern;
+        int index, digits;
+        char indicator;
+        const char* name;
+    } names[] = {
+        {"C:\\a\\anim.gif", 4, 1, 0, "C:\\a\\anim4.gif"},
+        {"/a/anim.gif", 0, 2, 0, "/a/anim00.gif"},
+        {"/a/anim.gif", 11, 2, 0, "/a/anim11.gif"},
+        {"/a/anim.gif", 123, 2, 0, "/a/anim123.gif"},
+        {"/a/img**x.gif", 0, 2, '*', "/a/img00x.gif"},
+        {"/a/img**x.gif", 11, 2, '*', "/a/img11x.gif"},
+        // Without extension the number goes at the end; a dot in a folder is no extension.
+        {"/a/anim", 3, 1, 0, "/a/anim3"},
+        {"/my.pictures/anim", 3, 1, 0, "/my.pictures/anim3"},
+    };
+    for (const auto& n : names)
+        EXPECT_EQ(ExportFileName(n.pattern, n.index, n.digits, n.indicator), n.name) << n.pattern;
 
     EXPECT_EQ(ValidateExportIndicator("/a/img*x.gif", "*", 2),
               "Found indicator 1 times, but only 2 occurrences allowed");
@@ -46,88 +52,84 @@ TEST(ExportNamingTest, NormalAndAdvancedNames) {
     EXPECT_EQ(ExportIndicatorInfo(false, 2), "No Indicator needed");
 }
 
-class ExportAllTest : public ::testing::Test {
-  protected:
-    std::string dir_ = TempDir("exportall");
-    RecordingHost host_;
-    AnimationDocument doc_{host_};
-    void AddFrames(int n) {
-        for (int k = 0; k < n; ++k)
-            AppendToDocument(doc_, MakeFrame(doc_, 8, 4, {0x112233u * uint32_t(k + 1)}), "f.gif");
-    }
-};
-
-TEST_F(ExportAllTest, TwelveFramesAsGifAndAsJpeg) {
-    AddFrames(12);
-    ASSERT_EQ(ExportAllImages(doc_, {dir_ + "/anim.gif", 0, false}), 0);
-    for (int k = 0; k < 12; ++k) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/anim%02d.gif", k);
-        EXPECT_EQ(Capture("identify -format '%w %h' '" + dir_ + name + "'"), "8 4") << name;
-    }
-    EXPECT_EQ(host_.messages().back().text, "Export of all images successful");
-    EXPECT_EQ(host_.messages().back().caption, "Status");
-    ASSERT_EQ(ExportAllImages(doc_, {dir_ + "/img**x.jpg", '*', true}), 0);
-    EXPECT_EQ(Capture("identify -format '%m' '" + dir_ + "/img11x.jpg'"), "JPEG");
-    EXPECT_FALSE(doc_.busy);
+// Twelve frames of a clip exported as JPEG through an indicator, at the quality asked.
+TEST(ExportAllTest, TheCommandLineNamesTheFilesAndKeepsTheQuality) {
+    const ts::TempFolder folder;
+    const std::string clip = ts::MakeVideo(folder, "v.mp4", "testsrc2", 48, 32, 12, 25);
+    ASSERT_FALSE(clip.empty());
+    const std::string quoted = ts::ShellQuote(clip);
+    ASSERT_EQ(ts::RunCli("export-all " + quoted + " " + ts::ShellQuote(folder.file("img**x.jpg")) +
+                         " --jpeg --quality 60 --indicator '*'")
+                  .status,
+              0);
+    const ts::ToolResult identified =
+        ts::RunTool("identify -format '%m %Q %w\\n' " + ts::ShellQuote(folder.file("img00x.jpg")) +
+                    " " + ts::ShellQuote(folder.file("img11x.jpg")));
+    EXPECT_EQ(identified.out, "JPEG 60 48\nJPEG 60 48\n");
+    EXPECT_FALSE(std::filesystem::exists(folder.file("img12x.jpg")));
+    // One indicator cannot number twelve frames: nothing is written.
+    EXPECT_NE(ts::RunCli("export-all " + quoted + " " + ts::ShellQuote(folder.file("one*.gif")) +
+                         " --indicator '*'")
+                  .status,
+              0);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("one0.gif")));
 }
 
-TEST_F(ExportAllTest, AFailureAsksAndNoEndsTheExportWithTheBusyFlagCleared) {
-    AddFrames(3);
-    host_.answers = {Answer::No};
-    EXPECT_EQ(ExportAllImages(doc_, {"/nonexistent-dir/a.gif", 0, false}), 1);
-    ASSERT_EQ(host_.questions().size(), 1u);
-    EXPECT_EQ(host_.questions()[0].text, "Error exporting as Gif/nonexistent-dir/a0.gif");
-    EXPECT_EQ(host_.questions()[0].caption, "Continue Anyway ?");
-    EXPECT_FALSE(doc_.busy);
+TEST(ExportAllTest, AFailureAsksAndNoEndsTheExportWithTheBusyFlagCleared) {
+    RecordingHost host;
+    AnimationDocument doc(host);
+    for (int k = 0; k < 3; ++k)
+        ts::AppendToDocument(doc, ts::MakeFrame(doc, 8, 4, {0x112233u * uint32_t(k + 1)}), "f.gif");
+    host.answers = {Answer::No};
+    EXPECT_EQ(ExportAllImages(doc, {"/nonexistent-dir/a.gif", 0, false}), 1);
+    ASSERT_EQ(host.questions().size(), 1u);
+    EXPECT_EQ(host.questions()[0].text, "Error exporting as Gif/nonexistent-dir/a0.gif");
+    EXPECT_EQ(host.questions()[0].caption, "Continue Anyway ?");
+    EXPECT_FALSE(doc.busy);
     // Going on past failed JPEG frames is no success.
-    host_.answers = {Answer::Yes, Answer::Yes, Answer::Yes};
-    EXPECT_EQ(ExportAllImages(doc_, {"/nonexistent-dir/a.jpg", 0, true}), 3);
-    EXPECT_EQ(host_.questions().back().text, "Error exporting as Jpg/nonexistent-dir/a2.jpg");
-    for (const auto& m : host_.messages()) EXPECT_NE(m.text, "Export of all images successful");
-    EXPECT_FALSE(doc_.busy);
+    host.answers = {Answer::Yes, Answer::Yes, Answer::Yes};
+    EXPECT_EQ(ExportAllImages(doc, {"/nonexistent-dir/a.jpg", 0, true}), 3);
+    EXPECT_EQ(host.questions().back().text, "Error exporting as Jpg/nonexistent-dir/a2.jpg");
+    for (const auto& m : host.messages()) EXPECT_NE(m.text, "Export of all images successful");
+    EXPECT_FALSE(doc.busy);
+
+    const ts::TempFolder folder;
+    ASSERT_EQ(ExportAllImages(doc, {folder.file("ok.gif"), 0, false}), 0);
+    EXPECT_TRUE(std::filesystem::exists(folder.file("ok2.gif")));
+    EXPECT_EQ(host.messages().back().text, "Export of all images successful");
+    EXPECT_EQ(host.messages().back().caption, "Status");
 }
 
 TEST(FileTypeDispatchTest, KindsPerVariantAndTheRefusalTexts) {
     using V = DispatchVariant;
-    EXPECT_EQ(KindOfPath("/x/a.GIF", V::CommandLine), FileKind::Gif);
-    EXPECT_EQ(KindOfPath("/x/a.Dib", V::Open), FileKind::Bitmap);
-    EXPECT_EQ(KindOfPath("/x/a.tga", V::Open), FileKind::Targa);
-    EXPECT_EQ(KindOfPath("/x/a.ico", V::Open), FileKind::Icon);
-    EXPECT_EQ(KindOfPath("/x/a.ANI", V::Open), FileKind::Cursor);
-    EXPECT_EQ(KindOfPath("/x/a.mp4", V::Open), FileKind::Avi);
-    EXPECT_EQ(KindOfPath("/x/a.jpg", V::Open), FileKind::Jpeg);
-    // velmora-cli writes .jpeg: every entry reads it, in any case.
-    for (const V variant : {V::Open, V::DragDrop, V::CommandLine})
-        for (const char* name : {"/x/a.jpeg", "/x/a.JPEG", "/x/a.Jpeg", "/x/a.JPG"})
-            EXPECT_EQ(KindOfPath(name, variant), FileKind::Jpeg) << name;
-    EXPECT_EQ(KindOfPath("/x/a.png", V::Open), FileKind::Gif);
-    EXPECT_EQ(KindOfPath("/x/a", V::Open), FileKind::Gif);
-    EXPECT_EQ(KindOfPath("/x/a.png", V::DragDrop), FileKind::Unknown);
-    EXPECT_EQ(KindOfPath("/x.y/a", V::DragDrop), FileKind::Gif);
-    EXPECT_EQ(KindOfPath("/x/a", V::CommandLine), FileKind::Unknown);
+    const struct {
+        const char* path;
+        V variant;
+        FileKind kind;
+    } kinds[] = {
+        {"/x/a.GIF", V::CommandLine, FileKind::Gif},  {"/x/a.Dib", V::Open, FileKind::Bitmap},
+        {"/x/a.tga", V::Open, FileKind::Targa},       {"/x/a.ico", V::Open, FileKind::Icon},
+        {"/x/a.ANI", V::Open, FileKind::Cursor},      {"/x/a.cur", V::DragDrop, FileKind::Cursor},
+        {"/x/a.mp4", V::Open, FileKind::Avi},         {"/x/a.WebM", V::Open, FileKind::Avi},
+        {"/x/a.jpg", V::Open, FileKind::Jpeg},        {"/x/a.Jpeg", V::DragDrop, FileKind::Jpeg},
+        {"/x/a.png", V::Open, FileKind::Gif},         {"/x/a", V::Open, FileKind::Gif},
+        {"/x/a.png", V::DragDrop, FileKind::Unknown}, {"/x.y/a", V::DragDrop, FileKind::Gif},
+        {"/x/a", V::CommandLine, FileKind::Unknown},
+    };
+    for (const auto& k : kinds) EXPECT_EQ(KindOfPath(k.path, k.variant), k.kind) << k.path;
 
     RecordingHost host;
     AnimationDocument doc(host);
+    const std::string accepted =
+        "- only GIF, JPG, JPEG, BMP, DIB, TGA, AVI, MP4, WEBM, MOV, MKV, ICO, CUR and ANI files "
+        "are accepted";
     EXPECT_EQ(LoadFileByType(doc, "/x/a.png", {V::CommandLine, {}}), kLoadUnknownType);
-    EXPECT_EQ(host.messages().back().text,
-              "Invalid format '*.png'- only GIF, JPG, JPEG, BMP, DIB, TGA, AVI, MP4, WEBM, MOV, "
-              "MKV, ICO, CUR and ANI files "
-              "are accepted");
+    EXPECT_EQ(host.messages().back().text, "Invalid format '*.png'" + accepted);
     EXPECT_EQ(host.messages().back().caption, "CommandLine Error");
     EXPECT_EQ(LoadFileByType(doc, "/x/a.png", {V::DragDrop, {}}), kLoadUnknownType);
-    EXPECT_EQ(host.messages().back().text,
-              "Invalid format \"*.png\"- only GIF, JPG, JPEG, BMP, DIB, TGA, AVI, MP4, WEBM, MOV, "
-              "MKV, ICO, CUR and ANI files "
-              "are accepted");
+    EXPECT_EQ(host.messages().back().text, "Invalid format \"*.png\"" + accepted);
     EXPECT_EQ(host.messages().back().caption, "Drag & Drop  Error");
-
-    const std::string dir = TempDir("dispatch");
-    ASSERT_EQ(Shell("convert -size 4x3 xc:red " + dir + "/a.bmp"), 0);
-    ASSERT_EQ(Shell("convert -size 4x3 xc:blue " + dir + "/b.jpg"), 0);
-    EXPECT_EQ(LoadFileByType(doc, dir + "/a.bmp"), 0);
-    EXPECT_EQ(LoadFileByType(doc, dir + "/b.jpg"), 0);
-    EXPECT_EQ(doc.countFrames(), 2);
+    EXPECT_TRUE(doc.empty());
 }
 
 }  // namespace

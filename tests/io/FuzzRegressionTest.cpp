@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "IoTestSupport.h"
 #include "document/AnimationDocument.h"
 #include "io/AnimatedCursor.h"
 #include "io/BmpDecoder.h"
@@ -10,8 +9,9 @@
 #include "io/Jpeg.h"
 #include "io/TargaImage.h"
 #include "support/TestSupport.h"
+#include "support/UserTask.h"
 
-using namespace io_test;
+namespace ts = testing_support;
 
 namespace {
 
@@ -23,7 +23,7 @@ std::vector<std::vector<uint8_t>> Inputs(const char* target) {
     for (const auto& folder : {data / "fuzz" / target, data / "seeds" / target}) {
         if (!std::filesystem::is_directory(folder)) continue;
         for (const auto& entry : std::filesystem::directory_iterator(folder))
-            out.push_back(Bytes(entry.path().string()));
+            out.push_back(ts::ReadBytes(entry.path().string()));
     }
     return out;
 }
@@ -76,13 +76,14 @@ TEST(FuzzRegressionTest, IconAndAnimatedCursorInputs) {
 TEST(FuzzRegressionTest, JpegInputs) {
     const auto inputs = Inputs("fuzz_jpeg");
     EXPECT_FALSE(inputs.empty());
-    const std::string dir = TempDir("fuzzjpeg");
+    const ts::TempFolder folder;
+    const std::string path = folder.file("in.jpg");
     for (const auto& bytes : inputs) {
-        WriteBytes(dir + "/in.jpg", bytes);
+        ts::WriteBytes(path, bytes);
         RecordingHost host;
         AnimationDocument doc(host);
         // Imported whole, or refused with a message.
-        if (ImportJpeg(doc, dir + "/in.jpg") == 0)
+        if (ImportJpeg(doc, path) == 0)
             EXPECT_EQ(doc.countFrames(), 1);
         else
             EXPECT_FALSE(host.messages().empty());

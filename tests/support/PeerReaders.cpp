@@ -178,4 +178,12 @@ double MeanChannelDifference(const ComposedPicture& a, const ComposedPicture& b)
     return counted ? sum / double(counted) : 0;
 }
 
+std::vector<uint32_t> PeerStillRgb(const std::string& path) {
+    const auto pictures = PeerStillPictures(path);
+    if (!pictures || pictures->empty()) return {};
+    std::vector<uint32_t> rgb = pictures->front().pixels;
+    for (uint32_t& p : rgb) p &= 0xFFFFFF;
+    return rgb;
+}
+
 }  // namespace testing_support

@@ -49,4 +49,8 @@ struct PeerFile {
 // Decodes a file with giflib's DGifSlurp; nullopt when giflib refuses it.
 std::optional<PeerFile> GiflibDecode(const std::string& path);
 
+// The first picture ImageMagick reads from a still image, as 0x00RRGGBB top-down (the
+// alpha dropped); empty when it cannot read it.
+std::vector<uint32_t> PeerStillRgb(const std::string& path);
+
 }  // namespace testing_support

@@ -76,4 +76,32 @@ void AppendToDocument(AnimationDocument& doc, FrameRecord* frame, const std::str
         doc.screenHeight = frame->top + frame->height;
 }
 
+::testing::AssertionResult TreeIndexesFrames(AnimationDocument& doc) {
+    std::vector<FrameRecord*> frames;
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+        if (f->prev != (frames.empty() ? nullptr : frames.back()))
+            return ::testing::AssertionFailure() << "frame " << frames.size() << ": prev link";
+        if (frames.size() > 1000000) return ::testing::AssertionFailure() << "a cycle of frames";
+        frames.push_back(f);
+    }
+    size_t entries = 0;
+    for (TreeItem* e = doc.tree.root(); e; e = FrameTree::NextEntry(e)) {
+        if (!e->isFrameEntry()) continue;
+        if (e == doc.selectedItem &&
+            (entries >= frames.size() || doc.selectedFrame != frames[entries]))
+            return ::testing::AssertionFailure()
+                   << "the selected entry " << e->text() << " is not the selected frame";
+        ++entries;
+    }
+    if (entries != frames.size())
+        return ::testing::AssertionFailure()
+               << entries << " frame entries for " << frames.size() << " frames";
+    if (doc.frameCount != int(frames.size()))
+        return ::testing::AssertionFailure()
+               << "frame count " << doc.frameCount << " for " << frames.size() << " frames";
+    if (!doc.tree.Contains(doc.selectedItem))
+        return ::testing::AssertionFailure() << "the selection is not in the tree";
+    return ::testing::AssertionSuccess();
+}
+
 }  // namespace testing_support

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -56,5 +58,11 @@ FrameRecord* MakeFrame(AnimationDocument& doc, int w, int h, std::vector<uint32_
                        uint8_t fill = 0);
 // Appends a frame at the end of the document's list with a "Gif :name" entry.
 void AppendToDocument(AnimationDocument& doc, FrameRecord* frame, const std::string& name);
+
+// Whether the document's tree indexes exactly its frames: the frame list is linked both
+// ways, its n-th frame entry (in pre-order) stands for its n-th frame, as many entries as
+// frames, the frame count agrees, and the selection is an entry of the tree whose frame
+// (when it is a frame entry) is the selected frame.
+::testing::AssertionResult TreeIndexesFrames(AnimationDocument& doc);
 
 }  // namespace testing_support

@@ -63,4 +63,8 @@ std::string MakeVideoGif(const TempFolder& folder, const std::string& name,
 // A still photo in any format ImageMagick writes (chosen by the extension).
 std::string MakePhoto(const TempFolder& folder, const std::string& name, int w, int h);
 
+// A file's bytes (empty when it cannot be read), and a file written with the given bytes.
+std::vector<uint8_t> ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
 }  // namespace testing_support
