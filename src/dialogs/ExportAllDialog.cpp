@@ -14,6 +14,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "dialogs/ContextHelp.h"
 #include "io/ExportAll.h"
 #include "shell/HelpWindow.h"
 #include "shell/SettingsStore.h"
@@ -119,6 +120,8 @@ ExportAllDialog::ExportAllDialog(QWidget* parent, AppSettings& settings, const Q
             QMessageBox::warning(this, QStringLiteral("Error"),
                                  QStringLiteral("Can't activate Help on Export All Images"));
     });
+    // F1 anywhere in the dialog opens its page, as the Help button does.
+    new ContextHelp(this, QStringLiteral("Export All Images"));
 }
 
 bool ExportAllDialog::Run(QWidget* parent, AppSettings& settings, int digits, QString& pattern,

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "dialogs/ContextHelp.h"
 #include "dialogs/Recompose.h"
 #include "document/AnimationDocument.h"
 #include "document/FrameRecord.h"
@@ -115,6 +116,8 @@ PaletteDialog::PaletteDialog(QWidget* parent, AnimationDocument& doc, PaletteReq
             doc_.host.message("Can't activate Help on the Palette Dialog", "Error",
                               MessageIcon::Exclamation);
     });
+    // F1 anywhere in the dialog opens its page, as the Help button does.
+    new ContextHelp(this, QStringLiteral("Palette Dialog"));
     showEntry(false);
 }
 

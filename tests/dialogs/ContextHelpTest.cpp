@@ -116,12 +116,14 @@ TEST_F(ContextHelpTest, F1OnAFocusedFieldOpensItsTopic) {
         {"parameters delay", command(kCmdParameters),
          [](QWidget& w) { return static_cast<ParametersWindow&>(w).field(1024); },
          "qrc:/help/topics.html#topic70", true},
-        // Windows without field topics: F1 opens nothing (the main window's F1 stays there).
+        // Windows with a page but no field topics: F1 opens the page.
         {"palette OK", [this] { window().parametersWindow()->button(1023)->click(); },
          [](QWidget& w) { return w.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok); },
-         ""},
+         "qrc:/help/palette-dialog.html"},
         {"export all pattern", command(kCmdExportAll),
-         [](QWidget& w) { return static_cast<ExportAllDialog&>(w).patternEdit(); }, ""},
+         [](QWidget& w) { return static_cast<ExportAllDialog&>(w).patternEdit(); },
+         "qrc:/help/export-all-images.html"},
+        // Windows without a page: F1 opens nothing (the main window's F1 stays there).
         {"resize width", command(kCmdResize),
          [](QWidget& w) { return static_cast<ResizeDialog&>(w).widthEdit(); }, ""},
         {"load AVI count", [&] { editor.open(video); },
