@@ -55,6 +55,10 @@ struct Step {
     bool adds;         // a new frame showing the photo, else a frame resized
     bool exportImage;  // save the changed frame alone (Export Image) instead of all
 };
+// Test names show the step, not the bytes of the struct.
+void PrintTo(const Step& c, std::ostream* os) {
+    *os << c.label;
+}
 
 const Step kSteps[] = {
     {"import a picture behind the last frame",

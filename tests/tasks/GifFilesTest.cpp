@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,10 @@ struct EncoderKind {
     int frozenCodes;  // codes sent on a full table before the clear code; -1 never
     std::vector<uint8_t> afterEnd;
 };
+// Test names show the case, not the bytes of the struct.
+void PrintTo(const EncoderKind& c, std::ostream* os) {
+    *os << c.label;
+}
 
 const EncoderKind kEncoderKinds[] = {
     {"a full table stays frozen to the end", -1, {}},
@@ -133,6 +138,10 @@ struct PeerMadeGif {
     std::string (*make)(const ts::TempFolder& folder, const std::string& photo);
     bool compareComposed;
 };
+// Test names show the case, not the bytes of the struct.
+void PrintTo(const PeerMadeGif& c, std::ostream* os) {
+    *os << c.label;
+}
 
 std::string Made(const ts::TempFolder& folder, const std::string& name,
                  const std::string& command) {
@@ -246,6 +255,10 @@ struct BadImage {
     const char* label;
     void (*add)(GifBuilder& b, int w, int h);
 };
+// Test names show the case, not the bytes of the struct.
+void PrintTo(const BadImage& c, std::ostream* os) {
+    *os << c.label;
+}
 
 const BadImage kBadImages[] = {
     {"no pixels (0x0)", [](GifBuilder& b, int, int) { b.Descriptor(0, 0, 0, 0).Pixels(8, {1}); }},
@@ -328,6 +341,10 @@ struct FarImage {
     int left, top, width, height;
     bool opens;  // the screen it makes is one that fits
 };
+// Test names show the case, not the bytes of the struct.
+void PrintTo(const FarImage& c, std::ostream* os) {
+    *os << c.label;
+}
 
 const FarImage kFarImages[] = {
     {"1x1 at (65534, 65534)", 65534, 65534, 1, 1, false},

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,10 @@ struct Clip {
     const char* source;
     int w, h, frames;
 };
+// Test names show the case, not the bytes of the struct.
+void PrintTo(const Clip& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const Clip kClips[] = {
     {"testsrc12x8.avi", "testsrc", 12, 8, 12},         {"testsrc18x10.avi", "testsrc", 18, 10, 12},
@@ -79,6 +84,10 @@ struct Timing {
     const char* name;
     int fps, frames;
 };
+// Test names show the case, not the bytes of the struct.
+void PrintTo(const Timing& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const Timing kTimings[] = {
     {"thirty.avi", 30, 90},     {"thirty.mp4", 30, 90}, {"twentyfour.mkv", 24, 72},
