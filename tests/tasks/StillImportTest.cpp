@@ -19,15 +19,8 @@ namespace ts = testing_support;
 
 namespace {
 
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
+using ts::ReadBytes;
+using ts::WriteBytes;
 
 void Le16(std::vector<uint8_t>& v, uint32_t x) {
     v.push_back(uint8_t(x));
