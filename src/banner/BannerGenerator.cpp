@@ -183,6 +183,6 @@ TreeItem* InsertBanner(AnimationDocument& doc, FrameRecord* chain) {
     // Frames behind the banner now lie over new predecessors.
     DiscardComposedFrom(last->next);
     doc.groups.banners.push_back(FrameRun{chain, last});
-    doc.modified = true;
+    doc.MarkChanged();
     return group;
 }

@@ -48,7 +48,7 @@ int UnOptimise(AnimationDocument& doc, bool restartReduction) {
             f->hasTransparency = 0;
             f->transparencyActive = 0;
         }
-        doc.modified = true;
+        doc.MarkChanged();
         StackFrame(*f, beneath);
         changed.push_back(f);
     }

@@ -77,10 +77,10 @@ bool ApplyComment(AnimationDocument& doc, const CommentTarget& target, const std
         if (text == old) return false;
         // An edit keeps at most the limit, or the old length when that was longer.
         old = CutUtf8(text, std::max(kCommentLimit, old.size()));
-        doc.modified = true;
+        doc.MarkChanged();
         return true;
     }
-    doc.modified = true;
+    doc.MarkChanged();
     target.list->push_back(CommentNode{CutUtf8(text, kCommentLimit)});
     if (target.global) {
         doc.hasGlobalComments = true;

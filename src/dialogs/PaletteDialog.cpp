@@ -200,7 +200,7 @@ void PaletteDialog::accept() {
                 doc_.backgroundIndex = uint8_t(selected_);
             }
         }
-        doc_.modified = true;
+        doc_.MarkChanged();
         if (changed) recompose();
     } else {
         if (frame) frame->WaitForReduction();
@@ -211,7 +211,7 @@ void PaletteDialog::accept() {
             changed = target != working_;
             target = working_;
         }
-        doc_.modified = true;
+        doc_.MarkChanged();
         if (changed) recompose();
     }
     QDialog::accept();

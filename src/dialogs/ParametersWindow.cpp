@@ -372,8 +372,20 @@ void ParametersWindow::computePreviousDelay() {
         previousDelay_ = -1;
 }
 
+std::optional<DocumentEdit> ParametersWindow::change(const char* field, bool typed,
+                                                     const FrameRecord* frame) {
+    // Filling the fields from the document changes nothing.
+    if (initialising_) return std::nullopt;
+    // Typing into one field (of one frame) makes one step.
+    std::string key;
+    if (typed) key = std::string(field) + "@" + std::to_string(reinterpret_cast<uintptr_t>(frame));
+    return std::optional<DocumentEdit>(std::in_place, doc_, std::string("Change ") + field, key);
+}
+
 void ParametersWindow::markModified() {
-    if (!initialising_) doc_.modified = true;
+    if (initialising_) return;
+    doc_.MarkChanged();
+    emit documentChanged();
 }
 
 void ParametersWindow::done() {
@@ -399,6 +411,7 @@ std::optional<int> ParametersWindow::readNumber(QLineEdit* edit, const char* wha
 // --- global parameters ---
 
 void ParametersWindow::onGlobalPalette(bool on) {
+    const auto edit = change("Global Palette");
     if (doc_.empty()) return;
     {
         AnimationDocument::StructureWriteLock structure(doc_);
@@ -441,6 +454,7 @@ void ParametersWindow::onGlobalPalette(bool on) {
 }
 
 void ParametersWindow::onEditGlobalPalette() {
+    const auto edit = change("Global Palette");
     PaletteRequest request{nullptr, 1, 0, 0};
     if (PaletteDialog::Run(this, doc_, request)) {
         markModified();
@@ -451,6 +465,7 @@ void ParametersWindow::onEditGlobalPalette() {
 }
 
 void ParametersWindow::onBackground() {
+    const auto edit = change("Background");
     if (doc_.empty()) return;
     PaletteRequest request{nullptr, 0, 0, 0};
     if (PaletteDialog::Run(this, doc_, request)) {
@@ -462,6 +477,7 @@ void ParametersWindow::onBackground() {
 }
 
 void ParametersWindow::onUseGlobalDelay(bool on) {
+    const auto edit = change("Delay");
     doc_.useGlobalDelay = on;
     fill();
     markModified();
@@ -470,6 +486,7 @@ void ParametersWindow::onUseGlobalDelay(bool on) {
 }
 
 void ParametersWindow::onGlobalDelay() {
+    const auto edit = change("Delay", true, nullptr);
     const std::optional<int> value = readNumber(field(1007), "The delay", int(doc_.globalDelay));
     if (!value) return;
     doc_.globalDelay = uint32_t(*value);
@@ -481,6 +498,7 @@ void ParametersWindow::onGlobalDelay() {
 }
 
 void ParametersWindow::onLoops() {
+    const auto edit = change("Loops", true, nullptr);
     const std::optional<int> value =
         readNumber(field(1010), "The number of loops", int(doc_.loopCount));
     if (!value) return;
@@ -489,6 +507,7 @@ void ParametersWindow::onLoops() {
 }
 
 void ParametersWindow::onInfinite(bool on) {
+    const auto edit = change("Loops");
     doc_.endless = on;
     markModified();
     if (on) {
@@ -502,6 +521,7 @@ void ParametersWindow::onInfinite(bool on) {
 }
 
 void ParametersWindow::onGlobalDisposal(int index) {
+    const auto edit = change("Disposal");
     if (index < 0) return;
     const bool changed = doc_.globalDisposal != index;
     {
@@ -517,6 +537,7 @@ void ParametersWindow::onGlobalDisposal(int index) {
 }
 
 void ParametersWindow::onUseGlobalDisposal(bool on) {
+    const auto edit = change("Disposal");
     if (doc_.useGlobalDisposal == on) return;
     {
         AnimationDocument::StructureWriteLock structure(doc_);
@@ -536,6 +557,7 @@ void ParametersWindow::onUseGlobalDisposal(bool on) {
 // --- the selected frame ---
 
 void ParametersWindow::onLocalDelay() {
+    const auto edit = change("Delay", true, frame());
     FrameRecord* f = frame();
     if (!f) return;
     const std::optional<int> value = readNumber(field(1024), "The delay", int(f->delay));
@@ -552,6 +574,7 @@ void ParametersWindow::onLocalDelay() {
 }
 
 void ParametersWindow::onLocalPalette(bool on) {
+    const auto edit = change("Palette");
     FrameRecord* f = frame();
     if (!f) return;
     f->WaitForReduction();
@@ -586,6 +609,7 @@ void ParametersWindow::onLocalPalette(bool on) {
 }
 
 void ParametersWindow::onEditLocalPalette() {
+    const auto edit = change("Palette");
     FrameRecord* f = frame();
     if (!f) return;
     if (!f->IsPaletteValid()) {
@@ -604,6 +628,7 @@ void ParametersWindow::onEditLocalPalette() {
 }
 
 void ParametersWindow::onTransparentSwatch() {
+    const auto edit = change("Transparency");
     FrameRecord* f = frame();
     if (!f) return;
     if (!f->IsPaletteValid()) {
@@ -627,6 +652,7 @@ void ParametersWindow::onTransparentSwatch() {
 }
 
 void ParametersWindow::onTransparency(bool on) {
+    const auto edit = change("Transparency");
     FrameRecord* f = frame();
     if (!f) return;
     // A running reduction writes these fields when it ends: the edit comes after it.
@@ -647,6 +673,7 @@ void ParametersWindow::onTransparency(bool on) {
 }
 
 void ParametersWindow::onLocalDisposal(int index) {
+    const auto edit = change("Disposal");
     FrameRecord* f = frame();
     if (!f || index < 0) return;
     const int old = f->disposal;

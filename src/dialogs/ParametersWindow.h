@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "dialogs/ColourSwatch.h"
+#include "document/DocumentEdit.h"
 #include "shell/SettingsStore.h"
 
 class AnimationDocument;
@@ -19,7 +20,7 @@ class QPushButton;
 
 // "Parameters": the modeless tool window beside the main window that shows and edits
 // the animation's global GIF parameters and those of the selected frame. Every change
-// goes to the document at once, marks it modified and recomposes the frames whose
+// goes to the document at once as an undo step and recomposes the frames whose
 // picture it changes. Controls carry their numeric ids as object names.
 class ParametersWindow : public QDialog {
     Q_OBJECT
@@ -61,6 +62,9 @@ class ParametersWindow : public QDialog {
     void treeFocusWanted();
     // The user closed the window.
     void closedByUser();
+    // A change of the document was made here (it is in the undo history once the
+    // handler has returned).
+    void documentChanged();
 
   public slots:
     void reject() override;
@@ -75,6 +79,9 @@ class ParametersWindow : public QDialog {
     void enableAll(bool on);
     void updateSwatches();
     void computePreviousDelay();
+    // The undo step of a handler's change (none while the fields are being filled).
+    std::optional<DocumentEdit> change(const char* field, bool typed = false,
+                                       const FrameRecord* frame = nullptr);
     void markModified();
     void done();  // end of a handler: focus back to the tree
     FrameRecord* frame() const;

@@ -110,7 +110,7 @@ void AnimationDocument::Clear() {
     tree.Clear();
     selectedItem = tree.root();
     frameCount = 0;
-    modified = false;
+    history.clear(true);
     screenWidth = screenHeight = 0;
     hasGlobalPalette = false;
     globalPalette = Palette{};
@@ -127,6 +127,15 @@ void AnimationDocument::Clear() {
     resizingInProgress = false;
     groups = GroupTables{};
     notifier.Notify(kNotifyReset);
+}
+
+void AnimationDocument::MarkChanged() {
+    if (editDepth > 0) {
+        editChanged = true;
+        return;
+    }
+    // A change outside any edit cannot be undone, nor can the steps before it.
+    history.clear(false);
 }
 
 uint32_t AnimationDocument::backgroundColour() const {

@@ -10,8 +10,10 @@
 
 #include "document/ComposedCache.h"
 #include "document/DocumentNotifier.h"
+#include "document/DocumentParameters.h"
 #include "document/FrameRecord.h"
 #include "document/FrameTree.h"
+#include "document/History.h"
 #include "document/JobPool.h"
 #include "document/Palette.h"
 #include "host/EngineSettings.h"
@@ -42,7 +44,7 @@ using ReductionBody = std::function<bool(FrameRecord&)>;
 // GIF89a parameters, the frame tree that indexes the frames, and the worker pool that
 // runs the frames' jobs. Owned by the window thread; worker threads read frames and the
 // global palette but change only their own frame.
-class AnimationDocument {
+class AnimationDocument : public DocumentParameters {
   public:
     // workers: size of the frame-job pool (<= 0: one per hardware thread, at least 2).
     explicit AnimationDocument(Host& host, int workers = 0);
@@ -57,19 +59,6 @@ class AnimationDocument {
     FrameRecord* selectedFrame = nullptr;
     TreeItem* selectedItem = nullptr;
     int32_t frameCount = 0;
-    bool modified = false;
-    int32_t screenWidth = 0, screenHeight = 0;
-    bool hasGlobalPalette = false;
-    Palette globalPalette;
-    uint8_t backgroundIndex = 0;
-    uint16_t loopCount = 0;
-    bool endless = true;
-    uint32_t globalDelay = 10;
-    bool useGlobalDelay = false;
-    int32_t globalDisposal = 0;
-    bool useGlobalDisposal = false;
-    CommentList globalComments;
-    bool hasGlobalComments = false;
     bool globalCommentItemsStale = false;
     std::atomic<bool> busy{false};
     bool resizingInProgress = false;
@@ -85,6 +74,17 @@ class AnimationDocument {
     // Bounds the memory of the frames' composed pictures (default 768 MiB).
     ComposedCache composedCache{int64_t(768) << 20};
     GroupTables groups;
+
+    // --- changes ---
+    // Every change reports itself with MarkChanged. Inside a DocumentEdit (DocumentEdit.h)
+    // the outermost edit becomes one step of `history`; outside one (velmora-cli) no step
+    // is kept and the document just counts as changed.
+    History history;
+    int editDepth = 0;         // DocumentEdits open
+    bool editChanged = false;  // the open edit has changed something
+    void MarkChanged();
+    // Unsaved changes: the history is not where it stood at the last save.
+    bool modified() const { return !history.atSavedPoint(); }
 
     // --- frames ---
     bool empty() const { return firstFrame == nullptr; }

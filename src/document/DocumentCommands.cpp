@@ -56,7 +56,7 @@ int DeleteImage(AnimationDocument& doc, TreeItem* item, bool confirmDelete) {
             return -1;
         }
     }
-    if (frame->prev || frame->next) doc.modified = true;
+    doc.MarkChanged();
     FrameRecord* const successor = frame->next;
     FrameRecord* const predecessor = frame->prev;
 
@@ -94,7 +94,7 @@ int DeleteComment(AnimationDocument& doc, TreeItem* item, bool global) {
         if (index < 0 || size_t(index) >= doc.globalComments.size()) return -1;
         doc.globalComments.erase(doc.globalComments.begin() + index);
         if (doc.globalComments.empty()) doc.hasGlobalComments = false;
-        doc.modified = true;
+        doc.MarkChanged();
         doc.RebuildGlobalCommentEntries();
         // The rebuild replaced the entries: select the one before by position.
         TreeItem* again = index > 0 ? doc.tree.root()->child(index - 1) : doc.tree.root();
@@ -104,7 +104,7 @@ int DeleteComment(AnimationDocument& doc, TreeItem* item, bool global) {
     FrameRecord* frame = doc.GetGif(parent);
     if (!frame || index < 0 || size_t(index) >= frame->comments.size()) return -1;
     frame->comments.erase(frame->comments.begin() + index);
-    doc.modified = true;
+    doc.MarkChanged();
     Select(doc, parent, frame);
     doc.RemoveEntry(item);
     RenumberComments(doc, parent);
@@ -118,7 +118,7 @@ int DeleteGroup(AnimationDocument& doc, TreeItem* item) {
         Answer::Yes) {
         return -1;
     }
-    doc.modified = true;
+    doc.MarkChanged();
     // Exactly the frames whose entries are under the group go, whatever the tables say.
     const std::vector<FrameRecord*> frames = FramesUnder(doc, item);
     TreeItem* newItem = item->previousSibling() ? item->previousSibling() : item->parent();
@@ -172,7 +172,6 @@ void ResetEmptyDocument(AnimationDocument& doc) {
     doc.firstFrame = nullptr;
     doc.selectedFrame = nullptr;
     doc.frameCount = 0;
-    doc.modified = false;
     doc.groups = GroupTables{};
     doc.notifier.Notify(kNotifyReset);
 }
@@ -220,7 +219,7 @@ int DuplicateSelectedFrame(AnimationDocument& doc) {
         if (selected->next) selected->next->prev = copy;
         selected->next = copy;
     }
-    doc.modified = true;
+    doc.MarkChanged();
     doc.frameCount += 1;
     DiscardComposedFrom(copy->next);
     TreeItem* entry = doc.tree.InsertAfter(item->parent(), item, "Gif :" + copy->fileName);
@@ -288,7 +287,7 @@ int PasteFrame(AnimationDocument& doc, const uint32_t* pixels, int width, int he
     TreeItem* parent = item ? item->parent() : doc.tree.root();
     TreeItem* entry = doc.tree.InsertAfter(parent, item, "Gif : Copy of Clipboard");
     doc.frameCount += 1;
-    doc.modified = true;
+    doc.MarkChanged();
     SyncGroupTables(doc);
     Select(doc, entry, frame);
     return 0;

@@ -5,7 +5,19 @@
 #include "document/AnimationDocument.h"
 #include "host/Host.h"
 
-FrameRecord::FrameRecord(AnimationDocument& doc) : document(doc), delay(doc.globalDelay) {}
+FrameRecord::FrameRecord(AnimationDocument& doc) : document(doc) {
+    delay = doc.globalDelay;
+}
+
+FrameData FrameRecord::data() const {
+    std::lock_guard lock(paletteLock);
+    return static_cast<const FrameData&>(*this);
+}
+
+void FrameRecord::setData(const FrameData& data) {
+    std::lock_guard lock(paletteLock);
+    static_cast<FrameData&>(*this) = data;
+}
 
 std::unique_ptr<FrameRecord> FrameRecord::Construct(AnimationDocument& document, FrameRecord* prev,
                                                     FrameRecord* next) {

@@ -10,32 +10,22 @@
 #include <string>
 #include <vector>
 
+#include "document/FrameData.h"
 #include "document/JobPool.h"
-#include "document/Palette.h"
-#include "document/PixelPlanes.h"
 
 class AnimationDocument;
 
-// One comment: bytes, kept byte for byte through load and save.
-struct CommentNode {
-    std::string text;
-    bool operator==(const CommentNode&) const = default;
-};
-using CommentList = std::vector<CommentNode>;
-
-constexpr uint32_t kNoReservedColour = 0xFFFFFFFFu;
 constexpr size_t kMaxFileNameLength = 258;  // the name field holds 258 characters
 constexpr uint32_t kGreyBeneath = 0x808080u;
 
-// One image of the animation: its place on the logical screen, its palette indexes and
-// palette, its GIF89a parameters, its comments, and the state its two frame jobs share
-// with the window thread. Frames form a doubly linked list owned by the document.
+// One image of the animation: its data (FrameData) and the state its two frame jobs
+// share with the window thread. Frames form a doubly linked list owned by the document.
 //
 // Threading: indexBuffer, ppTC and bGifPal are read by other frames' compositions; the
 // plane pointers are swapped and bGifPal changed only under paletteLock, and readers
 // copy the pointer under that lock. The composed picture and `composing` are guarded
 // by composeLock.
-class FrameRecord {
+class FrameRecord : public FrameData {
   public:
     // A new record between prev and next (the neighbours are not linked to it). It
     // takes the delay from prev, else the document's global delay; it has a palette of
@@ -49,21 +39,8 @@ class FrameRecord {
 
     AnimationDocument& document;
 
-    int32_t left = 0, top = 0;
-    int32_t width = 0, height = 0;
-    std::shared_ptr<IndexBuffer> indexBuffer;
-    int32_t hasLocalPalette = 1;
-    Palette palette;  // filled by every creator
-    uint32_t delay = 0;
-    int32_t disposal = 0;
-    uint32_t transparentIndex = 0;
-    uint32_t hasTransparency = 0;
-    uint32_t interlaced = 0;
-    uint8_t bitsPerPixel = 8;
-    std::string fileName;
     FrameRecord* next = nullptr;
     FrameRecord* prev = nullptr;
-    std::shared_ptr<TrueColourBuffer> ppTC;
     JobHandle reduceThread;
     JobHandle composeThread;
     std::atomic<uint32_t> abortReduce{0};
@@ -73,12 +50,8 @@ class FrameRecord {
     std::mutex composeLock;
     std::condition_variable compositionEnded;
     std::shared_ptr<const ComposedPicture> composedBitmap;  // under composeLock
-    CommentList comments;
     std::atomic<uint32_t> alive{1};
-    uint32_t bGifPal = 1;  // under paletteLock
     mutable std::mutex paletteLock;
-    std::array<uint32_t, 5> reservedColours{kNoReservedColour, kNoReservedColour, kNoReservedColour,
-                                            kNoReservedColour, kNoReservedColour};
     uint32_t codeWidth = 0;  // LZW code width while the frame is written
 
     // Planes. Both store the record's width and height.
@@ -101,6 +74,10 @@ class FrameRecord {
 
     // True when the frame lies at (0,0) with the logical screen's size.
     bool coversScreen() const;
+
+    // The frame's data as a value, and back, under paletteLock.
+    FrameData data() const;
+    void setData(const FrameData& data);
 
   private:
     explicit FrameRecord(AnimationDocument& document);

@@ -1,5 +1,6 @@
 #include "document/FrameTree.h"
 
+#include <algorithm>
 #include <cstring>
 
 bool TreeItem::startsWith(const char* prefix) const {
@@ -74,6 +75,33 @@ void FrameTree::Clear() {
         }
     }
     if (observer_) observer_->endReset();
+}
+
+std::vector<FrameTree::Entry> FrameTree::Entries() const {
+    std::vector<Entry> entries;
+    for (TreeItem* e = NextEntry(root_.get()); e; e = NextEntry(e)) {
+        int depth = 0;
+        for (const TreeItem* up = e; up->parent_; up = up->parent_) ++depth;
+        entries.push_back({depth, e->text_});
+    }
+    return entries;
+}
+
+void FrameTree::Rebuild(const std::vector<Entry>& entries) {
+    FrameTreeObserver* observer = observer_;
+    Clear();
+    if (observer) observer->beginReset();
+    observer_ = nullptr;  // one reset instead of an insert per entry
+    std::vector<TreeItem*> parents{root_.get()};
+    for (const Entry& entry : entries) {
+        // A depth deeper than one below the last entry cannot come from Entries().
+        const size_t depth =
+            std::clamp<size_t>(size_t(std::max(entry.depth, 1)), 1, parents.size());
+        parents.resize(depth);
+        parents.push_back(Append(parents.back(), entry.text));
+    }
+    observer_ = observer;
+    if (observer) observer->endReset();
 }
 
 TreeItem* FrameTree::NextEntry(TreeItem* item) {

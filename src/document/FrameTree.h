@@ -66,6 +66,16 @@ class FrameTree {
     // Back to a lone root (New).
     void Clear();
 
+    // The entries under the root in pre-order, each with its depth (1 = child of the
+    // root); Rebuild puts such a list back (the view is told of one reset).
+    struct Entry {
+        int depth = 1;
+        std::string text;
+        bool operator==(const Entry&) const = default;
+    };
+    std::vector<Entry> Entries() const;
+    void Rebuild(const std::vector<Entry>& entries);
+
     // Pre-order successor: first child, else next sibling, else the next sibling of the
     // nearest ancestor that has one; nullptr at the end.
     static TreeItem* NextEntry(TreeItem* item);

@@ -93,7 +93,7 @@ ApplyResult Apply(AnimationDocument& doc, EffectSession& session, const EffectDi
     block.noSecondImage = selected->next ? 0 : 1;
     if (!dialog || !dialog(session)) return ApplyResult::Cancelled;
 
-    doc.modified = true;
+    doc.MarkChanged();
     const bool effect = block.isEffect != 0;
     const RegistryEntry* entry =
         FindEntry(effect, effect ? block.effectIndex : block.transitionIndex);

@@ -147,7 +147,7 @@ int LoadGifIntoDocument(AnimationDocument& doc, const std::string& path) {
 
     ReportSkippedImages(doc, info, name);
     ApplyFileInfo(doc, info, wasEmpty);
-    if (!wasEmpty) doc.modified = true;
+    if (!wasEmpty) doc.MarkChanged();
     {
         AnimationDocument::StructureWriteLock structure(doc);
         first->prev = after;

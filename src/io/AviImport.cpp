@@ -596,7 +596,7 @@ int ImportAvi(AnimationDocument& doc, const std::string& path, const AviImportOp
         }
         doc.frameCount += int(ordered.size());
     }
-    if (!wasEmpty) doc.modified = true;
+    if (!wasEmpty) doc.MarkChanged();
 
     TreeItem* previous = nullptr;
     TreeItem* firstEntry = nullptr;

@@ -38,4 +38,7 @@ enum CommandId : int {
     kCmdEffectTransition = 1061,
     kCmdOpenCommandLine = 1062,
     kCmdOpenHandedOver = 1063,
+    kCmdSave = 1064,
+    kCmdUndo = 1065,
+    kCmdRedo = 1066,
 };

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QTreeView>
+#include <optional>
 
 #include "banner/BannerGenerator.h"
 #include "colour/FrameResize.h"
@@ -26,10 +27,12 @@
 #include "document/AnimationDocument.h"
 #include "document/Composition.h"
 #include "document/DocumentCommands.h"
+#include "document/DocumentEdit.h"
 #include "effects/Apply.h"
 #include "gif/GifWriter.h"
 #include "io/Jpeg.h"
 #include "shell/CommandIds.h"
+#include "shell/CrashRecovery.h"
 #include "shell/FileDispatch.h"
 #include "shell/FrameTreeModel.h"
 #include "shell/HelpWindow.h"
@@ -67,18 +70,81 @@ bool StopsPlayback(int id) {
     }
 }
 
+// The name of the undo step a command makes ("" for commands that change nothing).
+std::string EditName(int id, AnimationDocument& doc, const EffectSession& session) {
+    switch (id) {
+        case kCmdCut:
+            return "Cut Frame";
+        case kCmdPaste:
+        case kCmdPasteKey:
+            return "Paste Frame";
+        case kCmdDelete:
+            switch (KindOfItem(doc, doc.selectedItem)) {
+                case ItemKind::Image:
+                    return "Delete Frame";
+                case ItemKind::Group:
+                    return "Delete Group";
+                case ItemKind::Banner:
+                    return "Delete Banner";
+                default:
+                    return "Delete Comment";
+            }
+        case kCmdDuplicate:
+            return "Duplicate Frame";
+        case kCmdInsertEffect:
+            return "Insert Effect";
+        case kCmdInsertTransition:
+        case kCmdInsertTransitionKey:
+            return "Insert Transition";
+        case kCmdEffectTransition:
+            return session.block.isEffect ? "Insert Effect" : "Insert Transition";
+        case kCmdBannerText:
+            return "Insert Banner";
+        case kCmdComment:
+            return "Edit Comment";
+        case kCmdResize:
+            return "Resize";
+        case kCmdOptimize:
+            return "Optimize";
+        case kCmdUnOptimize:
+            return "UnOptimize";
+        default:
+            return {};
+    }
+}
+
 }  // namespace
 
 void MainWindow::runCommand(int id) {
     // Commands see the whole animation.
     finishOpening();
     if (StopsPlayback(id)) playback_->stop();
+    {
+        // Every change a command makes becomes one undo step.
+        const std::string name = EditName(id, *document_, effectSession_);
+        std::optional<DocumentEdit> edit;
+        if (!name.empty()) edit.emplace(*document_, name);
+        runCommandBody(id);
+    }
+    showHistoryState();
+}
+
+void MainWindow::runCommandBody(int id) {
     switch (id) {
         case kCmdOpen:
             cmdOpen();
             break;
+        case kCmdSave:
+            cmdSave();
+            break;
         case kCmdSaveAs:
             cmdSaveAs(0);
+            break;
+        case kCmdUndo:
+            cmdUndo(false);
+            break;
+        case kCmdRedo:
+            cmdUndo(true);
             break;
         case kCmdNew:
             cmdNew();
@@ -199,7 +265,13 @@ bool MainWindow::writeAnimation(const QString& path) {
     host_.waitCursor(true);
     int result;
     if (optimised) {
-        // Optimise a copy (the document stays as it is), or the document itself.
+        // Optimise a copy (the document stays as it is), or the document itself; that
+        // is a change of its own, undoable like the Optimize command.
+        std::optional<DocumentEdit> edit;
+        if (optimiseDocument) {
+            edit.emplace(doc, "Optimize");
+            doc.MarkChanged();
+        }
         OptimiseProgressDialog progress(this);
         progress.show();
         result = SaveOptimised(doc, Local(path), optimiseDocument, progress);
@@ -226,8 +298,10 @@ bool MainWindow::writeAnimation(const QString& path) {
 bool MainWindow::saveAnimationTo(const QString& path) {
     if (document_->empty()) return false;
     if (!writeAnimation(path)) return false;
-    // Only a written file clears the modified flag and becomes the last path.
-    document_->modified = false;
+    // Only a written file becomes the saved state and the last path.
+    document_->history.markSaved();
+    recovery_->remove();
+    documentPath_ = path;
     settings_.path = path;
     settings_.pathSave = path;
     recent_.Add(path);
@@ -286,7 +360,7 @@ void MainWindow::cmdExportImage() {
 }
 
 bool MainWindow::confirmDiscardChanges(const char* caption, int resumeAfter) {
-    if (!document_->modified || document_->empty()) return true;
+    if (!document_->modified() || document_->empty()) return true;
     const Answer answer = host_.ask("Do you want to save the current animation before closing it ?",
                                     caption, Buttons::YesNoCancel, MessageIcon::Exclamation);
     if (answer == Answer::Cancel) return false;
@@ -299,6 +373,7 @@ void MainWindow::cmdNew() {
     playback_->stop();
     host_.waitCursor(true);
     document_->Clear();
+    documentPath_.clear();
     host_.waitCursor(false);
     playback_->setPosition(nullptr);
     selectEntry(document_->tree.root());
@@ -428,7 +503,7 @@ void MainWindow::cmdOptimize() {
         progress.Close();
     }
     // Even an aborted run has changed the frames done so far.
-    document_->modified = true;
+    document_->MarkChanged();
     refreshAfterFrameChanges();
 }
 
@@ -438,7 +513,7 @@ void MainWindow::cmdUnOptimize() {
     host_.waitCursor(true);
     UnOptimise(*document_, true);
     host_.waitCursor(false);
-    document_->modified = true;
+    document_->MarkChanged();
     refreshAfterFrameChanges();
 }
 
@@ -449,13 +524,13 @@ void MainWindow::cmdResize() {
     host_.waitCursor(true);
     if (document_->countFrames() > 1 && request.maintainTransparency) {
         UnOptimise(*document_, false);
-        document_->modified = true;
+        document_->MarkChanged();
     }
     // Every frame and the screen, or none of them.
     const int result = ResizeAnimation(*document_, request.width, request.height, true);
     host_.waitCursor(false);
     if (result == 0) {
-        document_->modified = true;
+        document_->MarkChanged();
         layoutImagePane();
     }
     refreshAfterFrameChanges();
@@ -519,6 +594,9 @@ void MainWindow::cmdParameters() {
         ParametersWindow* w = parameters_.data();
         connect(w, &ParametersWindow::pictureChanged, image_, qOverload<>(&QWidget::update));
         connect(w, &ParametersWindow::treeFocusWanted, tree_, qOverload<>(&QWidget::setFocus));
+        // Queued: the step is recorded when the window's handler returns.
+        connect(w, &ParametersWindow::documentChanged, this, &MainWindow::showHistoryState,
+                Qt::QueuedConnection);
         connect(w, &ParametersWindow::delayInForceChanged, this, [this] {
             // The new delay applies from the next frame on.
             if (!playback_->playing()) return;

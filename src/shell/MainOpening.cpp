@@ -8,6 +8,7 @@
 #include "dialogs/AviLoadDialog.h"
 #include "document/AnimationDocument.h"
 #include "document/DocumentCommands.h"
+#include "document/DocumentEdit.h"
 #include "gif/LoadGif.h"
 #include "shell/MainWindow.h"
 #include "shell/Playback.h"
@@ -29,9 +30,15 @@ int MainWindow::openFile(const QString& path, DispatchSource source) {
     if (wasEmpty && file.suffix().compare(QStringLiteral("gif"), Qt::CaseInsensitive) == 0 &&
         file.size() > kReadWholeUpTo)
         return openGifInSteps(path, source);
-    const int result = OpenFileByType(*document_, path.toLocal8Bit().toStdString(), source,
-                                      AviLoadDialog::ImportOptions(this));
+    int result;
+    {
+        // Into a document with frames, a file is an undoable insertion.
+        DocumentEdit edit(*document_, "Insert File");
+        result = OpenFileByType(*document_, path.toLocal8Bit().toStdString(), source,
+                                AviLoadDialog::ImportOptions(this));
+    }
     if (result == kDispatchOk) afterLoad(path, wasEmpty, source == DispatchSource::Open);
+    showHistoryState();
     return result;
 }
 
@@ -59,6 +66,7 @@ int MainWindow::openGifInSteps(const QString& path, DispatchSource source) {
     if (load->Begin(path.toLocal8Bit().toStdString()) != 0) return kDispatchFailed;
     opening_ = std::move(load);
     afterLoad(path, true, source == DispatchSource::Open);
+    showHistoryState();
     if (!openingTimer_) {
         openingTimer_ = new QTimer(this);
         connect(openingTimer_, &QTimer::timeout, this, &MainWindow::continueOpening);

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -29,6 +30,7 @@
 #include "document/DocumentCommands.h"
 #include "gif/LoadGif.h"
 #include "shell/CommandIds.h"
+#include "shell/CrashRecovery.h"
 #include "shell/FrameTreeModel.h"
 #include "shell/ImagePane.h"
 #include "shell/Playback.h"
@@ -45,7 +47,10 @@ QString Latin1(const std::string& s) {
 const QMap<int, QString>& CommandHints() {
     static const QMap<int, QString> hints = {
         {kCmdOpen, "Opens an existing document (Ctrl+O)"},
-        {kCmdSaveAs, "Saves the animation under a new name (Ctrl+S)"},
+        {kCmdSave, "Saves the animation to its file (Ctrl+S)"},
+        {kCmdSaveAs, "Saves the animation under a new name (Ctrl+Shift+S)"},
+        {kCmdUndo, "Takes back the last change (Ctrl+Z)"},
+        {kCmdRedo, "Makes the change taken back again (Ctrl+Y)"},
         {kCmdNew, "Closes the animation and starts a new one (Ctrl+N)"},
         {kCmdExportImage, "Saves the selected image as a GIF or JPEG file"},
         {kCmdExportAll, "Saves every image under numbered file names"},
@@ -109,8 +114,8 @@ MainWindow::MainWindow(QSettings* store) {
     document_->composedCache.setBudget(int64_t(512) << 20);
     applyEngineSettings();
     playback_ = new Playback(*document_, this);
+    recovery_ = new CrashRecovery(*document_, int(settings_.recoverySeconds), QString(), this);
 
-    setWindowTitle(QStringLiteral("Velmora"));
     setObjectName(QStringLiteral("VelmoraMain"));
     setAcceptDrops(true);
 
@@ -184,6 +189,7 @@ MainWindow::MainWindow(QSettings* store) {
     applyDocumentLoaded(false);
     restorePlacement();
     selectEntry(document_->tree.root());
+    showHistoryState();
 }
 
 MainWindow::~MainWindow() {
@@ -222,6 +228,7 @@ int MainWindow::openSample() {
     const int result = OpenFileByType(*document_, path.toLocal8Bit().toStdString(),
                                       DispatchSource::Open, AviLoadDialog::ImportOptions(this));
     if (result == kDispatchOk) afterLoad(QString(), wasEmpty, false);
+    showHistoryState();
     return result;
 }
 
@@ -252,7 +259,10 @@ QAction* MainWindow::makeAction(int id, const QString& label, const QList<QKeySe
 void MainWindow::buildActions() {
     using K = QKeySequence;
     makeAction(kCmdOpen, "&Open...\tCtrl+O", {K("Ctrl+O"), K("F3")});
-    makeAction(kCmdSaveAs, "Save &As ...\tCtrl+S", {K("Ctrl+S"), K("F2"), K("F12")});
+    makeAction(kCmdSave, "&Save\tCtrl+S", {K("Ctrl+S")});
+    makeAction(kCmdSaveAs, "Save &As ...\tCtrl+Shift+S", {K("Ctrl+Shift+S"), K("F2"), K("F12")});
+    makeAction(kCmdUndo, "&Undo\tCtrl+Z", {K("Ctrl+Z")});
+    makeAction(kCmdRedo, "&Redo\tCtrl+Y", {K("Ctrl+Y"), K("Ctrl+Shift+Z")});
     makeAction(kCmdNew, "&New\tCtrl+N", {K("Ctrl+N")});
     makeAction(kCmdExportImage, "&Export Image ...");
     makeAction(kCmdExportAll, "Ex&port All Images ...");
@@ -289,7 +299,7 @@ void MainWindow::buildActions() {
 
 void MainWindow::buildMenus() {
     fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
-    for (int id : {kCmdNew, kCmdOpen, kCmdSaveAs}) fileMenu_->addAction(action(id));
+    for (int id : {kCmdNew, kCmdOpen, kCmdSave, kCmdSaveAs}) fileMenu_->addAction(action(id));
     fileMenu_->addSeparator();
     fileMenu_->addAction(action(kCmdExportImage));
     fileMenu_->addAction(action(kCmdExportAll));
@@ -298,6 +308,8 @@ void MainWindow::buildMenus() {
     rebuildRecentMenu();
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    for (int id : {kCmdUndo, kCmdRedo}) edit->addAction(action(id));
+    edit->addSeparator();
     for (int id : {kCmdCut, kCmdCopy, kCmdPaste}) edit->addAction(action(id));
     edit->addSeparator();
     for (int id : {kCmdDelete, kCmdDuplicate, kCmdComment}) edit->addAction(action(id));
@@ -343,6 +355,9 @@ void MainWindow::buildToolbar() {
     };
     button(kCmdOpen, 0);
     toolbarSaveAs_ = button(kCmdSaveAs, 1);
+    bar->addSeparator();
+    toolbarUndo_ = button(kCmdUndo, 11);
+    toolbarRedo_ = button(kCmdRedo, 12);
     bar->addSeparator();
     toolbarCopy_ = button(kCmdCopy, 2);
     bar->addSeparator();
@@ -409,7 +424,7 @@ void MainWindow::rebuildRecentMenu() {
 }
 
 void MainWindow::applyDocumentLoaded(bool loaded) {
-    for (int id : {kCmdNew, kCmdSaveAs, kCmdExportImage, kCmdExportAll, kCmdCopy, kCmdCut,
+    for (int id : {kCmdNew, kCmdSave, kCmdSaveAs, kCmdExportImage, kCmdExportAll, kCmdCopy, kCmdCut,
                    kCmdDelete, kCmdDuplicate, kCmdInsertEffect, kCmdOptimize, kCmdUnOptimize,
                    kCmdStartAnimation, kCmdGotoFirst, kCmdGotoLast, kCmdComment}) {
         action(id)->setEnabled(loaded);
@@ -573,6 +588,13 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::afterLoad(const QString& path, bool documentWasEmpty, bool setPathSave) {
+    if (documentWasEmpty) {
+        // A new document: nothing to undo, and Save writes back only to a GIF.
+        document_->history.clear(true);
+        const bool gif =
+            QFileInfo(path).suffix().compare(QStringLiteral("gif"), Qt::CaseInsensitive) == 0;
+        documentPath_ = gif ? path : QString();
+    }
     // An untitled document (no path) leaves the folders and the recent files alone.
     if (!path.isEmpty()) {
         settings_.path = path;
@@ -626,9 +648,9 @@ void MainWindow::dropFiles(const QList<QUrl>& urls) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     playback_->stop();
     // Unchanged, the rest of a file still coming in is not needed; changed, it may be saved.
-    if (!document_->modified) opening_.reset();
+    if (!document_->modified()) opening_.reset();
     finishOpening();
-    if (document_->modified && !document_->empty()) {
+    if (document_->modified() && !document_->empty()) {
         const Answer answer =
             host_.ask("Do you want to save the current animation before closing it ?",
                       "Confirm Exit", Buttons::YesNoCancel, MessageIcon::Exclamation);
@@ -653,5 +675,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     SettingsStore::Save(*store_, settings_);
     // Every frame job ends before the windows go.
     document_->StopAllJobs();
+    recovery_->remove();  // a clean exit leaves nothing to recover
     event->accept();
 }

@@ -14,6 +14,7 @@
 #include "shell/SettingsStore.h"
 
 class AnimationDocument;
+class CrashRecovery;
 class GifLoadInSteps;
 class FrameTreeModel;
 class ImagePane;
@@ -69,6 +70,9 @@ class MainWindow : public QMainWindow {
     // Save As with a given file name instead of the dialog (tests and the CLI-like
     // paths); returns true when the file was written.
     bool saveAnimationTo(const QString& path);
+    // The GIF file Save writes to: the one the document came from or was last saved as
+    // (empty for a new document, the sample, or pictures of another type).
+    const QString& documentPath() const { return documentPath_; }
     // Files dropped onto the window, in order; stops at the first that fails.
     void dropFiles(const QList<QUrl>& urls);
     // Selects a tree entry as a user click would.
@@ -78,6 +82,11 @@ class MainWindow : public QMainWindow {
     // Opens the bundled sample as an untitled document: no path of it reaches the recent
     // files or the Open and Save folders. 0 or a failure code.
     int openSample();
+    // At start: offers the newest animation an editor left behind when it crashed
+    // ("Recover the unsaved animation from TIME?"); opens it as an untitled, modified
+    // document, or discards it. True when it was opened. folder: as CrashRecovery's.
+    bool offerRecovery(const QString& folder = QString());
+    CrashRecovery& crashRecovery() { return *recovery_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -111,8 +120,13 @@ class MainWindow : public QMainWindow {
     void layoutImagePane();
 
     // Commands.
+    void runCommandBody(int commandId);
     void cmdOpen();
+    bool cmdSave();
     bool cmdSaveAs(int resumeAfter);
+    void cmdUndo(bool redo);
+    // The title ("NAME* - Velmora") and the Undo and Redo commands after a change.
+    void showHistoryState();
     void cmdExportImage();
     void cmdExportAll();
     void cmdNew();
@@ -162,6 +176,10 @@ class MainWindow : public QMainWindow {
     QAction* toolbarInsertEffect_ = nullptr;
     QAction* toolbarInsertTransition_ = nullptr;
     QAction* toolbarSaveAs_ = nullptr;
+    QAction* toolbarUndo_ = nullptr;
+    QAction* toolbarRedo_ = nullptr;
+    QString documentPath_;
+    CrashRecovery* recovery_ = nullptr;
     QAction* toolbarCopy_ = nullptr;
     QAction* toolbarStart_ = nullptr;
     bool closingAfterSave_ = false;

@@ -22,6 +22,9 @@ uint32_t ReadDword(QSettings& s, const char* name, uint32_t fallback,
 bool IsBool(uint32_t v) {
     return v <= 1;
 }
+bool IsRecoveryInterval(uint32_t v) {
+    return v <= 24 * 3600;
+}
 bool IsQuality(uint32_t v) {
     return v <= 100;
 }
@@ -98,6 +101,7 @@ AppSettings SettingsStore::Load(QSettings& s, int screenWidth, int screenHeight)
     a.localPalWarning = ReadDword(s, "LocalPal Warning", 0, IsBool);
     a.globalPalWarning = ReadDword(s, "GlobalPal Warning", 0, IsBool);
     a.toolWindows = ReadDword(s, "ToolWindows", 1, IsBool);
+    a.recoverySeconds = ReadDword(s, "Recovery Seconds", 120, IsRecoveryInterval);
     bool ok = false;
     const WindowPlacement win = WindowPlacement::FromBytes(s.value("WinRect").toByteArray(), &ok);
     if (ok && win.length() == 44) a.winRect = win;
@@ -132,6 +136,7 @@ void SettingsStore::Save(QSettings& s, const AppSettings& a) {
     s.setValue("LocalPal Warning", a.localPalWarning);
     s.setValue("GlobalPal Warning", a.globalPalWarning);
     s.setValue("ToolWindows", a.toolWindows);
+    s.setValue("Recovery Seconds", a.recoverySeconds);
     s.setValue("WinRect", a.winRect.toBytes());
     s.setValue("Param Placement", a.paramPlacement.toBytes());
     for (int i = 0; i < 5; ++i) {

@@ -49,6 +49,7 @@ struct AppSettings {
     uint32_t localPalWarning = 0;
     uint32_t globalPalWarning = 0;
     uint32_t toolWindows = 1;
+    uint32_t recoverySeconds = 120;  // unsaved changes kept for crash recovery (0: never)
     WindowPlacement winRect;
     WindowPlacement paramPlacement;  // length 0: never recorded
     QStringList history;             // at most five, most recent first

@@ -73,6 +73,20 @@ void Draw(QPainter& p, int image) {
             p.drawText(QRect(1, 4, 16, 9), Qt::AlignCenter, QStringLiteral("Ab"));
             break;
         }
+        case 11:    // undo: an arrow bending back to the left
+        case 12: {  // redo: the same, mirrored
+            if (image == 12) p.scale(-1, 1), p.translate(-18, 0);
+            QPainterPath arc;
+            arc.moveTo(5, 7);
+            arc.cubicTo(11, 3, 17, 7, 13, 14);
+            p.setBrush(Qt::NoBrush);
+            p.setPen(QPen(QColor(40, 90, 170), 2));
+            p.drawPath(arc);
+            p.setPen(QPen(ink, 1));
+            p.setBrush(QColor(40, 90, 170));
+            p.drawPolygon(QPolygon({QPoint(1, 7), QPoint(7, 3), QPoint(7, 11)}));
+            break;
+        }
         default:
             break;
     }

@@ -35,9 +35,11 @@ int main(int argc, char** argv) {
                      &MainWindow::openHandedOver);
     window.show();
 
+    // An animation left unsaved by a crash comes first; the sample only into nothing.
+    const bool recovered = window.offerRecovery();
     if (!file.isEmpty()) {
         emit instance.fileHandedOver(file);
-    } else {
+    } else if (!recovered) {
         window.openSample();
     }
     const int code = QApplication::exec();

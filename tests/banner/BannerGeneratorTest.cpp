@@ -216,7 +216,7 @@ TEST_F(BannerGeneratorTest, BannersGoAfterTheSelectedImageOrWithTheRootInFront) 
               (std::vector<std::string>{"Gif: Banner 1", "Gif: Banner 2", "Gif: Banner 3"}));
     EXPECT_EQ(doc.firstFrame, first);
     EXPECT_EQ(doc.selectedItem, group->child(0));
-    EXPECT_TRUE(doc.modified);
+    EXPECT_TRUE(doc.modified());
     ASSERT_EQ(doc.groups.banners.size(), 1u);
     EXPECT_EQ(doc.groups.banners[0].last, LastOfChain(first));
     EXPECT_TRUE(testing_support::TreeIndexesFrames(doc));

@@ -162,9 +162,9 @@ TEST_F(OptimiseSaveTest, UnOptimisedFramesAreFullScreenOpaqueAndShowTheSamePictu
     RecordingProgress progress;
     ASSERT_EQ(Optimise(doc, progress), 0);
     const auto optimised = ComposeAll(doc);
-    doc.modified = false;
+    doc.history.clear(true);
     ASSERT_EQ(UnOptimise(doc, false), 0);
-    EXPECT_TRUE(doc.modified);
+    EXPECT_TRUE(doc.modified());
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
         EXPECT_TRUE(f->coversScreen());
         EXPECT_EQ(f->hasTransparency, 0u);

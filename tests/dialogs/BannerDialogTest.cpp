@@ -137,7 +137,7 @@ TEST(BannerTextCommand, OkInsertsTheBannerFramesAsAGroup) {
     AnswerBannerDialog(QStringLiteral("Hi"), 4, &widthShown);
     editor->action(kCmdBannerText)->trigger();
     ASSERT_EQ(doc.countFrames(), 4);
-    EXPECT_TRUE(doc.modified);
+    EXPECT_TRUE(doc.modified());
     EXPECT_EQ(doc.screenWidth, 140);
     EXPECT_EQ(doc.screenHeight, 80);
     EXPECT_EQ(ImageLabels(editor.window()),

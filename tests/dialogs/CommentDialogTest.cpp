@@ -34,7 +34,7 @@ class CommentDialogTest : public EditorTest {
   protected:
     void SetUp() override {
         ASSERT_TRUE(openGif({10, 10}));
-        doc().modified = false;
+        doc().history.clear(true);
     }
 };
 
@@ -47,7 +47,7 @@ TEST_F(CommentDialogTest, TwoNewCommentsOnAFrameAreNumberedInOrder) {
     window().selectEntry(entry);
     AnswerCommentDialog("two");
     window().runCommand(kCmdComment);
-    EXPECT_TRUE(doc().modified);
+    EXPECT_TRUE(doc().modified());
     ASSERT_EQ(second->comments.size(), 2u);
     EXPECT_EQ(second->comments[0].text, "one");
     EXPECT_EQ(second->comments[1].text, "two");
@@ -67,13 +67,13 @@ TEST_F(CommentDialogTest, EnterOnACommentEditsItAndAnUnchangedLongCommentStaysWh
     QTest::keyClick(window().treeView(), Qt::Key_Return);
     EXPECT_EQ(shown.size(), 6000);
     EXPECT_EQ(doc().firstFrame->comments[0].text, longText);  // not cut to 5000
-    EXPECT_FALSE(doc().modified);
+    EXPECT_FALSE(doc().modified());
 
     window().selectEntry(comment);
     AnswerCommentDialog("changed");
     window().runCommand(kCmdComment);
     EXPECT_EQ(doc().firstFrame->comments[0].text, "changed");
-    EXPECT_TRUE(doc().modified);
+    EXPECT_TRUE(doc().modified());
 }
 
 // Types text as a keyboard (or an input method) delivers it: one key event per character.
@@ -124,14 +124,14 @@ TEST_F(CommentDialogTest, StoredCommentsShowInTheirEncodingAndStayByteForByte) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.bytes);
         doc().firstFrame->comments[0].text = row.bytes;
-        doc().modified = false;
+        doc().history.clear(true);
         window().selectEntry(comment);
         QString shown;
         AnswerCommentDialog({}, true, &shown);
         window().runCommand(kCmdComment);
         EXPECT_EQ(shown, row.shown);
         EXPECT_EQ(doc().firstFrame->comments[0].text, row.bytes);
-        EXPECT_FALSE(doc().modified);
+        EXPECT_FALSE(doc().modified());
     }
 }
 
@@ -143,7 +143,7 @@ TEST_F(CommentDialogTest, WithTheRootSelectedAGlobalCommentIsAdded) {
     EXPECT_EQ(doc().globalComments[0].text, "");  // an empty comment is kept
     EXPECT_TRUE(doc().hasGlobalComments);
     EXPECT_EQ(doc().tree.root()->firstChild()->text(), "GlobalComment [1]");
-    EXPECT_TRUE(doc().modified);
+    EXPECT_TRUE(doc().modified());
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ TEST_F(EffectDialogTest, WithoutAMatchingSecondImageTransitionsAreRefused) {
         EXPECT_TRUE(dialog->effectRadio()->isChecked());
         EXPECT_TRUE(dialog->selection().effectMode());
         dialog->reject();
-        doc().modified = false;
+        doc().history.clear(true);
     }
 }
 
@@ -230,7 +230,7 @@ TEST_F(EffectDialogTest, SmallFramesPreviewThemselvesLargeOnesScaledCopies) {
         dialog->reject();
         EXPECT_EQ(window().settings().preview, 1u);  // Cancel restores the setting
     }
-    doc().modified = false;
+    doc().history.clear(true);
     window().runCommand(kCmdNew);
     open(2, 100, 100);  // 10000 pixels
     auto dialog = makeDialog();
@@ -281,7 +281,7 @@ TEST_F(EffectDialogTest, TheInsertCommandsAddAGroupThatDeletesAsOne) {
         EXPECT_EQ(group->childCount(), row.frames);
     }
     EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join("|").toStdString();
-    EXPECT_TRUE(doc().modified);
+    EXPECT_TRUE(doc().modified());
 
     TreeItem* effect = doc().tree.root()->firstChild();
     while (effect && effect->text() != "Effect 1: Invert") effect = effect->nextSibling();

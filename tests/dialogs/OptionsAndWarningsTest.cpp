@@ -181,7 +181,7 @@ TEST_F(OptimiseCommandTest, OptimizeAndUnOptimizeAfterTheirWarnings) {
     // Refused at the warning: nothing happens.
     WhenModal<WarningDialog>([](WarningDialog& d) { d.reject(); });
     window().runCommand(kCmdOptimize);
-    EXPECT_FALSE(doc().modified);
+    EXPECT_FALSE(doc().modified());
 
     bool progressSeen = false;
     QTimer probe;
@@ -196,7 +196,7 @@ TEST_F(OptimiseCommandTest, OptimizeAndUnOptimizeAfterTheirWarnings) {
     });
     window().runCommand(kCmdOptimize);
     probe.stop();
-    EXPECT_TRUE(doc().modified);
+    EXPECT_TRUE(doc().modified());
     EXPECT_EQ(window().settings().optimizeWarning, 1u);
     EXPECT_TRUE(progressSeen);
     // Each frame differs from the one before everywhere: none is cropped; the first
@@ -206,10 +206,10 @@ TEST_F(OptimiseCommandTest, OptimizeAndUnOptimizeAfterTheirWarnings) {
     for (FrameRecord* f = doc().firstFrame; f; f = f->next) EXPECT_EQ(f->width, 16);
 
     // UnOptimize: every frame full-screen again.
-    doc().modified = false;
+    doc().history.clear(true);
     window().settings().unOptimizeWarning = 1;
     window().runCommand(kCmdUnOptimize);
-    EXPECT_TRUE(doc().modified);
+    EXPECT_TRUE(doc().modified());
     for (FrameRecord* f = doc().firstFrame; f; f = f->next) {
         EXPECT_EQ(f->width, doc().screenWidth);
         EXPECT_EQ(f->height, doc().screenHeight);
@@ -280,7 +280,7 @@ TEST_F(OptimiseCommandTest, EscapeOrTheCloseBoxAbortAndTheOtherWindowsStayBlocke
         ASSERT_TRUE(Activate(window()));
         QTest::keyClick(window().treeView(), Qt::Key_Delete);
         EXPECT_EQ(d.countFrames(), frames - 1);
-        d.modified = false;
+        d.history.clear(true);
     }
 }
 

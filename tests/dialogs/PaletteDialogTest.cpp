@@ -90,7 +90,7 @@ TEST_F(PaletteDialogTest, ChooseModeSelectsCellsAndGapsButNotTheMargins) {
     Click(dialog, grid->cellRect(17).center());
     dialog.accept();
     EXPECT_EQ(doc.backgroundIndex, 17);
-    EXPECT_TRUE(doc.modified);
+    EXPECT_TRUE(doc.modified());
 }
 
 // Cancel writes nothing; the effect dialog's use gives back only the index; OK writes
@@ -114,7 +114,7 @@ TEST_F(PaletteDialogTest, OkCancelAndReturnIndex) {
             EXPECT_EQ(request.resultIndex, 2);
         }
         EXPECT_EQ(first->transparentIndex, row.transparent);
-        EXPECT_EQ(doc.modified, row.transparent == 2);
+        EXPECT_EQ(doc.modified(), row.transparent == 2);
     }
 }
 
@@ -140,7 +140,7 @@ TEST_F(PaletteDialogTest, EditModeEditsACopyThatOkWritesBackAndRecomposes) {
         dialog.reject();
     }
     EXPECT_EQ(first->palette[0], PaletteEntry::FromRgb(0xFF0000));
-    EXPECT_FALSE(doc.modified);
+    EXPECT_FALSE(doc.modified());
     {
         PaletteRequest request{first, 1, 0, 0};
         PaletteDialog dialog(nullptr, doc, request);
@@ -154,7 +154,7 @@ TEST_F(PaletteDialogTest, EditModeEditsACopyThatOkWritesBackAndRecomposes) {
         dialog.accept();
     }
     EXPECT_EQ(first->palette[0], (PaletteEntry{9, 8, 7}));
-    EXPECT_TRUE(doc.modified);
+    EXPECT_TRUE(doc.modified());
     // Both the frame and the one built on it show the new colour.
     EXPECT_EQ(composed(*first, 0, 0), 0x090807u);
     EXPECT_EQ(composed(*second, 0, 0), 0x090807u);

@@ -102,7 +102,7 @@ TEST_F(ParametersWindowTest, FillsFromTheDocumentAndTheSelectedFrame) {
     w.Refresh();
     EXPECT_TRUE(w.box(1008)->isChecked());
     frames[2]->SetPaletteValid(true);
-    EXPECT_FALSE(doc.modified);
+    EXPECT_FALSE(doc.modified());
 
     // An empty document disables everything until frames arrive.
     RecordingHost otherHost;
@@ -130,26 +130,26 @@ TEST_F(ParametersWindowTest, DisposalChangesMarkModifiedAndRecomposeTheFollowing
     // The first frame is now cleared to the background before the second is shown.
     w.list(1025)->setCurrentIndex(2);
     EXPECT_EQ(frames[0]->disposal, 2);
-    EXPECT_TRUE(doc.modified);
+    EXPECT_TRUE(doc.modified());
     EXPECT_EQ(repaints, 1);
     EXPECT_EQ(Composed(*frames[1], 7, 5), kBackground);
     EXPECT_EQ(Composed(*frames[2], 7, 5), kBackground);  // built on the second
 
     // Back to "Not specified" is a change too.
-    doc.modified = false;
+    doc.history.clear(true);
     w.list(1025)->setCurrentIndex(0);
     EXPECT_EQ(frames[0]->disposal, 0);
-    EXPECT_TRUE(doc.modified);
+    EXPECT_TRUE(doc.modified());
     EXPECT_EQ(Composed(*frames[2], 7, 5), 0xFF0000u);
 
     // The global disposal, once in use, applies to every frame.
-    doc.modified = false;
+    doc.history.clear(true);
     w.list(1026)->setCurrentIndex(2);
     w.box(1027)->click();
     EXPECT_TRUE(doc.useGlobalDisposal);
     EXPECT_EQ(doc.globalDisposal, 2);
     EXPECT_FALSE(w.list(1025)->isEnabled());
-    EXPECT_TRUE(doc.modified);
+    EXPECT_TRUE(doc.modified());
     EXPECT_EQ(Composed(*frames[2], 7, 5), kBackground);
 }
 
@@ -186,7 +186,7 @@ TEST_F(ParametersWindowTest, DelaysAndLoopsTakeSixteenBitNumbersOnly) {
     EXPECT_EQ(doc.globalDelay, 7000u);
     EXPECT_EQ(w.previousDelay(), 7000);
     EXPECT_GT(restarts, 0);
-    EXPECT_TRUE(doc.modified);
+    EXPECT_TRUE(doc.modified());
 
     // Enter in a field presses no button (no palette dialog, no help).
     const QString helpBefore = HelpPage();
@@ -213,7 +213,7 @@ TEST_F(ParametersWindowTest, TransparencyAndTheTransparentSwatch) {
     EXPECT_EQ(frames[0]->hasTransparency, 1u);
     EXPECT_EQ(frames[0]->transparentIndex, 0u);  // an index past the palette becomes 0
     EXPECT_TRUE(w.swatch(1013)->isEnabled());
-    EXPECT_TRUE(doc.modified);
+    EXPECT_TRUE(doc.modified());
     // The second frame now sees the grey "nothing beneath" through the first frame.
     EXPECT_EQ(Composed(*frames[1], 7, 5), 0x808080u);
 
@@ -249,7 +249,7 @@ TEST_F(ParametersWindowTest, PaletteWarningsCancelOkAndDontShowAgain) {
     EXPECT_TRUE(doc.hasGlobalPalette);
     EXPECT_TRUE(w.button(1004)->isEnabled());
     EXPECT_EQ(frames[1]->hasLocalPalette, 0);
-    EXPECT_FALSE(doc.modified);
+    EXPECT_FALSE(doc.modified());
 
     // Ok with "Don't show again": every frame gets a palette of its own, with the colours
     // it had.
@@ -264,7 +264,7 @@ TEST_F(ParametersWindowTest, PaletteWarningsCancelOkAndDontShowAgain) {
     EXPECT_EQ(frames[1]->hasLocalPalette, 1);
     EXPECT_EQ(frames[1]->palette, doc.globalPalette);
     EXPECT_EQ(Composed(*frames[1], 2, 1), before);
-    EXPECT_TRUE(doc.modified);
+    EXPECT_TRUE(doc.modified());
 
     w.box(1003)->click();  // on again
     EXPECT_TRUE(doc.hasGlobalPalette);
@@ -312,7 +312,7 @@ TEST_F(ParametersWindowTest, SwatchesAndPaletteButtonsOpenTheirPalette) {
                 {1004, edit, kBackground, nullptr}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.control);
-        doc.modified = false;
+        doc.history.clear(true);
         QString hint;
         PaletteEntry entry0{};
         WhenModal<PaletteDialog>([&](PaletteDialog& d) {
@@ -327,7 +327,7 @@ TEST_F(ParametersWindowTest, SwatchesAndPaletteButtonsOpenTheirPalette) {
         if (row.chosen) {
             EXPECT_EQ(row.chosen(), 1);
         }
-        EXPECT_TRUE(doc.modified);
+        EXPECT_TRUE(doc.modified());
     }
     EXPECT_EQ(w.swatch(1013)->colour()->rgb() & 0xFFFFFF, 0x00FF00u);
     EXPECT_EQ(w.swatch(1000)->colour()->rgb() & 0xFFFFFF, 0x00FF00u);

@@ -133,7 +133,7 @@ TEST(ResizeCommandTest, ResizesEveryFrameOrRefusesAndChangesNothing) {
             editor->action(kCmdResize)->trigger();
             ASSERT_EQ(doc.screenWidth, QString(row.first).toInt());
             for (FrameRecord* f = doc.firstFrame; f; f = f->next) f->WaitForReduction();
-            doc.modified = false;
+            doc.history.clear(true);
         }
         const int screenWidth = doc.screenWidth, screenHeight = doc.screenHeight;
         const auto before = States(doc);
@@ -167,7 +167,7 @@ TEST(ResizeCommandTest, ResizesEveryFrameOrRefusesAndChangesNothing) {
         editor->action(kCmdResize)->trigger();
         EXPECT_EQ(script.left(), row.caption ? 0u : 1u);  // no message after a resize
         if (!row.caption) {
-            EXPECT_TRUE(doc.modified);
+            EXPECT_TRUE(doc.modified());
             EXPECT_EQ(doc.screenWidth, 16);
             EXPECT_EQ(doc.screenHeight, 12);
             for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
@@ -183,7 +183,7 @@ TEST(ResizeCommandTest, ResizesEveryFrameOrRefusesAndChangesNothing) {
         EXPECT_EQ(doc.screenWidth, screenWidth);
         EXPECT_EQ(doc.screenHeight, screenHeight);
         EXPECT_EQ(States(doc), before);
-        EXPECT_FALSE(doc.modified);
+        EXPECT_FALSE(doc.modified());
         for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
             EXPECT_TRUE(f->IsPaletteValid());
             EXPECT_NE(GetComposedBitmap(*f), nullptr);

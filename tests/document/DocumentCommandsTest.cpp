@@ -9,6 +9,7 @@
 #include "document/AnimationDocument.h"
 #include "document/ChainOperations.h"
 #include "document/DocumentCommands.h"
+#include "document/DocumentEdit.h"
 #include "gif/LoadGif.h"
 #include "support/TestSupport.h"
 #include "support/UserTask.h"
@@ -85,16 +86,23 @@ class DocumentCommandsTest : public ::testing::Test {
     }
 };
 
-TEST_F(DocumentCommandsTest, DeletingTheOnlyFrameEmptiesTheDocument) {
+TEST_F(DocumentCommandsTest, DeletingTheOnlyFrameEmptiesTheDocumentUndoably) {
     Load(1);
-    doc.modified = true;
-    ASSERT_EQ(DeleteSelectedItem(doc, false), 0);
+    {
+        DocumentEdit edit(doc, "Delete Frame");
+        ASSERT_EQ(DeleteSelectedItem(doc, false), 0);
+    }
     EXPECT_TRUE(doc.empty());
     EXPECT_EQ(doc.tree.size(), 1);
     EXPECT_EQ(doc.selectedItem, doc.tree.root());
     EXPECT_EQ(doc.selectedFrame, nullptr);
-    EXPECT_FALSE(doc.modified);
     EXPECT_EQ(DeleteSelectedItem(doc, false), -1);  // nothing left to delete
+    EXPECT_EQ(doc.history.undoName(), "Delete Frame");
+    ASSERT_TRUE(doc.history.undo(doc));
+    EXPECT_EQ(doc.countFrames(), 1);
+    EXPECT_EQ(doc.selectedFrame, doc.firstFrame);
+    EXPECT_EQ(doc.selectedItem->text(), "Gif :load1.gif");
+    EXPECT_FALSE(doc.modified());  // back where it was loaded
 }
 
 TEST_F(DocumentCommandsTest, ConfirmationGuardsImageDeletion) {
@@ -108,7 +116,7 @@ TEST_F(DocumentCommandsTest, ConfirmationGuardsImageDeletion) {
     EXPECT_EQ(host.questions()[0].caption, "Confirm Removal");
     EXPECT_EQ(DeleteSelectedItem(doc, true), 0);  // answered Yes
     EXPECT_EQ(doc.countFrames(), 1);
-    EXPECT_TRUE(doc.modified);
+    EXPECT_TRUE(doc.modified());
     EXPECT_EQ(doc.selectedItem, doc.EntryOfFrame(doc.firstFrame));  // the next image entry
 }
 
@@ -219,13 +227,50 @@ TEST_F(DocumentCommandsTest, DecliningToResizeAPasteChangesNothing) {
     EXPECT_EQ(doc.selectedFrame->height, 3);
 }
 
-TEST_F(DocumentCommandsTest, RandomCommandSequencesKeepTheTreeTheIndexOfTheFrames) {
+// What a user can see of the document, written out by hand: parameters, the tree with the
+// selection, every frame's fields, pixels, palette and comments, and the group counts.
+std::string Describe(AnimationDocument& doc) {
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) f->WaitForReduction();
+    std::string out = std::to_string(doc.screenWidth) + "x" + std::to_string(doc.screenHeight) +
+                      " loops " + std::to_string(doc.loopCount) + " global " +
+                      std::to_string(doc.hasGlobalPalette) + " comments " +
+                      std::to_string(doc.globalComments.size()) + " groups " +
+                      std::to_string(doc.groups.effects.size()) + "/" +
+                      std::to_string(doc.groups.transitions.size()) + "/" +
+                      std::to_string(doc.groups.banners.size()) + "\n";
+    for (TreeItem* e = doc.tree.root(); e; e = FrameTree::NextEntry(e)) {
+        out += (e == doc.selectedItem ? "> " : "  ") +
+               std::string(size_t(e->parent() ? 1 : 0), ' ') + e->text() + "\n";
+    }
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+        out += std::to_string(f->left) + "," + std::to_string(f->top) + " " +
+               std::to_string(f->width) + "x" + std::to_string(f->height) + " delay " +
+               std::to_string(f->delay) + " pixels";
+        const auto plane = f->indexPlane();
+        for (int y = 0; plane && y < f->height; ++y)
+            for (int x = 0; x < f->width; ++x)
+                out += " " + std::to_string(f->effectivePalette()[plane->get(x, y)].rgb());
+        for (const CommentNode& c : f->comments) out += " #" + c.text;
+        out += "\n";
+    }
+    return out;
+}
+
+// Random commands as a user gives them, each one undoable step: the tree stays the index of
+// the frames, and undoing every step walks back through exactly the documents there were,
+// redoing walks forward again.
+TEST_F(DocumentCommandsTest, RandomCommandSequencesKeepTheTreeTheIndexAndUndoWalksBack) {
     const std::vector<uint32_t> picture(12, 0x00336699);
-    for (unsigned seed = 1; seed <= 12; ++seed) {
+    doc.history.setLimits({1000000, int64_t(1) << 40});
+    for (unsigned seed = 1; seed <= 8; ++seed) {
         std::mt19937 random(seed);
         doc.Clear();
         loads = 0;
+        // The document before and after each step of the history.
+        std::vector<std::string> before, after;
         for (int step = 0; step < 250; ++step) {
+            const std::string where =
+                "seed " + std::to_string(seed) + " step " + std::to_string(step);
             // Select something at random first, as a user clicking in the tree.
             std::vector<TreeItem*> items;
             for (TreeItem* e = doc.tree.root(); e; e = FrameTree::NextEntry(e)) items.push_back(e);
@@ -234,47 +279,69 @@ TEST_F(DocumentCommandsTest, RandomCommandSequencesKeepTheTreeTheIndexOfTheFrame
                 doc.selectedFrame = doc.GetGif(doc.selectedItem);
             else if (doc.selectedItem == doc.tree.root())
                 doc.selectedFrame = doc.firstFrame;
+            const std::string now = Describe(doc);  // the selection is part of what comes back
 
             std::string what;
-            switch (random() % 9) {
-                case 0:
-                    what = "load";
-                    Load(1 + int(random() % 3), int(random() % 2));
-                    break;
-                case 1:
-                    what = "effect";
-                    InsertGroup("Effect", 1 + int(random() % 3));
-                    break;
-                case 2:
-                    what = "transition";
-                    InsertGroup("Trans", 1 + int(random() % 3));
-                    break;
-                case 3:
-                    what = "banner";
-                    InsertGroup("Banner", 1 + int(random() % 2));
-                    break;
-                case 4:
-                    what = "duplicate";
-                    if (doc.selectedFrame) DuplicateSelectedFrame(doc);
-                    break;
-                case 5:
-                    what = "paste";
-                    PasteFrame(doc, picture.data(), 4, 3);
-                    break;
-                case 6:
-                case 7:
-                    what = "delete";
-                    DeleteSelectedItem(doc, false);
-                    break;
-                case 8:
-                    what = "new";
-                    if (random() % 4 == 0) doc.Clear();
-                    break;
+            const bool wasEmpty = doc.empty();
+            {
+                DocumentEdit edit(doc, "step");
+                switch (random() % 8) {
+                    case 0:
+                        what = "load";
+                        Load(1 + int(random() % 3), int(random() % 2));
+                        break;
+                    case 1:
+                        what = "effect";
+                        if (InsertGroup("Effect", 1 + int(random() % 3))) doc.MarkChanged();
+                        break;
+                    case 2:
+                        what = "transition";
+                        if (InsertGroup("Trans", 1 + int(random() % 3))) doc.MarkChanged();
+                        break;
+                    case 3:
+                        what = "banner";
+                        if (InsertGroup("Banner", 1 + int(random() % 2))) doc.MarkChanged();
+                        break;
+                    case 4:
+                        what = "duplicate";
+                        if (doc.selectedFrame) DuplicateSelectedFrame(doc);
+                        break;
+                    case 5:
+                        what = "paste";
+                        PasteFrame(doc, picture.data(), 4, 3);
+                        break;
+                    default:
+                        what = "delete";
+                        DeleteSelectedItem(doc, false);
+                        break;
+                }
             }
-            CheckInvariants("seed " + std::to_string(seed) + " step " + std::to_string(step) + " " +
-                            what);
+            CheckInvariants(where + " " + what);
             if (HasFatalFailure() || HasFailure()) return;
+            if (wasEmpty && !doc.empty()) {
+                // A file opened into the empty document starts a new history, as in the editor.
+                doc.history.clear(true);
+                before.clear();
+                after.clear();
+            } else if (doc.history.size() > before.size()) {
+                before.push_back(now);
+                after.push_back(Describe(doc));
+            } else {
+                ASSERT_EQ(Describe(doc), now) << where << " " << what << " changed nothing";
+            }
+            ASSERT_EQ(doc.history.size(), before.size()) << where << " " << what;
         }
+        for (size_t k = before.size(); k-- > 0;) {
+            ASSERT_TRUE(doc.history.undo(doc)) << "seed " << seed << " undo step " << k;
+            ASSERT_EQ(Describe(doc), before[k]) << "seed " << seed << " undo step " << k;
+            CheckInvariants("undo");
+        }
+        EXPECT_FALSE(doc.history.canUndo());
+        for (size_t k = 0; k < after.size(); ++k) {
+            ASSERT_TRUE(doc.history.redo(doc)) << "seed " << seed << " redo step " << k;
+            ASSERT_EQ(Describe(doc), after[k]) << "seed " << seed << " redo step " << k;
+        }
+        CheckInvariants("redo");
     }
 }
 

@@ -84,7 +84,7 @@ TEST_F(ApplyTest, EffectsAndTransitionsAreNumberedSeparately) {
     EXPECT_EQ(doc.groups.effects.size(), 2u);
     EXPECT_EQ(doc.groups.transitions.size(), 1u);
     EXPECT_EQ(doc.countFrames(), 3 + 3 + 2 + 2);
-    EXPECT_TRUE(doc.modified);
+    EXPECT_TRUE(doc.modified());
     // Frames and tree entries agree in order; the transition sits between a.gif and b.gif.
     int n = 0;
     for (FrameRecord* f = doc.firstFrame; f; f = f->next, ++n) {

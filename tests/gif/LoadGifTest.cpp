@@ -71,7 +71,7 @@ TEST_F(LoadGifTest, IntoAnEmptyDocument) {
     EXPECT_EQ(doc_.globalPalette[1], (PaletteEntry{41, 1, 1}));
     EXPECT_EQ(doc_.globalComments, (CommentList{{"global"}}));
     EXPECT_TRUE(doc_.hasGlobalComments);
-    EXPECT_FALSE(doc_.modified);
+    EXPECT_FALSE(doc_.modified());
     const std::string name = std::filesystem::path(path).filename().string();
     EXPECT_EQ(Labels(doc_.tree.root()),
               (std::vector<std::string>{"GlobalComment [1]", "Gif :" + name, "Gif :" + name,
@@ -106,7 +106,7 @@ TEST_F(LoadGifTest, AfterTheSelectedFrameAndInFront) {
     EXPECT_EQ(host_.resizeQuestions(), 0);
     FrameRecord* b1 = a1->next;
     EXPECT_EQ(Frames(), (std::vector<FrameRecord*>{a1, b1, a2}));
-    EXPECT_TRUE(doc_.modified);
+    EXPECT_TRUE(doc_.modified());
     EXPECT_EQ(doc_.selectedFrame, b1);
     {
         // Composed at once, although no later frame of its file sets a worker on it.
@@ -169,7 +169,7 @@ TEST_F(LoadGifTest, FailuresLeaveTheDocumentAlone) {
     EXPECT_EQ(doc_.backgroundIndex, 2);
     EXPECT_EQ(Labels(doc_.tree.root()), labels);
     EXPECT_EQ(doc_.firstFrame->hasLocalPalette, 0);
-    EXPECT_FALSE(doc_.modified);
+    EXPECT_FALSE(doc_.modified());
 
     // Accepting it resizes every new frame to the logical screen.
     host_.resizeAnswer = true;
@@ -233,7 +233,7 @@ TEST_F(LoadGifTest, InStepsEndsAsTheWholeLoadAndShowsTheFirstImageAtOnce) {
     EXPECT_FALSE(load.Continue(std::chrono::nanoseconds(0)));
     EXPECT_TRUE(load.done());
     ExpectSameDocument(doc_, whole);
-    EXPECT_FALSE(doc_.modified);
+    EXPECT_FALSE(doc_.modified());
 }
 
 TEST_F(LoadGifTest, InStepsSkipsBadImagesAndStopsAtAScreenThatDoesNotFit) {

@@ -4,13 +4,18 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QMimeData>
 #include <QProcess>
 #include <QScreen>
 #include <QSettings>
+#include <csignal>
 #include <functional>
 
 #include "dialogs/ParametersWindow.h"
+#include "dialogs/WarningDialog.h"
+#include "document/Composition.h"
+#include "shell/CrashRecovery.h"
 #include "shell/FileDispatch.h"
 #include "shell/ImagePane.h"
 #include "shell/Playback.h"
@@ -86,7 +91,7 @@ TEST_F(MainWindowTest, DeleteACommentThenImagesUntilTheDocumentIsEmpty) {
     window().selectEntry(doc().EntryOfFrame(doc().firstFrame)->firstChild());
     window().runCommand(kCmdDelete);
     EXPECT_TRUE(doc().firstFrame->comments.empty());
-    EXPECT_TRUE(doc().modified);
+    EXPECT_TRUE(doc().modified());
     window().selectEntry(doc().EntryOfFrame(doc().firstFrame));
     window().runCommand(kCmdDelete);
     EXPECT_EQ(doc().countFrames(), 1);
@@ -94,7 +99,7 @@ TEST_F(MainWindowTest, DeleteACommentThenImagesUntilTheDocumentIsEmpty) {
     window().runCommand(kCmdDelete);  // the new selection is the remaining frame
     EXPECT_TRUE(doc().empty());
     for (int id : {kCmdSaveAs, kCmdDelete, kCmdResize}) EXPECT_FALSE(editor.enabled(id)) << id;
-    EXPECT_FALSE(doc().modified);
+    EXPECT_EQ(window().windowTitle(), "a.gif - Velmora");  // nothing there to save
 
     // With confirmation on, "No" keeps the image.
     ASSERT_TRUE(openGif({10, 20}));
@@ -123,7 +128,7 @@ TEST_F(MainWindowTest, CopyPasteCutAndDuplicate) {
     EXPECT_EQ(doc().countFrames(), 2);
     const QMimeData* clipboard = QApplication::clipboard()->mimeData();
     EXPECT_FALSE(clipboard && clipboard->hasImage());
-    EXPECT_FALSE(doc().modified);
+    EXPECT_FALSE(doc().modified());
     window().runCommand(kCmdNew);
 
     const QString gif = QString::fromStdString(MakePhotoGif(folder, "rose.gif", 93, 61, 3));
@@ -159,13 +164,13 @@ TEST_F(MainWindowTest, SaveReopenAndSaveOptimised) {
     EXPECT_FALSE(window().saveAnimationTo(file("missing/folder/b.gif")));
     QTest::qWait(50);
     EXPECT_EQ(box->text, "while saving animation");
-    EXPECT_TRUE(doc().modified);
+    EXPECT_TRUE(doc().modified());
 
     // Optimised into a copy: the document's frames keep their own palettes.
     doc().settings.saveOptimized = true;
     doc().settings.reloadAfterSave = false;
     ASSERT_TRUE(window().saveAnimationTo(file("copy.gif")));
-    EXPECT_FALSE(doc().modified);
+    EXPECT_FALSE(doc().modified());
     EXPECT_EQ(window().settings().pathSave, file("copy.gif"));
     EXPECT_FALSE(doc().hasGlobalPalette);
     for (FrameRecord* f = doc().firstFrame; f; f = f->next) EXPECT_EQ(f->hasLocalPalette, 1);
@@ -183,7 +188,7 @@ TEST_F(MainWindowTest, SaveReopenAndSaveOptimised) {
 
 TEST_F(MainWindowTest, CloseAsksAboutUnsavedChanges) {
     ASSERT_TRUE(openGif({10}));
-    doc().modified = true;
+    doc().MarkChanged();
     auto cancel = AnswerNextBox(Answer::Cancel);
     EXPECT_FALSE(window().close());
     EXPECT_EQ(cancel->text, "Do you want to save the current animation before closing it ?");
@@ -280,7 +285,7 @@ TEST_F(MainWindowTest, RecentFilesMenuAndAFailedEntry) {
     EXPECT_EQ(window().recentFiles().entries(), QStringList{a});
 }
 
-// Save As (Ctrl+S) and Export Image (its menu item) with a name typed without extension
+// Save As (Ctrl+Shift+S) and Export Image (its menu item) with a name typed without extension
 // beside a file that has the name with the extension: the dialog asks before anything
 // is written, and a "No" keeps the file as it was.
 TEST_F(MainWindowTest, ANameWithoutExtensionAsksBeforeReplacingTheFileWithIt) {
@@ -292,7 +297,7 @@ TEST_F(MainWindowTest, ANameWithoutExtensionAsksBeforeReplacingTheFileWithIt) {
     const std::function<void()> commands[] = {
         [&] {
             ASSERT_TRUE(Activate(window()));  // back from the dialog before
-            QTest::keyClick(&window(), Qt::Key_S, Qt::ControlModifier);
+            QTest::keyClick(&window(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         },
         [&] { window().action(kCmdExportImage)->trigger(); },
     };
@@ -447,6 +452,171 @@ TEST(SecondInstance, AnotherStartLeavesTheNameAndAFileIsHandedOver) {
     second.terminate();
     second.waitForFinished(5000);
     qunsetenv("VELMORA_INSTANCE_NAME");
+}
+
+// What the window shows of every frame: the composed pictures in the engine.
+std::vector<std::vector<uint32_t>> ShownPictures(AnimationDocument& doc) {
+    std::vector<std::vector<uint32_t>> shown;
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+        f->WaitForReduction();
+        const auto picture = GetComposedBitmap(*f);
+        shown.push_back(picture ? picture->pixels : std::vector<uint32_t>{});
+    }
+    return shown;
+}
+
+// Each kind of change through its keys, then Ctrl+Z: the step's name is on the menu, the
+// title shows the change, and the frames come back as they were.
+TEST_F(MainWindowTest, EveryChangeIsTakenBackByCtrlZ) {
+    const QString gif = QString::fromStdString(MakePhotoGif(folder, "rose.gif", 61, 41, 3));
+    ASSERT_TRUE(editor.open(gif));
+    ASSERT_TRUE(Activate(window()));
+    EXPECT_EQ(window().windowTitle(), "rose.gif - Velmora");
+    EXPECT_FALSE(editor.enabled(kCmdUndo));
+    EXPECT_EQ(window().action(kCmdUndo)->text(), "&Undo");
+    QApplication::clipboard()->setImage(QImage(QSize(61, 41), QImage::Format_RGB32));
+    WarningSetting(window().settings(), WarningKind::Optimize) = 1;
+    struct Row {
+        const char* change;
+        std::function<void()> make;
+        int frames;  // after the change
+    };
+    const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        return [&, k, m] { QTest::keyClick(&window(), k, m); };
+    };
+    const Row rows[] = {
+        {"Delete Frame", key(Qt::Key_Delete), 2},
+        {"Duplicate Frame", key(Qt::Key_D, Qt::ControlModifier), 4},
+        {"Paste Frame", key(Qt::Key_V, Qt::ControlModifier), 4},
+        {"Cut Frame", key(Qt::Key_X, Qt::ControlModifier), 2},
+        {"Optimize", [&] { window().runCommand(kCmdOptimize); }, 3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.change);
+        window().selectEntry(doc().EntryOfFrame(doc().firstFrame->next));
+        const auto before = ShownPictures(doc());
+        row.make();
+        EXPECT_EQ(doc().countFrames(), row.frames);
+        EXPECT_EQ(window().windowTitle(), "rose.gif* - Velmora");
+        EXPECT_EQ(window().action(kCmdUndo)->text(), QStringLiteral("&Undo ") + row.change);
+        ASSERT_TRUE(Activate(window()));  // back from a progress window
+        QTest::keyClick(&window(), Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(ShownPictures(doc()), before);
+        EXPECT_EQ(window().windowTitle(), "rose.gif - Velmora");
+        EXPECT_EQ(window().action(kCmdRedo)->text(), QStringLiteral("&Redo ") + row.change);
+        EXPECT_EQ(ImageLabels(window())[1], "Gif :rose.gif");
+        EXPECT_EQ(doc().selectedFrame, doc().firstFrame->next);  // the selection came back
+    }
+    // Redo by either key, then undo again.
+    QTest::keyClick(&window(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(window().windowTitle(), "rose.gif* - Velmora");
+    QTest::keyClick(&window(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&window(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(window().action(kCmdUndo)->text(), "&Undo Optimize");
+}
+
+// Delete, Ctrl+Z, Ctrl+S: the file holds its three pictures; Delete, Ctrl+S: the file has two,
+// the title is clean, and Ctrl+Z makes the document differ from the file again.
+TEST_F(MainWindowTest, CtrlSWritesBackToTheFileTheDocumentCameFrom) {
+    const QString gif = QString::fromStdString(MakePhotoGif(folder, "rose.gif", 47, 31, 3));
+    const auto original = PeerComposedPictures(gif.toStdString());
+    ASSERT_TRUE(original && original->size() == 3);
+    ASSERT_TRUE(editor.open(gif));
+    ASSERT_TRUE(Activate(window()));
+    window().selectEntry(doc().EntryOfFrame(doc().firstFrame->next));
+    QTest::keyClick(&window(), Qt::Key_Delete);
+    EXPECT_EQ(window().windowTitle(), "rose.gif* - Velmora");
+    QTest::keyClick(&window(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&window(), Qt::Key_S, Qt::ControlModifier);  // no dialog: it would block
+    const auto saved = PeerComposedPictures(gif.toStdString());
+    ASSERT_TRUE(saved && saved->size() == 3);
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ((*saved)[i].pixels, (*original)[i].pixels) << i;
+
+    QTest::keyClick(&window(), Qt::Key_Delete);
+    QTest::keyClick(&window(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(window().windowTitle(), "rose.gif - Velmora");
+    const auto two = PeerComposedPictures(gif.toStdString());
+    ASSERT_TRUE(two && two->size() == 2);
+    EXPECT_EQ((*two)[1].pixels, (*original)[2].pixels);
+    QTest::keyClick(&window(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(window().windowTitle(), "rose.gif* - Velmora");
+    EXPECT_EQ(doc().countFrames(), 3);
+
+    // A document that did not come from a GIF has no file to go back to: Ctrl+S is Save As.
+    AnswerNextBox(Answer::No);
+    window().runCommand(kCmdNew);
+    EXPECT_EQ(window().windowTitle(), "Untitled - Velmora");
+    EXPECT_EQ(window().action(kCmdSaveAs)->shortcuts(),
+              (QList<QKeySequence>{QKeySequence("Ctrl+Shift+S"), QKeySequence(Qt::Key_F2),
+                                   QKeySequence(Qt::Key_F12)}));
+}
+
+// An editor killed (SIGKILL) after an edit leaves its unsaved animation behind; the next
+// start offers it and opens it untitled and modified. Saving or a clean exit leaves nothing.
+TEST_F(MainWindowTest, AnEditorKilledAfterAnEditLeavesItsAnimationToRecover) {
+    const QString home = dir() + "/home";
+    const QString data = home + "/data";
+    {
+        QSettings settings(home + "/config/Velmora/Velmora.conf", QSettings::IniFormat);
+        settings.setValue("Recovery Seconds", 1);
+    }
+    // Of the sample's size, so that inserting it asks nothing.
+    const auto sample = GiflibDecode(MainWindow::SamplePath().toStdString());
+    ASSERT_TRUE(sample);
+    const QString gif =
+        WriteGif(dir(), "inserted.gif", {10, 20}, sample->screenWidth, sample->screenHeight);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", home + "/config");
+    env.insert("XDG_DATA_HOME", data);
+    env.insert("VELMORA_INSTANCE_NAME",
+               QStringLiteral("velmora-recovery-%1").arg(QCoreApplication::applicationPid()));
+    QProcess crashing, handing;
+    crashing.setProcessEnvironment(env);
+    handing.setProcessEnvironment(env);
+    crashing.start(VELMORA_EDITOR_PATH, {});
+    ASSERT_TRUE(crashing.waitForStarted(10000));
+    // The sample is open when the editor listens; a file handed to it is inserted: an edit.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            QLocalSocket probe;
+            probe.connectToServer(env.value("VELMORA_INSTANCE_NAME"));
+            return probe.waitForConnected(200);
+        },
+        30000));
+    handing.start(VELMORA_EDITOR_PATH, {gif});
+    ASSERT_TRUE(handing.waitForFinished(20000));
+    const QString folder = data + "/Velmora/Velmora";
+    const QString left = folder + QStringLiteral("/recovery-%1.gif").arg(crashing.processId());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(left); }, 30000));
+    ::kill(pid_t(crashing.processId()), SIGKILL);
+    crashing.waitForFinished(5000);
+
+    EXPECT_EQ(CrashRecovery::LeftBehind(folder), QStringList{left});
+    const auto recovered = GiflibDecode(left.toStdString());
+    ASSERT_TRUE(recovered);
+    EXPECT_EQ(recovered->images.size(), sample->images.size() + 2);
+
+    auto box = AnswerNextBox(Answer::Yes);
+    ASSERT_TRUE(window().offerRecovery(folder));
+    EXPECT_TRUE(box->text.startsWith("Recover the unsaved animation from "))
+        << box->text.toStdString();
+    EXPECT_EQ(doc().countFrames(), int(recovered->images.size()));
+    EXPECT_EQ(window().windowTitle(), "Untitled* - Velmora");
+    EXPECT_TRUE(window().documentPath().isEmpty());
+    EXPECT_FALSE(QFile::exists(left));
+    EXPECT_FALSE(window().offerRecovery(folder));  // offered once
+
+    // This editor's own file: written while changes are unsaved, gone once saved.
+    ASSERT_TRUE(window().crashRecovery().writeNow());
+    window().crashRecovery().wait();
+    const QString own = window().crashRecovery().filePath();
+    const auto written = GiflibDecode(own.toStdString());
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->images.size(), recovered->images.size());
+    EXPECT_TRUE(CrashRecovery::LeftBehind(QFileInfo(own).path()).isEmpty()) << "ours is running";
+    ASSERT_TRUE(window().saveAnimationTo(file("saved.gif")));
+    EXPECT_FALSE(QFile::exists(own));
+    EXPECT_FALSE(window().crashRecovery().writeNow()) << "nothing unsaved";
 }
 
 }  // namespace

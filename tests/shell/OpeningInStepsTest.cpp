@@ -67,7 +67,7 @@ TEST_F(OpeningInStepsTest, TheFirstImageAtOnceThenTheRestFromTheEventLoop) {
     EXPECT_FALSE(window().opening());
     EXPECT_EQ(doc().countFrames(), kFrames);
     EXPECT_EQ(ImageLabels(window()).size(), size_t(kFrames));
-    EXPECT_FALSE(doc().modified);
+    EXPECT_FALSE(doc().modified());
 }
 
 TEST_F(OpeningInStepsTest, ACommandDuringTheOpeningSeesTheWholeAnimation) {

@@ -94,7 +94,7 @@ bool Editor::open(const QString& path) {
 
 void Editor::close() {
     if (!window_->isVisible()) return;
-    window_->document().modified = false;
+    window_->document().history.clear(true);
     window_->close();
 }
 
