@@ -13,15 +13,6 @@ using dialog_testing::ModalScript;
 
 namespace {
 
-// A step answering the next message box with OK, remembering its text and caption.
-ModalScript::Step Box(BoxAnswer* seen) {
-    return ModalScript::On<QMessageBox>([seen](QMessageBox& box) {
-        *seen = {box.text(), box.windowTitle()};
-        box.button(QMessageBox::Ok)->click();
-        return true;
-    });
-}
-
 // A step choosing `count` frames from `first` in the Load AVI dialog (all when count 0).
 ModalScript::Step Choose(int count, int first, bool reverse) {
     return ModalScript::On<AviLoadDialog>([=](AviLoadDialog& d) {
@@ -51,23 +42,18 @@ class AviLoadDialogTest : public ::testing::Test {
     AviStreamInfo info{0, 10, 64, 48};
 };
 
-TEST_F(AviLoadDialogTest, ShowsTheStreamAndEnablesTheNumbersOnlyForAPart) {
-    AviLoadChoices choices;
-    AviLoadDialog dialog(nullptr, info, choices);
+TEST_F(AviLoadDialogTest, ShowsTheStreamAndTheRememberedChoices) {
+    AviLoadChoices kept{false, true};
+    AviLoadDialog dialog(nullptr, info, kept);
     EXPECT_EQ(dialog.infoText()->text(),
               "This AVI contains 10 Frames where the first frame has index 0 and the last frame "
               "has index 9.");
     EXPECT_EQ(dialog.countEdit()->text(), "10");
-    EXPECT_TRUE(dialog.loadAllBox()->isChecked());
-    EXPECT_FALSE(dialog.countEdit()->isEnabled());
-    dialog.loadAllBox()->setChecked(false);
+    EXPECT_FALSE(dialog.loadAllBox()->isChecked());
+    EXPECT_TRUE(dialog.reverseBox()->isChecked());
     EXPECT_TRUE(dialog.countEdit()->isEnabled());
-    EXPECT_TRUE(dialog.firstEdit()->isEnabled());
-    // The remembered boxes come back.
-    AviLoadChoices kept{false, true};
-    AviLoadDialog second(nullptr, info, kept);
-    EXPECT_FALSE(second.loadAllBox()->isChecked());
-    EXPECT_TRUE(second.reverseBox()->isChecked());
+    dialog.loadAllBox()->setChecked(true);
+    EXPECT_FALSE(dialog.firstEdit()->isEnabled());
 }
 
 TEST_F(AviLoadDialogTest, RefusedNumbersKeepTheDialogOpenWithTheirMessages) {
@@ -95,7 +81,7 @@ TEST_F(AviLoadDialogTest, RefusedNumbersKeepTheDialogOpenWithTheirMessages) {
         dialog.reverseBox()->setChecked(r.reverse);
         BoxAnswer seen;
         {
-            ModalScript script({Box(&seen)});
+            ModalScript script({AnswerBox(QMessageBox::Ok, &seen)});
             dialog.accept();
         }
         EXPECT_EQ(seen.text.toStdString(), r.message) << r.count << " from " << r.first;
@@ -128,15 +114,12 @@ class AviOpenTest : public EditorTest {
   protected:
     static void SetUpTestSuite() {
         videos_ = std::make_unique<testing_support::TempFolder>();
-        clip_ = MakeVideo(*videos_, "clip.avi", 10);
-        long_ = MakeVideo(*videos_, "long.avi", 60);
+        for (const auto& [name, frames, path] :
+             {std::tuple{"clip.avi", 10, &clip_}, {"long.avi", 60, &long_}})
+            *path = QString::fromStdString(
+                testing_support::MakeVideo(*videos_, name, "testsrc2", 64, 48, frames, 10));
     }
     static void TearDownTestSuite() { videos_.reset(); }
-    static QString MakeVideo(const testing_support::TempFolder& folder, const char* name,
-                             int frames) {
-        return QString::fromStdString(
-            testing_support::MakeVideo(folder, name, "testsrc2", 64, 48, frames, 10));
-    }
     void SetUp() override {
         ASSERT_FALSE(clip_.isEmpty());
         ASSERT_FALSE(long_.isEmpty());
