@@ -143,25 +143,28 @@ TEST_F(BannerGeneratorTest, BorderIsASunkenEdgeAndTheTextKeepsInsideIt) {
 }
 
 // The dialog's preview: light grey around the image-sized area, which is centred; the
-// word "Banner" (48 x 16 in block letters) centred in it when there is no text.
+// word "Banner" (48 x 16 in block letters) centred in it when there is no text, with a
+// hard shadow 9 right and 7 down in the full shadow colour.
 TEST_F(BannerGeneratorTest, ThePreviewCentresTheImageAndShowsBannerWithoutText) {
     BannerSettings s;
     s.width = 100;
     s.height = 40;
     s.backgroundColour = 0x00FF00;
-    s.shadowEnabled = 0;
+    s.shadowColour = 0xFF0000;
+    s.intensity = 100;
+    s.thickness = 0;
     canvas.Begin(200, 100);
     PaintBannerPreview(canvas, s, 200, 100);
     EXPECT_EQ(canvas.at(49, 50), 0xC0C0C0u);  // the area is x 50...149, y 30...69
     EXPECT_EQ(canvas.at(50, 30), 0x00FF00u);
     EXPECT_EQ(canvas.at(149, 69), 0x00FF00u);
     EXPECT_EQ(canvas.at(100, 70), 0xC0C0C0u);
-    // A disabled shadow goes in the background's colour, then the text.
     ASSERT_EQ(canvas.draws.size(), 2u);
-    EXPECT_EQ(canvas.draws[0].rgb, 0x00FF00u);
     EXPECT_EQ(canvas.draws[1].text, "Banner");
-    EXPECT_EQ(canvas.draws[1].x, 76);  // 50 + (100 - 48) / 2
-    EXPECT_EQ(canvas.draws[1].y, 42);  // 30 + (40 - 16) / 2
+    EXPECT_EQ(canvas.draws[1].x, 76);          // 50 + (100 - 48) / 2
+    EXPECT_EQ(canvas.draws[1].y, 42);          // 30 + (40 - 16) / 2
+    EXPECT_EQ(canvas.at(130, 60), 0xFF0000u);  // the shadow: x 85...132, y 49...64
+    EXPECT_EQ(canvas.at(84, 60), 0x00FF00u);
 }
 
 TEST_F(BannerGeneratorTest, RefusesUnconfirmedOrImpossibleBlocksAndReportsProgress) {
