@@ -1,6 +1,5 @@
 // The "Select Effect/Transition" dialog driven through its widgets, on its own and from
 // the editor's Insert Effect / Insert Transition / "Effect/Transition" commands.
-#include <QAbstractButton>
 #include <QListWidget>
 #include <QRadioButton>
 #include <functional>
@@ -15,28 +14,6 @@ using namespace dialog_testing;
 using namespace editor_testing;
 
 namespace {
-
-// While alive, answers every message box with Yes (Ok boxes are closed) and keeps
-// their texts, so that an unexpected box fails a test instead of hanging it.
-class BoxGuard {
-  public:
-    BoxGuard() {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
-            texts.push_back(box->text());
-            if (QAbstractButton* yes = box->button(QMessageBox::Yes))
-                yes->click();
-            else
-                box->reject();
-        });
-        timer_.start(5);
-    }
-    QStringList texts;
-
-  private:
-    QTimer timer_;
-};
 
 // Waits (at most 3 s) until the box answered by `seen` has shown its text.
 bool WaitForBox(const std::shared_ptr<BoxAnswer>& seen) {
@@ -59,7 +36,6 @@ class EffectDialogTest : public EditorTest {
         return dialog;
     }
     static int effect(const char* name) { return FindEntryByName(true, name); }
-    static int transition(const char* name) { return FindEntryByName(false, name); }
 };
 
 // Without a successor of the same size and place, the title says why and the
@@ -167,36 +143,6 @@ TEST_F(EffectDialogTest, TheTransparentColourWarningHasItsDontShowBox) {
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
 }
 
-TEST_F(EffectDialogTest, SmallFramesPreviewThemselvesLargeOnesScaledCopies) {
-    open(2, 100, 99);  // 9900 pixels
-    session().block.isEffect = 1;
-    session().block.effectIndex = effect("Blur");
-    session().block.frameCount = 3;
-    window().settings().preview = 1;
-    {
-        auto dialog = makeDialog();
-        EXPECT_FALSE(dialog->preview().scaled());
-        EXPECT_EQ(dialog->preview().source1(), doc().firstFrame);
-        EXPECT_EQ(dialog->preview().source2(), doc().firstFrame->next);
-        // Preview off clears the area and stops.
-        dialog->previewBox()->click();
-        EXPECT_EQ(dialog->preview().chain(), nullptr);
-        EXPECT_EQ(window().settings().preview, 0u);
-        dialog->reject();
-        EXPECT_EQ(window().settings().preview, 1u);  // Cancel restores the setting
-    }
-    doc().modified = false;
-    window().runCommand(kCmdNew);
-    open(2, 100, 100);  // 10000 pixels
-    auto dialog = makeDialog();
-    EXPECT_TRUE(dialog->preview().scaled());
-    ASSERT_NE(dialog->preview().source1(), nullptr);
-    EXPECT_EQ(dialog->preview().source1()->width, EffectDialog::kPreviewWidth);
-    EXPECT_EQ(dialog->preview().source1()->height, EffectDialog::kPreviewHeight);
-    dialog->reject();
-    EXPECT_EQ(dialog->preview().source1(), nullptr);  // the copies go with the dialog
-}
-
 // Insert Effect, Insert Transition and the button under the tree (in the mode used last)
 // open the dialog; OK adds the frames as a group after the selected image, its first
 // frame selected. A group deletes as one; a successor elsewhere allows no transition.
@@ -212,7 +158,6 @@ TEST_F(EffectDialogTest, TheInsertCommandsAddAGroupThatDeletesAsOne) {
     } rows[] = {{kCmdInsertEffect, true, "Invert", 3, "Effect 1: Invert"},
                 {kCmdInsertTransition, false, "Fade", 2, "Trans 1: Fade"},
                 {kCmdEffectTransition, false, "Blur", 2, nullptr}};
-    BoxGuard boxes;
     int count = 2;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.entry);
@@ -234,16 +179,15 @@ TEST_F(EffectDialogTest, TheInsertCommandsAddAGroupThatDeletesAsOne) {
         EXPECT_EQ(group->text(), row.group);
         EXPECT_EQ(group->childCount(), row.frames);
     }
-    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join("|").toStdString();
     EXPECT_TRUE(doc().modified);
 
     TreeItem* effect = doc().tree.root()->firstChild();
     while (effect && effect->text() != "Effect 1: Invert") effect = effect->nextSibling();
     ASSERT_NE(effect, nullptr);
     window().selectEntry(effect);
-    window().runCommand(kCmdDelete);  // the guard answers the question with Yes
-    ASSERT_EQ(boxes.texts.size(), 1);
-    EXPECT_EQ(boxes.texts[0],
+    auto seen = AnswerNextBox(Answer::Yes);
+    window().runCommand(kCmdDelete);
+    EXPECT_EQ(seen->text,
               "Do you really want to remove 'Effect 1: Invert' and all its images from the list ?");
     EXPECT_EQ(doc().countFrames(), count - 3);
 
