@@ -1,7 +1,6 @@
 // "Export All Images": its opening state and enabling rules, the checks on OK, and the
 // command writing the numbered files.
 #include <QDir>
-#include <QImage>
 #include <QRadioButton>
 #include <QSlider>
 
@@ -148,44 +147,6 @@ TEST_F(ExportAllCommandTest, TwelveFramesBecomeTwoDigitFilesCountedInTheStatusBa
     EXPECT_EQ(names.first(), "anim00.gif");
     EXPECT_EQ(names.last(), "anim11.gif");
     EXPECT_EQ(window().settings().pathSave, pattern);
-    EXPECT_FALSE(doc().busy);
-}
-
-TEST_F(ExportAllCommandTest, AdvancedJpegNamesWithoutTheGifExtension) {
-    std::vector<int> delays(3, 10);
-    ASSERT_EQ(window().openFile(WriteGif(dir(), "a.gif", delays, 16, 12)), 0);
-    const QString pattern = QDir(dir()).filePath(QStringLiteral("img*x.jpg"));
-    {
-        ModalScript script({FillExportAll(pattern, true, true), AnswerBox(QMessageBox::No),
-                            AnswerBox(QMessageBox::Ok)});
-        window().runCommand(kCmdExportAll);
-        EXPECT_EQ(script.left(), 0u);
-    }
-    EXPECT_EQ(window().settings().exportAsJpg, 1u);
-    for (int k = 0; k < 3; ++k) {
-        const QImage image(QDir(dir()).filePath(QStringLiteral("img%1x.jpg").arg(k)));
-        ASSERT_FALSE(image.isNull()) << k;
-        EXPECT_EQ(image.size(), QSize(16, 12));
-    }
-    EXPECT_EQ(window().settings().pathSave, pattern);
-}
-
-TEST_F(ExportAllCommandTest, AFailedFrameAsksAndNoStopsWithoutSuccess) {
-    ASSERT_EQ(window().openFile(WriteGif(dir(), "a.gif", {10, 10}, 8, 6)), 0);
-    const QString before = window().settings().pathSave;
-    const QString pattern = QDir(dir()).filePath(QStringLiteral("missing/anim.gif"));
-    BoxAnswer question;
-    {
-        ModalScript script(
-            {FillExportAll(pattern, false, false), AnswerBox(QMessageBox::No, &question)});
-        window().runCommand(kCmdExportAll);
-        EXPECT_EQ(script.left(), 0u);
-        QTest::qWait(30);  // no success box follows
-        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    }
-    EXPECT_EQ(question.caption, "Continue Anyway ?");
-    EXPECT_EQ(question.text, "Error exporting as Gif" + QDir(dir()).filePath("missing/anim0.gif"));
-    EXPECT_EQ(window().settings().pathSave, before);
     EXPECT_FALSE(doc().busy);
 }
 
