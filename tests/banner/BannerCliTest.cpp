@@ -12,56 +12,15 @@ namespace ts = testing_support;
 
 namespace {
 
-// The frames of a banner GIF as 0x00RRGGBB pictures (every banner frame covers the screen).
-std::vector<ts::ComposedPicture> Frames(const std::string& path) {
-    std::vector<ts::ComposedPicture> frames;
-    const auto file = ts::GiflibDecode(path);
-    if (!file) return frames;
-    for (const ts::PeerImage& image : file->images) {
-        ts::ComposedPicture p{image.width, image.height, {}};
-        for (const uint8_t index : image.indexes) p.pixels.push_back(image.colours[index]);
-        frames.push_back(std::move(p));
-    }
-    return frames;
-}
-
-// The first and last column holding `colour`; -1 when none does.
-std::pair<int, int> Columns(const ts::ComposedPicture& p, uint32_t colour) {
-    int first = -1, last = -1;
-    for (size_t i = 0; i < p.pixels.size(); ++i) {
-        if (p.pixels[i] != colour) continue;
-        const int x = int(i % size_t(p.width));
-        first = first < 0 ? x : std::min(first, x);
-        last = std::max(last, x);
-    }
-    return {first, last};
-}
-
-TEST(BannerCliTest, TextEntersFromTheRightAndHasLeftOnTheLeft) {
-    const ts::TempFolder folder;
-    const ts::ToolResult r =
-        ts::RunCli("banner 'Velmora' -o " + ts::ShellQuote(folder.file("s.gif")) + " --frames 12");
-    ASSERT_EQ(r.status, 0) << r.err;
-    const auto frames = Frames(folder.file("s.gif"));
-    ASSERT_EQ(frames.size(), 12u);
-    int previous = 1 << 30;
-    for (size_t k = 0; k < frames.size(); ++k) {
-        SCOPED_TRACE(k);
-        ASSERT_EQ(frames[k].width, 140);
-        ASSERT_EQ(frames[k].height, 80);
-        const auto [left, right] = Columns(frames[k], 0x000000);
-        // In the first frame the text still lies beyond the right edge, in the last
-        // beyond the left; between, it enters at the right and leaves at the left.
-        if (k == 0 || k == 11) {
-            EXPECT_EQ(left, -1);
-            continue;
+// Every pixel of every frame of a banner GIF as 0x00RRGGBB (each frame covers the screen).
+std::vector<std::vector<uint32_t>> Frames(const std::string& path) {
+    std::vector<std::vector<uint32_t>> frames;
+    if (const auto file = ts::GiflibDecode(path))
+        for (const ts::PeerImage& image : file->images) {
+            frames.emplace_back();
+            for (const uint8_t index : image.indexes) frames.back().push_back(image.colours[index]);
         }
-        ASSERT_GE(left, 0);
-        EXPECT_TRUE(right < previous || right == 139) << right;  // moving left
-        EXPECT_TRUE(k != 1 || right == 139) << right;
-        EXPECT_TRUE(k != 10 || left == 0) << left;
-        previous = right;
-    }
+    return frames;
 }
 
 TEST(BannerCliTest, OneFrameIsCentredAndOptionsReachTheDrawing) {
@@ -73,19 +32,19 @@ TEST(BannerCliTest, OneFrameIsCentredAndOptionsReachTheDrawing) {
     ASSERT_EQ(r.status, 0) << r.err;
     const auto frames = Frames(folder.file("one.gif"));
     ASSERT_EQ(frames.size(), 1u);
-    const ts::ComposedPicture& p = frames[0];
-    ASSERT_EQ(p.width, 200);
-    ASSERT_EQ(p.height, 60);
-    int top = -1, bottom = -1;
-    for (size_t i = 0; i < p.pixels.size(); ++i) {
-        ASSERT_TRUE(p.pixels[i] == 0x0000FE || p.pixels[i] == 0xFEFE00) << std::hex << p.pixels[i];
-        if (p.pixels[i] != 0x0000FE) continue;
-        if (top < 0) top = int(i) / 200;
-        bottom = int(i) / 200;
+    ASSERT_EQ(frames[0].size(), 200u * 60u);
+    int left = 200, right = -1, top = -1, bottom = -1;
+    for (size_t i = 0; i < frames[0].size(); ++i) {
+        ASSERT_TRUE(frames[0][i] == 0x0000FE || frames[0][i] == 0xFEFE00)
+            << std::hex << frames[0][i];
+        if (frames[0][i] != 0x0000FE) continue;
+        left = std::min(left, int(i % 200));
+        right = std::max(right, int(i % 200));
+        top = top < 0 ? int(i / 200) : top;
+        bottom = int(i / 200);
     }
     // The advance width is centred; the ink lies within a few pixels of that.
-    const auto [left, right] = Columns(p, 0x0000FE);
-    ASSERT_GE(left, 0);
+    ASSERT_GE(right, 0);
     EXPECT_NEAR(left, 199 - right, 6);
     EXPECT_NEAR(top, 59 - bottom, 10);
 }
@@ -120,7 +79,7 @@ TEST(BannerCliTest, RefusalsAndAnEmptyText) {
     const auto frames = Frames(folder.file("x.gif"));
     ASSERT_EQ(frames.size(), 2u);
     for (const auto& frame : frames)
-        for (const uint32_t c : frame.pixels) ASSERT_EQ(c, 0xFEFEFEu);
+        for (const uint32_t c : frame) ASSERT_EQ(c, 0xFEFEFEu);
 }
 
 }  // namespace

