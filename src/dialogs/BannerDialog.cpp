@@ -21,7 +21,7 @@
 #include "dialogs/ContextHelp.h"
 #include "document/AnimationDocument.h"
 #include "effects/ParameterForm.h"
-#include "shell/HelpWindow.h"
+#include "app/HelpWindow.h"
 #include "textcanvas/QtTextCanvas.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <QWhatsThis>
 #include <QWidget>
 
-#include "shell/HelpWindow.h"
+#include "app/HelpWindow.h"
 
 ContextHelp::ContextHelp(QWidget* dialog, QString keyword)
     : QObject(dialog), dialog_(dialog), keyword_(std::move(keyword)) {

@@ -24,8 +24,8 @@
 #include "dialogs/WarningDialog.h"
 #include "document/AnimationDocument.h"
 #include "document/FrameRecord.h"
-#include "shell/HelpWindow.h"
-#include "shell/SettingsStore.h"
+#include "app/HelpWindow.h"
+#include "app/SettingsStore.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 
 #include "dialogs/ContextHelp.h"
 #include "io/ExportAll.h"
-#include "shell/HelpWindow.h"
-#include "shell/SettingsStore.h"
+#include "app/HelpWindow.h"
+#include "app/SettingsStore.h"
 
 namespace {
 

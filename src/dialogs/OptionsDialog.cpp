@@ -17,8 +17,8 @@
 
 #include "dialogs/ContextHelp.h"
 #include "effects/ParameterForm.h"
-#include "shell/HelpWindow.h"
-#include "shell/SettingsStore.h"
+#include "app/HelpWindow.h"
+#include "app/SettingsStore.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "document/AnimationDocument.h"
 #include "document/FrameRecord.h"
 #include "host/Host.h"
-#include "shell/HelpWindow.h"
+#include "app/HelpWindow.h"
 
 PaletteGrid::PaletteGrid(PaletteDialog& dialog) : QWidget(&dialog), dialog_(dialog) {
     setObjectName(QStringLiteral("3000"));

@@ -26,7 +26,7 @@
 #include "document/AnimationDocument.h"
 #include "document/FrameRecord.h"
 #include "host/Host.h"
-#include "shell/HelpWindow.h"
+#include "app/HelpWindow.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "dialogs/ColourSwatch.h"
 #include "document/DocumentEdit.h"
-#include "shell/SettingsStore.h"
+#include "app/SettingsStore.h"
 
 class AnimationDocument;
 class FrameRecord;

@@ -8,7 +8,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "shell/SettingsStore.h"
+#include "app/SettingsStore.h"
 
 const char* WarningText(WarningKind kind) {
     switch (kind) {

@@ -35,7 +35,7 @@
 #include "shell/CrashRecovery.h"
 #include "shell/FileDispatch.h"
 #include "shell/FrameTreeModel.h"
-#include "shell/HelpWindow.h"
+#include "app/HelpWindow.h"
 #include "shell/ImagePane.h"
 #include "shell/MainWindow.h"
 #include "shell/Playback.h"

@@ -11,7 +11,7 @@
 #include "shell/FileDispatch.h"
 #include "shell/QtHost.h"
 #include "shell/RecentFiles.h"
-#include "shell/SettingsStore.h"
+#include "app/SettingsStore.h"
 
 class AnimationDocument;
 class CrashRecovery;

@@ -4,7 +4,7 @@
 #include <QLocalSocket>
 #include <QSettings>
 
-#include "shell/SettingsStore.h"
+#include "app/SettingsStore.h"
 
 SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
 

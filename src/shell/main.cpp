@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QSettings>
 
-#include "shell/HelpCollection.h"
+#include "app/HelpCollection.h"
 #include "shell/MainWindow.h"
 #include "shell/SingleInstance.h"
 

@@ -19,8 +19,8 @@
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/ParametersWindow.h"
 #include "dialogs/ResizeDialog.h"
-#include "shell/HelpCollection.h"
-#include "shell/HelpWindow.h"
+#include "app/HelpCollection.h"
+#include "app/HelpWindow.h"
 #include "support/qt/EditorTestSupport.h"
 
 using namespace dialog_testing;

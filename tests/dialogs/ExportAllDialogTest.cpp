@@ -5,7 +5,7 @@
 #include <QSlider>
 
 #include "dialogs/ExportAllDialog.h"
-#include "shell/SettingsStore.h"
+#include "app/SettingsStore.h"
 #include "support/qt/EditorTestSupport.h"
 
 using namespace editor_testing;

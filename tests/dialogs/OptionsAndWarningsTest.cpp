@@ -10,7 +10,7 @@
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/WarningDialog.h"
 #include "document/Composition.h"
-#include "shell/SettingsStore.h"
+#include "app/SettingsStore.h"
 #include "support/qt/EditorTestSupport.h"
 
 using namespace dialog_testing;

@@ -19,7 +19,7 @@
 #include "shell/FileDispatch.h"
 #include "shell/ImagePane.h"
 #include "shell/Playback.h"
-#include "shell/SettingsStore.h"
+#include "app/SettingsStore.h"
 #include "shell/SingleInstance.h"
 #include "support/PeerReaders.h"
 #include "support/qt/EditorTestSupport.h"

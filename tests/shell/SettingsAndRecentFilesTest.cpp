@@ -3,7 +3,7 @@
 #include <QSettings>
 
 #include "shell/RecentFiles.h"
-#include "shell/SettingsStore.h"
+#include "app/SettingsStore.h"
 #include "support/UserTask.h"
 
 namespace {

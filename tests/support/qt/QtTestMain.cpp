@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-#include "shell/HelpCollection.h"
+#include "app/HelpCollection.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,4 +1,4 @@
-#include "shell/HelpCollection.h"
+#include "app/HelpCollection.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

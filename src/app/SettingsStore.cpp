@@ -1,4 +1,4 @@
-#include "shell/SettingsStore.h"
+#include "app/SettingsStore.h"
 
 #include <QDataStream>
 #include <QSettings>

@@ -1,4 +1,4 @@
-#include "shell/HelpWindow.h"
+#include "app/HelpWindow.h"
 
 #include <QDialog>
 #include <QDir>
@@ -20,7 +20,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "shell/HelpCollection.h"
+#include "app/HelpCollection.h"
 
 namespace {
 
