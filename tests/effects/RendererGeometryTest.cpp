@@ -161,7 +161,7 @@ const Geometry kGeometry[] = {
      .value = {100, 128}}, 1, {{0, 1, 0, 0xFFFFFF}}, {}},
     {"emboss clamps at black", RenderEmboss, {6, 6, {0xFFFFFF, 0x000000}, [](int x,
      int y) {return int(x >= 3 && y >= 3);}}, {}, {.frameCount = 1, .value = {100, 100}}, 1,
-     {{0, 3, 3, 0}, {0, 1, 1, 0x646464}}, {}},
+     {{0, 3, 3, 0}, {0, 1, 1, 0x646464}, {0, 2, 2, 0}, {0, 4, 4, 0x646464}}, {}},
 
     // Fades, invert, overblend.
     {"fade out ends on the colour", RenderFadeOut, FadeImage(-1), {}, {.frameCount = 5,

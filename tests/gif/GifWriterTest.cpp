@@ -198,3 +198,12 @@ TEST_F(GifWriterTest, FailedWritesLeaveTheOldFileAndNoTemporary) {
     ASSERT_EQ(SaveAnimation(doc_, path), kSaveOk);
     EXPECT_TRUE(GiflibDecode(path));
 }
+
+TEST_F(GifWriterTest, ProgressIsReported) {
+    for (int i = 0; i < 3; ++i)
+        AppendToDocument(doc_, RandomFrame(doc_, 4, 4, 4, uint32_t(i)), "f");
+    ASSERT_EQ(SaveAnimation(doc_, TempPath("progress.gif")), kSaveOk);
+    std::vector<std::string> texts;
+    for (const auto& p : host_.progress()) texts.push_back(p.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Saving Img 1/3", "Saving Img 2/3", "Idle"}));
+}
