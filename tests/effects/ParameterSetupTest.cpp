@@ -145,14 +145,6 @@ TEST_F(SetupTest, ListsAndOptionsChangeTheForm) {
     form.SelectListLine(1, 0);
     SetupRadarEffect(form, kSetupListChanged);
     EXPECT_TRUE(form.edits[0].enabled);
-    // Transparent fringes need no colour.
-    Configure(SetupFringeEffect);
-    form.checks[0].checked = true;
-    SetupFringeEffect(form, kSetupOptionClicked);
-    EXPECT_FALSE(form.colourUsed || form.colourEnabled);
-    form.checks[0].checked = false;
-    SetupFringeEffect(form, kSetupOptionClicked);
-    EXPECT_TRUE(form.colourUsed);
 }
 
 TEST_F(SetupTest, SpiralGridOffersTheCountThatFits) {
