@@ -176,6 +176,7 @@ TEST_P(RendererProperties, InputsStayAndTheFinalRunEndsIdle) {
             f->WaitForReduction();
             EXPECT_TRUE(preview || f->IsPaletteValid());
         }
+        doc.jobs().WaitIdle();  // the frames' composition jobs end before the frames go
     }
     EXPECT_EQ(frame1->palette, palette1);
     EXPECT_EQ(frame2->palette, palette2);
@@ -183,7 +184,6 @@ TEST_P(RendererProperties, InputsStayAndTheFinalRunEndsIdle) {
     EXPECT_EQ(Indexes(*frame2), indexes2);
     EXPECT_EQ(frame1->next, frame2);
     EXPECT_EQ(frame2->prev, frame1);
-    doc.jobs().WaitIdle();
     const auto counters = doc.notifier.snapshot();
     EXPECT_EQ(counters.calculation.total, 0);
     // Flag's shrinking copy is reduced while the document is busy, which reports nothing.
