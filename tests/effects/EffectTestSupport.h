@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "document/AnimationDocument.h"
@@ -37,45 +36,13 @@ FrameRecord* PatternFrame(AnimationDocument& doc, int w, int h, std::vector<uint
     return f;
 }
 
-inline std::vector<uint32_t> Pixels(const FrameRecord& f) {
-    std::vector<uint32_t> out;
-    const std::shared_ptr<TrueColourBuffer> tc = f.trueColourPlane();
-    if (!tc) return out;
-    out.assign(tc->data(), tc->data() + size_t(tc->width) * size_t(tc->height));
-    return out;
-}
-
-inline int Channel(uint32_t p, int shift) {
-    return int((p >> shift) & 0xFF);
-}
-
 inline uint8_t At(const FrameRecord& f, int x, int y) {
     return f.indexPlane()->get(x, y);
 }
 
-inline int CountIndex(const FrameRecord& f, uint8_t index) {
-    int n = 0;
-    for (int y = 0; y < f.height; ++y)
-        for (int x = 0; x < f.width; ++x) n += At(f, x, y) == index;
-    return n;
-}
-
-// True-colour pixels of that colour, whatever their transparency marker.
-inline int CountColour(const FrameRecord& f, uint32_t colour) {
-    int n = 0;
-    for (uint32_t px : Pixels(f)) n += (px & kRgbMask) == colour;
-    return n;
-}
-
 // A preview block (no progress, no reduction) for frame counts and values.
 inline EffectParams PreviewBlock(int frames, int value1 = 0, int value2 = 0) {
-    EffectParams p;
-    p.frameCount = frames;
-    p.preview = 1;
-    p.value[0] = value1;
-    p.value[1] = value2;
-    p.colorIndex = 0;
-    return p;
+    return {.frameCount = frames, .value = {value1, value2}, .colorIndex = 0, .preview = 1};
 }
 
 // Destroys loose frames made by a test.

@@ -45,23 +45,99 @@ class GifReaderTest : public ::testing::Test {
     GifFileInfo info_;
 };
 
-GifBuilder OneImage(const char* signature) {
-    GifBuilder b;
-    b.Header(signature).Screen(2, 2, 2).Descriptor(0, 0, 2, 2).Pixels(2, {0, 1, 2, 3}).Trailer();
-    return b;
+// Files that read, or fail, as a whole: the result, the images read and the pixels of
+// the last one.
+struct FileKind {
+    const char* label;
+    void (*build)(GifBuilder& b);
+    int result, images;
+    Bytes lastPixels;
+};
+// The codes of one image `width` x 1 at minimum code size 2 (clear 4, end 5).
+void Coded(GifBuilder& b, int width, const std::vector<std::pair<int, int>>& codes) {
+    b.Header().Screen(width, 1, 2).Descriptor(0, 0, width, 1).Codes(2, codes).Trailer();
 }
+// An image on a local table of 4 whose data is coded at `coded` bits, declared `declared`.
+void Declared(GifBuilder& b, int declared, int coded) {
+    GifBuilder codes;
+    codes.Pixels(coded, {3, 1});
+    b.Header().Screen(2, 1, 1).Descriptor(0, 0, 2, 1, 2).Raw({uint8_t(declared)});
+    b.Raw({codes.bytes().begin() + 1, codes.bytes().end()}).Trailer();
+}
+void OneImage(GifBuilder& b) {
+    b.Header().Screen(2, 1, 1).Descriptor(0, 0, 2, 1).Pixels(1, {0, 1});
+}
+
+// clang-format off
+const FileKind kFileKinds[] = {
+    // The signature decides, the version does not.
+    {"GIF87a",
+     [](GifBuilder& b) { b.Header("GIF87a").Screen(2, 2, 2)
+         .Descriptor(0, 0, 2, 2).Pixels(2, {0, 1, 2, 3}).Trailer(); },
+     kGifOk, 1, {0, 1, 2, 3}},
+    {"version 12z",
+     [](GifBuilder& b) { b.Header("GIF12z").Screen(2, 1, 1)
+         .Descriptor(0, 0, 2, 1).Pixels(1, {1, 0}).Trailer(); },
+     kGifOk, 1, {1, 0}},
+    {"signature GIX",
+     [](GifBuilder& b) { b.Header("GIX89a").Screen(1, 1, 1).Trailer(); }, kGifNotGif, 0, {}},
+    {"the signature alone", [](GifBuilder& b) { b.Header("GIF89a"); }, kGifNotGif, 0, {}},
+    // Codes are checked against the table.
+    {"a code beyond the next free one",
+     [](GifBuilder& b) { Coded(b, 2, {{4, 3}, {1, 3}, {7, 3}}); }, kGifCorruptLzw, 0, {}},
+    {"the next free code right after a clear",
+     [](GifBuilder& b) { Coded(b, 2, {{4, 3}, {6, 3}}); }, kGifCorruptLzw, 0, {}},
+    {"the next free code after a first one: previous + its first byte",
+     [](GifBuilder& b) { Coded(b, 3, {{4, 3}, {2, 3}, {6, 3}, {5, 3}}); }, kGifOk, 1, {2, 2, 2}},
+    // A minimum code size above 8 takes the table's size.
+    {"code size 8", [](GifBuilder& b) { Declared(b, 8, 8); }, kGifOk, 1, {3, 1}},
+    {"code size 9", [](GifBuilder& b) { Declared(b, 9, 2); }, kGifOk, 1, {3, 1}},
+    {"code size 12", [](GifBuilder& b) { Declared(b, 12, 2); }, kGifOk, 1, {3, 1}},
+    // Broken ends keep the complete images.
+    {"no trailer after a second image",
+     [](GifBuilder& b) { OneImage(b); b.Descriptor(0, 0, 2, 1).Pixels(1, {1, 1}); },
+     kGifOk, 2, {1, 1}},
+    {"garbage after an image",
+     [](GifBuilder& b) { OneImage(b); b.Raw({0x99, 0x00, 0x2C}); }, kGifOk, 1, {0, 1}},
+    {"a second image whose data stops in the middle",
+     [](GifBuilder& b) { OneImage(b); b.Raw({0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0, 1, 5, 0x12}); },
+         kGifOk, 1, {0, 1}},
+    // Claimed sizes are checked against the data; data ending early leaves the rest 0.
+    {"65535 x 65535 from one pixel",
+     [](GifBuilder& b) { b.Header().Screen(1, 1, 1)
+         .Descriptor(0, 0, 65535, 65535).Pixels(1, {1}).Trailer(); },
+     kGifCorruptLzw, 0, {}},
+    {"0 x 5",
+     [](GifBuilder& b) { b.Header().Screen(1, 1, 1)
+         .Descriptor(0, 0, 0, 5).Pixels(1, {1}).Trailer(); },
+     kGifCorruptLzw, 0, {}},
+    {"data ending early",
+     [](GifBuilder& b) { b.Header().Screen(4, 1, 1)
+         .Descriptor(0, 0, 4, 1).Pixels(1, {1}).Trailer(); },
+     kGifOk, 1, {1, 0, 0, 0}},
+    // A file of bad images only fails with the first one's reason.
+    {"bad images only", [](GifBuilder& b) {
+         b.Header().Screen(2, 1, 1).Descriptor(0, 0, 0, 0).Pixels(1, {1})
+         .Descriptor(0, 0, 60, 60).Pixels(1, {1}).Trailer(); },
+     kGifCorruptLzw, 0, {}},
+};
+// clang-format on
 
 }  // namespace
 
-TEST_F(GifReaderTest, SignatureDecidesVersionDoesNot) {
-    EXPECT_EQ(Read(OneImage("GIF87a")), kGifOk);
-    EXPECT_EQ(Read(OneImage("GIF12z")), kGifOk);
-    EXPECT_EQ(Frame(0).fileName, "/some/dir/t.gif");
-    EXPECT_EQ(FramePixels(Frame(0)), (Bytes{0, 1, 2, 3}));
-    EXPECT_EQ(Read(OneImage("GIX89a")), kGifNotGif);
-    GifBuilder tooShort;
-    tooShort.Header("GIF89a");
-    EXPECT_EQ(Read(tooShort), kGifNotGif);
+TEST_F(GifReaderTest, FileKinds) {
+    for (const FileKind& k : kFileKinds) {
+        SCOPED_TRACE(k.label);
+        GifBuilder b;
+        k.build(b);
+        ASSERT_EQ(Read(b), k.result);
+        if (k.result != kGifOk) continue;
+        EXPECT_EQ(Count(), k.images);
+        EXPECT_EQ(info_.imageCount, k.images);
+        EXPECT_EQ(FramePixels(Frame(k.images - 1)), k.lastPixels);
+        EXPECT_EQ(Frame(0).fileName, "/some/dir/t.gif");
+    }
+    EXPECT_LT(MaxLzwPixels(10, 8), 10000u);
 }
 
 TEST_F(GifReaderTest, GraphicControlOfFourBytesOnly) {
@@ -127,61 +203,6 @@ TEST_F(GifReaderTest, BadImagesAreSkippedAndListed) {
               "short or corrupt), image 8 (0x1, no pixels), image 9 (90x90, data too short or "
               "corrupt), image 11 (90x90, data too short or corrupt), ...");
     EXPECT_EQ(FramePixels(Frame(3)), (Bytes{1, 1}));
-    // A file of bad images only fails with the first one's reason.
-    GifBuilder bad;
-    bad.Header().Screen(2, 1, 1).Descriptor(0, 0, 0, 0).Pixels(1, {1});
-    bad.Descriptor(0, 0, 60, 60).Pixels(1, {1}).Trailer();
-    EXPECT_EQ(Read(bad), kGifCorruptLzw);
-}
-
-TEST_F(GifReaderTest, CodesAreCheckedAgainstTheTable) {
-    struct Case {
-        const char* label;
-        int width;
-        std::vector<std::pair<int, int>> codes;  // at minimum code size 2
-        Bytes afterCodes;
-        int result;
-        Bytes pixels;
-    };
-    const Case cases[] = {
-        {"a code beyond the next free one", 2, {{4, 3}, {1, 3}, {7, 3}}, {}, kGifCorruptLzw, {}},
-        {"the next free code right after a clear", 2, {{4, 3}, {6, 3}}, {}, kGifCorruptLzw, {}},
-        {"the next free code after a first one: previous + its first byte",
-         3,
-         {{4, 3}, {2, 3}, {6, 3}, {5, 3}},
-         {},
-         kGifOk,
-         {2, 2, 2}},
-        // What follows the end code is left alone, even codes that would be corrupt.
-        {"codes after the end code",
-         3,
-         {{4, 3}, {1, 3}, {5, 3}, {4, 3}, {3, 3}, {7, 3}},
-         {0xFF, 0xFF},
-         kGifOk,
-         {1, 0, 0}},
-    };
-    for (const Case& c : cases) {
-        GifBuilder b;
-        b.Header().Screen(c.width, 1, 2).Descriptor(0, 0, c.width, 1);
-        ASSERT_EQ(Read(b.Codes(2, c.codes, c.afterCodes).Trailer()), c.result) << c.label;
-        if (c.result == kGifOk) {
-            EXPECT_EQ(FramePixels(Frame(0)), c.pixels) << c.label;
-        }
-    }
-}
-
-TEST_F(GifReaderTest, MinimumCodeSizeAboveEightTakesTheTableSize) {
-    // The image has a local table of 4 colours; its data is coded at `coded` bits.
-    const struct { int declared, coded; } cases[] = {{8, 8}, {9, 2}, {12, 2}};
-    for (const auto [declared, coded] : cases) {
-        GifBuilder codes;
-        codes.Pixels(coded, {3, 1});
-        GifBuilder b;
-        b.Header().Screen(2, 1, 1).Descriptor(0, 0, 2, 1, 2).Raw({uint8_t(declared)});
-        b.Raw({codes.bytes().begin() + 1, codes.bytes().end()}).Trailer();
-        ASSERT_EQ(Read(b), kGifOk) << declared;
-        EXPECT_EQ(FramePixels(Frame(0)), (Bytes{3, 1})) << declared;
-    }
 }
 
 TEST_F(GifReaderTest, InterlacedImagesOfEveryHeightPlaceEachRowOnce) {
@@ -196,29 +217,6 @@ TEST_F(GifReaderTest, InterlacedImagesOfEveryHeightPlaceEachRowOnce) {
         ASSERT_EQ(Read(b), kGifOk) << h;
         EXPECT_EQ(Frame(0).interlaced, 1u);
         EXPECT_EQ(FramePixels(Frame(0)), expected) << "height " << h;
-    }
-}
-
-TEST_F(GifReaderTest, BrokenEndsKeepTheCompleteImages) {
-    GifBuilder second;
-    second.Descriptor(0, 0, 2, 1).Pixels(1, {1, 0});
-    const struct {
-        const char* label;
-        Bytes tail;  // after one good image
-        int images;
-    } cases[] = {
-        {"no trailer after a second image", second.bytes(), 2},
-        {"garbage", {0x99, 0x00, 0x2C}, 1},
-        {"a second image whose data stops in the middle",
-         {0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0, 1, 5, 0x12},
-         1},
-    };
-    for (const auto& c : cases) {
-        GifBuilder b;
-        b.Header().Screen(2, 1, 1).Descriptor(0, 0, 2, 1).Pixels(1, {0, 1}).Raw(c.tail);
-        ASSERT_EQ(Read(b), kGifOk) << c.label;
-        EXPECT_EQ(Count(), c.images) << c.label;
-        EXPECT_EQ(info_.imageCount, c.images) << c.label;
     }
 }
 
@@ -243,21 +241,6 @@ TEST_F(GifReaderTest, ColourTables) {
     EXPECT_EQ(Frame(1).palette[0], (PaletteEntry{2 * 31, 2 * 17, 255}));
     EXPECT_FALSE(Frame(1).palette[2].used());
     for (int i = 0; i < 3; ++i) EXPECT_EQ(Frame(i).bitsPerPixel, 8);
-}
-
-TEST_F(GifReaderTest, ClaimedSizesAreCheckedAgainstTheData) {
-    GifBuilder huge;
-    huge.Header().Screen(1, 1, 1).Descriptor(0, 0, 65535, 65535).Pixels(1, {1}).Trailer();
-    EXPECT_EQ(Read(huge), kGifCorruptLzw);
-    GifBuilder empty;
-    empty.Header().Screen(1, 1, 1).Descriptor(0, 0, 0, 5).Pixels(1, {1}).Trailer();
-    EXPECT_EQ(Read(empty), kGifCorruptLzw);
-    // An image whose data ends early is kept; the rest stays 0.
-    GifBuilder early;
-    early.Header().Screen(4, 1, 1).Descriptor(0, 0, 4, 1).Pixels(1, {1}).Trailer();
-    ASSERT_EQ(Read(early), kGifOk);
-    EXPECT_EQ(FramePixels(Frame(0)), (Bytes{1, 0, 0, 0}));
-    EXPECT_LT(MaxLzwPixels(10, 8), 10000u);
 }
 
 TEST_F(GifReaderTest, ThousandsOfImagesAreReadWithoutRecursion) {

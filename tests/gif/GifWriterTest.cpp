@@ -20,11 +20,6 @@ using testing_support::MakeFrame;
 
 namespace {
 
-std::vector<uint8_t> FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
 std::vector<uint32_t> SomeColours(int n, uint32_t seed) {
     std::vector<uint32_t> c;
     for (int i = 0; i < n; ++i)
@@ -42,54 +37,9 @@ FrameRecord* RandomFrame(AnimationDocument& doc, int w, int h, int colours, uint
     return f;
 }
 
-// Codes of an image's LZW data, read as a decoder reads them: (code, width) pairs.
-std::vector<std::pair<int, int>> CodesOf(const std::vector<uint8_t>& data, int minCodeSize) {
-    std::vector<std::pair<int, int>> codes;
-    uint64_t acc = 0;
-    int count = 0, width = minCodeSize + 1, nextFree = (1 << minCodeSize) + 2;
-    bool prev = false;
-    for (uint8_t b : data) {
-        acc |= uint64_t(b) << count;
-        count += 8;
-        while (count >= width) {
-            const int code = int(acc & ((1u << width) - 1));
-            acc >>= width;
-            count -= width;
-            codes.push_back({code, width});
-            if (code == (1 << minCodeSize)) {
-                width = minCodeSize + 1;
-                nextFree = (1 << minCodeSize) + 2;
-                prev = false;
-                continue;
-            }
-            if (code == (1 << minCodeSize) + 1) return codes;
-            if (prev && nextFree < 4096) {
-                ++nextFree;
-                if (nextFree == (1 << width) && width < 12) ++width;
-            }
-            prev = true;
-        }
-    }
-    return codes;
-}
-
 size_t HeaderEnd(const std::vector<uint8_t>& file) {
     return 13 + ((file[10] & 0x80) ? (3u << ((file[10] & 7) + 1)) : 0u);
 }
-// The joined sub-blocks of the data of a file's only image, which follows the header
-// at once (a single image has no extension blocks).
-std::vector<uint8_t> OnlyImageData(const std::vector<uint8_t>& file) {
-    size_t at = HeaderEnd(file);
-    EXPECT_EQ(file[at], 0x2C);
-    if (file[at + 9] & 0x80) at += 3u << ((file[at + 9] & 7) + 1);
-    at += 11;  // descriptor and minimum code size
-    std::vector<uint8_t> data;
-    for (; at < file.size() && file[at] != 0; at += file[at] + 1u)
-        data.insert(data.end(), file.begin() + long(at) + 1,
-                    file.begin() + long(at) + 1 + file[at]);
-    return data;
-}
-
 class GifWriterTest : public ::testing::Test {
   protected:
     std::string TempPath(const std::string& name) const { return folder_.file(name); }
@@ -100,12 +50,12 @@ class GifWriterTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(GifWriterTest, OnePixelFrameIsClearPixelEnd) {
+TEST_F(GifWriterTest, OnePixelFrameIsClearPixelEndAndAnEmptyCommentOneBlock) {
     FrameRecord* f = MakeFrame(doc_, 1, 1, {0x112233, 0x445566}, 1);
     AppendToDocument(doc_, f, "one");
     const std::string path = TempPath("one.gif");
     ASSERT_EQ(SaveSingleGif(doc_, *f, path), kSaveOk);
-    const auto bytes = FileBytes(path);
+    const auto bytes = testing_support::ReadBytes(path);
     // No graphic control or application block in a single image: the descriptor and its
     // table of 256, code size 8, then 256, 1, 257 at 9 bits: 27 bits in 4 bytes.
     const size_t d = HeaderEnd(bytes);
@@ -113,45 +63,10 @@ TEST_F(GifWriterTest, OnePixelFrameIsClearPixelEnd) {
     EXPECT_EQ(bytes[d], 0x2C);
     const std::vector<uint8_t> expected{8, 4, 0x00, 0x03, 0x04, 0x04, 0x00, 0x3B};
     EXPECT_EQ(std::vector<uint8_t>(bytes.end() - 8, bytes.end()), expected);
-}
-
-TEST_F(GifWriterTest, TableIsClearedAtTwelveBitsAfter3838Strings) {
-    FrameRecord* f = RandomFrame(doc_, 120, 100, 256, 7);
-    AppendToDocument(doc_, f, "noise");
-    const std::string path = TempPath("noise.gif");
-    ASSERT_EQ(SaveSingleGif(doc_, *f, path), kSaveOk);
-    const auto codes = CodesOf(OnlyImageData(FileBytes(path)), 8);
-    // The first clear starts the image at 9 bits; 3838 codes later (each adds a string
-    // but the first) comes a clear at 12 bits, and the next code is 9 bits again.
-    ASSERT_GT(codes.size(), 3841u);
-    EXPECT_EQ(codes[0], (std::pair<int, int>{256, 9}));
-    EXPECT_EQ(codes[3840], (std::pair<int, int>{256, 12}));
-    EXPECT_EQ(codes[3841].second, 9);
-    for (size_t i = 1; i < 3840; ++i) ASSERT_NE(codes[i].first, 256) << i;
-    auto peer = GiflibDecode(path);
-    ASSERT_TRUE(peer);
-    EXPECT_EQ(peer->images[0].indexes, FramePixels(*f));
-}
-
-TEST_F(GifWriterTest, CommentsOf255And256BytesAndAnEmptyOne) {
-    const std::pair<std::string, std::vector<uint8_t>> cases[] = {
-        {std::string(255, 'a'), {}},  // 255 bytes in one sub-block
-        {std::string(256, 'b'), {}},  // 255 + 1
-        {"", {0x21, 0xFE, 0x00}},
-    };
-    for (const auto& [text, expected] : cases) {
-        std::vector<uint8_t> out;
-        gif_blocks::WriteComment(text, out);
-        if (text.empty()) {
-            EXPECT_EQ(out, expected);
-            continue;
-        }
-        std::vector<uint8_t> blocks{0x21, 0xFE, 255};
-        blocks.insert(blocks.end(), text.begin(), text.begin() + 255);
-        if (text.size() == 256) blocks.insert(blocks.end(), {1, uint8_t(text[255])});
-        blocks.push_back(0);
-        EXPECT_EQ(out, blocks) << text.size();
-    }
+    // giflib cannot read an empty comment, so it is checked here: the terminator alone.
+    std::vector<uint8_t> comment;
+    gif_blocks::WriteComment("", comment);
+    EXPECT_EQ(comment, (std::vector<uint8_t>{0x21, 0xFE, 0x00}));
 }
 
 TEST_F(GifWriterTest, GlobalDelayAndDisposalOverrideTheFrames) {
@@ -251,7 +166,7 @@ TEST_F(GifWriterTest, GiflibReadsEverythingWeWriteAndOurOwnReadingSavesTheSameBy
     ASSERT_EQ(LoadGifIntoDocument(loaded, path), 0);
     const std::string again = TempPath("again.gif");
     ASSERT_EQ(SaveAnimation(loaded, again), kSaveOk);
-    EXPECT_EQ(FileBytes(path), FileBytes(again));
+    EXPECT_EQ(testing_support::ReadBytes(path), testing_support::ReadBytes(again));
 }
 
 TEST_F(GifWriterTest, FailedWritesLeaveTheOldFileAndNoTemporary) {
