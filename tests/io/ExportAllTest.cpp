@@ -6,6 +6,7 @@
 #include "document/AnimationDocument.h"
 #include "io/ExportAll.h"
 #include "io/FileTypeDispatch.h"
+#include "io/Jpeg.h"
 #include "support/TestSupport.h"
 #include "support/UserTask.h"
 
@@ -68,6 +69,8 @@ TEST(ExportAllTest, AFailureAsksAndNoEndsTheExportWithTheBusyFlagCleared) {
     EXPECT_EQ(ExportAllImages(doc, {"/nonexistent-dir/a.jpg", 0, true}), 3);
     EXPECT_EQ(host.questions().back().text, "Error exporting as Jpg/nonexistent-dir/a2.jpg");
     for (const auto& m : host.messages()) EXPECT_NE(m.text, "Export of all images successful");
+    EXPECT_EQ(ExportJpeg(doc, *TrueColourBuffer::Create(2, 2), "/nonexistent-dir/a.jpg", true), 1);
+    EXPECT_EQ(host.messages().back().text, "Couldn't write jpeg");
     EXPECT_FALSE(doc.busy);
 
     const ts::TempFolder folder;

@@ -218,4 +218,18 @@ std::vector<uint8_t> AniFileBytes(const AniParts& p) {
     return file;
 }
 
+int SmallMachineMiB() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    return 0;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+    return 0;
+#else
+    return 2560;
+#endif
+#else
+    return 2560;
+#endif
+}
+
 }  // namespace testing_support

@@ -82,4 +82,8 @@ struct AniParts {
 };
 std::vector<uint8_t> AniFileBytes(const AniParts& parts);
 
+// The address space (MiB, for RunCli) of a small machine, which a run should not need
+// to exceed; 0 (no limit) in sanitizer builds, whose shadow memory needs far more.
+int SmallMachineMiB();
+
 }  // namespace testing_support
