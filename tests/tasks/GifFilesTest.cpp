@@ -138,7 +138,6 @@ struct PeerMadeGif {
     std::string (*make)(const ts::TempFolder& folder, const std::string& photo);
     bool compareComposed;
 };
-// Test names show the case, not the bytes of the struct.
 void PrintTo(const PeerMadeGif& c, std::ostream* os) {
     *os << c.label;
 }
@@ -255,7 +254,6 @@ struct BadImage {
     const char* label;
     void (*add)(GifBuilder& b, int w, int h);
 };
-// Test names show the case, not the bytes of the struct.
 void PrintTo(const BadImage& c, std::ostream* os) {
     *os << c.label;
 }
@@ -341,7 +339,6 @@ struct FarImage {
     int left, top, width, height;
     bool opens;  // the screen it makes is one that fits
 };
-// Test names show the case, not the bytes of the struct.
 void PrintTo(const FarImage& c, std::ostream* os) {
     *os << c.label;
 }

@@ -33,7 +33,6 @@ struct Clip {
     const char* source;
     int w, h, frames, fps;
 };
-// Test names show the case, not the bytes of the struct.
 void PrintTo(const Clip& c, std::ostream* os) {
     *os << c.name;
 }
