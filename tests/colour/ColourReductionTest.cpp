@@ -33,8 +33,10 @@ class ReductionTest : public ::testing::Test {
     }
 };
 
-uint32_t Rgb(const PaletteEntry& e) {
-    return e.rgb();
+// 4096 colours on a 16-step lattice: they survive FE, FC, F8 and F0 and merge only on E0.
+uint32_t Lattice(int x, int y) {
+    const int i = y * 64 + x;
+    return uint32_t((i % 16) * 16 << 16 | ((i / 16) % 16) * 16 << 8 | (i / 256) * 16);
 }
 
 TEST_F(ReductionTest, TwoHundredColoursInOrderOfFirstAppearanceByColumn) {
@@ -46,7 +48,7 @@ TEST_F(ReductionTest, TwoHundredColoursInOrderOfFirstAppearanceByColumn) {
     auto frame = Picture(20, 10, [&](int x, int y) { return colourOf(x * 10 + y); });
     ASSERT_EQ(BuildPalette(*frame), 200);
     for (int k = 0; k < 200; ++k) {
-        ASSERT_EQ(Rgb(frame->palette[size_t(k)]), colourOf(k) & 0xFEFEFE) << k;
+        ASSERT_EQ(frame->palette[size_t(k)].rgb(), colourOf(k) & 0xFEFEFE) << k;
     }
     EXPECT_EQ(frame->transparentIndex, 200u);
     EXPECT_EQ(frame->hasTransparency, 1u);
@@ -58,38 +60,36 @@ TEST_F(ReductionTest, TwoHundredColoursInOrderOfFirstAppearanceByColumn) {
 }
 
 TEST_F(ReductionTest, ManyColoursEndOnACoarserGrid) {
-    // 4096 colours on a 16-step lattice survive FE, FC, F8 and F0 and merge only on E0.
-    auto frame = Picture(64, 64, [](int x, int y) {
-        const int i = y * 64 + x;
-        return uint32_t((i % 16) * 16 << 16 | ((i / 16) % 16) * 16 << 8 | (i / 256) * 16);
-    });
+    auto frame = Picture(64, 64, Lattice);
     const PaletteResult result =
         CountPalette(*frame->trueColourPlane(), frame->reservedColours, nullptr);
     EXPECT_EQ(result.finalMask, 0xE0E0E0u);
     EXPECT_EQ(result.colours, 255);
     std::set<uint32_t> seen;
     for (int i = 0; i < 255; ++i) {
-        const uint32_t c = Rgb(result.palette[size_t(i)]);
+        const uint32_t c = result.palette[size_t(i)].rgb();
         EXPECT_EQ(c & 0xE0E0E0u, c);
         seen.insert(c);
     }
     EXPECT_EQ(seen.size(), 255u);
     EXPECT_FALSE(result.palette[255].used());
 
-    // 1025 colours that stay distinct on FC: exactly one coarsening step. A further new
-    // colour coarsens again, although the list did not grow past 1025 by much.
-    auto lattice = [](int x, int) { return uint32_t((x / 64) * 4 << 8 | (x % 64) * 4); };
-    auto once = Picture(1025, 1, lattice);
-    EXPECT_EQ(CountPalette(*once->trueColourPlane(), once->reservedColours, nullptr).finalMask,
-              0xFCFCFCu);
-    auto twice = Picture(1026, 1, lattice);
-    EXPECT_EQ(CountPalette(*twice->trueColourPlane(), twice->reservedColours, nullptr).finalMask,
-              0xF8F8F8u);
-    // 1024 colours never coarsen.
-    auto never =
-        Picture(1024, 1, [](int x, int) { return uint32_t((x / 128) * 2 << 8 | (x % 128) * 2); });
-    EXPECT_EQ(CountPalette(*never->trueColourPlane(), never->reservedColours, nullptr).finalMask,
-              0xFEFEFEu);
+    // Colours on a lattice of `step`: 1025 that stay distinct on FC coarsen exactly once;
+    // a further one coarsens again, although the list did not grow past 1025 by much;
+    // 1024 never coarsen.
+    const struct {
+        int colours, step;
+        uint32_t mask;
+    } rows[] = {{1025, 4, 0xFCFCFCu}, {1026, 4, 0xF8F8F8u}, {1024, 2, 0xFEFEFEu}};
+    for (const auto& r : rows) {
+        const int across = 256 / r.step;
+        auto line = Picture(r.colours, 1, [&](int x, int) {
+            return uint32_t((x / across) * r.step << 8 | (x % across) * r.step);
+        });
+        EXPECT_EQ(CountPalette(*line->trueColourPlane(), line->reservedColours, nullptr).finalMask,
+                  r.mask)
+            << r.colours;
+    }
 }
 
 TEST_F(ReductionTest, MoreThan255ColoursKeepTheMostFrequent) {
@@ -105,7 +105,7 @@ TEST_F(ReductionTest, MoreThan255ColoursKeepTheMostFrequent) {
     auto frame = Picture(w, h, [&](int x, int y) { return pixels[size_t(y * w + x)]; });
     ASSERT_EQ(BuildPalette(*frame), 255);
     for (int i = 0; i < 255; ++i) {
-        EXPECT_EQ(Rgb(frame->palette[size_t(i)]), colourOf(299 - i)) << i;
+        EXPECT_EQ(frame->palette[size_t(i)].rgb(), colourOf(299 - i)) << i;
     }
     EXPECT_FALSE(frame->palette[255].used());
     EXPECT_EQ(frame->transparentIndex, 255u);
@@ -121,7 +121,8 @@ TEST_F(ReductionTest, CountsAddUpWhenTheGridCoarsens) {
         return x < 520 ? colourOf(x) : colourOf(520 + (x - 520) / 2) | uint32_t((x - 520) % 2 * 2);
     });
     ASSERT_EQ(BuildPalette(*frame), 255);
-    for (int k = 0; k < 255; ++k) ASSERT_EQ(Rgb(frame->palette[size_t(k)]), colourOf(520 + k)) << k;
+    for (int k = 0; k < 255; ++k)
+        ASSERT_EQ(frame->palette[size_t(k)].rgb(), colourOf(520 + k)) << k;
 }
 
 TEST_F(ReductionTest, FullyTransparentPicture) {
@@ -144,32 +145,22 @@ TEST_F(ReductionTest, ReservedColoursComeFirst) {
     frame->reservedColours = {0xFFFFFFFFu, 0x123457u, 0xFFFFFFFFu, 0x00FF01u, 0xFFFFFFFFu};
     ASSERT_EQ(BuildPalette(*frame), 102);
     // Never coarsened: kept exactly, odd bits and all.
-    EXPECT_EQ(Rgb(frame->palette[0]), 0x123457u);
-    EXPECT_EQ(Rgb(frame->palette[1]), 0x00FF01u);
-    EXPECT_EQ(Rgb(frame->palette[2]), 0u);
+    EXPECT_EQ(frame->palette[0].rgb(), 0x123457u);
+    EXPECT_EQ(frame->palette[1].rgb(), 0x00FF01u);
+    EXPECT_EQ(frame->palette[2].rgb(), 0u);
 
     // Coarsened: masked by the final grid, and still first although rarer than any
     // counted colour.
-    auto many = Picture(64, 64, [](int x, int y) {
-        const int i = y * 64 + x;
-        return uint32_t((i % 16) * 16 << 16 | ((i / 16) % 16) * 16 << 8 | (i / 256) * 16);
-    });
+    auto many = Picture(64, 64, Lattice);
     many->reservedColours = {0x123457u, 0xFFFFFFFFu, 0xFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
     ASSERT_EQ(BuildPalette(*many), 255);
-    EXPECT_EQ(Rgb(many->palette[0]), 0x123457u & 0xE0E0E0u);
-    EXPECT_EQ(Rgb(many->palette[1]), 0xE0E0E0u);
-}
-
-TEST_F(ReductionTest, ReservedColoursThatMergeDoNotWrapTheirCount) {
-    // Four reserved colours that become one on a coarse grid, plus the pixels of that
-    // colour, sum to more than 32 bits can hold; they must still rank first.
-    auto frame = Picture(64, 64, [](int x, int y) {
-        const int i = y * 64 + x;
-        return uint32_t((i % 16) * 16 << 16 | ((i / 16) % 16) * 16 << 8 | (i / 256) * 16);
-    });
-    frame->reservedColours = {0x404040u, 0x404041u, 0x414040u, 0x404140u, 0xFFFFFFFFu};
-    ASSERT_EQ(BuildPalette(*frame), 255);
-    EXPECT_EQ(Rgb(frame->palette[0]), 0x404040u);
+    EXPECT_EQ(many->palette[0].rgb(), 0x123457u & 0xE0E0E0u);
+    EXPECT_EQ(many->palette[1].rgb(), 0xE0E0E0u);
+    // Four that become one on the coarse grid, plus the pixels of that colour, sum to
+    // more than 32 bits can hold; they must still rank first.
+    many->reservedColours = {0x404040u, 0x404041u, 0x414040u, 0x404140u, 0xFFFFFFFFu};
+    ASSERT_EQ(BuildPalette(*many), 255);
+    EXPECT_EQ(many->palette[0].rgb(), 0x404040u);
 }
 
 TEST_F(ReductionTest, AbortLeavesTheFrameAsItWasAndAReductionCanFollow) {

@@ -69,33 +69,6 @@ TEST_F(ReductionJobsTest, EmptyPicturesAreRefused) {
     EXPECT_EQ(doc.frameCount, 0);
 }
 
-TEST_F(ReductionJobsTest, APictureOfAnotherSizeIsResizedOnlyWhenTheUserAgrees) {
-    ASSERT_EQ(Add(Gradient(10, 6), 10, 6, "one.jpg", true), 0);
-    const auto other = Gradient(5, 9);
-    host.resizeAnswer = false;
-    EXPECT_EQ(Add(other, 5, 9, "two.jpg", true), -1);
-    EXPECT_EQ(host.resizeQuestions(), 1);
-    EXPECT_EQ(doc.countFrames(), 1);
-
-    host.resizeAnswer = true;
-    ASSERT_EQ(Add(other, 5, 9, "two.jpg", true), 0);
-    EXPECT_EQ(host.resizeQuestions(), 2);
-    FrameRecord* second = doc.firstFrame->next;
-    ASSERT_EQ(second, doc.selectedFrame);
-    EXPECT_EQ(std::pair(second->width, second->height), std::pair(10, 6));
-    second->WaitForReduction();
-    EXPECT_TRUE(second->IsPaletteValid());
-    EXPECT_EQ(second->indexPlane()->width, 10);
-
-    // Without asking, the picture keeps its own size.
-    ASSERT_EQ(Add(other, 5, 9, "three.jpg", false), 0);
-    EXPECT_EQ(host.resizeQuestions(), 2);
-    EXPECT_EQ(std::pair(doc.selectedFrame->width, doc.selectedFrame->height), std::pair(5, 9));
-    EXPECT_EQ(Labels(),
-              (std::vector<std::string>{"Gif :one.jpg", "Gif :two.jpg", "Gif :three.jpg"}));
-    EXPECT_EQ(doc.frameCount, 3);
-}
-
 TEST_F(ReductionJobsTest, WithTheRootSelectedThePictureGoesToTheFrontResizedToTheScreen) {
     ASSERT_EQ(Add(Gradient(10, 6), 10, 6, "one.jpg", true), 0);
     doc.globalComments.push_back({"hello"});
@@ -110,6 +83,10 @@ TEST_F(ReductionJobsTest, WithTheRootSelectedThePictureGoesToTheFrontResizedToTh
     EXPECT_EQ(doc.GetGif(doc.selectedItem), doc.firstFrame);
     doc.firstFrame->WaitForReduction();
     EXPECT_TRUE(doc.firstFrame->IsPaletteValid());
+    // Without asking, a picture keeps its own size.
+    ASSERT_EQ(Add(Gradient(5, 9), 5, 9, "own.jpg", false), 0);
+    EXPECT_EQ(host.resizeQuestions(), 1);
+    EXPECT_EQ(std::pair(doc.selectedFrame->width, doc.selectedFrame->height), std::pair(5, 9));
 }
 
 TEST_F(ReductionJobsTest, AnAbortedReductionLeavesTheFrameUnreducedAndCanRunAgain) {

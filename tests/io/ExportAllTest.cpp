@@ -6,6 +6,7 @@
 #include "document/AnimationDocument.h"
 #include "io/ExportAll.h"
 #include "io/FileTypeDispatch.h"
+#include "io/Jpeg.h"
 #include "support/TestSupport.h"
 #include "support/UserTask.h"
 
@@ -52,29 +53,6 @@ TEST(ExportNamingTest, NormalAndAdvancedNames) {
     EXPECT_EQ(ExportIndicatorInfo(false, 2), "No Indicator needed");
 }
 
-// Twelve frames of a clip exported as JPEG through an indicator, at the quality asked.
-TEST(ExportAllTest, TheCommandLineNamesTheFilesAndKeepsTheQuality) {
-    const ts::TempFolder folder;
-    const std::string clip = ts::MakeVideo(folder, "v.mp4", "testsrc2", 48, 32, 12, 25);
-    ASSERT_FALSE(clip.empty());
-    const std::string quoted = ts::ShellQuote(clip);
-    ASSERT_EQ(ts::RunCli("export-all " + quoted + " " + ts::ShellQuote(folder.file("img**x.jpg")) +
-                         " --jpeg --quality 60 --indicator '*'")
-                  .status,
-              0);
-    const ts::ToolResult identified =
-        ts::RunTool("identify -format '%m %Q %w\\n' " + ts::ShellQuote(folder.file("img00x.jpg")) +
-                    " " + ts::ShellQuote(folder.file("img11x.jpg")));
-    EXPECT_EQ(identified.out, "JPEG 60 48\nJPEG 60 48\n");
-    EXPECT_FALSE(std::filesystem::exists(folder.file("img12x.jpg")));
-    // One indicator cannot number twelve frames: nothing is written.
-    EXPECT_NE(ts::RunCli("export-all " + quoted + " " + ts::ShellQuote(folder.file("one*.gif")) +
-                         " --indicator '*'")
-                  .status,
-              0);
-    EXPECT_FALSE(std::filesystem::exists(folder.file("one0.gif")));
-}
-
 TEST(ExportAllTest, AFailureAsksAndNoEndsTheExportWithTheBusyFlagCleared) {
     RecordingHost host;
     AnimationDocument doc(host);
@@ -91,6 +69,8 @@ TEST(ExportAllTest, AFailureAsksAndNoEndsTheExportWithTheBusyFlagCleared) {
     EXPECT_EQ(ExportAllImages(doc, {"/nonexistent-dir/a.jpg", 0, true}), 3);
     EXPECT_EQ(host.questions().back().text, "Error exporting as Jpg/nonexistent-dir/a2.jpg");
     for (const auto& m : host.messages()) EXPECT_NE(m.text, "Export of all images successful");
+    EXPECT_EQ(ExportJpeg(doc, *TrueColourBuffer::Create(2, 2), "/nonexistent-dir/a.jpg", true), 1);
+    EXPECT_EQ(host.messages().back().text, "Couldn't write jpeg");
     EXPECT_FALSE(doc.busy);
 
     const ts::TempFolder folder;

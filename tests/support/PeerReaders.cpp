@@ -186,4 +186,11 @@ std::vector<uint32_t> PeerStillRgb(const std::string& path) {
     return rgb;
 }
 
+std::vector<uint32_t> ImageColours(const PeerImage& image) {
+    std::vector<uint32_t> out;
+    for (const uint8_t i : image.indexes)
+        out.push_back(i < image.colours.size() ? image.colours[i] : 0xFF000000u);
+    return out;
+}
+
 }  // namespace testing_support

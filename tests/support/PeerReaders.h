@@ -53,4 +53,8 @@ std::optional<PeerFile> GiflibDecode(const std::string& path);
 // alpha dropped); empty when it cannot read it.
 std::vector<uint32_t> PeerStillRgb(const std::string& path);
 
+// The pixels of an image as giflib decodes them, as 0xRRGGBB of the colour map in force
+// (0xFF000000 for an index beyond it).
+std::vector<uint32_t> ImageColours(const PeerImage& image);
+
 }  // namespace testing_support

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "io/FileBytes.h"
+
 namespace testing_support {
 
 TempFolder::TempFolder() {
@@ -171,6 +173,63 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+std::vector<uint8_t> IconFileBytes(
+    uint16_t type, const std::vector<std::pair<int, std::vector<uint8_t>>>& images) {
+    std::vector<uint8_t> v;
+    for (uint32_t word : {0u, uint32_t(type), uint32_t(images.size())}) PutLe16(v, word);
+    uint32_t offset = uint32_t(6 + 16 * images.size());
+    for (const auto& [side, image] : images) {
+        v.insert(v.end(), {uint8_t(side), uint8_t(side), 0, 0});
+        PutLe16(v, 1);
+        PutLe16(v, type == 2 ? 1 : 32);
+        PutLe32(v, uint32_t(image.size()));
+        PutLe32(v, offset);
+        offset += uint32_t(image.size());
+    }
+    for (const auto& [side, image] : images) v.insert(v.end(), image.begin(), image.end());
+    return v;
+}
+
+std::vector<uint8_t> AniFileBytes(const AniParts& p) {
+    auto chunk = [](std::vector<uint8_t>& out, const char* id, const std::vector<uint8_t>& data) {
+        out.insert(out.end(), id, id + 4);
+        PutLe32(out, uint32_t(data.size()));
+        out.insert(out.end(), data.begin(), data.end());
+        if (data.size() & 1) out.push_back(0);
+    };
+    auto words = [](const std::vector<uint32_t>& values) {
+        std::vector<uint8_t> v;
+        for (uint32_t x : values) PutLe32(v, x);
+        return v;
+    };
+    std::vector<uint8_t> body{'A', 'C', 'O', 'N'};
+    chunk(body, "anih",
+          words({36u, uint32_t(p.frames.size()), p.steps, p.width, p.height, p.bits, 1u,
+                 p.displayRate, p.flags | (p.sequence.empty() ? 0u : 2u)}));
+    if (!p.rates.empty()) chunk(body, "rate", words(p.rates));
+    if (!p.sequence.empty()) chunk(body, "seq ", words(p.sequence));
+    std::vector<uint8_t> list{'f', 'r', 'a', 'm'};
+    for (const auto& f : p.frames) chunk(list, "icon", f);
+    chunk(body, "LIST", list);
+    std::vector<uint8_t> file;
+    chunk(file, "RIFF", body);
+    return file;
+}
+
+int SmallMachineMiB() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    return 0;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+    return 0;
+#else
+    return 2560;
+#endif
+#else
+    return 2560;
+#endif
 }
 
 }  // namespace testing_support

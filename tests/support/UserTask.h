@@ -67,4 +67,23 @@ std::string MakePhoto(const TempFolder& folder, const std::string& name, int w, 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
+// Icon (type 1) and cursor (type 2) files built by hand around the given images (bitmap
+// or PNG bytes), each with the side its directory entry claims.
+std::vector<uint8_t> IconFileBytes(uint16_t type,
+                                   const std::vector<std::pair<int, std::vector<uint8_t>>>& images);
+// An animated cursor's parts, and the RIFF file holding them.
+struct AniParts {
+    std::vector<std::vector<uint8_t>> frames;
+    uint32_t steps = 0;
+    uint32_t flags = 1;  // 1: frames are icon files; 0: raw bitmaps
+    uint32_t width = 0, height = 0, bits = 0;
+    uint32_t displayRate = 6;
+    std::vector<uint32_t> rates, sequence;
+};
+std::vector<uint8_t> AniFileBytes(const AniParts& parts);
+
+// The address space (MiB, for RunCli) of a small machine, which a run should not need
+// to exceed; 0 (no limit) in sanitizer builds, whose shadow memory needs far more.
+int SmallMachineMiB();
+
 }  // namespace testing_support

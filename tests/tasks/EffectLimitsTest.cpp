@@ -14,22 +14,9 @@ namespace ts = testing_support;
 
 namespace {
 
-// The address space a small machine gives the tool.
-constexpr int kSmallMachineMiB = 2560;
-
-// The sanitizers reserve their shadow memory up front, far beyond any address-space
-// limit; there the limit is left off and the memory budget alone has to hold.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int kLimitMiB = 0;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr int kLimitMiB = 0;
-#else
-constexpr int kLimitMiB = kSmallMachineMiB;
-#endif
-#else
-constexpr int kLimitMiB = kSmallMachineMiB;
-#endif
+// The address space of a small machine (none under the sanitizers, whose shadow memory
+// is reserved up front: there the memory budget alone has to hold).
+const int kLimitMiB = ts::SmallMachineMiB();
 
 // What the dialog says about a count whose frames cannot be held.
 constexpr const char* kDoesNotFit = "do not fit into memory";
