@@ -113,4 +113,23 @@ TEST_F(FadeBlendTest, ColourBlendingOutWorksOnIndexesAndEndsOnTheColour) {
     EXPECT_EQ(doc.notifier.snapshot().reduction.total, 0);
 }
 
+// Overlay brightness (r + g + b) from 64 (dark red) to 576 (grey), green 255: the range
+// starts at 63 and spans 514. Dark to light over 3 frames, the overlay shows up to
+// 63 + 514 / 4 = 191, 63 + 514 / 2 = 320, 63 + 514 * 3 / 4 = 448.
+TEST_F(FadeBlendTest, ColourBlendingRevealsTheOverlayByItsBrightness) {
+    EffectParams p = PreviewBlock(3);
+    p.option[0] = 1;
+    ChainOwner out(RenderColourBlending(Plain(0x000080), Image1(), 3, p));
+    const auto f = out.frames();
+    ASSERT_EQ(f.size(), 3u);
+    const uint32_t shown[3][3] = {{0x000080, 0x400000, 0x000080},  // (0,0), (1,0), (3,0)
+                                  {0x00FF00, 0x400000, 0x000080},
+                                  {0x00FF00, 0x400000, 0x000080}};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(Pixels(*f[i])[0], shown[i][0]) << i;
+        EXPECT_EQ(Pixels(*f[i])[1], shown[i][1]) << i;
+        EXPECT_EQ(Pixels(*f[i])[3], shown[i][2]) << i;
+    }
+}
+
 }  // namespace

@@ -101,4 +101,14 @@ TEST_F(PageTest, BehindThePageImageTwoOrTheDocumentBackground) {
     EXPECT_EQ(px[10 * 8], 0x00FF00u);
 }
 
+// Angles are taken modulo 360: a start of 360 or -360 folds as a start of 0.
+TEST_F(PageTest, StartAnglesAreTakenModulo360) {
+    for (int start : {360, -360}) {
+        SCOPED_TRACE(start);
+        ChainOwner out(RenderPage(Rows(8, 11), nullptr, 2, PageBlock(2, start, 0, 0)));
+        ASSERT_EQ(out.frames().size(), 2u);
+        for (int y = 0; y < 11; ++y) EXPECT_EQ(At(*out.head, 3, y), y < 5 ? 0 : 11 - y) << y;
+    }
+}
+
 }  // namespace
