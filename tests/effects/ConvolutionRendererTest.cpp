@@ -89,4 +89,12 @@ TEST_F(ConvolutionTest, CrossMixKeepsMarkersOfBothImagesButNotInTheMiddle) {
     for (uint32_t p : Pixels(*f[1])) EXPECT_EQ(p & 0xFF000000u, 0u);
 }
 
+// One pixel wide: only the pixels above and below count, 128 x 3 / 16 at the ends and
+// 128 x 6 / 16 between them.
+TEST_F(ConvolutionTest, AOnePixelWideImageBlurs) {
+    ChainOwner out(RenderBlur(Plain(1, 3, 0x808080), nullptr, 1, PreviewBlock(1, 0)));
+    ASSERT_NE(out.head, nullptr);
+    EXPECT_EQ(Pixels(*out.head), (std::vector<uint32_t>{0x181818, 0x303030, 0x181818}));
+}
+
 }  // namespace
