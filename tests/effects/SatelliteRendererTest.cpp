@@ -93,4 +93,16 @@ TEST_F(SatelliteTest, SphereAloneAndSatelliteAlone) {
         nullptr);
 }
 
+// A band as high as the ring: rows far from the equator show image 2 only within the
+// ring's circle (radius 32; 24 rows up, 21.2 to either side of the centre).
+TEST_F(SatelliteTest, TheRingStaysWithinItsCircle) {
+    ChainOwner out(
+        RenderSatellite(Plain(0xFF0000), Columns(), 4, SatelliteBlock(4, 0, 100, 100, false)));
+    ASSERT_EQ(out.frames().size(), 4u);
+    const auto px = Pixels(*out.head);
+    EXPECT_NE(px[8 * 64 + 32], 0x000000u);
+    EXPECT_EQ(px[8 * 64 + 1], 0x000000u);
+    EXPECT_EQ(px[8 * 64 + 62], 0x000000u);
+}
+
 }  // namespace
