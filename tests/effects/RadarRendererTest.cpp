@@ -106,4 +106,16 @@ TEST_F(RadarTest, TransitionSweepsImageTwoIn) {
     EXPECT_EQ(Pixels(*frames[3])[14 * 21 + 20], 0xFF0000u);  // 338 degrees
 }
 
+// From the top right corner, counter-clockwise, the third of three frames sweeps 3 / 4 of
+// 90 = 67.5 degrees from the top edge down, whole degrees up to 247 (of 180 + 67.5): the
+// pixel 15 left and 36 down lies at 247.4, 37 down at 247.9, rounded 248.
+TEST_F(RadarTest, ACornerSweepsAQuarterTurn) {
+    EffectParams p = PreviewBlock(3);
+    p.direction = 1;
+    ChainOwner out(RenderRadar(Uniform(40, 40), nullptr, 3, p));
+    ASSERT_EQ(out.frames().size(), 3u);
+    EXPECT_TRUE(Covered(*out.frames()[2], 24, 36));
+    EXPECT_FALSE(Covered(*out.frames()[2], 24, 37));
+}
+
 }  // namespace
