@@ -5,7 +5,7 @@
 # runs the test programs that cover the mutated folder; prints how many mutants the
 # tests killed and lists the survivors.
 #
-#   tools/mutation-sample.sh [-n N] [-s SEED] [FOLDER...]
+#   tools/mutation-sample.sh [-n N] [-s SEED] [--from K] [FOLDER...]
 #   (default: -n 60 src/gif src/colour src/effects/renderers)
 #
 # The source files are restored after each mutant, also when interrupted.

@@ -314,4 +314,15 @@ TEST(NearestColourTest, MappingAgreesWithOneTreeQueryPerColour) {
     }
 }
 
+// Exactly 256 colours are not sorted: they keep their order of first appearance (by
+// column), and the last to appear gives way to the transparent slot even when it is the
+// most frequent.
+TEST_F(ReductionTest, ExactlyTwoHundredAndFiftySixColoursDropTheLastToAppear) {
+    auto colourOf = [](int k) { return uint32_t((k % 128) * 2 << 8 | (k / 128) * 2 << 16); };
+    auto frame = Picture(20, 16, [&](int x, int y) { return colourOf(x < 16 ? x * 16 + y : 255); });
+    ASSERT_EQ(BuildPalette(*frame), 255);
+    for (int k = 0; k < 255; ++k) ASSERT_EQ(Rgb(frame->palette[size_t(k)]), colourOf(k)) << k;
+    EXPECT_FALSE(frame->palette[255].used());
+}
+
 }  // namespace

@@ -446,4 +446,33 @@ TEST_F(OptimiseTest, AFrameUsingEveryIndexIsReducedToGainATransparentSlot) {
     EXPECT_EQ(three->hasTransparency, 1u);
 }
 
+TEST_F(OptimiseTest, ASingleChangedRowIsCroppedToThatRow) {
+    const int w = 60, h = 30;  // each column holds one differing pixel: none counts alone
+    Picture first = Flat(w, h, kDesk);
+    Picture second = first;
+    Paint(second, w, 10, 12, 50, 13, kInk);
+    AddPicture(doc, first, w, h);
+    FrameRecord* f = AddPicture(doc, second, w, h);
+    ASSERT_TRUE(CropToChanges(*f));
+    EXPECT_EQ(Rect(f), std::vector<int>({10, 12, 40, 1}));
+}
+
+// The transparent slot is an index no row uses, the first row included.
+TEST_F(OptimiseTest, AnIndexUsedOnlyInTheFirstRowIsNotTheTransparentSlot) {
+    const int w = 16, h = 16;
+    Picture first(size_t(w * h)), second(size_t(w * h));
+    for (int p = 0; p < w * h; ++p) {
+        first[size_t(p)] = Distinct(p);
+        second[size_t(p)] = Distinct((p + 1) % 256);
+    }
+    AddPicture(doc, first, w, h);
+    FrameRecord* f = AddPicture(doc, second, w, h);
+    f->indexPlane()->set(5, 0, 255);  // index 5 is free, 255 only in the first row
+    f->indexPlane()->set(15, 15, 0);
+    doc.settings.gifCompression = QualityMask(1);
+    const auto before = ComposeAll(doc);
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(ComposeAll(doc), before);
+}
+
 }  // namespace

@@ -441,6 +441,37 @@ const Geometry kGeometry[] = {
      .option = {1, 0, 1}}, 3, {{1, 0, 0, kBlue}, {0, 19, 0, kRed}}, {}},
     {"wave in", RenderWave, Plain(20, 10, kRed), Plain(20, 10, kBlue), {.frameCount = 3,
      .option = {1, 0, 0}}, 3, {{0, 0, 0, kRed}, {2, 0, 9, kRed}}, {}},
+    // Edge cases, as the dialog's preview runs them.
+    // One pixel wide: only the pixels above and below count, 128 x 3 / 16 at the ends and
+    // 128 x 6 / 16 between them.
+    {"blur of a one pixel wide picture", RenderBlur, Plain(1, 3, kGrey), {},
+     {.frameCount = 1, .colorIndex = 0, .preview = 1}, 1,
+     {{0, 0, 0, 0x181818}, {0, 0, 1, 0x303030}, {0, 0, 2, 0x181818}}, {}},
+    // Overlay brightness (r + g + b) from 64 (dark red) to 576 (grey), green 255: dark to
+    // light over 3 frames it shows up to 63 + 514 / 4 = 191, then 320, then 448.
+    {"colour blending reveals the overlay by its brightness", RenderColourBlending,
+     Plain(4, 3, 0x000080), FadeImage(-1), {.frameCount = 3, .option = {1}, .colorIndex = 0,
+     .preview = 1}, 3, {{0, 0, 0, 0x000080}, {0, 1, 0, 0x400000}, {0, 3, 0, 0x000080},
+     {1, 0, 0, kGreen}, {1, 1, 0, 0x400000}, {1, 3, 0, 0x000080}, {2, 0, 0, kGreen},
+     {2, 3, 0, 0x000080}}, {}},
+    // Start angles are taken modulo 360: 360 and -360 fold as 0 (fold at row 5, mirrored).
+    {"page from 360 folds as from 0", RenderPage, {8, 11, {}, Row, -1, Grey1}, {},
+     {.frameCount = 2, .value = {360}, .colorIndex = 0, .preview = 1}, 2,
+     {{0, 3, 0, 0}, {0, 3, 4, 0}, {0, 3, 5, 0x060606}, {0, 3, 10, 0x010101}}, {}},
+    {"page from -360 folds as from 0", RenderPage, {8, 11, {}, Row, -1, Grey1}, {},
+     {.frameCount = 2, .value = {-360}, .colorIndex = 0, .preview = 1}, 2,
+     {{0, 3, 0, 0}, {0, 3, 4, 0}, {0, 3, 5, 0x060606}, {0, 3, 10, 0x010101}}, {}},
+    // From the top right corner the third of three frames sweeps 67.5 degrees, whole
+    // degrees up to 247: 15 left and 36 down lies at 247.4 (in), 37 down at 247.9 (out).
+    {"radar from the top right corner in whole degrees", RenderRadar, Plain(40, 40, kRed), {},
+     {.frameCount = 3, .colorIndex = 0, .direction = 1, .preview = 1}, 3,
+     {{2, 24, 36, 0}, {2, 24, 37, kRed}}, {}},
+    // A band as high as the ring: rows far from the equator show image 2 only within the
+    // ring's circle (radius 32; 24 rows up, 21.2 to either side of the centre).
+    {"satellite ring stays within its circle", RenderSatellite, Plain(64, 64, kRed),
+     {64, 64, {}, Column, -1, Satellite}, {.frameCount = 4, .value = {0, 0, 0, 100, 100},
+     .option = {0, 0, 1, 0}, .colorIndex = 0, .preview = 1}, 4, {{0, 1, 8, 0}, {0, 62, 8, 0}},
+     {}},
 };
 // clang-format on
 

@@ -1,6 +1,8 @@
 // The GIF reader on files built byte by byte: the cases no encoder at hand writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "gif/GifReader.h"
 #include "gif/LzwDecoder.h"
 #include "support/GifBuilder.h"
@@ -252,4 +254,32 @@ TEST_F(GifReaderTest, ThousandsOfImagesAreReadWithoutRecursion) {
     EXPECT_EQ(Count(), n);
     EXPECT_EQ(info_.imageCount, n);
     EXPECT_EQ(Frame(n - 1).prev, &Frame(n - 2));
+}
+
+// A graphic control block of length 0 is just its terminator: the image behind it is read
+// with the defaults.
+TEST_F(GifReaderTest, AnEmptyGraphicControlBlockIsSkipped) {
+    GifBuilder b;
+    b.Header().Screen(2, 1, 1).Control(0x09, 25, 1).Descriptor(0, 0, 2, 1).Pixels(1, {0, 1});
+    b.Raw({0x21, 0xF9, 0x00}).Descriptor(0, 0, 2, 1).Pixels(1, {1, 1}).Trailer();
+    ASSERT_EQ(Read(b), kGifOk);
+    ASSERT_EQ(Count(), 2);
+    EXPECT_EQ(Frame(1).delay, 25);
+    EXPECT_EQ(Frame(1).hasTransparency, 0);
+    EXPECT_EQ(FramePixels(Frame(1)), (Bytes{1, 1}));
+}
+
+// 2100 pixels each behind a clear code, then the end code: 4201 codes of 9 bits in 4727
+// bytes, which could hold 4201 codes filling 4096 * 4097 / 2 + 105 * 4096 = 8820736
+// pixels. A 2500 x 2500 image whose data ends early is kept like a small one.
+TEST_F(GifReaderTest, ALargeImageWhoseDataEndsEarlyIsKept) {
+    Bytes pixels(2100);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i * 7);
+    GifBuilder b;
+    b.Header().Screen(2500, 2500, 8).Descriptor(0, 0, 2500, 2500).Pixels(8, pixels).Trailer();
+    ASSERT_EQ(Read(b), kGifOk);
+    const Bytes got = FramePixels(Frame(0));
+    ASSERT_EQ(got.size(), 2500u * 2500u);
+    EXPECT_EQ(Bytes(got.begin(), got.begin() + 2100), pixels);
+    EXPECT_EQ(std::count(got.begin() + 2100, got.end(), 0), 2500 * 2500 - 2100);
 }

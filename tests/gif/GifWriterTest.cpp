@@ -8,6 +8,7 @@
 
 #include "gif/GifWriter.h"
 #include "gif/LoadGif.h"
+#include "gif/LzwEncoder.h"
 #include "support/GifBuilder.h"
 #include "support/PeerReaders.h"
 #include "support/TestSupport.h"
@@ -206,4 +207,18 @@ TEST_F(GifWriterTest, ProgressIsReported) {
     std::vector<std::string> texts;
     for (const auto& p : host_.progress()) texts.push_back(p.text);
     EXPECT_EQ(texts, (std::vector<std::string>{"Saving Img 1/3", "Saving Img 2/3", "Idle"}));
+}
+
+// One encoder codes every image of a save; after 65535 images its stamps start again,
+// and the strings of the first image must not come back as known ones.
+TEST_F(GifWriterTest, CodeTableIsClearedWhenItsStampsWrapAround) {
+    FrameRecord* f = RandomFrame(doc_, 60, 50, 256, 5);
+    AppendToDocument(doc_, f, "noise");
+    const IndexBuffer* plane = f->indexPlane().get();
+    LzwEncoder encoder;
+    std::vector<uint8_t> first, dot, again;
+    encoder.EncodeImage(plane, 60, 50, 8, first);
+    for (int i = 0; i < 65534; ++i) encoder.EncodeImage(nullptr, 1, 1, 8, dot);
+    encoder.EncodeImage(plane, 60, 50, 8, again);
+    EXPECT_EQ(again, first);
 }
