@@ -33,7 +33,8 @@ int Optimise(AnimationDocument& doc, OptimiseProgress& progress);
 
 // Crops a frame that has a predecessor to the rectangle in which it changes the screen.
 // Isolated differing pixels (at most width / 20 in a row or column, 3 or more apart)
-// do not count. Returns true when the frame was cropped.
+// do not count, except at the highest quality level. Returns true when the frame was
+// cropped.
 bool CropToChanges(FrameRecord& frame);
 
 // Moves frames onto a global palette built from empty; see the source for the rules.
