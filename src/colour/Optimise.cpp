@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "colour/OptimiseEncoding.h"
 #include "colour/ScreenPicture.h"
 #include "document/AnimationDocument.h"
 #include "document/Composition.h"
@@ -355,7 +356,8 @@ int MakeUnchangedTransparent(FrameRecord& frame, IndexBuffer& target) {
     return MakeUnchangedTransparentOver(frame, target, nullptr);
 }
 
-bool OptimisePalette(AnimationDocument& doc, int count, OptimiseProgress& progress) {
+bool OptimisePalette(AnimationDocument& doc, int count, OptimiseProgress& progress,
+                     bool everyFrame) {
     const uint32_t mask = doc.settings.gifCompression;
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) f->WaitForReduction();
     Palette global = UnusedPalette();
@@ -392,7 +394,10 @@ bool OptimisePalette(AnimationDocument& doc, int count, OptimiseProgress& progre
                 const int t = MakeUnchangedTransparentOver(*f, *withTransparency, &beneath);
                 bool onGlobalPalette = false;
                 uint32_t transparentIndex = f->transparentIndex;
-                if (t <= plane->width * plane->height / 3) {
+                // For the smallest file every frame's colours join the global palette
+                // while there is room: the last phase decides by coded size between it
+                // and a local table.
+                if (everyFrame || t <= plane->width * plane->height / 3) {
                     const int gBefore = g;
                     onGlobalPalette =
                         MapOntoGlobal(*f, *plane, global, g, mask, *onGlobal, transparentIndex);
@@ -434,7 +439,9 @@ bool OptimisePalette(AnimationDocument& doc, int count, OptimiseProgress& progre
     return true;
 }
 
-int Optimise(AnimationDocument& doc, OptimiseProgress& progress) {
+namespace {
+
+int RunPhases(AnimationDocument& doc, OptimiseProgress& progress, bool smallest) {
     int count = 0;
     BeneathPixels beneath = NothingBeneath(doc);
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
@@ -446,12 +453,23 @@ int Optimise(AnimationDocument& doc, OptimiseProgress& progress) {
     progress.SetPosition(0);
     bool aborted = !CropPass(doc, count, progress);
     progress.SetLabel("Optimizing Palette");
-    if (!aborted) aborted = !OptimisePalette(doc, count, progress);
+    if (!aborted) aborted = !OptimisePalette(doc, count, progress, smallest);
     progress.SetLabel("Final Run");
     if (!aborted) aborted = !CropPass(doc, count, progress);
+    if (!aborted && smallest) aborted = !ChooseEncodings(doc, doc.settings.lossy, progress);
     DiscardPicturesFrom(doc.firstFrame);
     progress.Close();
     return aborted ? -1 : 0;
+}
+
+}  // namespace
+
+int Optimise(AnimationDocument& doc, OptimiseProgress& progress) {
+    return RunPhases(doc, progress, false);
+}
+
+int OptimiseForSize(AnimationDocument& doc, OptimiseProgress& progress) {
+    return RunPhases(doc, progress, true);
 }
 
 void HostOptimiseProgress::SetLabel(const std::string& text) {
