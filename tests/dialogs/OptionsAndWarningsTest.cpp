@@ -73,10 +73,14 @@ TEST(OptionsDialogTest, OpensFromTheSettingsAndWritesThemOnOkOnly) {
     OptionsDialog dialog(nullptr, settings);
     dialog.jpegSlider()->setValue(90);
     dialog.gifSlider()->setValue(1);
+    EXPECT_EQ(dialog.lossySlider()->value(), 0);
+    dialog.lossySlider()->setValue(80);
+    EXPECT_EQ(dialog.lossyReadOut()->text(), "80");
     EXPECT_EQ(dialog.jpegReadOut()->text(), "90");
     EXPECT_EQ(dialog.gifLevelName()->text(), "Highest Quality");
     dialog.previewFramesEdit()->setText("5");
     dialog.accept();
+    EXPECT_EQ(settings.gifLossy, 80u);
     EXPECT_EQ(settings.jpegCompression, 90u);
     EXPECT_EQ(settings.gifCompression, 0xFCFCFCu);
     EXPECT_EQ(settings.previewFrames, 5u);
