@@ -199,12 +199,15 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
             }
             if (!matched) {
                 pick = mayAlter && choices.startWithAlternative ? alternative : p;
-                table[prefix * 256 + pick] = stamp | next;
+                const bool full = next == kMaxCode;
+                if (!full || !choices.keepFullTable) table[prefix * 256 + pick] = stamp | next;
                 EmitCode(prefix);
                 if (next == (1u << codeWidth) && codeWidth < 12) {
                     ++codeWidth;
                     ++next;
-                } else if (next == kMaxCode) {
+                } else if (full && choices.keepFullTable) {
+                    // The full table stays: its strings still match what follows.
+                } else if (full) {
                     // 3838 new strings at 8 bits per pixel: start again from the roots.
                     ResetTable();
                     stamp = generation_ << 16;

@@ -22,6 +22,8 @@ struct LzwChoices {
     // pixel's colour, with the error carried from its neighbours, and the colour written.
     const uint32_t* colours = nullptr;
     int maxError = 0;
+    // Once the code table is full, go on with it instead of starting a new one.
+    bool keepFullTable = false;
 };
 constexpr uint32_t kNotAColour = 0xFF000000u;
 
