@@ -181,13 +181,17 @@ void ChooseFrameEncoding(FrameRecord& frame, const ScreenPixels& before, const S
     // Shrinking the rectangle would change what a later disposal restores.
     const bool mayShrink = keeps && KeepsScreen(doc.effectiveDisposal(frame));
     if (beneath.size() != after.size()) return;
+    const int ox = t.x0, oy = t.y0, ow = x1 - t.x0;
+    std::vector<uint8_t> kinds(size_t(ow) * size_t(y1 - oy));
     int bx0 = x1, by0 = y1, bx1 = t.x0 - 1, by1 = t.y0 - 1;  // pixels that must be drawn
     for (int y = t.y0; y < y1; ++y) {
         for (int x = t.x0; x < x1; ++x) {
             const size_t s = size_t(y) * size_t(sw) + size_t(x);
+            const PixelKind kind =
+                KindOf(frame, *plane, x, y, s, keeps, before, after, beneath, maxError);
+            kinds[size_t(y - oy) * size_t(ow) + size_t(x - ox)] = kind;
             // Where the frame keeps the screen, a transparent pixel outside it looks the same.
-            if (KindOf(frame, *plane, x, y, s, keeps, before, after, beneath, maxError) != kOpaque)
-                continue;
+            if (kind != kOpaque) continue;
             bx0 = std::min(bx0, x);
             by0 = std::min(by0, y);
             bx1 = std::max(bx1, x);
@@ -218,8 +222,7 @@ void ChooseFrameEncoding(FrameRecord& frame, const ScreenPixels& before, const S
             const size_t s = size_t(t.y0 + y) * size_t(sw) + size_t(t.x0 + x);
             const size_t i = size_t(y) * size_t(t.w) + size_t(x);
             t.colour[i] = after[s];
-            t.kind[i] = KindOf(frame, *plane, t.x0 + x, t.y0 + y, s, keeps, before, after, beneath,
-                               maxError);
+            t.kind[i] = kinds[size_t(t.y0 + y - oy) * size_t(ow) + size_t(t.x0 + x - ox)];
             anyFree = anyFree || t.kind[i] != kOpaque;
             if (t.kind[i] != kOpaque || local.count(after[s])) continue;
             if (localColours.size() == 256) return;  // more than a table holds
