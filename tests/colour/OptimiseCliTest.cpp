@@ -67,6 +67,15 @@ TEST(OptimiseCliTest, UsageErrors) {
                  {"optimize " + in + to + " --quality", 2},
                  {"optimize " + in, 2},
                  {"unoptimize " + in + to + " --quality 2", 2},
+                 {"optimize " + in + to + " --lossy 201", 2},
+                 {"optimize " + in + to + " --lossy -1", 2},
+                 {"optimize " + in + to + " --lossy", 2},
+                 {"unoptimize " + in + to + " --lossy 20", 2},
+                 {"convert " + in + to + " --lossy x", 2},
+                 {"dedupe " + in + to + " --threshold 256", 2},
+                 {"dedupe " + in + to + " --threshold", 2},
+                 {"dedupe " + in, 2},
+                 {"dedupe /nonexistent/file.gif" + to, 1},
                  {"optimize /nonexistent/file.gif" + to, 1}};
     for (const auto& c : cases) EXPECT_EQ(ts::RunCli(c.args).status, c.status) << c.args;
     EXPECT_FALSE(std::filesystem::exists(out));
