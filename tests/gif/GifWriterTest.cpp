@@ -303,6 +303,7 @@ TEST_F(GifWriterTest, ProgressIsReported) {
 TEST_F(GifWriterTest, ChoosingCodersDecodeToWhatTheyChose) {
     const int w = 160, h = 120;
     FrameRecord* f = RandomFrame(doc_, w, h, 64, 3);
+    AppendToDocument(doc_, f, "choosing");
     // Runs, so that strings grow long, over noise, so that the table fills.
     auto plane = f->indexPlane();
     for (int y = 0; y < h; y += 2) {
