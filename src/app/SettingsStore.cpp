@@ -28,6 +28,9 @@ bool IsRecoveryInterval(uint32_t v) {
 bool IsQuality(uint32_t v) {
     return v <= 100;
 }
+bool IsLossy(uint32_t v) {
+    return v <= 200;
+}
 bool IsPreviewCount(uint32_t v) {
     return v >= 1 && v <= uint32_t(AppSettings::kMaxPreviewFrames);
 }
@@ -94,6 +97,7 @@ AppSettings SettingsStore::Load(QSettings& s, int screenWidth, int screenHeight)
     a.multiInst = ReadDword(s, "MultiInst", 0, IsBool);
     a.jpegCompression = ReadDword(s, "Jpeg Compression", 75, IsQuality);
     a.gifCompression = ReadDword(s, "Gif Compression", 0xF0F0F0, IsMask);
+    a.gifLossy = ReadDword(s, "Gif Lossy", 0, IsLossy);
     a.transparentWarning = ReadDword(s, "Transparent Warning", 0, IsBool);
     a.optimizeWarning = ReadDword(s, "Optimize Warning", 0, IsBool);
     a.unOptimizeWarning = ReadDword(s, "UnOptimize Warning", 0, IsBool);
@@ -129,6 +133,7 @@ void SettingsStore::Save(QSettings& s, const AppSettings& a) {
     s.setValue("MultiInst", a.multiInst);
     s.setValue("Jpeg Compression", a.jpegCompression);
     s.setValue("Gif Compression", a.gifCompression);
+    s.setValue("Gif Lossy", a.gifLossy);
     s.setValue("Transparent Warning", a.transparentWarning);
     s.setValue("Optimize Warning", a.optimizeWarning);
     s.setValue("UnOptimize Warning", a.unOptimizeWarning);

@@ -27,3 +27,6 @@ constexpr int kExitUsage = 2;
 
 // Prints "velmora-cli: <text>" and the command's usage to standard error; returns 2.
 int UsageError(const CliCommand& command, const std::string& text);
+
+// Parses the value of --lossy: a whole number 0..kMaxLossy. False when it is not one.
+bool ParseLossy(const std::string& text, int& lossy);

@@ -7,6 +7,7 @@
 #include "cli/CliDocument.h"
 #include "cli/CliHost.h"
 #include "document/AnimationDocument.h"
+#include "gif/LzwEncoder.h"
 #include "io/AviImport.h"
 
 namespace {
@@ -14,7 +15,8 @@ namespace {
 int RunConvert(const std::vector<std::string>& args);
 
 const CliCommand kConvert{
-    "convert", "convert INPUT... -o OUTPUT [--avi-first I] [--avi-count N] [--reverse]",
+    "convert",
+    "convert INPUT... -o OUTPUT [--avi-first I] [--avi-count N] [--reverse] [--lossy 0..200]",
     "load the inputs one after another and save them as one file", RunConvert};
 const CliCommandRegistration registration(kConvert);
 
@@ -32,6 +34,7 @@ int RunConvert(const std::vector<std::string>& args) {
     RememberedAviChoices() = AviLoadChoices{};
     std::vector<std::string> inputs;
     std::string output;
+    int lossy = 0;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" || args[i] == "--output") {
             if (i + 1 >= args.size()) return UsageError(kConvert, "-o needs a file name");
@@ -45,6 +48,11 @@ int RunConvert(const std::vector<std::string>& args) {
             AviLoadChoices& avi = RememberedAviChoices();
             avi.loadAll = false;
             (args[i] == "--avi-first" ? avi.firstIndex : avi.count) = value;
+            ++i;
+        } else if (args[i] == "--lossy") {
+            if (i + 1 >= args.size() || !ParseLossy(args[i + 1], lossy))
+                return UsageError(kConvert,
+                                  "--lossy needs a number 0.." + std::to_string(kMaxLossy));
             ++i;
         } else if (args[i] == "--reverse") {
             RememberedAviChoices().reverse = true;
@@ -67,6 +75,7 @@ int RunConvert(const std::vector<std::string>& args) {
     AnimationDocument doc(host);
     // Nothing is shown: compositions are held back for the whole run.
     doc.busy = true;
+    doc.settings.lossy = lossy;
     for (const std::string& input : inputs) {
         if (LoadByExtension(doc, input) != 0) {
             host.finishProgress();

@@ -1,5 +1,5 @@
-// velmora-cli optimize INPUT -o OUTPUT [--quality 1..5] and velmora-cli unoptimize INPUT -o
-// OUTPUT: the Optimize and UnOptimize Images commands followed by a save.
+// velmora-cli optimize INPUT -o OUTPUT [--quality 1..5] [--lossy 0..200] and velmora-cli unoptimize
+// INPUT -o OUTPUT: the Optimize and UnOptimize Images commands followed by a save.
 #include <string>
 #include <vector>
 
@@ -10,6 +10,7 @@
 #include "colour/OptimisedSave.h"
 #include "colour/UnOptimise.h"
 #include "document/AnimationDocument.h"
+#include "gif/LzwEncoder.h"
 
 namespace {
 
@@ -17,9 +18,9 @@ int RunOptimize(const std::vector<std::string>& args);
 int RunUnoptimize(const std::vector<std::string>& args);
 
 const CliCommand kOptimize{
-    "optimize", "optimize INPUT -o OUTPUT [--quality 1..5]",
+    "optimize", "optimize INPUT -o OUTPUT [--quality 1..5] [--lossy 0..200]",
     "crop frames to their changes and share one palette (1 Highest Quality .. 5 Smallest Size, "
-    "default 3)",
+    "default 3); --lossy lets colours stray for a smaller file (default 0, lossless)",
     RunOptimize};
 const CliCommand kUnoptimize{"unoptimize", "unoptimize INPUT -o OUTPUT",
                              "make every frame full-screen and opaque again", RunUnoptimize};
@@ -29,6 +30,7 @@ const CliCommandRegistration unoptimizeRegistration(kUnoptimize);
 struct Arguments {
     std::string input, output;
     int quality = kDefaultQualityLevel;
+    int lossy = 0;
 };
 
 // Parses INPUT -o OUTPUT and, when allowed, --quality N. Returns 0 or a usage error.
@@ -47,6 +49,12 @@ int Parse(const CliCommand& command, const std::vector<std::string>& args, bool 
                 return UsageError(command, "--quality must be 1..5, not '" + v + "'");
             }
             out.quality = v[0] - '0';
+        } else if (takesQuality && a == "--lossy") {
+            if (i + 1 >= args.size() || !ParseLossy(args[i + 1], out.lossy)) {
+                return UsageError(command,
+                                  "--lossy needs a number 0.." + std::to_string(kMaxLossy));
+            }
+            ++i;
         } else if (!a.empty() && a[0] == '-') {
             return UsageError(command, "unknown option '" + a + "'");
         } else {
@@ -72,6 +80,7 @@ int RunOptimize(const std::vector<std::string>& args) {
         return kExitFailure;
     }
     doc.settings.gifCompression = QualityMask(a.quality);
+    doc.settings.lossy = a.lossy;
     HostOptimiseProgress progress(host);
     doc.busy = true;  // no compositions while saving
     const int result = SaveOptimised(doc, a.output, true, progress);

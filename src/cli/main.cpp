@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
+#include "gif/LzwEncoder.h"
 
 namespace {
 
@@ -39,6 +40,18 @@ CliCommandRegistration::CliCommandRegistration(const CliCommand& command) {
 int UsageError(const CliCommand& command, const std::string& text) {
     std::fprintf(stderr, "velmora-cli: %s\nUsage: velmora-cli %s\n", text.c_str(), command.usage);
     return kExitUsage;
+}
+
+bool ParseLossy(const std::string& text, int& lossy) {
+    if (text.empty() || text.size() > 3) return false;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value > kMaxLossy) return false;
+    lossy = value;
+    return true;
 }
 
 int main(int argc, char** argv) {

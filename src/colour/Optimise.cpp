@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "colour/OptimiseEncoding.h"
 #include "colour/ScreenPicture.h"
 #include "document/AnimationDocument.h"
 #include "document/Composition.h"
@@ -23,13 +24,16 @@ void DiscardPicturesFrom(FrameRecord* frame) {
 }
 
 // Gives a frame a transparent slot so that unchanged pixels can become transparent.
-// An index no pixel uses serves as it is; a frame that uses all 256 indexes is reduced
-// again, which leaves room for one.
-void GainTransparentSlot(FrameRecord& frame) {
+// An index no pixel uses serves as it is. A frame that uses every index of its table
+// gets the slot of a colour all of whose pixels repeat exactly what shows beneath (they
+// become transparent and look the same); without one it stays opaque, since reducing
+// it again to free an index would change its pixels. `beneath` is the stack of the
+// frames before it.
+void GainTransparentSlot(FrameRecord& frame, const BeneathPixels& beneath) {
     frame.WaitForReduction();
     if (!frame.prev || frame.hasTransparency || !frame.IsPaletteValid()) return;
     const std::shared_ptr<IndexBuffer> plane = frame.indexPlane();
-    if (!plane) return;
+    if (!plane || plane->width != frame.width || plane->height != frame.height) return;
     bool used[256] = {};
     for (int y = 0; y < plane->height; ++y) {
         const uint8_t* row = plane->row(y);
@@ -37,18 +41,35 @@ void GainTransparentSlot(FrameRecord& frame) {
     }
     // Within the colour table the frame is written with.
     const int tableSize = 1 << std::clamp(int(frame.bitsPerPixel), 1, 8);
-    for (int i = tableSize - 1; i >= 0; --i) {
-        if (used[i]) continue;
-        AnimationDocument::StructureWriteLock lock(frame.document);
-        frame.transparentIndex = uint32_t(i);
-        frame.hasTransparency = 1;
-        return;
+    int slot = -1;
+    for (int i = tableSize - 1; i >= 0 && slot < 0; --i) {
+        if (!used[i]) slot = i;
     }
-    if (ToTrueColour(frame, true)) {
-        StartReduction(frame);
-    } else {
-        frame.SetPaletteValid(true);  // no memory for the plane: the frame stays opaque
+    if (slot < 0) {
+        const AnimationDocument& doc = frame.document;
+        const Palette& colours = frame.effectivePalette();
+        bool repeats[256];
+        std::fill(std::begin(repeats), std::end(repeats), true);
+        for (int y = 0; y < plane->height; ++y) {
+            const int sy = frame.top + y;
+            if (sy < 0 || sy >= doc.screenHeight) continue;  // never shown
+            const uint8_t* row = plane->row(y);
+            for (int x = 0; x < plane->width; ++x) {
+                const int sx = frame.left + x;
+                if (sx < 0 || sx >= doc.screenWidth || !repeats[row[x]]) continue;
+                repeats[row[x]] =
+                    colours[row[x]].rgb() == ColourShownThrough(frame, sx, sy, &beneath);
+            }
+        }
+        for (int i = 0; i < tableSize && slot < 0; ++i) {
+            if (repeats[i]) slot = i;
+        }
     }
+    if (slot < 0) return;
+    AnimationDocument::StructureWriteLock lock(frame.document);
+    frame.transparentIndex = uint32_t(slot);
+    frame.hasTransparency = 1;
+    frame.transparencyActive = 1;
 }
 
 // Does a row (or column) of differing pixels count as changed? Isolated pixels do not.
@@ -88,7 +109,9 @@ bool CropAgainst(FrameRecord& frame, const ScreenPixels& before, const BeneathPi
                 SameUnderMask(after[at + size_t(x)], before[at + size_t(x)], mask) ? 0 : 1;
         }
     }
-    const int limit = frame.width / 20;
+    // At the highest quality every differing pixel counts: the pictures change only
+    // within the mask.
+    const int limit = mask == QualityMask(1) ? -1 : frame.width / 20;
     int top = -1, bottom = -1;
     for (int y = 0; y < vh && top < 0; ++y) {
         if (LineChanges(&diff[size_t(y) * size_t(vw)], vw, 1, limit)) top = y;
@@ -333,7 +356,8 @@ int MakeUnchangedTransparent(FrameRecord& frame, IndexBuffer& target) {
     return MakeUnchangedTransparentOver(frame, target, nullptr);
 }
 
-bool OptimisePalette(AnimationDocument& doc, int count, OptimiseProgress& progress) {
+bool OptimisePalette(AnimationDocument& doc, int count, OptimiseProgress& progress,
+                     bool everyFrame) {
     const uint32_t mask = doc.settings.gifCompression;
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) f->WaitForReduction();
     Palette global = UnusedPalette();
@@ -370,7 +394,10 @@ bool OptimisePalette(AnimationDocument& doc, int count, OptimiseProgress& progre
                 const int t = MakeUnchangedTransparentOver(*f, *withTransparency, &beneath);
                 bool onGlobalPalette = false;
                 uint32_t transparentIndex = f->transparentIndex;
-                if (t <= plane->width * plane->height / 3) {
+                // For the smallest file every frame's colours join the global palette
+                // while there is room: the last phase decides by coded size between it
+                // and a local table.
+                if (everyFrame || t <= plane->width * plane->height / 3) {
                     const int gBefore = g;
                     onGlobalPalette =
                         MapOntoGlobal(*f, *plane, global, g, mask, *onGlobal, transparentIndex);
@@ -412,22 +439,37 @@ bool OptimisePalette(AnimationDocument& doc, int count, OptimiseProgress& progre
     return true;
 }
 
-int Optimise(AnimationDocument& doc, OptimiseProgress& progress) {
+namespace {
+
+int RunPhases(AnimationDocument& doc, OptimiseProgress& progress, bool smallest) {
     int count = 0;
+    BeneathPixels beneath = NothingBeneath(doc);
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
         ++count;
-        GainTransparentSlot(*f);
+        GainTransparentSlot(*f, beneath);
+        StackFrame(*f, beneath);
     }
     progress.SetLabel("Optimizing Rects");
     progress.SetPosition(0);
     bool aborted = !CropPass(doc, count, progress);
     progress.SetLabel("Optimizing Palette");
-    if (!aborted) aborted = !OptimisePalette(doc, count, progress);
+    if (!aborted) aborted = !OptimisePalette(doc, count, progress, smallest);
     progress.SetLabel("Final Run");
     if (!aborted) aborted = !CropPass(doc, count, progress);
+    if (!aborted && smallest) aborted = !ChooseEncodings(doc, doc.settings.lossy, progress);
     DiscardPicturesFrom(doc.firstFrame);
     progress.Close();
     return aborted ? -1 : 0;
+}
+
+}  // namespace
+
+int Optimise(AnimationDocument& doc, OptimiseProgress& progress) {
+    return RunPhases(doc, progress, false);
+}
+
+int OptimiseForSize(AnimationDocument& doc, OptimiseProgress& progress) {
+    return RunPhases(doc, progress, true);
 }
 
 void HostOptimiseProgress::SetLabel(const std::string& text) {

@@ -31,14 +31,22 @@ constexpr int kChangeGap = 3;
 // done so far stay optimised). Runs on the window thread.
 int Optimise(AnimationDocument& doc, OptimiseProgress& progress);
 
+// The same for the smallest file, as saving optimised does: every frame's colours join
+// the global palette while there is room, and the final run ends by choosing each frame's
+// smallest coding (ChooseEncodings) with the document's lossy setting.
+int OptimiseForSize(AnimationDocument& doc, OptimiseProgress& progress);
+
 // Crops a frame that has a predecessor to the rectangle in which it changes the screen.
 // Isolated differing pixels (at most width / 20 in a row or column, 3 or more apart)
-// do not count. Returns true when the frame was cropped.
+// do not count, except at the highest quality level. Returns true when the frame was
+// cropped.
 bool CropToChanges(FrameRecord& frame);
 
 // Moves frames onto a global palette built from empty; see the source for the rules.
-// Returns false when aborted.
-bool OptimisePalette(AnimationDocument& doc, int count, OptimiseProgress& progress);
+// everyFrame: frames more than a third unchanged try the global palette too. Returns
+// false when aborted.
+bool OptimisePalette(AnimationDocument& doc, int count, OptimiseProgress& progress,
+                     bool everyFrame = false);
 
 // Writes the frame's indexes into `target` (of the frame's size), with the transparent
 // index wherever the frame's colour equals, under the quality mask, what shows beneath.

@@ -1,6 +1,7 @@
 #include "colour/OptimisedSave.h"
 
 #include "colour/Optimise.h"
+#include "colour/RemoveDuplicates.h"
 #include "document/AnimationDocument.h"
 #include "document/ChainOperations.h"
 #include "document/Composition.h"
@@ -11,6 +12,8 @@
 namespace {
 
 thread_local OptimiseProgress* currentProgress = nullptr;
+// The frames being saved are a copy without entries in the document's tree.
+thread_local bool savingCopy = false;
 
 // The writer finds the optimiser through its call point as soon as this file is linked.
 const bool registered = (RegisterSaveOptimiser(&OptimiseForSave), true);
@@ -32,9 +35,16 @@ class Temporarily {
 }  // namespace
 
 int OptimiseForSave(AnimationDocument& doc) {
-    if (currentProgress) return Optimise(doc, *currentProgress);
-    HostOptimiseProgress progress(doc.host);
-    return Optimise(doc, progress);
+    HostOptimiseProgress hostProgress(doc.host);
+    const int result = OptimiseForSize(doc, currentProgress ? *currentProgress : hostProgress);
+    if (result != 0) return result;
+    // Frames that show the same picture as the one before them go; their time stays.
+    if (savingCopy) {
+        RemoveDuplicateFramesWithoutEntries(doc, 0);
+    } else {
+        RemoveDuplicateFrames(doc, 0);
+    }
+    return 0;
 }
 
 FrameRecord* CopyDocumentFrames(AnimationDocument& doc) {
@@ -67,6 +77,7 @@ int SaveOptimised(AnimationDocument& doc, const std::string& path, bool optimise
     (void)registered;
     RegisterSaveOptimiser(&OptimiseForSave);
     Temporarily<OptimiseProgress*, OptimiseProgress*> useProgress(currentProgress, &progress);
+    Temporarily<bool, bool> copyOrNot(savingCopy, !optimiseDocumentItself);
     const bool wasOptimised = doc.settings.saveOptimized;
     doc.settings.saveOptimized = true;
     int result;

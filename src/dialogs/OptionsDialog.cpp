@@ -97,9 +97,19 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
     gifName_ = new QLabel;
     gifName_->setMinimumWidth(100);
     auto* gifGroup = new QGroupBox(QStringLiteral("Gif Optimization"));
-    auto* gifLayout = new QHBoxLayout(gifGroup);
-    gifLayout->addWidget(gifSlider_);
-    gifLayout->addWidget(gifName_);
+    lossySlider_ = new QSlider(Qt::Horizontal);
+    lossySlider_->setRange(0, 200);
+    lossySlider_->setTickInterval(20);
+    lossySlider_->setTickPosition(QSlider::TicksBelow);
+    lossyReadOut_ = new QLabel;
+    lossyReadOut_->setMinimumWidth(30);
+    auto* gifLayout = new QGridLayout(gifGroup);
+    gifLayout->addWidget(new QLabel(QStringLiteral("Quality/Size:")), 0, 0);
+    gifLayout->addWidget(gifSlider_, 0, 1);
+    gifLayout->addWidget(gifName_, 0, 2);
+    gifLayout->addWidget(new QLabel(QStringLiteral("Lossy:")), 1, 0);
+    gifLayout->addWidget(lossySlider_, 1, 1);
+    gifLayout->addWidget(lossyReadOut_, 1, 2);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
                                          QDialogButtonBox::Help);
@@ -130,6 +140,8 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
     const int level = LevelOfMask(workingMask_);
     gifSlider_->setValue(level < 1 ? 1 : level);  // the slider cannot show 0
     gifName_->setText(level >= 1 ? QString::fromLatin1(kLevelNames[level - 1]) : QString());
+    lossySlider_->setValue(int(std::min<uint32_t>(settings.gifLossy, 200)));
+    lossyReadOut_->setText(QString::number(lossySlider_->value()));
     confirmDelete_->setChecked(settings.confirmDelete != 0);
     multiInstance_->setChecked(settings.multiInst != 0);
     keepTrueColour_->setChecked(settings.keepTrueColorInfo != 0);
@@ -146,6 +158,8 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
         workingMask_ = AppSettings::kGifCompressionMasks[value - 1];
         gifName_->setText(QString::fromLatin1(kLevelNames[value - 1]));
     });
+    connect(lossySlider_, &QSlider::valueChanged, this,
+            [this](int value) { lossyReadOut_->setText(QString::number(value)); });
     connect(reactivate_, &QPushButton::clicked, this, [this] {
         settings_.transparentWarning = settings_.optimizeWarning = settings_.unOptimizeWarning =
             settings_.resizeWarning = settings_.localPalWarning = settings_.globalPalWarning = 0;
@@ -188,6 +202,7 @@ void OptionsDialog::accept() {
     settings_.preview = preview_->isChecked() ? 1 : 0;
     settings_.keepTrueColorInfo = keepTrueColour_->isChecked() ? 1 : 0;
     settings_.gifCompression = workingMask_;
+    settings_.gifLossy = uint32_t(lossySlider_->value());
     settings_.jpegCompression = workingQuality_;
     // A DWORD: never a wrapped negative, never more than the settings keep.
     settings_.previewFrames = uint32_t(std::clamp(n, 0, AppSettings::kMaxPreviewFrames));

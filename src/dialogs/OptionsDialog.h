@@ -31,6 +31,8 @@ class OptionsDialog : public QDialog {
     QLabel* jpegReadOut() const { return jpegReadOut_; }
     QSlider* gifSlider() const { return gifSlider_; }
     QLabel* gifLevelName() const { return gifName_; }
+    QSlider* lossySlider() const { return lossySlider_; }
+    QLabel* lossyReadOut() const { return lossyReadOut_; }
     QPushButton* reactivateButton() const { return reactivate_; }
 
   public slots:
@@ -51,5 +53,7 @@ class OptionsDialog : public QDialog {
     QLabel* jpegReadOut_ = nullptr;
     QSlider* gifSlider_ = nullptr;
     QLabel* gifName_ = nullptr;
+    QSlider* lossySlider_ = nullptr;
+    QLabel* lossyReadOut_ = nullptr;
     QPushButton* reactivate_ = nullptr;
 };

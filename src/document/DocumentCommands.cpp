@@ -87,6 +87,15 @@ int DeleteImage(AnimationDocument& doc, TreeItem* item, bool confirmDelete) {
     return 0;
 }
 
+}  // namespace
+
+int DeleteFrame(AnimationDocument& doc, FrameRecord* frame) {
+    TreeItem* item = doc.EntryOfFrame(frame);
+    return item ? DeleteImage(doc, item, false) : -1;
+}
+
+namespace {
+
 int DeleteComment(AnimationDocument& doc, TreeItem* item, bool global) {
     TreeItem* parent = item->parent();
     const int index = item->row();

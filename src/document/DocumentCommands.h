@@ -27,6 +27,10 @@ ItemKind KindOfItem(const AnimationDocument& doc, const TreeItem* item);
 // when something was removed, -1 when nothing was (refused, or nothing to delete).
 int DeleteSelectedItem(AnimationDocument& doc, bool confirmDelete);
 
+// Deletes one frame with its entry (as Delete on it, without asking). 0, or -1 when the
+// frame has no entry.
+int DeleteFrame(AnimationDocument& doc, FrameRecord* frame);
+
 // Duplicate: a copy of the selected frame right behind it. 0, or -1 (reported).
 int DuplicateSelectedFrame(AnimationDocument& doc);
 

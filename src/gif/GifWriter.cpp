@@ -55,7 +55,8 @@ bool GeometryFits(const AnimationDocument& doc, const FrameRecord* first) {
 }
 
 // Comments, descriptor, local table and LZW data of one frame, whose reduction has ended.
-void WriteImage(FrameRecord& frame, LzwEncoder& encoder, std::vector<uint8_t>& out) {
+// With lossy > 0 the coder may write colours close to the frame's own.
+void WriteImage(FrameRecord& frame, LzwEncoder& encoder, std::vector<uint8_t>& out, int lossy = 0) {
     for (const CommentNode& c : frame.comments) gif_blocks::WriteComment(c.text, out);
     const int bits = BitsOf(frame);
     out.push_back(0x2C);
@@ -71,7 +72,22 @@ void WriteImage(FrameRecord& frame, LzwEncoder& encoder, std::vector<uint8_t>& o
     const IndexBuffer* pixels =
         plane && plane->width == frame.width && plane->height == frame.height ? plane.get()
                                                                               : nullptr;
-    encoder.EncodeImage(pixels, frame.width, frame.height, bits, out);
+    if (lossy <= 0 || !pixels) {
+        encoder.EncodeImage(pixels, frame.width, frame.height, bits, out);
+        return;
+    }
+    const Palette& palette = frame.effectivePalette();
+    uint32_t colours[256];
+    for (int i = 0; i < 256; ++i) {
+        colours[i] =
+            i < (1 << bits) && palette[size_t(i)].used() ? palette[size_t(i)].rgb() : kNotAColour;
+    }
+    if (frame.hasTransparency && frame.transparentIndex < 256)
+        colours[frame.transparentIndex] = kNotAColour;
+    LzwChoices choices;
+    choices.colours = colours;
+    choices.maxError = LossyMaxError(lossy);
+    encoder.EncodeChoosing(pixels, frame.width, frame.height, bits, choices, out, nullptr);
 }
 
 bool EndsWithAvi(const std::string& path) {
@@ -151,10 +167,13 @@ int SaveAnimation(AnimationDocument& doc, const std::string& path) {
         return SaveAvi(doc, doc.firstFrame, path) == 0 ? kSaveOk : kSaveAviFailed;
 
     doc.notifier.Notify(kNotifyBatchStarts, kBatchSaving, CountChain(doc.firstFrame));
+    // The optimiser codes lossily itself, and keeps what it wrote in the frames.
+    int lossy = doc.settings.lossy;
     if (doc.settings.saveOptimized) {
         if (const SaveOptimiser optimise = RegisteredSaveOptimiser()) {
             const int result = optimise(doc);
             if (result != 0) return result;
+            lossy = 0;
         }
     }
     FrameRecord* const first = doc.firstFrame;
@@ -175,7 +194,7 @@ int SaveAnimation(AnimationDocument& doc, const std::string& path) {
         doc.notifier.Notify(kNotifyFrameSaved);
         f->WaitForReduction();
         gif_blocks::WriteGraphicControl(doc, *f, buffer);
-        WriteImage(*f, encoder, buffer);
+        WriteImage(*f, encoder, buffer, lossy);
         if (buffer.size() >= kFlushAt) Drain(file, buffer);
     }
     // The animation's comments go behind the last image: in front of the first one they

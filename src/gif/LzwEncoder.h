@@ -6,6 +6,32 @@
 
 class IndexBuffer;
 
+// What may vary while one image is coded. Without any of it the coding is plain LZW.
+struct LzwChoices {
+    // Pixels flagged here (width x height, row by row) may be written as `alternative`
+    // instead of their own index: the pixel looks the same either way (a transparent
+    // pixel over an equal colour). The coder takes whichever continues the current match.
+    const uint8_t* flexible = nullptr;
+    uint8_t alternative = 0;
+    // Try the alternative before the pixel's own index.
+    bool preferAlternative = false;
+    // Where neither continues a match: start the next string with the alternative.
+    bool startWithAlternative = false;
+    // Lossy coding: the colour of every index (0x00RRGGBB, kNotAColour for indexes that
+    // must not stand in for others) and the largest difference per channel between a
+    // pixel's colour, with the error carried from its neighbours, and the colour written.
+    const uint32_t* colours = nullptr;
+    int maxError = 0;
+    // Once the code table is full, go on with it instead of starting a new one.
+    bool keepFullTable = false;
+};
+constexpr uint32_t kNotAColour = 0xFF000000u;
+
+// The lossy setting runs from 0 (lossless) to this.
+constexpr int kMaxLossy = 200;
+// The largest difference per channel that lossy coding at `lossy` allows.
+int LossyMaxError(int lossy);
+
 // GIF LZW coding of one image after another. One encoder per save: it owns the
 // 4096 x 256 direct code table (index = prefix code x 256 + pixel), whose entries carry
 // a generation stamp, so that starting an image or resetting the table is one
@@ -20,6 +46,11 @@ class LzwEncoder {
     // terminator, for `width` x `height` pixels of `plane` (all 0 when plane is null).
     void EncodeImage(const IndexBuffer* plane, int width, int height, int bitsPerPixel,
                      std::vector<uint8_t>& out);
+
+    // As EncodeImage, taking the choices; the indexes written go to `chosen` (of the
+    // image's size) when given. Coding `chosen` again plainly gives the same bytes.
+    void EncodeChoosing(const IndexBuffer* plane, int width, int height, int bitsPerPixel,
+                        const LzwChoices& choices, std::vector<uint8_t>& out, IndexBuffer* chosen);
 
     // Appends one code at the current width; kFlushCode writes the partial byte and the
     // partial sub-block.

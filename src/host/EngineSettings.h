@@ -14,6 +14,9 @@ struct EngineSettings {
     std::atomic<bool> reloadAfterSave{false};
     // Colour mask of the optimiser (one of 0xFCFCFC, 0xF8F8F8, 0xF0F0F0, 0xE0E0E0, 0xC0C0C0).
     std::atomic<uint32_t> gifCompression{0xF0F0F0};
+    // Lossy GIF coding, 0 (lossless) to 200: how far a pixel may stray so that the LZW
+    // coder continues its match.
+    std::atomic<int> lossy{0};
     // JPEG quality 0-100.
     std::atomic<int> jpegCompression{75};
 };

@@ -315,6 +315,7 @@ bool MainWindow::cmdSaveAs(int) {
     initial.saveOptimized = document_->settings.saveOptimized;
     initial.reloadAfterSave = settings_.reloadAfterSave != 0;
     initial.gifCompression = settings_.gifCompression;
+    initial.lossy = int(settings_.gifLossy);
     // Propose the name with the extension of the type we write.
     QString start = settings_.pathSave;
     if (start != QLatin1String("N/A")) start = WithTypeExtension(start, false);
@@ -323,8 +324,10 @@ bool MainWindow::cmdSaveAs(int) {
     document_->settings.saveOptimized = choice.saveOptimized;
     document_->settings.reloadAfterSave = choice.reloadAfterSave;
     document_->settings.gifCompression = choice.gifCompression;
+    document_->settings.lossy = choice.lossy;
     settings_.reloadAfterSave = choice.reloadAfterSave ? 1 : 0;
     settings_.gifCompression = choice.gifCompression;
+    settings_.gifLossy = uint32_t(choice.lossy);
     return saveAnimationTo(choice.path);
 }
 
@@ -496,6 +499,7 @@ void MainWindow::cmdOptimize() {
     if (document_->empty() || !Warn(this, settings_, WarningKind::Optimize)) return;
     playback_->stop();
     document_->settings.gifCompression = settings_.gifCompression;
+    document_->settings.lossy = int(settings_.gifLossy);
     {
         OptimiseProgressDialog progress(this);
         progress.show();

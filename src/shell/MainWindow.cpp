@@ -235,6 +235,7 @@ int MainWindow::openSample() {
 void MainWindow::applyEngineSettings() {
     document_->settings.keepTrueColorInfo = settings_.keepTrueColorInfo != 0;
     document_->settings.gifCompression = settings_.gifCompression;
+    document_->settings.lossy = int(settings_.gifLossy);
     document_->settings.jpegCompression = int(settings_.jpegCompression);
     document_->settings.reloadAfterSave = settings_.reloadAfterSave != 0;
 }

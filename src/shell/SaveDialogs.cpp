@@ -95,6 +95,16 @@ SaveAsChoice RunSaveAsDialog(QWidget* parent, const QString& startPath,
     row->addWidget(new QLabel(QStringLiteral("Quality/Size:")));
     row->addWidget(slider, 1);
     row->addWidget(readout);
+    auto* lossySlider = new QSlider(Qt::Horizontal);
+    auto* lossyReadout = new QLabel(QString::number(initial.lossy));
+    lossySlider->setRange(0, 200);
+    lossySlider->setPageStep(10);
+    lossySlider->setValue(initial.lossy);
+    lossySlider->setObjectName(QStringLiteral("lossy"));
+    lossyReadout->setMinimumWidth(24);
+    row->addWidget(new QLabel(QStringLiteral("Lossy:")));
+    row->addWidget(lossySlider, 1);
+    row->addWidget(lossyReadout);
     int level = QualityLevelForMask(initial.gifCompression);
     slider->setValue(level);
     readout->setText(QualityLevelText(level));
@@ -102,7 +112,8 @@ SaveAsChoice RunSaveAsDialog(QWidget* parent, const QString& startPath,
     reload->setChecked(initial.reloadAfterSave);
     auto follow = [=](bool on) {
         for (QWidget* w : {static_cast<QWidget*>(reload), static_cast<QWidget*>(slider),
-                           static_cast<QWidget*>(readout)}) {
+                           static_cast<QWidget*>(readout), static_cast<QWidget*>(lossySlider),
+                           static_cast<QWidget*>(lossyReadout)}) {
             w->setEnabled(on);
         }
     };
@@ -117,6 +128,8 @@ SaveAsChoice RunSaveAsDialog(QWidget* parent, const QString& startPath,
         level = v;
         readout->setText(QualityLevelText(v));
     });
+    QObject::connect(lossySlider, &QSlider::valueChanged, panel,
+                     [lossyReadout](int v) { lossyReadout->setText(QString::number(v)); });
     AddPanel(dialog, panel);
 
     SaveAsChoice choice = initial;
@@ -128,6 +141,7 @@ SaveAsChoice RunSaveAsDialog(QWidget* parent, const QString& startPath,
     choice.saveOptimized = optimised->isChecked();
     choice.reloadAfterSave = reload->isChecked();
     choice.gifCompression = MaskForQualityLevel(level);
+    choice.lossy = lossySlider->value();
     return choice;
 }
 

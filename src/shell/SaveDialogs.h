@@ -11,6 +11,7 @@ struct SaveAsChoice {
     bool saveOptimized = false;
     bool reloadAfterSave = false;
     uint32_t gifCompression = 0xF0F0F0;
+    int lossy = 0;  // 0 (lossless) .. 200
 };
 struct ExportChoice {
     QString path;  // empty: cancelled

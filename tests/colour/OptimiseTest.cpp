@@ -160,8 +160,21 @@ TEST_F(OptimiseTest, CropToChangesFindsTheChangedRectangleAndDropsIsolatedPixels
     EXPECT_EQ(Rect(f), std::vector<int>({30, 20, 15, 8}));
     EXPECT_EQ(f->indexPlane()->width, 15);
     // Exactly the isolated pixels are lost from the picture.
-    EXPECT_EQ(Mismatches(GetComposedBitmap(*f)->pixels, second, 0xFFFFFF), 4);
-    EXPECT_FALSE(CropToChanges(*f));  // nothing left to crop
+    const auto after = GetComposedBitmap(*f);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(Mismatches(after->pixels, second, 0xFFFFFF), 4);
+    for (auto [x, y] : isolated) EXPECT_EQ(after->at(x, y), kDesk);
+    // Nothing left to crop: the second call changes nothing.
+    EXPECT_FALSE(CropToChanges(*f));
+
+    // At the highest quality the isolated pixels stay.
+    doc.settings.gifCompression = QualityMask(1);
+    FrameRecord* g = AddPicture(doc, first, w, h);
+    FrameRecord* h2 = AddPicture(doc, second, w, h);
+    ASSERT_TRUE(CropToChanges(*h2));
+    EXPECT_EQ(Rect(h2), std::vector<int>({2, 2, 89, 49}));
+    EXPECT_EQ(Mismatches(GetComposedBitmap(*h2)->pixels, second, 0xFFFFFF), 0);
+    EXPECT_EQ(Rect(g), std::vector<int>({0, 0, w, h}));
 }
 
 TEST_F(OptimiseTest, PixelsCloserThanThreeOrTooManyInARowCountAsChanges) {
@@ -427,23 +440,37 @@ TEST_F(OptimiseTest, SavingAnOptimisedCopyLeavesTheDocumentAsItWas) {
     EXPECT_FALSE(std::filesystem::exists(never));
 }
 
-TEST_F(OptimiseTest, AFrameUsingEveryIndexIsReducedToGainATransparentSlot) {
+TEST_F(OptimiseTest, AFrameUsingEveryIndexTakesARepeatedColourAsItsSlotOrStaysOpaque) {
     const int w = 16, h = 16;
-    Picture first(size_t(w * h)), second(size_t(w * h));
+    Picture first(size_t(w * h)), second(size_t(w * h)), fourth(size_t(w * h));
+    std::vector<int> moving;  // every pixel but 7 takes the colour of the next one
     for (int p = 0; p < w * h; ++p) {
         first[size_t(p)] = Distinct(p);
         second[size_t(p)] = Distinct((p + 1) % 256);
+        if (p != 7) moving.push_back(p);
     }
+    for (size_t k = 0; k < moving.size(); ++k)
+        fourth[size_t(moving[k])] = Distinct(moving[(k + 1) % moving.size()]);
+    fourth[7] = Distinct(7);  // stays where it was in the third frame
     AddPicture(doc, first, w, h);
     FrameRecord* f = AddPicture(doc, second, w, h);
-    ASSERT_EQ(f->hasTransparency, 0u);
     FrameRecord* three = AddPicture(doc, first, w, h);
-    three->indexPlane()->set(0, 0, 1);  // leaves index 0 free
+    three->indexPlane()->set(1, 0, 0);  // leaves index 1 free
+    FrameRecord* four = AddPicture(doc, fourth, w, h);
+    doc.settings.gifCompression = QualityMask(1);
+    ASSERT_EQ(f->hasTransparency, 0u);
+    ASSERT_EQ(four->hasTransparency, 0u);
+    const auto before = ComposeAll(doc);
     ASSERT_EQ(Run(), 0);
-    EXPECT_TRUE(f->IsPaletteValid());
-    EXPECT_EQ(f->hasTransparency, 1u);
+    // No colour of the second frame repeats the screen: it stays opaque.
+    EXPECT_EQ(f->hasTransparency, 0u);
     // The third frame had a free index: it became the transparent slot as it was.
     EXPECT_EQ(three->hasTransparency, 1u);
+    // The fourth frame's colour 7 lies exactly on itself.
+    ASSERT_EQ(four->hasTransparency, 1u);
+    EXPECT_EQ(four->effectivePalette()[four->transparentIndex].rgb(), Distinct(7));
+    // Not one pixel changes, at any level.
+    EXPECT_EQ(ComposeAll(doc), before);
 }
 
 TEST_F(OptimiseTest, ASingleChangedRowIsCroppedToThatRow) {

@@ -34,6 +34,14 @@ TEST(OptionsDialogTest, ReactivateActsAtOnceTheRestOnOkOnly) {
                   settings.globalPalWarning,
               0u);
     EXPECT_EQ(settings.jpegCompression, 40u);
+
+    // The lossy level is kept on OK.
+    OptionsDialog lossy(nullptr, settings);
+    EXPECT_EQ(lossy.lossySlider()->value(), 0);
+    lossy.lossySlider()->setValue(80);
+    EXPECT_EQ(lossy.lossyReadOut()->text(), "80");
+    lossy.accept();
+    EXPECT_EQ(settings.gifLossy, 80u);
 }
 
 // A fixed count must be 1 to 1000: every preview makes that many frames.

@@ -2,12 +2,15 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 
+#include "gif/GifResult.h"
 #include "gif/GifWriter.h"
 #include "gif/LoadGif.h"
+#include "gif/LzwDecoder.h"
 #include "gif/LzwEncoder.h"
 #include "support/GifBuilder.h"
 #include "support/PeerReaders.h"
@@ -221,4 +224,68 @@ TEST_F(GifWriterTest, CodeTableIsClearedWhenItsStampsWrapAround) {
     for (int i = 0; i < 65534; ++i) encoder.EncodeImage(nullptr, 1, 1, 8, dot);
     encoder.EncodeImage(plane, 60, 50, 8, again);
     EXPECT_EQ(again, first);
+}
+
+// What the coder may vary: every way decodes (our decoder and giflib's rules alike) to the
+// indexes it reports, flexible pixels only ever take the alternative, lossy ones only a
+// colour within the error, and a full table kept on still decodes.
+TEST_F(GifWriterTest, ChoosingCodersDecodeToWhatTheyChose) {
+    const int w = 160, h = 120;
+    FrameRecord* f = RandomFrame(doc_, w, h, 64, 3);
+    AppendToDocument(doc_, f, "choosing");
+    // Runs, so that strings grow long, over noise, so that the table fills.
+    auto plane = f->indexPlane();
+    for (int y = 0; y < h; y += 2) {
+        for (int x = 0; x < w / 2; ++x) plane->set(x, y, uint8_t((x / 9) % 5));
+    }
+    std::vector<uint8_t> flexible(size_t(w) * size_t(h));
+    for (size_t i = 0; i < flexible.size(); ++i) flexible[i] = (i * 7919) % 3 == 0;
+    std::vector<uint32_t> colours(256, kNotAColour);
+    for (int i = 0; i < 63; ++i) colours[size_t(i)] = uint32_t(i) * 0x040404u;
+    struct Way {
+        const char* label;
+        bool flexible, preferAlternative, startWithAlternative, keepFullTable;
+        int maxError;
+    };
+    const Way ways[] = {{"plain, table kept", false, false, false, true, 0},
+                        {"flexible", true, false, false, false, 0},
+                        {"flexible, alternative first", true, true, true, true, 0},
+                        {"lossy", false, false, false, false, 12},
+                        {"lossy and flexible, table kept", true, true, false, true, 30}};
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.label);
+        LzwChoices choices;
+        choices.flexible = way.flexible ? flexible.data() : nullptr;
+        choices.alternative = 63;
+        choices.preferAlternative = way.preferAlternative;
+        choices.startWithAlternative = way.startWithAlternative;
+        choices.keepFullTable = way.keepFullTable;
+        choices.colours = colours.data();
+        choices.maxError = way.maxError;
+        auto chosen = IndexBuffer::Create(nullptr, w, h);
+        std::vector<uint8_t> out;
+        LzwEncoder encoder;
+        encoder.EncodeChoosing(plane.get(), w, h, 8, choices, out, chosen.get());
+        // Join the sub-blocks after the code size byte.
+        std::vector<uint8_t> data;
+        for (size_t at = 1; at < out.size() && out[at] != 0; at += size_t(out[at]) + 1)
+            data.insert(data.end(), out.begin() + ptrdiff_t(at) + 1,
+                        out.begin() + ptrdiff_t(at) + 1 + out[at]);
+        std::vector<uint8_t> decoded(size_t(w) * size_t(h));
+        LzwDecoder decoder;
+        ASSERT_EQ(decoder.Decode(data.data(), data.size(), 8, decoded.data(), decoded.size()),
+                  kGifOk);
+        ASSERT_EQ(decoder.produced(), decoded.size());
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const size_t i = size_t(y) * size_t(w) + size_t(x);
+                const uint8_t own = plane->get(x, y), got = chosen->get(x, y);
+                ASSERT_EQ(decoded[i], got) << x << "," << y;
+                if (got == own || (way.flexible && flexible[i] && got == 63)) continue;
+                ASSERT_GT(way.maxError, 0) << x << "," << y;
+                const int d = std::abs(int(colours[got] & 0xFF) - int(colours[own] & 0xFF));
+                ASSERT_LE(d, 2 * way.maxError) << x << "," << y;
+            }
+        }
+    }
 }

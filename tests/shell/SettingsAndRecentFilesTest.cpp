@@ -25,7 +25,7 @@ TEST_F(SettingsTest, FirstRunWritesEveryDefault) {
     const char* names =
         "Path|PathSave|Preview|PreviewFrames|Fixed Nr. of PreviewFrames|"
         "ExportAsJpg|ReloadAfterSave|Confirm Delete|Keep TrueColorInfo|MultiInst|"
-        "Jpeg Compression|Gif Compression|Transparent Warning|Optimize Warning|"
+        "Jpeg Compression|Gif Compression|Gif Lossy|Transparent Warning|Optimize Warning|"
         "UnOptimize Warning|Resize Warning|LocalPal Warning|GlobalPal Warning|"
         "ToolWindows|WinRect|Param Placement";
     for (const QString& name : QString(names).split('|'))
@@ -38,6 +38,7 @@ TEST_F(SettingsTest, MissingAndBadValuesTakeTheirDefaults) {
         QSettings store(file(), QSettings::IniFormat);
         store.setValue("Preview", 0);
         store.setValue("Gif Compression", 0x123456);  // not one of the five masks
+        store.setValue("Gif Lossy", 201);             // past the slider
         store.setValue("PreviewFrames", 5000000);
         store.setValue("WinRect", QByteArray(12, 'x'));
         store.setValue("History File 0", "/a.gif");
@@ -48,6 +49,7 @@ TEST_F(SettingsTest, MissingAndBadValuesTakeTheirDefaults) {
     EXPECT_EQ(a.preview, 0u);
     EXPECT_EQ(a.jpegCompression, 75u);  // missing
     EXPECT_EQ(a.gifCompression, 0xF0F0F0u);
+    EXPECT_EQ(a.gifLossy, 0u);
     EXPECT_EQ(a.previewFrames, 10u);
     EXPECT_EQ(a.winRect.length(), 44);
     EXPECT_EQ(a.winRect.left(), 100);
@@ -57,6 +59,7 @@ TEST_F(SettingsTest, MissingAndBadValuesTakeTheirDefaults) {
 TEST_F(SettingsTest, ValuesSurviveSaveAndLoad) {
     AppSettings a;
     a.gifCompression = 0xC0C0C0;
+    a.gifLossy = 80;
     a.history = {"/x.gif", "/y.gif"};
     a.paramPlacement.fields = {44, 0, 1, 0, 0, 0, 0, 10, 20, 300, 400};
     {
@@ -67,6 +70,7 @@ TEST_F(SettingsTest, ValuesSurviveSaveAndLoad) {
     QSettings store(file(), QSettings::IniFormat);
     const AppSettings b = SettingsStore::Load(store, 800, 600);
     EXPECT_EQ(b.gifCompression, 0xC0C0C0u);
+    EXPECT_EQ(b.gifLossy, 80u);
     EXPECT_EQ(b.history, a.history);
     EXPECT_EQ(b.paramPlacement.fields, a.paramPlacement.fields);
     EXPECT_FALSE(store.contains("History File 4"));

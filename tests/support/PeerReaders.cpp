@@ -193,4 +193,24 @@ std::vector<uint32_t> ImageColours(const PeerImage& image) {
     return out;
 }
 
+const ComposedPicture& PeerTimeline::at(int time) const {
+    size_t i = 0;
+    while (i + 1 < starts.size() && starts[i + 1] <= time) ++i;
+    return pictures[i];
+}
+
+std::optional<PeerTimeline> PeerTimelineOf(const std::string& gifPath) {
+    const auto decoded = GiflibDecode(gifPath);
+    auto pictures = PeerComposedPictures(gifPath);
+    if (!decoded || !pictures || pictures->empty() || pictures->size() != decoded->images.size())
+        return std::nullopt;
+    PeerTimeline t;
+    t.pictures = std::move(*pictures);
+    for (const PeerImage& image : decoded->images) {
+        t.starts.push_back(t.length);
+        t.length += std::max(image.delay, 0);
+    }
+    return t;
+}
+
 }  // namespace testing_support

@@ -49,6 +49,18 @@ struct PeerFile {
 // Decodes a file with giflib's DGifSlurp; nullopt when giflib refuses it.
 std::optional<PeerFile> GiflibDecode(const std::string& path);
 
+// What a viewer shows over time: the composed pictures (ImageMagick) with the time each
+// starts, in hundredths of a second from the delays giflib reads, and the whole length.
+struct PeerTimeline {
+    std::vector<ComposedPicture> pictures;
+    std::vector<int> starts;
+    int length = 0;
+    // The picture shown at `time`.
+    const ComposedPicture& at(int time) const;
+};
+// nullopt when either peer cannot read the file or they count its frames differently.
+std::optional<PeerTimeline> PeerTimelineOf(const std::string& gifPath);
+
 // The first picture ImageMagick reads from a still image, as 0x00RRGGBB top-down (the
 // alpha dropped); empty when it cannot read it.
 std::vector<uint32_t> PeerStillRgb(const std::string& path);

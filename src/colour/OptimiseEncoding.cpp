@@ -1,0 +1,354 @@
+#include "colour/OptimiseEncoding.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "colour/ScreenPicture.h"
+#include "document/AnimationDocument.h"
+#include "document/FrameRecord.h"
+#include "gif/LzwEncoder.h"
+
+namespace {
+
+// Table bits for `entries` colours; never 1, which some readers refuse.
+int BitsFor(int entries) {
+    int bits = 2;
+    while (bits < 8 && (1 << bits) < entries) ++bits;
+    return bits;
+}
+
+bool KeepsScreen(int disposal) {
+    return disposal == 0 || disposal == 1;
+}
+
+// One way to write a frame.
+struct Candidate {
+    bool global = false;
+    int bits = 8;
+    Palette palette = UnusedPalette();  // of a local table
+    bool transparent = false;
+    uint8_t transparentIndex = 0;
+    std::shared_ptr<IndexBuffer> indexes;
+    size_t bytes = SIZE_MAX;
+};
+
+// The global table as frames may use it.
+struct GlobalTable {
+    bool usable = false;
+    int bits = 8;
+    std::unordered_map<uint32_t, uint8_t> index;  // colour -> first entry with it
+    uint32_t colours[256];
+};
+
+GlobalTable ReadGlobalTable(const AnimationDocument& doc) {
+    GlobalTable table;
+    std::fill(std::begin(table.colours), std::end(table.colours), kNotAColour);
+    const FrameRecord* first = doc.firstFrame;
+    if (!doc.hasGlobalPalette || !first || first->hasLocalPalette) return table;
+    int used = 0;
+    while (used < 256 && doc.globalPalette[size_t(used)].used()) ++used;
+    table.usable = true;
+    table.bits = BitsFor(std::max(used, 1));
+    for (int i = 0; i < used; ++i) {
+        const uint32_t c = doc.globalPalette[size_t(i)].rgb();
+        table.colours[i] = c;
+        table.index.emplace(c, uint8_t(i));
+    }
+    return table;
+}
+
+// What one frame must show, over its part of the screen.
+struct FrameTarget {
+    int x0 = 0, y0 = 0, w = 0, h = 0;  // the rectangle, in screen coordinates
+    std::vector<uint32_t> colour;      // w x h: the colour shown after the frame
+    std::vector<uint8_t> kind;         // w x h, a PixelKind
+    uint32_t at(int x, int y) const { return colour[size_t(y) * size_t(w) + size_t(x)]; }
+    uint8_t kindAt(int x, int y) const { return kind[size_t(y) * size_t(w) + size_t(x)]; }
+};
+
+// How a pixel may be written.
+enum PixelKind : uint8_t {
+    kOpaque = 0,       // in its colour
+    kEither = 1,       // transparent shows the same colour
+    kTransparent = 2,  // transparent as it was: nothing lies beneath, or the screen is cleared
+};
+
+// How the pixel of `frame` at screen point s = (x, y) may be written.
+// Lossy coding (maxError > 0) lets a transparent pixel keep what is there when that is
+// close enough: what earlier frames lost then does not have to be drawn again.
+bool Close(uint32_t a, uint32_t b, int maxError) {
+    if (maxError == 0) return a == b;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > maxError) return false;
+    }
+    return true;
+}
+
+PixelKind KindOf(const FrameRecord& frame, const IndexBuffer& plane, int x, int y, size_t s,
+                 bool keeps, const ScreenPixels& before, const ScreenPixels& after,
+                 const BeneathPixels& beneath, int maxError) {
+    const bool transparent = frame.hasTransparency && frame.transparencyActive &&
+                             plane.get(x - frame.left, y - frame.top) == frame.transparentIndex;
+    // Over nothing, or over a cleared screen, a viewer shows the canvas through a
+    // transparent pixel, whatever colour we compose there.
+    if (!keeps || beneath[s] == kNothingBeneath) return transparent ? kTransparent : kOpaque;
+    const uint32_t through = ColourShownThrough(frame, x, y, &beneath);
+    return Close(before[s], after[s], maxError) && Close(through, after[s], maxError) &&
+                   Close(through, before[s], maxError)
+               ? kEither
+               : kOpaque;
+}
+
+// Codes the frame with one table in each of the ways the coder may treat pixels that
+// can be transparent, keeping the smallest: all transparent, or either index as it
+// continues a match (trying the transparent or the own index first, starting new
+// strings with either).
+void Encode(const FrameTarget& t, const std::unordered_map<uint32_t, uint8_t>& indexOf,
+            const uint32_t* colours, int maxError, LzwEncoder& encoder, Candidate& c) {
+    std::shared_ptr<IndexBuffer> allTransparent = IndexBuffer::Create(nullptr, t.w, t.h);
+    std::shared_ptr<IndexBuffer> own = IndexBuffer::Create(nullptr, t.w, t.h);
+    if (!allTransparent || !own) return;
+    std::vector<uint8_t> flexible(size_t(t.w) * size_t(t.h), 0);
+    bool anyFlexible = false;
+    for (int y = 0; y < t.h; ++y) {
+        uint8_t* ownRow = own->row(y);
+        uint8_t* transparentRow = allTransparent->row(y);
+        for (int x = 0; x < t.w; ++x) {
+            const auto it = indexOf.find(t.at(x, y));
+            const uint8_t kind = t.kindAt(x, y);
+            if (kind == kOpaque) {
+                ownRow[x] = transparentRow[x] = it->second;
+            } else if (kind == kEither && it != indexOf.end()) {
+                ownRow[x] = it->second;
+                transparentRow[x] = c.transparentIndex;
+                flexible[size_t(y) * size_t(t.w) + size_t(x)] = 1;
+                anyFlexible = true;
+            } else {
+                ownRow[x] = transparentRow[x] = c.transparentIndex;
+            }
+        }
+    }
+    struct Way {
+        bool flexible, preferTransparent, startTransparent;
+    };
+    const Way ways[] = {
+        {false, false, false}, {true, true, true}, {true, false, false}, {true, false, true}};
+    const size_t table = c.global ? 0 : size_t(3) << c.bits;
+    for (const Way& way : ways) {
+        if (way.flexible && !anyFlexible) break;
+        LzwChoices choices;
+        choices.flexible = way.flexible ? flexible.data() : nullptr;
+        choices.alternative = c.transparentIndex;
+        choices.preferAlternative = way.preferTransparent;
+        choices.startWithAlternative = way.startTransparent;
+        choices.colours = colours;
+        choices.maxError = maxError;
+        std::vector<uint8_t> out;
+        std::shared_ptr<IndexBuffer> chosen = IndexBuffer::Create(nullptr, t.w, t.h);
+        if (!chosen) return;
+        encoder.EncodeChoosing(way.flexible ? own.get() : allTransparent.get(), t.w, t.h, c.bits,
+                               choices, out, chosen.get());
+        if (out.size() + table < c.bytes) {
+            c.bytes = out.size() + table;
+            c.indexes = std::move(chosen);
+        }
+    }
+}
+
+// Finds the smallest way to write `frame` and rewrites it so. `before` and `after` are
+// the screens around it, `beneath` the stack of the frames before it.
+void ChooseFrameEncoding(FrameRecord& frame, const ScreenPixels& before, const ScreenPixels& after,
+                         const BeneathPixels& beneath, const GlobalTable& global, int maxError,
+                         LzwEncoder& encoder) {
+    AnimationDocument& doc = frame.document;
+    const int sw = doc.screenWidth, sh = doc.screenHeight;
+    const std::shared_ptr<IndexBuffer> plane = frame.indexPlane();
+    if (!frame.IsPaletteValid() || !plane || plane->width != frame.width ||
+        plane->height != frame.height || after.size() != size_t(sw) * size_t(sh) ||
+        before.size() != after.size()) {
+        return;
+    }
+    FrameTarget t;
+    t.x0 = std::max(frame.left, 0);
+    t.y0 = std::max(frame.top, 0);
+    const int x1 = std::min(frame.left + frame.width, sw),
+              y1 = std::min(frame.top + frame.height, sh);
+    if (t.x0 >= x1 || t.y0 >= y1) return;
+    const bool keeps = frame.prev && KeepsScreen(doc.disposalBefore(frame));
+    // Shrinking the rectangle would change what a later disposal restores.
+    const bool mayShrink = keeps && KeepsScreen(doc.effectiveDisposal(frame));
+    if (beneath.size() != after.size()) return;
+    const int ox = t.x0, oy = t.y0, ow = x1 - t.x0;
+    std::vector<uint8_t> kinds(size_t(ow) * size_t(y1 - oy));
+    int bx0 = x1, by0 = y1, bx1 = t.x0 - 1, by1 = t.y0 - 1;  // pixels that must be drawn
+    for (int y = t.y0; y < y1; ++y) {
+        for (int x = t.x0; x < x1; ++x) {
+            const size_t s = size_t(y) * size_t(sw) + size_t(x);
+            const PixelKind kind =
+                KindOf(frame, *plane, x, y, s, keeps, before, after, beneath, maxError);
+            kinds[size_t(y - oy) * size_t(ow) + size_t(x - ox)] = kind;
+            // Where the frame keeps the screen, a transparent pixel outside it looks the same.
+            if (kind != kOpaque) continue;
+            bx0 = std::min(bx0, x);
+            by0 = std::min(by0, y);
+            bx1 = std::max(bx1, x);
+            by1 = std::max(by1, y);
+        }
+    }
+    int rx0 = t.x0, ry0 = t.y0, rx1 = x1 - 1, ry1 = y1 - 1;
+    if (mayShrink) {
+        if (bx1 < bx0) {
+            rx1 = rx0;  // nothing changes: one transparent pixel
+            ry1 = ry0;
+        } else {
+            rx0 = bx0, ry0 = by0, rx1 = bx1, ry1 = by1;
+        }
+    }
+    t.x0 = rx0;
+    t.y0 = ry0;
+    t.w = rx1 - rx0 + 1;
+    t.h = ry1 - ry0 + 1;
+    t.colour.resize(size_t(t.w) * size_t(t.h));
+    t.kind.resize(t.colour.size());
+    // The colours that must be opaque, in order of first appearance.
+    std::unordered_map<uint32_t, uint8_t> local;
+    std::vector<uint32_t> localColours;
+    bool anyFree = false;
+    for (int y = 0; y < t.h; ++y) {
+        for (int x = 0; x < t.w; ++x) {
+            const size_t s = size_t(t.y0 + y) * size_t(sw) + size_t(t.x0 + x);
+            const size_t i = size_t(y) * size_t(t.w) + size_t(x);
+            t.colour[i] = after[s];
+            t.kind[i] = kinds[size_t(t.y0 + y - oy) * size_t(ow) + size_t(t.x0 + x - ox)];
+            anyFree = anyFree || t.kind[i] != kOpaque;
+            if (t.kind[i] != kOpaque || local.count(after[s])) continue;
+            if (localColours.size() == 256) return;  // more than a table holds
+            local.emplace(after[s], uint8_t(localColours.size()));
+            localColours.push_back(after[s]);
+        }
+    }
+    const int n = int(localColours.size());
+    if (anyFree && n == 256) return;
+
+    Candidate best;
+    {
+        Candidate c;
+        c.bits = BitsFor(n + (anyFree ? 1 : 0));
+        c.transparent = anyFree;
+        c.transparentIndex = uint8_t(std::min(n, 255));
+        uint32_t colours[256];
+        std::fill(std::begin(colours), std::end(colours), kNotAColour);
+        for (int i = 0; i < n; ++i) {
+            c.palette[size_t(i)] = PaletteEntry::FromRgb(localColours[size_t(i)]);
+            colours[i] = localColours[size_t(i)];
+        }
+        Encode(t, local, colours, maxError, encoder, c);
+        if (c.bytes < best.bytes) best = std::move(c);
+    }
+    if (global.usable) {
+        Candidate c;
+        c.global = true;
+        c.bits = global.bits;
+        c.transparent = anyFree;
+        std::unordered_map<uint32_t, uint8_t> onGlobal;
+        bool taken[256] = {};
+        bool fits = true;
+        for (const uint32_t colour : localColours) {
+            const auto it = global.index.find(colour);
+            if (it == global.index.end()) {
+                fits = false;
+                break;
+            }
+            onGlobal.emplace(colour, it->second);
+            taken[it->second] = true;
+        }
+        int slot = (1 << global.bits) - 1;
+        while (slot >= 0 && taken[slot]) --slot;
+        if (fits && (!anyFree || slot >= 0)) {
+            c.transparentIndex = uint8_t(std::max(slot, 0));
+            uint32_t colours[256];
+            std::copy(std::begin(global.colours), std::end(global.colours), colours);
+            if (anyFree) colours[c.transparentIndex] = kNotAColour;
+            Encode(t, onGlobal, colours, maxError, encoder, c);
+            if (c.bytes < best.bytes) best = std::move(c);
+        }
+    }
+    if (!best.indexes) return;
+
+    AnimationDocument::StructureWriteLock lock(doc);
+    best.indexes->owner = &frame;
+    frame.ReplaceIndexPlane(std::move(best.indexes));
+    frame.ReplaceTrueColourPlane(nullptr);
+    frame.left = t.x0;
+    frame.top = t.y0;
+    frame.width = t.w;
+    frame.height = t.h;
+    frame.hasLocalPalette = best.global ? 0 : 1;
+    frame.palette = best.global ? doc.globalPalette : best.palette;
+    frame.bitsPerPixel = uint8_t(best.bits);
+    frame.hasTransparency = best.transparent ? 1 : 0;
+    frame.transparentIndex = best.transparentIndex;
+    frame.transparencyActive = 1;
+}
+
+// The first frame stays on its table; lossy coding may still change its pixels.
+void CodeFirstFrame(FrameRecord& frame, const GlobalTable& global, int maxError,
+                    LzwEncoder& encoder) {
+    if (global.usable && !frame.hasLocalPalette) frame.bitsPerPixel = uint8_t(global.bits);
+    const std::shared_ptr<IndexBuffer> plane = frame.indexPlane();
+    if (maxError == 0 || !frame.IsPaletteValid() || !plane || plane->width != frame.width ||
+        plane->height != frame.height) {
+        return;
+    }
+    uint32_t colours[256];
+    const Palette& palette = frame.effectivePalette();
+    const int entries = 1 << std::clamp(int(frame.bitsPerPixel), 1, 8);
+    for (int i = 0; i < 256; ++i) {
+        colours[i] =
+            i < entries && palette[size_t(i)].used() ? palette[size_t(i)].rgb() : kNotAColour;
+    }
+    if (frame.hasTransparency && frame.transparentIndex < 256)
+        colours[frame.transparentIndex] = kNotAColour;
+    LzwChoices choices;
+    choices.colours = colours;
+    choices.maxError = maxError;
+    std::shared_ptr<IndexBuffer> chosen = IndexBuffer::Create(&frame, frame.width, frame.height);
+    if (!chosen) return;
+    std::vector<uint8_t> out;
+    encoder.EncodeChoosing(plane.get(), frame.width, frame.height, frame.bitsPerPixel, choices, out,
+                           chosen.get());
+    AnimationDocument::StructureWriteLock lock(frame.document);
+    frame.ReplaceIndexPlane(std::move(chosen));
+    frame.ReplaceTrueColourPlane(nullptr);
+}
+
+}  // namespace
+
+bool ChooseEncodings(AnimationDocument& doc, int lossy, OptimiseProgress& progress) {
+    const GlobalTable global = ReadGlobalTable(doc);
+    const int maxError = LossyMaxError(lossy);
+    LzwEncoder encoder;
+    ScreenPixels screen;
+    BeneathPixels beneath = NothingBeneath(doc);
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+        f->WaitForReduction();
+        ScreenPixels before = ScreenBefore(*f, screen);
+        if (!f->prev) {
+            CodeFirstFrame(*f, global, maxError, encoder);
+        } else {
+            ScreenPixels after = before;
+            DrawFrameOnScreen(*f, after, &beneath);
+            ChooseFrameEncoding(*f, before, after, beneath, global, maxError, encoder);
+        }
+        // Lossy coding changed the picture: later frames are measured against it.
+        DrawFrameOnScreen(*f, before, &beneath);
+        StackFrame(*f, beneath);
+        screen = std::move(before);
+        progress.ProcessEvents();
+        if (progress.Aborted()) return false;
+    }
+    return true;
+}

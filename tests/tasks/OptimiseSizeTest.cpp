@@ -1,0 +1,235 @@
+// Optimising for size on what users optimise: screen recordings, rendered clips, a pan
+// over a photo, an animation with transparency. At every quality level the pictures
+// change only as that level allows, every moment of the animation shows what it showed
+// (frames repeating the one before are merged, their time kept), and the files are
+// smaller. Lossy coding and the removal of repeated frames, the same way.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "support/PeerReaders.h"
+#include "support/UserTask.h"
+
+namespace ts = testing_support;
+
+namespace {
+
+// Text typed into a terminal-like window, the cursor blinking when the typing stops
+// (so that some frames repeat the one before).
+std::string TypingGif(const ts::TempFolder& f) {
+    const std::string text = "$ ls -la";
+    std::string frames;
+    for (size_t k = 0; k <= text.size() + 4; ++k) {
+        const std::string typed = text.substr(0, std::min(k, text.size()));
+        const bool cursor = k <= text.size() || k % 2 == 0;
+        const int cx = 4 + 7 * int(typed.size());
+        const std::string png = f.file("type" + std::to_string(100 + k) + ".png");
+        const ts::ToolResult r = ts::RunTool(
+            "convert -size 150x48 xc:'#101418' -font DejaVu-Sans-Mono -fill '#c8d0c0' -pointsize "
+            "11 "
+            "-annotate +4+14 " +
+            ts::ShellQuote(typed.empty() ? " " : typed) +
+            (cursor ? " -draw 'rectangle " + std::to_string(cx) + ",4 " + std::to_string(cx + 6) +
+                          ",16'"
+                    : std::string()) +
+            " " + ts::ShellQuote(png));
+        EXPECT_EQ(r.status, 0) << r.err;
+        frames += " " + ts::ShellQuote(png);
+    }
+    const std::string gif = f.file("typing.gif");
+    const ts::ToolResult r =
+        ts::RunTool("convert -delay 8 -loop 0" + frames + " " + ts::ShellQuote(gif));
+    EXPECT_EQ(r.status, 0) << r.err;
+    return gif;
+}
+
+// A ball moving over a transparent canvas, each frame cleared to the background.
+std::string TransparentGif(const ts::TempFolder& f) {
+    std::string frames;
+    for (int k = 0; k < 6; ++k) {
+        const int x = 10 + 8 * k;
+        frames += " \\( -size 72x40 xc:none -fill '#d04020' -draw 'circle " + std::to_string(x) +
+                  ",20 " + std::to_string(x + 7) + ",20' \\)";
+    }
+    const std::string gif = f.file("ball.gif");
+    const ts::ToolResult r = ts::RunTool("convert -delay 6 -dispose Background" + frames +
+                                         " -loop 0 " + ts::ShellQuote(gif));
+    EXPECT_EQ(r.status, 0) << r.err;
+    return gif;
+}
+
+struct Input {
+    const char* label;
+    std::function<std::string(const ts::TempFolder&)> make;
+};
+void PrintTo(const Input& c, std::ostream* out) {
+    *out << c.label;
+}
+
+const Input kInputs[] = {
+    {"typed text", TypingGif},
+    {"testsrc2", [](auto& f) { return ts::MakeVideoGif(f, "t.gif", "testsrc2", 96, 64, 8); }},
+    {"testsrc2 whole frames",
+     [](auto& f) { return ts::MakeVideoGif(f, "w.gif", "testsrc2", 96, 64, 8, true); }},
+    {"mandelbrot", [](auto& f) { return ts::MakeVideoGif(f, "m.gif", "mandelbrot", 80, 60, 6); }},
+    {"pan over the rose", [](auto& f) { return ts::MakeVideoGif(f, "p.gif", "pan", 70, 46, 8); }},
+    {"transparency", TransparentGif},
+};
+
+using Timeline = ts::PeerTimeline;
+Timeline TimelineOf(const std::string& gif) {
+    const auto t = ts::PeerTimelineOf(gif);
+    EXPECT_TRUE(t) << gif;
+    return t ? *t : Timeline{};
+}
+
+// Pixels whose colour moved by more than `limit` on some channel.
+int PixelsBeyond(const ts::ComposedPicture& a, const ts::ComposedPicture& b, int limit) {
+    if (a.pixels.size() != b.pixels.size()) return int(std::max(a.pixels.size(), b.pixels.size()));
+    int n = 0;
+    for (size_t i = 0; i < a.pixels.size(); ++i) {
+        if ((a.pixels[i] >> 24) == 0 && (b.pixels[i] >> 24) == 0) continue;
+        for (int shift = 0; shift < 32; shift += 8) {
+            if (std::abs(int((a.pixels[i] >> shift) & 0xFF) - int((b.pixels[i] >> shift) & 0xFF)) >
+                limit) {
+                ++n;
+                break;
+            }
+        }
+    }
+    return n;
+}
+
+class OptimiseForSize : public testing::TestWithParam<Input> {};
+
+TEST_P(OptimiseForSize, EveryLevelKeepsThePicturesItMayKeepAndEveryMoment) {
+    const ts::TempFolder folder;
+    const std::string in = GetParam().make(folder);
+    ASSERT_FALSE(in.empty());
+    const Timeline source = TimelineOf(in);
+    ASSERT_FALSE(source.pictures.empty());
+    const size_t inputSize = ts::ReadBytes(in).size();
+    for (int level = 1; level <= 5; ++level) {
+        SCOPED_TRACE("level " + std::to_string(level));
+        const std::string out = folder.file("level" + std::to_string(level) + ".gif");
+        const ts::ToolResult r =
+            ts::RunCli("optimize " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(out) +
+                       " --quality " + std::to_string(level));
+        ASSERT_EQ(r.status, 0) << r.err;
+        const Timeline result = TimelineOf(out);
+        ASSERT_FALSE(result.pictures.empty());
+        EXPECT_EQ(result.length, source.length);
+        EXPECT_LE(result.pictures.size(), source.pictures.size());
+        // The quality mask clears the low 2 bits of each channel at level 1, then 3, 4, 5, 6.
+        const int allowed = (1 << (level + 1)) - 1;
+        for (size_t i = 0; i < source.pictures.size(); ++i) {
+            const ts::ComposedPicture& shown = result.at(source.starts[i]);
+            if (level == 1) {
+                EXPECT_LE(ts::MaxChannelDifference(source.pictures[i], shown), allowed)
+                    << "frame " << i;
+            } else {
+                // Isolated pixels may be left as they were from level 2 on.
+                EXPECT_LE(PixelsBeyond(source.pictures[i], shown, allowed),
+                          int(shown.pixels.size() / 100))
+                    << "frame " << i;
+            }
+        }
+        // A few bytes of table may be added to a file already as small as it gets.
+        EXPECT_LE(ts::ReadBytes(out).size(), inputSize + 16);
+    }
+}
+
+TEST_P(OptimiseForSize, LossyCodingIsSmallerAndStaysClose) {
+    const ts::TempFolder folder;
+    const std::string in = GetParam().make(folder);
+    ASSERT_FALSE(in.empty());
+    const Timeline source = TimelineOf(in);
+    size_t lossless = 0;
+    for (const int lossy : {0, 40, 120}) {
+        SCOPED_TRACE("lossy " + std::to_string(lossy));
+        const std::string out = folder.file("lossy" + std::to_string(lossy) + ".gif");
+        const ts::ToolResult r =
+            ts::RunCli("optimize " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(out) +
+                       " --quality 1 --lossy " + std::to_string(lossy));
+        ASSERT_EQ(r.status, 0) << r.err;
+        const Timeline result = TimelineOf(out);
+        ASSERT_FALSE(result.pictures.empty());
+        for (size_t i = 0; i < source.pictures.size(); ++i) {
+            const ts::ComposedPicture& shown = result.at(source.starts[i]);
+            // Every pixel within the allowed error (and the mask's 3), the error carried
+            // from the neighbours keeping the mean low.
+            EXPECT_LE(ts::MaxChannelDifference(source.pictures[i], shown), 3 + 2 * (lossy / 4))
+                << "frame " << i;
+            EXPECT_LE(ts::MeanChannelDifference(source.pictures[i], shown), 1 + lossy / 16.0)
+                << "frame " << i;
+        }
+        const size_t size = ts::ReadBytes(out).size();
+        if (lossless) EXPECT_LE(size, lossless);
+        if (lossy == 0) lossless = size;
+    }
+    // Converting with --lossy 0 writes what converting without it writes.
+    const std::string plain = folder.file("plain.gif"), zero = folder.file("zero.gif");
+    ASSERT_EQ(ts::RunCli("convert " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(plain)).status,
+              0);
+    ASSERT_EQ(
+        ts::RunCli("convert " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(zero) + " --lossy 0")
+            .status,
+        0);
+    EXPECT_EQ(ts::ReadBytes(plain), ts::ReadBytes(zero));
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, OptimiseForSize, testing::ValuesIn(kInputs));
+
+struct DedupeCase {
+    const char* label;
+    std::function<std::string(const ts::TempFolder&)> make;
+    double threshold;
+};
+void PrintTo(const DedupeCase& c, std::ostream* out) {
+    *out << c.label << " at " << c.threshold;
+}
+
+class RemoveDuplicateFrames : public testing::TestWithParam<DedupeCase> {};
+
+TEST_P(RemoveDuplicateFrames, KeepsEachPictureThatDiffersAndTheTime) {
+    const ts::TempFolder folder;
+    const std::string in = GetParam().make(folder);
+    ASSERT_FALSE(in.empty());
+    const double threshold = GetParam().threshold;
+    const Timeline source = TimelineOf(in);
+    ASSERT_FALSE(source.pictures.empty());
+    // The frames a viewer would call repeats of the last one kept.
+    std::vector<size_t> kept = {0};
+    for (size_t i = 1; i < source.pictures.size(); ++i) {
+        if (ts::MeanChannelDifference(source.pictures[i], source.pictures[kept.back()]) > threshold)
+            kept.push_back(i);
+    }
+    const std::string out = folder.file("out.gif");
+    std::string args = "dedupe " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(out);
+    if (threshold > 0) args += " --threshold " + std::to_string(threshold);
+    const ts::ToolResult r = ts::RunCli(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, std::to_string(source.pictures.size() - kept.size()) + " frame" +
+                         (source.pictures.size() - kept.size() == 1 ? "" : "s") + " removed\n");
+    const Timeline result = TimelineOf(out);
+    ASSERT_EQ(result.pictures.size(), kept.size());
+    EXPECT_EQ(result.length, source.length);
+    for (size_t k = 0; k < kept.size(); ++k) {
+        EXPECT_EQ(result.starts[k], source.starts[kept[k]]) << "frame " << kept[k];
+        EXPECT_EQ(ts::MaxChannelDifference(result.pictures[k], source.pictures[kept[k]]), 0)
+            << "frame " << kept[k];
+    }
+}
+
+const DedupeCase kDedupeCases[] = {
+    {"typed text", TypingGif, 0},
+    {"typed text", TypingGif, 1.5},
+    {"typed text", TypingGif, 255},
+    {"mandelbrot", [](auto& f) { return ts::MakeVideoGif(f, "m.gif", "mandelbrot", 80, 60, 6); },
+     0},
+};
+INSTANTIATE_TEST_SUITE_P(Inputs, RemoveDuplicateFrames, testing::ValuesIn(kDedupeCases));
+
+}  // namespace
