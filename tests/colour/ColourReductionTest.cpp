@@ -321,7 +321,7 @@ TEST_F(ReductionTest, ExactlyTwoHundredAndFiftySixColoursDropTheLastToAppear) {
     auto colourOf = [](int k) { return uint32_t((k % 128) * 2 << 8 | (k / 128) * 2 << 16); };
     auto frame = Picture(20, 16, [&](int x, int y) { return colourOf(x < 16 ? x * 16 + y : 255); });
     ASSERT_EQ(BuildPalette(*frame), 255);
-    for (int k = 0; k < 255; ++k) ASSERT_EQ(Rgb(frame->palette[size_t(k)]), colourOf(k)) << k;
+    for (int k = 0; k < 255; ++k) ASSERT_EQ(frame->palette[size_t(k)].rgb(), colourOf(k)) << k;
     EXPECT_FALSE(frame->palette[255].used());
 }
 
