@@ -6,8 +6,8 @@
 
 #include "document/AnimationDocument.h"
 #include "gif/GifWriter.h"
-#include "gif/LoadGif.h"
 #include "host/Host.h"
+#include "import/LoadGif.h"
 #include "io/FileTypeDispatch.h"
 #include "io/Jpeg.h"
 

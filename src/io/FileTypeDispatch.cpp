@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "document/AnimationDocument.h"
-#include "gif/LoadGif.h"
 #include "host/Host.h"
+#include "import/LoadGif.h"
 #include "io/BmpDecoder.h"
 #include "io/IconCursor.h"
 #include "io/Jpeg.h"

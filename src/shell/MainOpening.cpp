@@ -9,7 +9,7 @@
 #include "document/AnimationDocument.h"
 #include "document/DocumentCommands.h"
 #include "document/DocumentEdit.h"
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 #include "shell/MainWindow.h"
 #include "shell/Playback.h"
 

@@ -28,7 +28,7 @@
 #include "dialogs/ParametersWindow.h"
 #include "document/AnimationDocument.h"
 #include "document/DocumentCommands.h"
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 #include "shell/CommandIds.h"
 #include "shell/CrashRecovery.h"
 #include "shell/FrameTreeModel.h"

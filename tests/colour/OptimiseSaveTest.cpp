@@ -8,7 +8,7 @@
 #include "colour/OptimiseTestSupport.h"
 #include "colour/OptimisedSave.h"
 #include "colour/UnOptimise.h"
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 #include "support/PeerReaders.h"
 #include "support/UserTask.h"
 

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "gif/GifWriter.h"
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 #include "support/GifBuilder.h"
 #include "support/PeerReaders.h"
 #include "support/TestSupport.h"
