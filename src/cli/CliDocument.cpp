@@ -7,8 +7,7 @@
 #include "document/AnimationDocument.h"
 #include "gif/GifWriter.h"
 #include "host/Host.h"
-#include "import/LoadGif.h"
-#include "io/FileTypeDispatch.h"
+#include "import/FileImport.h"
 #include "io/Jpeg.h"
 
 std::string LowerExtension(const std::string& path) {
@@ -24,12 +23,9 @@ int LoadByExtension(AnimationDocument& doc, const std::string& path) {
         doc.selectedFrame = doc.lastFrame();
         doc.selectedItem = doc.EntryOfFrame(doc.selectedFrame);
     }
-    const std::string ext = LowerExtension(path);
-    if (ext == ".gif") return LoadGifIntoDocument(doc, path) == 0 ? 0 : 1;
-    // Every other importable type goes through the file-type dispatch (AVI frames by the
-    // remembered load choices).
-    if (KindOfPath(path, DispatchVariant::CommandLine) != FileKind::Unknown)
-        return LoadFileByType(doc, path, {DispatchVariant::CommandLine, {}}) == 0 ? 0 : 1;
+    // The same table of file types as the editor's, AVI frames by the remembered choices.
+    const int result = OpenFileByType(doc, path, DispatchVariant::CommandLine);
+    if (result != kImportUnknownType) return result == kImportOk ? 0 : 1;
     doc.host.message("Unsupported file type: " + path +
                          " (reads GIF, JPG, JPEG, BMP, DIB, TGA, ICO, CUR, ANI, AVI, MP4, WEBM, "
                          "MOV and MKV files)",

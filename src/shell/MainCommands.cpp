@@ -30,10 +30,10 @@
 #include "document/DocumentEdit.h"
 #include "effects/Apply.h"
 #include "gif/GifWriter.h"
+#include "import/FileImport.h"
 #include "io/Jpeg.h"
 #include "shell/CommandIds.h"
 #include "shell/CrashRecovery.h"
-#include "shell/FileDispatch.h"
 #include "shell/FrameTreeModel.h"
 #include "shell/HelpWindow.h"
 #include "shell/ImagePane.h"
@@ -254,7 +254,7 @@ void MainWindow::cmdOpen() {
         dialog.setDirectory(QDir::homePath());
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    openFile(dialog.selectedFiles().first(), DispatchSource::Open);
+    openFile(dialog.selectedFiles().first(), DispatchVariant::Open);
 }
 
 bool MainWindow::writeAnimation(const QString& path) {
@@ -575,9 +575,9 @@ void MainWindow::cmdRecent(int k) {
     if (k >= recent_.entries().size()) return;
     const QString path = recent_.entries()[k];
     settings_.path = path;
-    const int result = openFile(path, DispatchSource::Open);
+    const int result = openFile(path, DispatchVariant::Open);
     // Only a failed load removes the entry; a cancelled one keeps it.
-    if (result != kDispatchOk && result != kDispatchCancelled) {
+    if (result != kImportOk && result != kImportCancelled) {
         recent_.Remove(path);
         rebuildRecentMenu();
     }

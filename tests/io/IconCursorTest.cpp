@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "document/AnimationDocument.h"
+#include "import/FileImport.h"
 #include "io/AnimatedCursor.h"
 #include "io/AviImport.h"
 #include "io/FileBytes.h"
-#include "io/FileTypeDispatch.h"
 #include "io/IconCursor.h"
 #include "support/PeerReaders.h"
 #include "support/TestSupport.h"
