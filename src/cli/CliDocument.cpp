@@ -8,6 +8,7 @@
 #include "gif/GifWriter.h"
 #include "host/Host.h"
 #include "import/FileImport.h"
+#include "io/AnimationSave.h"
 #include "io/Jpeg.h"
 
 std::string LowerExtension(const std::string& path) {
@@ -60,7 +61,7 @@ int SaveByExtension(AnimationDocument& doc, const std::string& path) {
             MessageIcon::Exclamation);
         return 1;
     }
-    const int result = SaveAnimation(doc, path);
+    const int result = SaveAnimationByType(doc, path);
     if (result == 0) return 0;
     if (result != -1)
         doc.host.message("while saving animation", "Error...", MessageIcon::Exclamation);

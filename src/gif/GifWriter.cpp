@@ -2,14 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
-#include <filesystem>
 
 #include "document/ChainOperations.h"
 #include "gif/LzwEncoder.h"
 #include "gif/ReplacingFile.h"
 #include "gif/SaveOptimiser.h"
-#include "io/AviExport.h"
 
 namespace {
 
@@ -72,13 +69,6 @@ void WriteImage(FrameRecord& frame, LzwEncoder& encoder, std::vector<uint8_t>& o
         plane && plane->width == frame.width && plane->height == frame.height ? plane.get()
                                                                               : nullptr;
     encoder.EncodeImage(pixels, frame.width, frame.height, bits, out);
-}
-
-bool EndsWithAvi(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return char(std::toupper(c)); });
-    return ext == ".AVI";
 }
 
 // Pending bytes go to the file once they pass this size.
@@ -147,9 +137,6 @@ void WriteGraphicControl(const AnimationDocument& doc, const FrameRecord& frame,
 }  // namespace gif_blocks
 
 int SaveAnimation(AnimationDocument& doc, const std::string& path) {
-    if (EndsWithAvi(path))
-        return SaveAvi(doc, doc.firstFrame, path) == 0 ? kSaveOk : kSaveAviFailed;
-
     doc.notifier.Notify(kNotifyBatchStarts, kBatchSaving, CountChain(doc.firstFrame));
     if (doc.settings.saveOptimized) {
         if (const SaveOptimiser optimise = RegisteredSaveOptimiser()) {

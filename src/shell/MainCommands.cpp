@@ -31,6 +31,7 @@
 #include "effects/Apply.h"
 #include "gif/GifWriter.h"
 #include "import/FileImport.h"
+#include "io/AnimationSave.h"
 #include "io/Jpeg.h"
 #include "shell/CommandIds.h"
 #include "shell/CrashRecovery.h"
@@ -259,7 +260,8 @@ void MainWindow::cmdOpen() {
 
 bool MainWindow::writeAnimation(const QString& path) {
     AnimationDocument& doc = *document_;
-    const bool optimised = doc.settings.saveOptimized;
+    // An AVI takes none of the GIF optimiser's work.
+    const bool optimised = doc.settings.saveOptimized && !IsAviPath(Local(path));
     const bool optimiseDocument = optimised && doc.settings.reloadAfterSave;
     doc.busy = true;
     host_.waitCursor(true);
@@ -277,7 +279,7 @@ bool MainWindow::writeAnimation(const QString& path) {
         result = SaveOptimised(doc, Local(path), optimiseDocument, progress);
         progress.Close();
     } else {
-        result = SaveAnimation(doc, Local(path));
+        result = SaveAnimationByType(doc, Local(path));
     }
     host_.waitCursor(false);
     doc.busy = false;

@@ -8,6 +8,7 @@
 
 #include "gif/GifWriter.h"
 #include "import/LoadGif.h"
+#include "io/AnimationSave.h"
 #include "support/GifBuilder.h"
 #include "support/PeerReaders.h"
 #include "support/TestSupport.h"
@@ -279,7 +280,7 @@ TEST_F(GifWriterTest, FailedWritesLeaveTheOldFileAndNoTemporary) {
     EXPECT_EQ(files, 1);
 
     EXPECT_EQ(SaveAnimation(doc_, "/nonexistent-dir/x.gif"), kSaveCannotWrite);
-    EXPECT_EQ(SaveAnimation(doc_, "/nonexistent-dir/movie.AVI"), kSaveAviFailed);
+    EXPECT_EQ(SaveAnimationByType(doc_, "/nonexistent-dir/movie.AVI"), kSaveAviFailed);
     ASSERT_EQ(SaveAnimation(doc_, path), kSaveOk);
     EXPECT_TRUE(GiflibDecode(path));
 }
