@@ -13,8 +13,8 @@
 #include "document/AnimationDocument.h"
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
-#include "gif/LoadGif.h"
 #include "host/Host.h"
+#include "import/LoadGif.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include "document/AnimationDocument.h"
 #include "gif/GifWriter.h"
-#include "gif/LoadGif.h"
 #include "host/Host.h"
-#include "io/FileTypeDispatch.h"
+#include "import/FileImport.h"
+#include "io/AnimationSave.h"
 #include "io/Jpeg.h"
 
 std::string LowerExtension(const std::string& path) {
@@ -24,12 +24,9 @@ int LoadByExtension(AnimationDocument& doc, const std::string& path) {
         doc.selectedFrame = doc.lastFrame();
         doc.selectedItem = doc.EntryOfFrame(doc.selectedFrame);
     }
-    const std::string ext = LowerExtension(path);
-    if (ext == ".gif") return LoadGifIntoDocument(doc, path) == 0 ? 0 : 1;
-    // Every other importable type goes through the file-type dispatch (AVI frames by the
-    // remembered load choices).
-    if (KindOfPath(path, DispatchVariant::CommandLine) != FileKind::Unknown)
-        return LoadFileByType(doc, path, {DispatchVariant::CommandLine, {}}) == 0 ? 0 : 1;
+    // The same table of file types as the editor's, AVI frames by the remembered choices.
+    const int result = OpenFileByType(doc, path, DispatchVariant::CommandLine);
+    if (result != kImportUnknownType) return result == kImportOk ? 0 : 1;
     doc.host.message("Unsupported file type: " + path +
                          " (reads GIF, JPG, JPEG, BMP, DIB, TGA, ICO, CUR, ANI, AVI, MP4, WEBM, "
                          "MOV and MKV files)",
@@ -64,7 +61,7 @@ int SaveByExtension(AnimationDocument& doc, const std::string& path) {
             MessageIcon::Exclamation);
         return 1;
     }
-    const int result = SaveAnimation(doc, path);
+    const int result = SaveAnimationByType(doc, path);
     if (result == 0) return 0;
     if (result != -1)
         doc.host.message("while saving animation", "Error...", MessageIcon::Exclamation);

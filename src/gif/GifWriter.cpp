@@ -2,14 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
-#include <filesystem>
 
 #include "document/ChainOperations.h"
 #include "gif/LzwEncoder.h"
 #include "gif/ReplacingFile.h"
 #include "gif/SaveOptimiser.h"
-#include "io/AviExport.h"
 
 namespace {
 
@@ -90,13 +87,6 @@ void WriteImage(FrameRecord& frame, LzwEncoder& encoder, std::vector<uint8_t>& o
     encoder.EncodeChoosing(pixels, frame.width, frame.height, bits, choices, out, nullptr);
 }
 
-bool EndsWithAvi(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return char(std::toupper(c)); });
-    return ext == ".AVI";
-}
-
 // Pending bytes go to the file once they pass this size.
 constexpr size_t kFlushAt = size_t(1) << 20;
 
@@ -163,9 +153,6 @@ void WriteGraphicControl(const AnimationDocument& doc, const FrameRecord& frame,
 }  // namespace gif_blocks
 
 int SaveAnimation(AnimationDocument& doc, const std::string& path) {
-    if (EndsWithAvi(path))
-        return SaveAvi(doc, doc.firstFrame, path) == 0 ? kSaveOk : kSaveAviFailed;
-
     doc.notifier.Notify(kNotifyBatchStarts, kBatchSaving, CountChain(doc.firstFrame));
     // The optimiser codes lossily itself, and keeps what it wrote in the frames.
     int lossy = doc.settings.lossy;

@@ -15,10 +15,9 @@ constexpr uint32_t kUnusedEntrySaved = 0xFFFFFF;
 enum SaveResult : int {
     kSaveOk = 0,
     kSaveCannotWrite = 1,  // the file cannot be created or written (nothing replaced)
-    kSaveAviFailed = 8,    // the AVI export failed
 };
 
-// Saves the document as a GIF89a file (or, by a ".avi" extension, as AVI). Returns a
+// Saves the document as a GIF89a file, whatever the name's extension. Returns a
 // SaveResult, or -1 when the optimiser was cancelled.
 int SaveAnimation(AnimationDocument& doc, const std::string& path);
 

@@ -30,10 +30,11 @@
 #include "document/DocumentEdit.h"
 #include "effects/Apply.h"
 #include "gif/GifWriter.h"
+#include "import/FileImport.h"
+#include "io/AnimationSave.h"
 #include "io/Jpeg.h"
 #include "shell/CommandIds.h"
 #include "shell/CrashRecovery.h"
-#include "shell/FileDispatch.h"
 #include "shell/FrameTreeModel.h"
 #include "app/HelpWindow.h"
 #include "shell/ImagePane.h"
@@ -254,12 +255,13 @@ void MainWindow::cmdOpen() {
         dialog.setDirectory(QDir::homePath());
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    openFile(dialog.selectedFiles().first(), DispatchSource::Open);
+    openFile(dialog.selectedFiles().first(), DispatchVariant::Open);
 }
 
 bool MainWindow::writeAnimation(const QString& path) {
     AnimationDocument& doc = *document_;
-    const bool optimised = doc.settings.saveOptimized;
+    // An AVI takes none of the GIF optimiser's work.
+    const bool optimised = doc.settings.saveOptimized && !IsAviPath(Local(path));
     const bool optimiseDocument = optimised && doc.settings.reloadAfterSave;
     doc.busy = true;
     host_.waitCursor(true);
@@ -277,7 +279,7 @@ bool MainWindow::writeAnimation(const QString& path) {
         result = SaveOptimised(doc, Local(path), optimiseDocument, progress);
         progress.Close();
     } else {
-        result = SaveAnimation(doc, Local(path));
+        result = SaveAnimationByType(doc, Local(path));
     }
     host_.waitCursor(false);
     doc.busy = false;
@@ -579,9 +581,9 @@ void MainWindow::cmdRecent(int k) {
     if (k >= recent_.entries().size()) return;
     const QString path = recent_.entries()[k];
     settings_.path = path;
-    const int result = openFile(path, DispatchSource::Open);
+    const int result = openFile(path, DispatchVariant::Open);
     // Only a failed load removes the entry; a cancelled one keeps it.
-    if (result != kDispatchOk && result != kDispatchCancelled) {
+    if (result != kImportOk && result != kImportCancelled) {
         recent_.Remove(path);
         rebuildRecentMenu();
     }

@@ -7,7 +7,7 @@
 
 #include "document/AnimationDocument.h"
 #include "document/Composition.h"
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 #include "shell/CommandIds.h"
 #include "shell/CrashRecovery.h"
 #include "shell/ImagePane.h"

@@ -9,7 +9,7 @@
 #include "document/AnimationDocument.h"
 #include "document/DocumentCommands.h"
 #include "document/DocumentEdit.h"
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 #include "shell/MainWindow.h"
 #include "shell/Playback.h"
 
@@ -22,7 +22,7 @@ constexpr qint64 kReadWholeUpTo = 2 << 20;
 
 }  // namespace
 
-int MainWindow::openFile(const QString& path, DispatchSource source) {
+int MainWindow::openFile(const QString& path, DispatchVariant source) {
     playback_->stop();
     finishOpening();
     const bool wasEmpty = document_->empty();
@@ -37,7 +37,7 @@ int MainWindow::openFile(const QString& path, DispatchSource source) {
         result = OpenFileByType(*document_, path.toLocal8Bit().toStdString(), source,
                                 AviLoadDialog::ImportOptions(this));
     }
-    if (result == kDispatchOk) afterLoad(path, wasEmpty, source == DispatchSource::Open);
+    if (result == kImportOk) afterLoad(path, wasEmpty, source == DispatchVariant::Open);
     showHistoryState();
     return result;
 }
@@ -48,31 +48,31 @@ void MainWindow::openHandedOver(const QString& path) {
         QTimer::singleShot(250, this, [this, path] { openHandedOver(path); });
         return;
     }
-    const int result = openFile(path, DispatchSource::CommandLine);
+    const int result = openFile(path, DispatchVariant::CommandLine);
     raise();
     activateWindow();
-    if (result == kDispatchUnknownType) {
-        host_.message(
-            InvalidFormatText(path.toLocal8Bit().toStdString(), DispatchSource::CommandLine),
-            "CommandLine Error", MessageIcon::Exclamation);
-    } else if (result == kDispatchFailed) {
+    if (result == kImportUnknownType) {
+        host_.message(InvalidFormatMessage(DispatchVariant::CommandLine,
+                                           FileExtensionOf(path.toLocal8Bit().toStdString())),
+                      "CommandLine Error", MessageIcon::Exclamation);
+    } else if (result == kImportFailed) {
         host_.message("Some Error occured while loading file", "CommandLine Error",
                       MessageIcon::Exclamation);
     }
 }
 
-int MainWindow::openGifInSteps(const QString& path, DispatchSource source) {
+int MainWindow::openGifInSteps(const QString& path, DispatchVariant source) {
     auto load = std::make_unique<GifLoadInSteps>(*document_);
-    if (load->Begin(path.toLocal8Bit().toStdString()) != 0) return kDispatchFailed;
+    if (load->Begin(path.toLocal8Bit().toStdString()) != 0) return kImportFailed;
     opening_ = std::move(load);
-    afterLoad(path, true, source == DispatchSource::Open);
+    afterLoad(path, true, source == DispatchVariant::Open);
     showHistoryState();
     if (!openingTimer_) {
         openingTimer_ = new QTimer(this);
         connect(openingTimer_, &QTimer::timeout, this, &MainWindow::continueOpening);
     }
     openingTimer_->start(0);
-    return kDispatchOk;
+    return kImportOk;
 }
 
 void MainWindow::continueOpening() {

@@ -28,7 +28,7 @@
 #include "dialogs/ParametersWindow.h"
 #include "document/AnimationDocument.h"
 #include "document/DocumentCommands.h"
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 #include "shell/CommandIds.h"
 #include "shell/CrashRecovery.h"
 #include "shell/FrameTreeModel.h"
@@ -218,16 +218,16 @@ QString MainWindow::SamplePath() {
 int MainWindow::openSample() {
     // A private copy that goes as soon as it has been read: the document is untitled.
     QTemporaryDir dir;
-    if (!dir.isValid()) return kDispatchFailed;
+    if (!dir.isValid()) return kImportFailed;
     const QString path = dir.filePath(QStringLiteral("Velmora sample.gif"));
-    if (!QFile::copy(QStringLiteral(":/sample.gif"), path)) return kDispatchFailed;
+    if (!QFile::copy(QStringLiteral(":/sample.gif"), path)) return kImportFailed;
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     playback_->stop();
     finishOpening();
     const bool wasEmpty = document_->empty();
     const int result = OpenFileByType(*document_, path.toLocal8Bit().toStdString(),
-                                      DispatchSource::Open, AviLoadDialog::ImportOptions(this));
-    if (result == kDispatchOk) afterLoad(QString(), wasEmpty, false);
+                                      DispatchVariant::Open, AviLoadDialog::ImportOptions(this));
+    if (result == kImportOk) afterLoad(QString(), wasEmpty, false);
     showHistoryState();
     return result;
 }
@@ -628,17 +628,17 @@ void MainWindow::dropFiles(const QList<QUrl>& urls) {
         const QString path = url.toLocalFile();
         const bool wasEmpty = document_->empty();
         const int result =
-            OpenFileByType(*document_, path.toLocal8Bit().toStdString(), DispatchSource::DragDrop,
+            OpenFileByType(*document_, path.toLocal8Bit().toStdString(), DispatchVariant::DragDrop,
                            AviLoadDialog::ImportOptions(this));
-        if (result == kDispatchOk) {
+        if (result == kImportOk) {
             afterLoad(path, wasEmpty, false);
             continue;
         }
-        if (result == kDispatchUnknownType) {
-            host_.message(
-                InvalidFormatText(path.toLocal8Bit().toStdString(), DispatchSource::DragDrop),
-                "Drag & Drop  Error", MessageIcon::Exclamation);
-        } else if (result != kDispatchCancelled) {
+        if (result == kImportUnknownType) {
+            host_.message(InvalidFormatMessage(DispatchVariant::DragDrop,
+                                               FileExtensionOf(path.toLocal8Bit().toStdString())),
+                          "Drag & Drop  Error", MessageIcon::Exclamation);
+        } else if (result != kImportCancelled) {
             host_.message("Some Error occured while Drag/Drop operation", "Drag & Drop  Error",
                           MessageIcon::Exclamation);
         }

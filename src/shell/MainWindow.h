@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "effects/EffectParams.h"
-#include "shell/FileDispatch.h"
+#include "import/FileImport.h"
 #include "shell/QtHost.h"
 #include "shell/RecentFiles.h"
 #include "app/SettingsStore.h"
@@ -57,7 +57,7 @@ class MainWindow : public QMainWindow {
 
     // Opens a file by its type as the given source does (Open, drag and drop, command
     // line); runs the after-load steps on success. 0, -1 cancelled, or a failure code.
-    int openFile(const QString& path, DispatchSource source = DispatchSource::Open);
+    int openFile(const QString& path, DispatchVariant source = DispatchVariant::Open);
     // A file handed over by a second instance (or named on the command line). While a
     // dialog or progress window is up it waits until that has gone.
     void openHandedOver(const QString& path);
@@ -110,7 +110,7 @@ class MainWindow : public QMainWindow {
     void onTreeContextMenu(const QPoint& pos);
     void onTreeActivated();
     void afterLoad(const QString& path, bool documentWasEmpty, bool setPathSave);
-    int openGifInSteps(const QString& path, DispatchSource source);
+    int openGifInSteps(const QString& path, DispatchVariant source);
     void continueOpening();
     void afterOpeningStep(bool last);
     void rebuildRecentMenu();

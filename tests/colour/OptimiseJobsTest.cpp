@@ -6,7 +6,7 @@
 #include "colour/Optimise.h"
 #include "colour/UnOptimise.h"
 #include "document/Composition.h"
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 #include "support/TestSupport.h"
 #include "support/UserTask.h"
 

@@ -9,7 +9,7 @@
 #include "colour/Optimise.h"
 #include "colour/OptimisedSave.h"
 #include "document/Composition.h"
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 #include "support/PeerReaders.h"
 #include "support/TestSupport.h"
 #include "support/UserTask.h"

@@ -10,7 +10,7 @@
 #include "document/Composition.h"
 #include "document/MemoryBudget.h"
 #include "gif/GifWriter.h"
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 #include "support/PeerReaders.h"
 #include "support/TestSupport.h"
 #include "support/UserTask.h"

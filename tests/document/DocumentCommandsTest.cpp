@@ -10,7 +10,7 @@
 #include "document/ChainOperations.h"
 #include "document/DocumentCommands.h"
 #include "document/DocumentEdit.h"
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 #include "support/TestSupport.h"
 #include "support/UserTask.h"
 

@@ -9,7 +9,7 @@
 #include "effects/EffectRegistry.h"
 #include "effects/EffectSelection.h"
 #include "gif/GifWriter.h"
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 #include "support/PeerReaders.h"
 #include "support/UserTask.h"
 

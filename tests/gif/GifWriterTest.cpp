@@ -9,9 +9,10 @@
 
 #include "gif/GifResult.h"
 #include "gif/GifWriter.h"
-#include "gif/LoadGif.h"
 #include "gif/LzwDecoder.h"
 #include "gif/LzwEncoder.h"
+#include "import/LoadGif.h"
+#include "io/AnimationSave.h"
 #include "support/GifBuilder.h"
 #include "support/PeerReaders.h"
 #include "support/TestSupport.h"
@@ -198,7 +199,7 @@ TEST_F(GifWriterTest, FailedWritesLeaveTheOldFileAndNoTemporary) {
     EXPECT_EQ(files, 1);
 
     EXPECT_EQ(SaveAnimation(doc_, "/nonexistent-dir/x.gif"), kSaveCannotWrite);
-    EXPECT_EQ(SaveAnimation(doc_, "/nonexistent-dir/movie.AVI"), kSaveAviFailed);
+    EXPECT_EQ(SaveAnimationByType(doc_, "/nonexistent-dir/movie.AVI"), kSaveAviFailed);
     ASSERT_EQ(SaveAnimation(doc_, path), kSaveOk);
     EXPECT_TRUE(GiflibDecode(path));
 }

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "document/Composition.h"
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 #include "support/GifBuilder.h"
 #include "support/TestSupport.h"
 #include "support/UserTask.h"

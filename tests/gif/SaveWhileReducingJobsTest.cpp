@@ -12,7 +12,7 @@
 #include "colour/FrameResize.h"
 #include "document/DocumentCommands.h"
 #include "gif/GifWriter.h"
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 #include "support/PeerReaders.h"
 #include "support/TestSupport.h"
 #include "support/UserTask.h"

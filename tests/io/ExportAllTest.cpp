@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "document/AnimationDocument.h"
+#include "import/FileImport.h"
 #include "io/ExportAll.h"
-#include "io/FileTypeDispatch.h"
 #include "io/Jpeg.h"
 #include "support/TestSupport.h"
 #include "support/UserTask.h"

@@ -9,7 +9,7 @@
 #include "io/AviImport.h"
 #include "io/BmpDecoder.h"
 #include "io/FileBytes.h"
-#include "io/FileTypeDispatch.h"
+#include "import/FileImport.h"
 #include "io/IconCursor.h"
 #include "io/TargaImage.h"
 #include "support/PeerReaders.h"

@@ -15,8 +15,8 @@
 #include "dialogs/ParametersWindow.h"
 #include "dialogs/WarningDialog.h"
 #include "document/Composition.h"
+#include "import/FileImport.h"
 #include "shell/CrashRecovery.h"
-#include "shell/FileDispatch.h"
 #include "shell/ImagePane.h"
 #include "shell/Playback.h"
 #include "app/SettingsStore.h"
@@ -250,8 +250,8 @@ TEST_F(MainWindowTest, DroppedFilesByTheirExtension) {
             EXPECT_EQ(box->caption, "Drag & Drop  Error");
         }
     }
-    EXPECT_EQ(OpenFileByType(doc(), folder.file("c.JPEG"), DispatchSource::CommandLine),
-              kDispatchOk);
+    EXPECT_EQ(OpenFileByType(doc(), folder.file("c.JPEG"), DispatchVariant::CommandLine),
+              kImportOk);
     // The patterns of the Open dialog's "All Images", as it takes them from the parentheses.
     const QString all = QString::fromStdString(OpenFileFilters().front());
     const QStringList patterns = all.section('(', -1).chopped(1).split(' ', Qt::SkipEmptyParts);

@@ -16,7 +16,7 @@
 
 #include "document/AnimationDocument.h"
 #include "document/Composition.h"
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 #include "support/GifBuilder.h"
 #include "support/PeerReaders.h"
 #include "support/TestSupport.h"

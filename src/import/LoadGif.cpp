@@ -1,4 +1,4 @@
-#include "gif/LoadGif.h"
+#include "import/LoadGif.h"
 
 #include <algorithm>
 #include <filesystem>
