@@ -3,7 +3,6 @@
 #include <unordered_set>
 
 #include "document/AnimationDocument.h"
-#include "document/ChainOperations.h"
 #include "document/DocumentCommands.h"
 
 DocumentState CaptureState(const AnimationDocument& doc) {
@@ -62,7 +61,11 @@ bool RestoreState(AnimationDocument& doc, const DocumentState& state) {
         }
     }
     if (!complete) {
-        doc.Clear();
+        // Not Clear(): that would drop the history whose step is running this restore.
+        while (doc.firstFrame) doc.DestroyFrame(doc.firstFrame);
+        doc.tree.Clear();
+        doc.selectedItem = doc.tree.root();
+        doc.frameCount = 0;
         return false;
     }
     doc.frameCount = int32_t(state.frames.size());

@@ -88,10 +88,11 @@ std::vector<FrameTree::Entry> FrameTree::Entries() const {
 }
 
 void FrameTree::Rebuild(const std::vector<Entry>& entries) {
+    // One reset for the view instead of a removal and an insert per entry.
     FrameTreeObserver* observer = observer_;
-    Clear();
     if (observer) observer->beginReset();
-    observer_ = nullptr;  // one reset instead of an insert per entry
+    observer_ = nullptr;
+    Clear();
     std::vector<TreeItem*> parents{root_.get()};
     for (const Entry& entry : entries) {
         // A depth deeper than one below the last entry cannot come from Entries().
