@@ -19,14 +19,15 @@
 #include <memory>
 #include <vector>
 
+#include "app/HelpWindow.h"
 #include "dialogs/ContextHelp.h"
 #include "dialogs/PaletteDialog.h"
 #include "dialogs/Recompose.h"
 #include "dialogs/WarningDialog.h"
 #include "document/AnimationDocument.h"
 #include "document/FrameRecord.h"
+#include "document/PaletteChoice.h"
 #include "host/Host.h"
-#include "app/HelpWindow.h"
 
 namespace {
 
@@ -413,41 +414,21 @@ std::optional<int> ParametersWindow::readNumber(QLineEdit* edit, const char* wha
 void ParametersWindow::onGlobalPalette(bool on) {
     const auto edit = change("Global Palette");
     if (doc_.empty()) return;
-    {
-        AnimationDocument::StructureWriteLock structure(doc_);
-        doc_.hasGlobalPalette = on;
+    if (!on && !Warn(this, settings_, WarningKind::GlobalPal)) {
+        // Nothing changes.
+        const QSignalBlocker block(box(1003));
+        box(1003)->setChecked(true);
+        done();
+        return;
     }
+    SetUseGlobalPalette(doc_, on);
     button(1004)->setEnabled(on);
-    if (!on) {
-        if (!Warn(this, settings_, WarningKind::GlobalPal)) {
-            // Nothing changes.
-            const QSignalBlocker block(box(1003));
-            box(1003)->setChecked(true);
-            {
-                AnimationDocument::StructureWriteLock structure(doc_);
-                doc_.hasGlobalPalette = true;
-            }
-            button(1004)->setEnabled(true);
-            done();
-            return;
-        }
-        // Every frame that used the global palette gets it as its own.
-        for (FrameRecord* f = doc_.firstFrame; f; f = f->next) f->WaitForReduction();
-        {
-            AnimationDocument::StructureWriteLock structure(doc_);
-            for (FrameRecord* f = doc_.firstFrame; f; f = f->next) {
-                if (f->hasLocalPalette) continue;
-                f->palette = doc_.globalPalette;
-                f->hasLocalPalette = 1;
-            }
-        }
-        if (frame()) {
-            const QSignalBlocker block(box(1008));
-            box(1008)->setChecked(true);
-            button(1023)->setEnabled(true);
-        }
+    if (!on && frame()) {
+        const QSignalBlocker block(box(1008));
+        box(1008)->setChecked(true);
+        button(1023)->setEnabled(true);
     }
-    markModified();
+    emit documentChanged();
     RecomposeAll(doc_);
     emit pictureChanged();
     done();
@@ -577,31 +558,20 @@ void ParametersWindow::onLocalPalette(bool on) {
     const auto edit = change("Palette");
     FrameRecord* f = frame();
     if (!f) return;
-    f->WaitForReduction();
-    if (!on && !doc_.hasGlobalPalette) {
-        if (!Warn(this, settings_, WarningKind::LocalPal)) {
-            const QSignalBlocker block(box(1008));
-            box(1008)->setChecked(true);
-            button(1023)->setEnabled(true);
-            done();
-            return;
-        }
-        {
-            AnimationDocument::StructureWriteLock structure(doc_);
-            doc_.hasGlobalPalette = true;
-        }
+    if (!on && !doc_.hasGlobalPalette && !Warn(this, settings_, WarningKind::LocalPal)) {
+        const QSignalBlocker block(box(1008));
+        box(1008)->setChecked(true);
+        button(1023)->setEnabled(true);
+        done();
+        return;
+    }
+    if (SetUseLocalPalette(doc_, *f, on)) {
         const QSignalBlocker block(box(1003));
         box(1003)->setChecked(true);
         button(1004)->setEnabled(true);
     }
-    {
-        AnimationDocument::StructureWriteLock structure(doc_);
-        // A frame that drew with the global palette keeps its colours in its own.
-        if (on && !f->hasLocalPalette) f->palette = doc_.globalPalette;
-        f->hasLocalPalette = on ? 1 : 0;
-    }
     button(1023)->setEnabled(on);
-    markModified();
+    emit documentChanged();
     RecomposeFrom(f);
     updateSwatches();
     emit pictureChanged();

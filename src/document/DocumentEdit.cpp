@@ -3,15 +3,7 @@
 #include <new>
 
 #include "document/AnimationDocument.h"
-
-namespace {
-// Frames, palettes and the tree are counted besides the planes only one side holds.
-int64_t StepBytes(const DocumentState& before, const DocumentState& after) {
-    const int64_t perFrame = int64_t(sizeof(DocumentState::Frame));
-    return PlaneBytesNotIn(before, after) + PlaneBytesNotIn(after, before) +
-           perFrame * int64_t(before.frames.size() + after.frames.size());
-}
-}  // namespace
+#include "document/EditSteps.h"
 
 DocumentEdit::DocumentEdit(AnimationDocument& doc, std::string name, std::string mergeKey)
     : doc_(doc),
@@ -40,34 +32,8 @@ DocumentEdit::~DocumentEdit() {
         // A change that left everything as it was (a palette confirmed unchanged) still
         // counts: the document is modified as the user asked for it.
         DocumentState after = CaptureState(doc_);
-        doc_.history.record(
-            std::make_unique<StateEdit>(name_, mergeKey_, std::move(*before_), std::move(after)));
+        doc_.history.record(MakeEditStep(name_, mergeKey_, std::move(*before_), std::move(after)));
     } catch (const std::bad_alloc&) {
         doc_.history.clear(false);
     }
-}
-
-StateEdit::StateEdit(std::string name, std::string mergeKey, DocumentState before,
-                     DocumentState after)
-    : name_(std::move(name)),
-      mergeKey_(std::move(mergeKey)),
-      before_(std::move(before)),
-      after_(std::move(after)),
-      bytes_(StepBytes(before_, after_)) {}
-
-bool StateEdit::apply(AnimationDocument& doc) {
-    return RestoreState(doc, after_);
-}
-
-bool StateEdit::revert(AnimationDocument& doc) {
-    return RestoreState(doc, before_);
-}
-
-bool StateEdit::absorb(const Edit& next) {
-    const auto* other = dynamic_cast<const StateEdit*>(&next);
-    if (!other || mergeKey_.empty() || other->mergeKey_ != mergeKey_) return false;
-    if (!(other->before_ == after_)) return false;
-    after_ = other->after_;
-    bytes_ = StepBytes(before_, after_);
-    return true;
 }

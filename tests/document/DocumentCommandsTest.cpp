@@ -8,8 +8,10 @@
 
 #include "document/AnimationDocument.h"
 #include "document/ChainOperations.h"
+#include "document/Composition.h"
 #include "document/DocumentCommands.h"
 #include "document/DocumentEdit.h"
+#include "document/PaletteChoice.h"
 #include "import/LoadGif.h"
 #include "support/TestSupport.h"
 #include "support/UserTask.h"
@@ -245,7 +247,8 @@ std::string Describe(AnimationDocument& doc) {
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
         out += std::to_string(f->left) + "," + std::to_string(f->top) + " " +
                std::to_string(f->width) + "x" + std::to_string(f->height) + " delay " +
-               std::to_string(f->delay) + " pixels";
+               std::to_string(f->delay) + " local " + std::to_string(f->hasLocalPalette) +
+               " pixels";
         const auto plane = f->indexPlane();
         for (int y = 0; plane && y < f->height; ++y)
             for (int x = 0; x < f->width; ++x)
@@ -283,9 +286,11 @@ TEST_F(DocumentCommandsTest, RandomCommandSequencesKeepTheTreeTheIndexAndUndoWal
 
             std::string what;
             const bool wasEmpty = doc.empty();
+            const unsigned command = random() % 10;
             {
-                DocumentEdit edit(doc, "step");
-                switch (random() % 8) {
+                // Delays are typed: consecutive changes of one frame's delay are one step.
+                DocumentEdit edit(doc, "step", command == 7 ? "delay" : "");
+                switch (command) {
                     case 0:
                         what = "load";
                         Load(1 + int(random() % 3), int(random() % 2));
@@ -310,6 +315,21 @@ TEST_F(DocumentCommandsTest, RandomCommandSequencesKeepTheTreeTheIndexAndUndoWal
                         what = "paste";
                         PasteFrame(doc, picture.data(), 4, 3);
                         break;
+                    case 6:
+                        what = "palette";
+                        if (doc.empty()) break;
+                        if (random() % 2 || !doc.selectedFrame)
+                            SetUseGlobalPalette(doc, !doc.hasGlobalPalette);
+                        else
+                            SetUseLocalPalette(doc, *doc.selectedFrame,
+                                               !doc.selectedFrame->hasLocalPalette);
+                        break;
+                    case 7:
+                        what = "delay";
+                        if (!doc.selectedFrame) break;
+                        doc.selectedFrame->delay += 7;
+                        doc.MarkChanged();
+                        break;
                     default:
                         what = "delete";
                         DeleteSelectedItem(doc, false);
@@ -326,6 +346,9 @@ TEST_F(DocumentCommandsTest, RandomCommandSequencesKeepTheTreeTheIndexAndUndoWal
             } else if (doc.history.size() > before.size()) {
                 before.push_back(now);
                 after.push_back(Describe(doc));
+            } else if (what == "delay" && doc.selectedFrame) {
+                ASSERT_NE(Describe(doc), now) << where;
+                after.back() = Describe(doc);  // merged into the delay step before it
             } else {
                 ASSERT_EQ(Describe(doc), now) << where << " " << what << " changed nothing";
             }
@@ -343,6 +366,38 @@ TEST_F(DocumentCommandsTest, RandomCommandSequencesKeepTheTreeTheIndexAndUndoWal
         }
         CheckInvariants("redo");
     }
+}
+
+// Undoing a Delete or a Paste puts frames back or takes them out at their position: the
+// other frames stay the records they were, and pictures composed before the position stay.
+TEST_F(DocumentCommandsTest, UndoOfASpliceLeavesTheOtherFramesAlone) {
+    Load(5);
+    std::vector<FrameRecord*> records;
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) records.push_back(f);
+    GetComposedBitmap(*records[1]);
+    doc.history.clear(true);
+    doc.selectedItem = doc.EntryOfFrame(records[2]);
+    doc.selectedFrame = records[2];
+    {
+        DocumentEdit edit(doc, "Delete Frame");
+        ASSERT_EQ(DeleteSelectedItem(doc, false), 0);
+    }
+    ASSERT_EQ(doc.history.undoName(), "Delete Frame");
+    ASSERT_TRUE(doc.history.undo(doc));
+    std::vector<FrameRecord*> again;
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) again.push_back(f);
+    ASSERT_EQ(again.size(), 5u);
+    EXPECT_EQ(again[0], records[0]);
+    EXPECT_EQ(again[1], records[1]);
+    EXPECT_EQ(again[3], records[3]);
+    EXPECT_EQ(again[4], records[4]);
+    EXPECT_TRUE(HasComposedBitmap(*records[1]));
+    EXPECT_EQ(doc.selectedFrame, again[2]);
+    CheckInvariants("undo");
+    ASSERT_TRUE(doc.history.redo(doc));
+    EXPECT_EQ(doc.countFrames(), 4);
+    EXPECT_EQ(doc.firstFrame->next->next, records[3]);
+    CheckInvariants("redo");
 }
 
 }  // namespace
