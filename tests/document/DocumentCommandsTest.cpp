@@ -400,4 +400,35 @@ TEST_F(DocumentCommandsTest, UndoOfASpliceLeavesTheOtherFramesAlone) {
     CheckInvariants("redo");
 }
 
+// The palette switches keep every picture: frames that drew with the global palette take
+// it as their own, and a frame that gives up its own palette when there is no global one
+// switches the global palette on. The loaded file has one global palette (#102030 and
+// #405060 on alternate frames).
+TEST_F(DocumentCommandsTest, PaletteSwitchesKeepEveryPicture) {
+    Load(3);
+    ASSERT_TRUE(doc.hasGlobalPalette);
+    const auto pictures = [&] {
+        std::vector<uint32_t> corners;
+        for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+            DiscardComposedBitmap(*f);
+            corners.push_back(GetComposedBitmap(*f)->at(3, 2) & 0xFFFFFF);
+        }
+        return corners;
+    };
+    const std::vector<uint32_t> expected = {0x102030, 0x405060, 0x102030};
+    ASSERT_EQ(pictures(), expected);
+
+    SetUseGlobalPalette(doc, false);
+    EXPECT_FALSE(doc.hasGlobalPalette);
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) EXPECT_EQ(f->hasLocalPalette, 1);
+    EXPECT_EQ(pictures(), expected);
+
+    EXPECT_TRUE(SetUseLocalPalette(doc, *doc.firstFrame, false)) << "global switched on";
+    EXPECT_TRUE(doc.hasGlobalPalette);
+    EXPECT_EQ(doc.firstFrame->hasLocalPalette, 0);
+    EXPECT_EQ(pictures(), expected);
+    EXPECT_FALSE(SetUseLocalPalette(doc, *doc.firstFrame, true));
+    EXPECT_EQ(pictures(), expected);
+}
+
 }  // namespace
