@@ -25,6 +25,12 @@ bool IsBool(uint32_t v) {
 bool IsRecoveryInterval(uint32_t v) {
     return v <= 24 * 3600;
 }
+bool IsUndoSteps(uint32_t v) {
+    return v >= 1 && v <= 10000;
+}
+bool IsUndoMemory(uint32_t v) {
+    return v >= 1 && v <= 64 * 1024;
+}
 bool IsQuality(uint32_t v) {
     return v <= 100;
 }
@@ -106,6 +112,8 @@ AppSettings SettingsStore::Load(QSettings& s, int screenWidth, int screenHeight)
     a.globalPalWarning = ReadDword(s, "GlobalPal Warning", 0, IsBool);
     a.toolWindows = ReadDword(s, "ToolWindows", 1, IsBool);
     a.recoverySeconds = ReadDword(s, "Recovery Seconds", 120, IsRecoveryInterval);
+    a.undoSteps = ReadDword(s, "Undo Steps", 100, IsUndoSteps);
+    a.undoMemoryMiB = ReadDword(s, "Undo Memory MiB", 512, IsUndoMemory);
     bool ok = false;
     const WindowPlacement win = WindowPlacement::FromBytes(s.value("WinRect").toByteArray(), &ok);
     if (ok && win.length() == 44) a.winRect = win;
@@ -142,6 +150,8 @@ void SettingsStore::Save(QSettings& s, const AppSettings& a) {
     s.setValue("GlobalPal Warning", a.globalPalWarning);
     s.setValue("ToolWindows", a.toolWindows);
     s.setValue("Recovery Seconds", a.recoverySeconds);
+    s.setValue("Undo Steps", a.undoSteps);
+    s.setValue("Undo Memory MiB", a.undoMemoryMiB);
     s.setValue("WinRect", a.winRect.toBytes());
     s.setValue("Param Placement", a.paramPlacement.toBytes());
     for (int i = 0; i < 5; ++i) {

@@ -51,6 +51,8 @@ struct AppSettings {
     uint32_t globalPalWarning = 0;
     uint32_t toolWindows = 1;
     uint32_t recoverySeconds = 120;  // unsaved changes kept for crash recovery (0: never)
+    uint32_t undoSteps = 100;        // the undo history's bounds: steps and memory
+    uint32_t undoMemoryMiB = 512;
     WindowPlacement winRect;
     WindowPlacement paramPlacement;  // length 0: never recorded
     QStringList history;             // at most five, most recent first

@@ -238,6 +238,7 @@ void MainWindow::applyEngineSettings() {
     document_->settings.lossy = int(settings_.gifLossy);
     document_->settings.jpegCompression = int(settings_.jpegCompression);
     document_->settings.reloadAfterSave = settings_.reloadAfterSave != 0;
+    document_->history.setLimits({settings_.undoSteps, int64_t(settings_.undoMemoryMiB) << 20});
 }
 
 QString MainWindow::statusText(int part) const {

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <functional>
 
+#include "app/SettingsStore.h"
 #include "dialogs/ParametersWindow.h"
 #include "dialogs/WarningDialog.h"
 #include "document/Composition.h"
@@ -19,7 +20,6 @@
 #include "shell/CrashRecovery.h"
 #include "shell/ImagePane.h"
 #include "shell/Playback.h"
-#include "app/SettingsStore.h"
 #include "shell/SingleInstance.h"
 #include "support/PeerReaders.h"
 #include "support/qt/EditorTestSupport.h"
@@ -515,6 +515,30 @@ TEST_F(MainWindowTest, EveryChangeIsTakenBackByCtrlZ) {
     QTest::keyClick(&window(), Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(&window(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(window().action(kCmdUndo)->text(), "&Undo Optimize");
+}
+
+// The undo history keeps as many steps as its setting says, the oldest going first.
+TEST_F(MainWindowTest, TheUndoHistoryKeepsAsManyStepsAsItsSettingSays) {
+    const QString ini = dir() + "/undo.ini";
+    {
+        QSettings store(ini, QSettings::IniFormat);
+        store.setValue("Undo Steps", 2);
+        store.setValue("Confirm Delete", 0);
+    }
+    QSettings store(ini, QSettings::IniFormat);
+    Editor limited(&store);
+    ASSERT_TRUE(limited.open(WriteGif(dir(), "four.gif", {10, 20, 30, 40})));
+    for (int k = 0; k < 3; ++k) {
+        limited.window().selectEntry(limited.doc().EntryOfFrame(limited.doc().firstFrame));
+        limited.window().runCommand(kCmdDelete);
+    }
+    ASSERT_EQ(limited.doc().countFrames(), 1);
+    int undone = 0;
+    for (; undone < 5 && limited.enabled(kCmdUndo); ++undone) limited.window().runCommand(kCmdUndo);
+    EXPECT_EQ(undone, 2);
+    EXPECT_EQ(limited.doc().countFrames(), 3);
+    EXPECT_EQ(limited.doc().firstFrame->delay, 20u);
+    limited.close();
 }
 
 // Delete, Ctrl+Z, Ctrl+S: the file holds its three pictures; Delete, Ctrl+S: the file has two,

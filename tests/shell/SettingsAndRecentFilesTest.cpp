@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <QSettings>
 
-#include "shell/RecentFiles.h"
 #include "app/SettingsStore.h"
+#include "shell/RecentFiles.h"
 #include "support/UserTask.h"
 
 namespace {
@@ -27,7 +27,7 @@ TEST_F(SettingsTest, FirstRunWritesEveryDefault) {
         "ExportAsJpg|ReloadAfterSave|Confirm Delete|Keep TrueColorInfo|MultiInst|"
         "Jpeg Compression|Gif Compression|Gif Lossy|Transparent Warning|Optimize Warning|"
         "UnOptimize Warning|Resize Warning|LocalPal Warning|GlobalPal Warning|"
-        "ToolWindows|WinRect|Param Placement";
+        "ToolWindows|Recovery Seconds|Undo Steps|Undo Memory MiB|WinRect|Param Placement";
     for (const QString& name : QString(names).split('|'))
         EXPECT_TRUE(again.contains(name)) << name.toStdString();
     EXPECT_EQ(again.value("WinRect").toByteArray().size(), 44);
@@ -40,6 +40,8 @@ TEST_F(SettingsTest, MissingAndBadValuesTakeTheirDefaults) {
         store.setValue("Gif Compression", 0x123456);  // not one of the five masks
         store.setValue("Gif Lossy", 201);             // past the slider
         store.setValue("PreviewFrames", 5000000);
+        store.setValue("Undo Steps", 0);           // no undo at all is not a choice
+        store.setValue("Undo Memory MiB", 70000);  // more than a desktop has
         store.setValue("WinRect", QByteArray(12, 'x'));
         store.setValue("History File 0", "/a.gif");
         store.setValue("History File 2", "/c.gif");  // after a gap: not read
@@ -51,6 +53,8 @@ TEST_F(SettingsTest, MissingAndBadValuesTakeTheirDefaults) {
     EXPECT_EQ(a.gifCompression, 0xF0F0F0u);
     EXPECT_EQ(a.gifLossy, 0u);
     EXPECT_EQ(a.previewFrames, 10u);
+    EXPECT_EQ(a.undoSteps, 100u);
+    EXPECT_EQ(a.undoMemoryMiB, 512u);
     EXPECT_EQ(a.winRect.length(), 44);
     EXPECT_EQ(a.winRect.left(), 100);
     EXPECT_EQ(a.history, QStringList{"/a.gif"});
