@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config ccache clang libclang-rt-14-dev
     qt6-base-dev qt6-tools-dev qt6-tools-dev-tools libqt6sql6-sqlite libgl-dev
-    libjpeg62-turbo-dev libpng-dev
+    libjpeg62-turbo-dev libpng-dev libimagequant-dev
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libgif-dev giflib-tools imagemagick ffmpeg gifsicle strace

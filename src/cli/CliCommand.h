@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "host/EngineSettings.h"
+
 // A subcommand of velmora-cli. Each command lives in its own file and registers itself
 // with a static CliCommandRegistration.
 struct CliCommand {
@@ -30,3 +32,14 @@ int UsageError(const CliCommand& command, const std::string& text);
 
 // Parses the value of --lossy: a whole number 0..kMaxLossy. False when it is not one.
 bool ParseLossy(const std::string& text, int& lossy);
+
+// How the commands that turn true colour into palettes do it: --palette exact|quality and
+// --dither 0..100 (the quality palette's dithering).
+struct ReductionOptions {
+    PaletteKind palette = PaletteKind::Exact;
+    int dither = 100;
+};
+// When args[i] is one of those options, reads it with its value (i moves onto the value)
+// and returns true; `error` is then set when the value is wrong.
+bool ParseReductionOption(const std::vector<std::string>& args, size_t& i,
+                          ReductionOptions& options, std::string& error);

@@ -16,7 +16,8 @@ int RunConvert(const std::vector<std::string>& args);
 
 const CliCommand kConvert{
     "convert",
-    "convert INPUT... -o OUTPUT [--avi-first I] [--avi-count N] [--reverse] [--lossy 0..200]",
+    "convert INPUT... -o OUTPUT [--avi-first I] [--avi-count N] [--reverse] [--lossy 0..200] "
+    "[--palette exact|quality] [--dither 0..100]",
     "load the inputs one after another and save them as one file", RunConvert};
 const CliCommandRegistration registration(kConvert);
 
@@ -35,8 +36,12 @@ int RunConvert(const std::vector<std::string>& args) {
     std::vector<std::string> inputs;
     std::string output;
     int lossy = 0;
+    ReductionOptions reduction;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" || args[i] == "--output") {
+        std::string wrong;
+        if (ParseReductionOption(args, i, reduction, wrong)) {
+            if (!wrong.empty()) return UsageError(kConvert, wrong);
+        } else if (args[i] == "-o" || args[i] == "--output") {
             if (i + 1 >= args.size()) return UsageError(kConvert, "-o needs a file name");
             if (!output.empty()) return UsageError(kConvert, "one output only");
             output = args[++i];
@@ -76,6 +81,8 @@ int RunConvert(const std::vector<std::string>& args) {
     // Nothing is shown: compositions are held back for the whole run.
     doc.busy = true;
     doc.settings.lossy = lossy;
+    doc.settings.palette = reduction.palette;
+    doc.settings.dither = reduction.dither;
     for (const std::string& input : inputs) {
         if (LoadByExtension(doc, input) != 0) {
             host.finishProgress();

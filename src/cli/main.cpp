@@ -42,15 +42,41 @@ int UsageError(const CliCommand& command, const std::string& text) {
     return kExitUsage;
 }
 
-bool ParseLossy(const std::string& text, int& lossy) {
+namespace {
+// A whole number 0..limit of at most three digits.
+bool ParseSmallNumber(const std::string& text, int limit, int& out) {
     if (text.empty() || text.size() > 3) return false;
     int value = 0;
     for (const char c : text) {
         if (c < '0' || c > '9') return false;
         value = value * 10 + (c - '0');
     }
-    if (value > kMaxLossy) return false;
-    lossy = value;
+    if (value > limit) return false;
+    out = value;
+    return true;
+}
+}  // namespace
+
+bool ParseLossy(const std::string& text, int& lossy) {
+    return ParseSmallNumber(text, kMaxLossy, lossy);
+}
+
+bool ParseReductionOption(const std::vector<std::string>& args, size_t& i,
+                          ReductionOptions& options, std::string& error) {
+    const std::string& name = args[i];
+    if (name != "--palette" && name != "--dither") return false;
+    const std::string value = i + 1 < args.size() ? args[i + 1] : std::string();
+    if (name == "--palette") {
+        if (value == "exact")
+            options.palette = PaletteKind::Exact;
+        else if (value == "quality")
+            options.palette = PaletteKind::Quality;
+        else
+            error = "--palette is exact or quality";
+    } else if (!ParseSmallNumber(value, 100, options.dither)) {
+        error = "--dither needs a number 0..100";
+    }
+    i += 1;
     return true;
 }
 

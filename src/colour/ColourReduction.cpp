@@ -6,6 +6,7 @@
 
 #include "colour/ColourTree.h"
 #include "colour/NearestColourGrid.h"
+#include "colour/QualityReduction.h"
 
 namespace {
 
@@ -248,22 +249,32 @@ bool ReduceFrame(FrameRecord& frame) {
                       &frame.abortReduce)) {
         return false;
     }
+    PublishReduction(frame, result.palette, result.colours, std::move(indexes), transparencyActive);
+    return true;
+}
+
+void PublishReduction(FrameRecord& frame, const Palette& palette, int colours,
+                      std::shared_ptr<IndexBuffer> indexes, bool transparencyActive) {
     // Everything the result changes, published at once: a reader holding the lock never
     // sees the new indexes with the old palette or transparent slot, or the reverse.
     std::shared_ptr<IndexBuffer> old;
     {
         std::lock_guard lock(frame.paletteLock);
-        frame.palette = result.palette;
+        frame.palette = palette;
         frame.hasLocalPalette = 1;
-        frame.transparentIndex = uint32_t(result.colours);
+        frame.transparentIndex = uint32_t(colours);
         frame.hasTransparency = 1;
         frame.transparencyActive = transparencyActive ? 1 : 0;
         old = std::move(frame.indexBuffer);
         frame.indexBuffer = std::move(indexes);
     }
-    return true;
 }
 
 ReductionBody DefaultReductionBody() {
-    return [](FrameRecord& frame) { return ReduceFrame(frame); };
+    return [](FrameRecord& frame) {
+        const EngineSettings& settings = frame.document.settings;
+        if (settings.palette == PaletteKind::Quality)
+            return ReduceFrameQuality(frame, settings.dither);
+        return ReduceFrame(frame);
+    };
 }

@@ -49,5 +49,11 @@ bool MapToPalette(const TrueColourBuffer& pixels, const Palette& palette, int co
 // it was aborted; the frame is then left as it was.
 bool ReduceFrame(FrameRecord& frame);
 
-// The reduction job's body for new documents.
+// Makes the result of a reduction the frame's: its own palette of `colours` colours, the
+// transparent slot right after them, and the new index plane, all under paletteLock.
+void PublishReduction(FrameRecord& frame, const Palette& palette, int colours,
+                      std::shared_ptr<IndexBuffer> indexes, bool transparencyActive);
+
+// The reduction job's body for new documents: the exact rule, or the quality palette
+// when the document's settings ask for it.
 ReductionBody DefaultReductionBody();

@@ -3,6 +3,10 @@
 #include <atomic>
 #include <cstdint>
 
+// How true colour becomes a palette: the exact popularity rule, or a palette chosen for
+// how the picture looks, with dithering.
+enum class PaletteKind { Exact, Quality };
+
 // The options that steer engine operations. The shell keeps them in its settings
 // store and copies them here; worker threads read them, hence the atomics.
 struct EngineSettings {
@@ -19,4 +23,7 @@ struct EngineSettings {
     std::atomic<int> lossy{0};
     // JPEG quality 0-100.
     std::atomic<int> jpegCompression{75};
+    // The colour reduction of true-colour pictures, and its dithering level 0-100.
+    std::atomic<PaletteKind> palette{PaletteKind::Exact};
+    std::atomic<int> dither{100};
 };
