@@ -104,6 +104,8 @@ AppSettings SettingsStore::Load(QSettings& s, int screenWidth, int screenHeight)
     a.jpegCompression = ReadDword(s, "Jpeg Compression", 75, IsQuality);
     a.gifCompression = ReadDword(s, "Gif Compression", 0xF0F0F0, IsMask);
     a.gifLossy = ReadDword(s, "Gif Lossy", 0, IsLossy);
+    a.colourReduction = ReadDword(s, "Colour Reduction", 0, IsBool);
+    a.dither = ReadDword(s, "Dither", 100, IsQuality);
     a.transparentWarning = ReadDword(s, "Transparent Warning", 0, IsBool);
     a.optimizeWarning = ReadDword(s, "Optimize Warning", 0, IsBool);
     a.unOptimizeWarning = ReadDword(s, "UnOptimize Warning", 0, IsBool);
@@ -142,6 +144,8 @@ void SettingsStore::Save(QSettings& s, const AppSettings& a) {
     s.setValue("Jpeg Compression", a.jpegCompression);
     s.setValue("Gif Compression", a.gifCompression);
     s.setValue("Gif Lossy", a.gifLossy);
+    s.setValue("Colour Reduction", a.colourReduction);
+    s.setValue("Dither", a.dither);
     s.setValue("Transparent Warning", a.transparentWarning);
     s.setValue("Optimize Warning", a.optimizeWarning);
     s.setValue("UnOptimize Warning", a.unOptimizeWarning);

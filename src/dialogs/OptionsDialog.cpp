@@ -1,6 +1,7 @@
 #include "dialogs/OptionsDialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -15,10 +16,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "dialogs/ContextHelp.h"
-#include "effects/ParameterForm.h"
 #include "app/HelpWindow.h"
 #include "app/SettingsStore.h"
+#include "dialogs/ContextHelp.h"
+#include "effects/ParameterForm.h"
 
 namespace {
 
@@ -111,6 +112,22 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
     gifLayout->addWidget(lossySlider_, 1, 1);
     gifLayout->addWidget(lossyReadOut_, 1, 2);
 
+    reduction_ = new QComboBox;
+    reduction_->addItems({QStringLiteral("Exact"), QStringLiteral("Quality")});
+    ditherSlider_ = new QSlider(Qt::Horizontal);
+    ditherSlider_->setRange(0, 100);
+    ditherSlider_->setTickInterval(10);
+    ditherSlider_->setTickPosition(QSlider::TicksBelow);
+    ditherReadOut_ = new QLabel;
+    ditherReadOut_->setMinimumWidth(30);
+    auto* reductionGroup = new QGroupBox(QStringLiteral("Colour Reduction"));
+    auto* reductionLayout = new QGridLayout(reductionGroup);
+    reductionLayout->addWidget(new QLabel(QStringLiteral("Colour reduction:")), 0, 0);
+    reductionLayout->addWidget(reduction_, 0, 1, 1, 2);
+    reductionLayout->addWidget(new QLabel(QStringLiteral("Dither:")), 1, 0);
+    reductionLayout->addWidget(ditherSlider_, 1, 1);
+    reductionLayout->addWidget(ditherReadOut_, 1, 2);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
                                          QDialogButtonBox::Help);
     auto* layout = new QVBoxLayout(this);
@@ -118,6 +135,7 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
     layout->addWidget(previewGroup);
     layout->addWidget(jpegGroup);
     layout->addWidget(gifGroup);
+    layout->addWidget(reductionGroup);
     layout->addWidget(buttons);
 
     auto* help = new ContextHelp(this, QStringLiteral("Options Dialog"));
@@ -142,6 +160,11 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
     gifName_->setText(level >= 1 ? QString::fromLatin1(kLevelNames[level - 1]) : QString());
     lossySlider_->setValue(int(std::min<uint32_t>(settings.gifLossy, 200)));
     lossyReadOut_->setText(QString::number(lossySlider_->value()));
+    reduction_->setCurrentIndex(settings.colourReduction ? 1 : 0);
+    ditherSlider_->setValue(int(std::min<uint32_t>(settings.dither, 100)));
+    ditherReadOut_->setText(QString::number(ditherSlider_->value()));
+    // Only the quality palette dithers.
+    ditherSlider_->setEnabled(reduction_->currentIndex() == 1);
     confirmDelete_->setChecked(settings.confirmDelete != 0);
     multiInstance_->setChecked(settings.multiInst != 0);
     keepTrueColour_->setChecked(settings.keepTrueColorInfo != 0);
@@ -160,6 +183,10 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
     });
     connect(lossySlider_, &QSlider::valueChanged, this,
             [this](int value) { lossyReadOut_->setText(QString::number(value)); });
+    connect(ditherSlider_, &QSlider::valueChanged, this,
+            [this](int value) { ditherReadOut_->setText(QString::number(value)); });
+    connect(reduction_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { ditherSlider_->setEnabled(index == 1); });
     connect(reactivate_, &QPushButton::clicked, this, [this] {
         settings_.transparentWarning = settings_.optimizeWarning = settings_.unOptimizeWarning =
             settings_.resizeWarning = settings_.localPalWarning = settings_.globalPalWarning = 0;
@@ -204,6 +231,8 @@ void OptionsDialog::accept() {
     settings_.gifCompression = workingMask_;
     settings_.gifLossy = uint32_t(lossySlider_->value());
     settings_.jpegCompression = workingQuality_;
+    settings_.colourReduction = reduction_->currentIndex() == 1 ? 1 : 0;
+    settings_.dither = uint32_t(ditherSlider_->value());
     // A DWORD: never a wrapped negative, never more than the settings keep.
     settings_.previewFrames = uint32_t(std::clamp(n, 0, AppSettings::kMaxPreviewFrames));
     settings_.fixedPreviewFrames = fixed ? 1 : 0;

@@ -4,6 +4,7 @@
 
 struct AppSettings;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -33,6 +34,8 @@ class OptionsDialog : public QDialog {
     QLabel* gifLevelName() const { return gifName_; }
     QSlider* lossySlider() const { return lossySlider_; }
     QLabel* lossyReadOut() const { return lossyReadOut_; }
+    QComboBox* reductionList() const { return reduction_; }
+    QSlider* ditherSlider() const { return ditherSlider_; }
     QPushButton* reactivateButton() const { return reactivate_; }
 
   public slots:
@@ -55,5 +58,8 @@ class OptionsDialog : public QDialog {
     QLabel* gifName_ = nullptr;
     QSlider* lossySlider_ = nullptr;
     QLabel* lossyReadOut_ = nullptr;
+    QComboBox* reduction_ = nullptr;
+    QSlider* ditherSlider_ = nullptr;
+    QLabel* ditherReadOut_ = nullptr;
     QPushButton* reactivate_ = nullptr;
 };
