@@ -16,8 +16,8 @@ int RunConvert(const std::vector<std::string>& args);
 
 const CliCommand kConvert{
     "convert",
-    "convert INPUT... -o OUTPUT [--avi-first I] [--avi-count N] [--reverse] [--lossy 0..200] "
-    "[--palette exact|quality] [--dither 0..100]",
+    "convert INPUT... -o OUTPUT [--avi-first I] [--avi-count N] [--reverse] [--fps F] "
+    "[--size WxH] [--lossy 0..200] [--palette exact|quality] [--dither 0..100]",
     "load the inputs one after another and save them as one file", RunConvert};
 const CliCommandRegistration registration(kConvert);
 
@@ -58,6 +58,35 @@ int RunConvert(const std::vector<std::string>& args) {
             if (i + 1 >= args.size() || !ParseLossy(args[i + 1], lossy))
                 return UsageError(kConvert,
                                   "--lossy needs a number 0.." + std::to_string(kMaxLossy));
+            ++i;
+        } else if (args[i] == "--fps") {
+            // Frames per second taken from a video (0: its own rate, up to 50).
+            double fps = -1;
+            if (i + 1 < args.size()) {
+                try {
+                    size_t used = 0;
+                    fps = std::stod(args[i + 1], &used);
+                    if (used != args[i + 1].size()) fps = -1;
+                } catch (...) {
+                    fps = -1;
+                }
+            }
+            if (!(fps >= 0 && fps <= 1000))
+                return UsageError(kConvert, "--fps needs a number 0..1000");
+            RememberedAviChoices().framesPerSecond = fps;
+            ++i;
+        } else if (args[i] == "--size") {
+            // The size of a video's frames; 0 for one side keeps the proportions.
+            long long w = -1, h = -1;
+            const std::string value = i + 1 < args.size() ? args[i + 1] : std::string();
+            const size_t x = value.find('x');
+            if (x == std::string::npos || !ParseNumber(value.substr(0, x), w) ||
+                !ParseNumber(value.substr(x + 1), h) || w < 0 || h < 0 || w > 65535 || h > 65535 ||
+                (w == 0 && h == 0))
+                return UsageError(kConvert,
+                                  "--size needs WxH, 0 for one side keeps the proportions");
+            RememberedAviChoices().width = int(w);
+            RememberedAviChoices().height = int(h);
             ++i;
         } else if (args[i] == "--reverse") {
             RememberedAviChoices().reverse = true;

@@ -108,24 +108,33 @@ class VideoReader {
 
     int64_t frameCount() const { return int64_t(times_.size()); }
 
-    // The display time of frame `index` in hundredths of a second: the distance to the
-    // next frame, with each frame's start rounded on the whole clip's clock so that
-    // rounding errors do not add up.
-    uint32_t DelayOf(int index) const {
-        int64_t delay = 10;
+    // The display time, in hundredths of a second, of frame `from` when it shows until
+    // frame `to` comes (or the clip ends): each frame's start is rounded on the whole
+    // clip's clock, so that rounding errors do not add up.
+    uint32_t DelayBetween(int from, int to) const {
+        int64_t delay = 10 * int64_t(to - from);
         if (timesKnown_ && end_ > times_.back()) {
-            const int64_t to = size_t(index) + 1 < times_.size() ? times_[size_t(index) + 1] : end_;
-            delay = Hundredths(to) - Hundredths(times_[size_t(index)]);
-        } else if (frameRate_.num > 0 && frameRate_.den > 0) {
+            const int64_t until = size_t(to) < times_.size() ? times_[size_t(to)] : end_;
+            delay = Hundredths(until) - Hundredths(times_[size_t(from)]);
+        } else if (hasRate()) {
             // Without usable timestamps the stream's nominal rate is the clock.
             auto start = [this](int64_t k) {
                 return av_rescale_rnd(k, int64_t(frameRate_.den) * 100, frameRate_.num,
                                       AV_ROUND_NEAR_INF);
             };
-            delay = start(index + 1) - start(index);
+            delay = start(to) - start(from);
         }
         return uint32_t(std::clamp<int64_t>(delay, 0, 0xFFFF));
     }
+
+    // When frame `index` is due, in seconds from the first frame.
+    double SecondsOf(int index) const {
+        if (timesKnown_) return double(times_[size_t(index)] - times_.front()) * av_q2d(timeBase_);
+        return hasRate() ? index / av_q2d(frameRate_) : index * 0.1;
+    }
+
+    // The stream's nominal frame rate, 0 when it states none.
+    double rate() const { return hasRate() ? av_q2d(frameRate_) : 0; }
 
     // Positions the reader so that Next() continues from the key frame at or before
     // `index` (from the start when the stream cannot seek).
@@ -168,6 +177,8 @@ class VideoReader {
 
   private:
     static constexpr int64_t kTimeLimit = int64_t(1) << 52;
+
+    bool hasRate() const { return frameRate_.num > 0 && frameRate_.den > 0; }
 
     bool OpenDecoder() {
         format_.reset();
@@ -255,7 +266,7 @@ class VideoReader {
 // true colour for the colour reduction. nullptr when the picture is unusable.
 std::unique_ptr<FrameRecord> MakeFrame(AnimationDocument& doc, const AVFrame& picture,
                                        int streamWidth, int streamHeight, int targetWidth,
-                                       int targetHeight, const std::string& name) {
+                                       int targetHeight, bool smooth, const std::string& name) {
     // A picture must be what the stream promised.
     if (picture.width != streamWidth || picture.height != streamHeight || !picture.data[0]) {
         return nullptr;
@@ -284,9 +295,9 @@ std::unique_ptr<FrameRecord> MakeFrame(AnimationDocument& doc, const AVFrame& pi
         return frame;
     }
     if (!frame->CreateTrueColourBuffer()) return nullptr;
-    std::unique_ptr<SwsContext, ScaleFree> scale(
-        sws_getContext(streamWidth, streamHeight, AVPixelFormat(picture.format), targetWidth,
-                       targetHeight, AV_PIX_FMT_BGR0, SWS_POINT, nullptr, nullptr, nullptr));
+    std::unique_ptr<SwsContext, ScaleFree> scale(sws_getContext(
+        streamWidth, streamHeight, AVPixelFormat(picture.format), targetWidth, targetHeight,
+        AV_PIX_FMT_BGR0, smooth ? SWS_AREA : SWS_POINT, nullptr, nullptr, nullptr));
     if (!scale) return nullptr;
     // libswscale's vector code writes whole blocks past the end of a row: it gets a
     // picture laid out by FFmpeg's own rules, and the rows are copied from there.
@@ -341,6 +352,13 @@ std::string AviInfoText(const AviStreamInfo& info) {
 }
 
 std::string ValidateAviChoices(const AviStreamInfo& info, const AviLoadChoices& choices) {
+    if (!(choices.framesPerSecond >= 0 && choices.framesPerSecond <= 1000))
+        return "Frames per second must be a number from 0 to 1000.";
+    int width = 0, height = 0;
+    AviTargetSize(info, choices, width, height);
+    if (choices.width < 0 || choices.height < 0 || width > 65535 || height > 65535 ||
+        !IsPlaneSizeAcceptable(width, height))
+        return "The frame size must be from 1 to 65535 pixels a side.";
     if (choices.loadAll) return {};
     const long long s = info.first, n = info.length, c = choices.count, f = choices.firstIndex;
     if (c < 1) return "The number of Frames must be greater than 0.";
@@ -352,6 +370,18 @@ std::string ValidateAviChoices(const AviStreamInfo& info, const AviLoadChoices& 
     if (!choices.reverse && f + c > s + n)
         return "The first frame index is too high or the number of frames is too high.";
     return {};
+}
+
+void AviTargetSize(const AviStreamInfo& info, const AviLoadChoices& choices, int& width,
+                   int& height) {
+    width = info.width;
+    height = info.height;
+    if (choices.width <= 0 && choices.height <= 0) return;
+    const auto scaled = [](int side, int to, int from) {
+        return int(std::max<int64_t>(1, (int64_t(side) * to + from / 2) / std::max(from, 1)));
+    };
+    width = choices.width > 0 ? choices.width : scaled(info.width, choices.height, info.height);
+    height = choices.height > 0 ? choices.height : scaled(info.height, choices.width, info.width);
 }
 
 AviLoadPlan PlanAviLoad(const AviStreamInfo& info, const AviLoadChoices& choices) {
@@ -382,7 +412,44 @@ bool OpenVideo(VideoReader& reader, const std::string& path, AviStreamInfo& info
     info.length = int(reader.frameCount());
     info.width = reader.width();
     info.height = reader.height();
+    info.framesPerSecond = reader.rate();
     return true;
+}
+
+// Which frames of the plan's range are kept at `rate` frames per second: the first, then
+// each frame due at or after the next tick of that rate. next[index - low] is where a
+// kept frame stops showing (the next kept frame, or the end of the range); -1 for a frame
+// left out.
+struct FramePick {
+    int low = 0;
+    std::vector<int> next;
+    int kept = 0;
+    bool keeps(int index) const { return next[size_t(index - low)] >= 0; }
+    int until(int index) const { return next[size_t(index - low)]; }
+};
+
+FramePick PickFrames(const VideoReader& reader, const AviLoadPlan& plan, double rate) {
+    FramePick pick;
+    pick.low = plan.forward ? plan.start : plan.start - plan.count + 1;
+    const int high = pick.low + plan.count - 1;
+    pick.next.assign(size_t(plan.count), -1);
+    // Half a millisecond of slack: a 30 fps clock is not exact in the stream's time base.
+    constexpr double kSlack = 0.0005;
+    const double step = rate > 0 ? 1.0 / rate : 0;
+    const double origin = reader.SecondsOf(pick.low);
+    double tick = 0;
+    int previous = -1;
+    for (int index = pick.low; index <= high; ++index) {
+        const double at = reader.SecondsOf(index) - origin;
+        if (index != pick.low && at + kSlack < tick) continue;
+        if (previous >= 0) pick.next[size_t(previous - pick.low)] = index;
+        pick.next[size_t(index - pick.low)] = high + 1;
+        previous = index;
+        ++pick.kept;
+        // The next tick after this frame; a frame late by more than a step skips ticks.
+        while (step > 0 && tick <= at + kSlack) tick += step;
+    }
+    return pick;
 }
 
 // The most frames of w x h, up to `count`, that the memory budget allows.
@@ -403,29 +470,33 @@ int FramesThatFit(int count, int w, int h) {
 class FrameLoader {
   public:
     FrameLoader(AnimationDocument& doc, VideoReader& reader, const AviLoadPlan& plan,
-                const AviImportOptions& options, int targetWidth, int targetHeight,
-                const std::string& name)
+                const FramePick& pick, const AviImportOptions& options, int targetWidth,
+                int targetHeight, bool smooth, const std::string& name)
         : doc_(doc),
           reader_(reader),
           plan_(plan),
+          pick_(pick),
           options_(options),
           targetWidth_(targetWidth),
           targetHeight_(targetHeight),
+          smooth_(smooth),
           name_(name) {}
 
     bool Run(LoadedFrames& loaded) { return plan_.forward ? Forward(loaded) : Backward(loaded); }
 
   private:
-    bool Report(int index, int place) {
-        doc_.host.showProgress(AviProgressText(index, place, plan_.count),
-                               place * 100 / std::max(plan_.count, 1));
-        return !options_.progress || options_.progress(index, place, plan_.count);
+    bool Report(int index) {
+        const int place = ++reported_;
+        doc_.host.showProgress(AviProgressText(index, place, pick_.kept),
+                               place * 100 / std::max(pick_.kept, 1));
+        return !options_.progress || options_.progress(index, place, pick_.kept);
     }
 
     std::unique_ptr<FrameRecord> Make(const AVFrame& picture, int index) {
-        std::unique_ptr<FrameRecord> frame = MakeFrame(
-            doc_, picture, reader_.width(), reader_.height(), targetWidth_, targetHeight_, name_);
-        if (frame) frame->delay = reader_.DelayOf(index);
+        std::unique_ptr<FrameRecord> frame =
+            MakeFrame(doc_, picture, reader_.width(), reader_.height(), targetWidth_, targetHeight_,
+                      smooth_, name_);
+        if (frame) frame->delay = reader_.DelayBetween(index, pick_.until(index));
         return frame;
     }
 
@@ -448,13 +519,15 @@ class FrameLoader {
         const int last = plan_.start + plan_.count - 1;
         Decode(plan_.start, last, [&](const AVFrame& picture, int index) {
             if (index != expected) return false;  // a frame is missing
-            if (!Report(index, index - plan_.start + 1)) {
-                cancelled = true;
-                return false;
+            if (pick_.keeps(index)) {
+                if (!Report(index)) {
+                    cancelled = true;
+                    return false;
+                }
+                std::unique_ptr<FrameRecord> frame = Make(picture, index);
+                if (!frame) return false;
+                loaded.emplace_back(index, std::move(frame));
             }
-            std::unique_ptr<FrameRecord> frame = Make(picture, index);
-            if (!frame) return false;
-            loaded.emplace_back(index, std::move(frame));
             return ++expected <= last;
         });
         return !cancelled;
@@ -470,15 +543,21 @@ class FrameLoader {
             LoadedFrames part;
             Decode(from, top, [&](const AVFrame& picture, int index) {
                 if (index != from + int(part.size())) return false;
-                std::unique_ptr<FrameRecord> frame = Make(picture, index);
-                if (!frame) return false;
+                // A frame left out holds its place without a picture.
+                std::unique_ptr<FrameRecord> frame;
+                if (pick_.keeps(index)) {
+                    frame = Make(picture, index);
+                    if (!frame) return false;
+                }
                 part.emplace_back(index, std::move(frame));
                 return index < top;
             });
             // Only a part that reaches `top` continues the frames loaded so far.
             while (!part.empty() && part.back().first == top) {
-                if (!Report(top, plan_.start - top + 1)) return false;
-                loaded.push_back(std::move(part.back()));
+                if (part.back().second) {
+                    if (!Report(top)) return false;
+                    loaded.push_back(std::move(part.back()));
+                }
                 part.pop_back();
                 --top;
             }
@@ -490,9 +569,12 @@ class FrameLoader {
     AnimationDocument& doc_;
     VideoReader& reader_;
     const AviLoadPlan& plan_;
+    const FramePick& pick_;
     const AviImportOptions& options_;
     const int targetWidth_, targetHeight_;
+    const bool smooth_;
     const std::string& name_;
+    int reported_ = 0;
 };
 
 }  // namespace
@@ -521,7 +603,11 @@ int ImportAvi(AnimationDocument& doc, const std::string& path, const AviImportOp
     }
     const bool wasEmpty = doc.empty();
     int targetWidth = info.width, targetHeight = info.height;
+    AviTargetSize(info, choices, targetWidth, targetHeight);
+    // A size asked for is scaled smoothly; fitting the document's frames keeps pixels.
+    bool smooth = targetWidth != info.width || targetHeight != info.height;
     if (!wasEmpty) {
+        smooth = false;
         targetWidth = doc.firstFrame->width;
         targetHeight = doc.firstFrame->height;
         if ((targetWidth != info.width || targetHeight != info.height) && !doc.host.askResize())
@@ -529,12 +615,18 @@ int ImportAvi(AnimationDocument& doc, const std::string& path, const AviImportOp
     }
 
     AviLoadPlan plan = PlanAviLoad(info, choices);
-    const int asked = plan.count;
-    if (!FitsInMemory(ChainBytes(plan.count, targetWidth, targetHeight))) {
-        const int fitting = FramesThatFit(plan.count, targetWidth, targetHeight);
+    const double own = info.framesPerSecond > 0 ? info.framesPerSecond : kMaxImportRate;
+    const double wanted =
+        choices.framesPerSecond > 0 ? choices.framesPerSecond : std::min(own, kMaxImportRate);
+    // Every frame when the rate asked for is the video's own or more.
+    const double rate = wanted < own * 0.999 ? wanted : 0;
+    FramePick pick = PickFrames(reader, plan, rate);
+    const int asked = pick.kept;
+    if (!FitsInMemory(ChainBytes(pick.kept, targetWidth, targetHeight))) {
+        const int fitting = FramesThatFit(pick.kept, targetWidth, targetHeight);
         const std::string need =
             Printf("%lld frames of %lld x %lld pixels need more memory than this computer has",
-                   plan.count, targetWidth, targetHeight);
+                   pick.kept, targetWidth, targetHeight);
         if (!options.interactive || fitting < 1) {
             doc.host.message(need + ".", "Error", MessageIcon::Exclamation);
             return -1;
@@ -542,13 +634,21 @@ int ImportAvi(AnimationDocument& doc, const std::string& path, const AviImportOp
         if (doc.host.ask(need + Printf("; load the first %lld frames only?", fitting), "Warning",
                          Buttons::YesNo, MessageIcon::Exclamation) != Answer::Yes)
             return -1;
-        plan.count = fitting;
+        // The range up to the last frame that fits.
+        int keptSoFar = 0, span = 0;
+        while (span < plan.count && keptSoFar < fitting) {
+            if (pick.keeps(plan.IndexAt(span))) ++keptSoFar;
+            ++span;
+        }
+        plan.count = span;
+        pick = PickFrames(reader, plan, rate);
     }
     const std::string name = std::filesystem::path(path).filename().string();
 
     LoadedFrames ordered;
     const bool cancelled =
-        !FrameLoader(doc, reader, plan, options, targetWidth, targetHeight, name).Run(ordered);
+        !FrameLoader(doc, reader, plan, pick, options, targetWidth, targetHeight, smooth, name)
+             .Run(ordered);
     doc.host.showProgress("", 0);
     if (options.finished) options.finished();
     if (ordered.empty()) {
@@ -562,7 +662,7 @@ int ImportAvi(AnimationDocument& doc, const std::string& path, const AviImportOp
             doc.host.message(shortText, "Error", MessageIcon::Exclamation);
             return -1;
         }
-        if (int(ordered.size()) < plan.count)
+        if (int(ordered.size()) < pick.kept)
             doc.host.message(shortText, "Warning", MessageIcon::Exclamation);
     }
 
@@ -580,8 +680,8 @@ int ImportAvi(AnimationDocument& doc, const std::string& path, const AviImportOp
     {
         AnimationDocument::StructureWriteLock structure(doc);
         if (wasEmpty) {
-            doc.screenWidth = info.width;
-            doc.screenHeight = info.height;
+            doc.screenWidth = targetWidth;
+            doc.screenHeight = targetHeight;
             doc.firstFrame = first;
         } else if (atFront) {
             last->next = doc.firstFrame;

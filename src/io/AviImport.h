@@ -11,6 +11,7 @@ struct AviStreamInfo {
     int length = 0;
     int width = 0;
     int height = 0;
+    double framesPerSecond = 0;  // the stream's own rate (0 when it states none)
 };
 
 // The choices of the Load AVI dialog, kept between imports.
@@ -19,7 +20,15 @@ struct AviLoadChoices {
     bool reverse = false;
     long long count = 0;       // frames to load when not loadAll
     long long firstIndex = 0;  // index to begin with when not loadAll
+    // Frames per second to keep, picked by their time; 0: the video's own rate, up to
+    // kMaxImportRate. A kept frame shows until the next kept one.
+    double framesPerSecond = 0;
+    // The size of the frames of a new document, scaled smoothly; 0 for one side keeps the
+    // video's proportions, 0 for both its size.
+    int width = 0;
+    int height = 0;
 };
+constexpr double kMaxImportRate = 50;
 
 // The program-wide remembered choices (initially: all frames, forward).
 AviLoadChoices& RememberedAviChoices();
@@ -29,8 +38,12 @@ AviLoadChoices& RememberedAviChoices();
 std::string AviInfoText(const AviStreamInfo& info);
 
 // The dialog's check on OK: "" when the choices are acceptable, else the message to
-// show (caption "Error").
+// show (caption "Error"). The rate and size are checked whatever is loaded.
 std::string ValidateAviChoices(const AviStreamInfo& info, const AviLoadChoices& choices);
+
+// The size frames of a video of `info` get in a new document under `choices`.
+void AviTargetSize(const AviStreamInfo& info, const AviLoadChoices& choices, int& width,
+                   int& height);
 
 // The frames a valid choice loads, in loading order.
 struct AviLoadPlan {
