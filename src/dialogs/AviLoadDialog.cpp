@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -71,6 +72,35 @@ AviLoadDialog::AviLoadDialog(QWidget* parent, const AviStreamInfo& info, AviLoad
     range->addWidget(firstLabel_);
     range->addWidget(first_);
     range->addStretch(1);
+    // The rate and size a clip is shared at: by default the clip's own (up to 50 frames
+    // a second), a smaller rate picks frames by their time, a size scales smoothly.
+    const double ownRate =
+        info.framesPerSecond > 0 ? std::min(info.framesPerSecond, kMaxImportRate) : kMaxImportRate;
+    defaultRate_ = QString::number(ownRate, 'g', 4);
+    fps_ = new QLineEdit(choices.framesPerSecond > 0 ? QString::number(choices.framesPerSecond)
+                                                     : defaultRate_);
+    int width = 0, height = 0;
+    AviTargetSize(info, choices, width, height);
+    width_ = new QLineEdit(QString::number(width));
+    height_ = new QLineEdit(QString::number(height));
+    for (QLineEdit* e : {fps_, width_, height_}) {
+        e->setMaxLength(8);
+        e->setMaximumWidth(70);
+    }
+    auto* fpsLabel = new QLabel(QStringLiteral("&Frames per second"));
+    fpsLabel->setBuddy(fps_);
+    auto* sizeLabel = new QLabel(QStringLiteral("&Size"));
+    sizeLabel->setBuddy(width_);
+    auto* shape = new QHBoxLayout;
+    shape->addWidget(fpsLabel);
+    shape->addWidget(fps_);
+    shape->addSpacing(12);
+    shape->addWidget(sizeLabel);
+    shape->addWidget(width_);
+    shape->addWidget(new QLabel(QStringLiteral("x")));
+    shape->addWidget(height_);
+    shape->addStretch(1);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(info_);
@@ -78,6 +108,7 @@ AviLoadDialog::AviLoadDialog(QWidget* parent, const AviStreamInfo& info, AviLoad
     layout->addWidget(loadAll_);
     layout->addLayout(range);
     layout->addWidget(reverse_);
+    layout->addLayout(shape);
     layout->addSpacing(6);
     layout->addWidget(buttons);
 
@@ -126,14 +157,25 @@ void AviLoadDialog::accept() {
     // outside every stream rather than standing for index 0.
     trial.count = ParseUnsigned(count_->text()).value_or(0);
     trial.firstIndex = ParseUnsigned(first_->text()).value_or(-1);
-    if (!trial.loadAll) {
-        const std::string refused = ValidateAviChoices(stream_, trial);
-        if (!refused.empty()) {
-            QMessageBox::warning(this, QStringLiteral("Error"), QString::fromStdString(refused));
-            return;
-        }
-    } else {
-        trial.count = 0;
+    // The rate and size shown at first stand for "the clip's own", so that the next clip
+    // gets its own too; a field that is no number is refused by the check.
+    bool rateOk = false;
+    const QString rate = fps_->text().trimmed();
+    trial.framesPerSecond = rate == defaultRate_ ? 0 : rate.toDouble(&rateOk);
+    if (rate != defaultRate_ && !rateOk) trial.framesPerSecond = -1;
+    const auto side = [](const QLineEdit* e) {
+        if (e->text().trimmed().isEmpty()) return 0;
+        return int(std::min<long long>(ParseUnsigned(e->text()).value_or(-1), 1 << 20));
+    };
+    trial.width = side(width_);
+    trial.height = side(height_);
+    if (trial.width == stream_.width && trial.height == stream_.height)
+        trial.width = trial.height = 0;
+    if (trial.loadAll) trial.count = 0;
+    const std::string refused = ValidateAviChoices(stream_, trial);
+    if (!refused.empty()) {
+        QMessageBox::warning(this, QStringLiteral("Error"), QString::fromStdString(refused));
+        return;
     }
     choices_ = trial;
     QDialog::accept();

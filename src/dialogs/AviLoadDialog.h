@@ -9,7 +9,8 @@ class QLabel;
 class QLineEdit;
 
 // "Load AVI": shows how many frames the video holds and which indexes they have, and
-// lets the user take all of them or a run from a chosen index, forward or in reverse.
+// lets the user take all of them or a run from a chosen index, forward or in reverse, at
+// a frame rate and size.
 // The choices are validated on OK; a refused choice keeps the dialog open.
 class AviLoadDialog : public QDialog {
     Q_OBJECT
@@ -27,6 +28,9 @@ class AviLoadDialog : public QDialog {
     QLineEdit* firstEdit() const { return first_; }
     QCheckBox* loadAllBox() const { return loadAll_; }
     QCheckBox* reverseBox() const { return reverse_; }
+    QLineEdit* rateEdit() const { return fps_; }
+    QLineEdit* widthEdit() const { return width_; }
+    QLineEdit* heightEdit() const { return height_; }
 
   public slots:
     void accept() override;
@@ -43,4 +47,8 @@ class AviLoadDialog : public QDialog {
     QLineEdit* first_ = nullptr;
     QCheckBox* loadAll_ = nullptr;
     QCheckBox* reverse_ = nullptr;
+    QLineEdit* fps_ = nullptr;
+    QLineEdit* width_ = nullptr;
+    QLineEdit* height_ = nullptr;
+    QString defaultRate_;
 };
