@@ -16,7 +16,8 @@ namespace {
 TEST(EffectCli, RefusedParametersAndUsage) {
     const ts::TempFolder folder;
     const std::string in = ts::MakePhotoGif(folder, "in.gif", 40, 30, 3);
-    const std::string io = " " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(folder.file("x.gif"));
+    const std::string io =
+        std::string(" ") + ts::ShellQuote(in) + " -o " + ts::ShellQuote(folder.file("x.gif"));
     const struct {
         const char* command;
         const char* options;
