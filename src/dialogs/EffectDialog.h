@@ -47,6 +47,8 @@ class EffectDialog : public QDialog {
     QListWidget* transitionList() const { return transitionList_; }
     QLineEdit* frameCountEdit() const { return frameCount_; }
     QLineEdit* edit(int slot) const { return edits_[size_t(slot - 1)]; }
+    QLabel* editLabel(int slot) const { return editLabels_[size_t(slot - 1)]; }
+    QLabel* listLabel(int n) const { return listLabels_[size_t(n - 1)]; }
     QCheckBox* option(int n) const { return options_[size_t(n - 1)]; }
     QComboBox* list(int n) const { return lists_[size_t(n - 1)]; }
     QCheckBox* pingPongBox() const { return pingPong_; }

@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "effects/EffectFields.h"
 #include "effects/EffectParams.h"
 
 class FrameRecord;
@@ -19,6 +20,7 @@ struct RegistryEntry {
     const char* name;  // at most 99 characters
     SetupHandler setup;
     Renderer renderer;
+    FieldList fields;  // what the setup handler shows, in the order velmora-cli lists them
 };
 
 constexpr int kEffectCount = 23;

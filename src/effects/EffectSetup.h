@@ -1,5 +1,7 @@
 #pragma once
 
+#include "effects/EffectFields.h"
+
 class ParameterForm;
 
 // Setup handlers of the registry entries (form, mode) -> accept flag.
@@ -56,6 +58,42 @@ int SetupWave(ParameterForm& form, int mode);
 int SetupZoomOutEffect(ParameterForm& form, int mode);
 int SetupZoomIn(ParameterForm& form, int mode);
 int SetupZoomOutTransition(ParameterForm& form, int mode);
+
+// The fields each handler shows; entries not named here have none.
+extern const FieldList kBlurFields;
+extern const FieldList kEmbossFields;
+extern const FieldList kFadeOutFields;
+extern const FieldList kColorBlendingOutFields;
+extern const FieldList kColorBlendingFields;
+extern const FieldList kInvertFields;
+extern const FieldList kOverblendFields;
+extern const FieldList kBlindEffectFields;
+extern const FieldList kBlindTransitionFields;
+extern const FieldList kFringeEffectFields;
+extern const FieldList kFringeTransitionFields;
+extern const FieldList kRandomRectsFields;
+extern const FieldList kRandomShineEffectFields;
+extern const FieldList kSpiralEffectFields;
+extern const FieldList kRotorFields;
+extern const FieldList kSpotEffectFields;
+extern const FieldList kSpotTransitionFields;
+extern const FieldList kFlagFields;
+extern const FieldList kFrameOutFields;
+extern const FieldList kMoveFields;
+extern const FieldList kMoveImage1Fields;
+extern const FieldList kMoveImage2Fields;
+extern const FieldList kMoveBothFields;
+extern const FieldList kPageFields;
+extern const FieldList kRadarEffectFields;
+extern const FieldList kRadarTransitionFields;
+extern const FieldList kRollSphereFields;
+extern const FieldList kSatelliteFields;
+extern const FieldList kTiltInEffectFields;
+extern const FieldList kTiltInTransitionFields;
+extern const FieldList kWaveOutFields;
+extern const FieldList kWaveFields;
+extern const FieldList kZoomOutEffectFields;
+extern const FieldList kZoomTransitionFields;
 
 // Shared checks.
 // "At least two frames are required for this transition !" when fewer than two.

@@ -8,6 +8,17 @@ constexpr FormControl kFrames = FormControl::FrameCount;
 constexpr FormControl kEdit1 = FormControl::Edit1;
 constexpr FormControl kEdit2 = FormControl::Edit2;
 
+constexpr EffectField kStrength = NumberField("strength", "Strength(0-100)", 1, 20, 0, 100);
+constexpr EffectField kBias = NumberField("bias", "Bias(0-255)", 2, 128, 0, 255);
+constexpr EffectField kDarkToLight = SwitchField("dark-to-light", "Dark to Light", 1, true);
+
+constexpr EffectField kBlur[] = {kStrength};
+constexpr EffectField kEmboss[] = {kStrength, kBias};
+constexpr EffectField kColourOnly[] = {kColourField};
+constexpr EffectField kColorBlendingOut[] = {kColourField, kDarkToLight};
+constexpr EffectField kColorBlending[] = {kDarkToLight,
+                                          SwitchField("blend-out", "Blend Out", 2, true)};
+
 // Colour entries without PingPong mirror offer the box unchecked.
 void PingPongOff(ParameterForm& form) {
     form.EnableCheck(kPingPongSlot, nullptr, false);
@@ -16,6 +27,14 @@ void PingPongKept(ParameterForm& form) {
     form.EnableCheck(kPingPongSlot, nullptr, form.pingPong);
 }
 }  // namespace
+
+constinit const FieldList kBlurFields{kBlur};
+constinit const FieldList kEmbossFields{kEmboss};
+constinit const FieldList kFadeOutFields{kColourOnly};
+constinit const FieldList kColorBlendingOutFields{kColorBlendingOut};
+constinit const FieldList kColorBlendingFields{kColorBlending};
+constinit const FieldList kInvertFields{kColourOnly};
+constinit const FieldList kOverblendFields{kColourOnly};
 
 int RequireTwoFrames(ParameterForm& form) {
     if (form.FrameCount() < 2)
@@ -27,10 +46,9 @@ int RequireTwoFrames(ParameterForm& form) {
 int SetupBlur(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Blurs the image(s)");
-        form.EnableEdit(1, "Strength(0-100)", "20");
+        form.ShowFields(kBlurFields);
     } else if (mode == kSetupValidate) {
-        const int strength = form.EditValue(1);
-        if (strength < 0 || strength > 100)
+        if (!form.InRange(kStrength))
             return form.Reject("Valid values for Strength : 0-100", kEdit1, kEdit1);
         if (form.transitionMode) return RequireTwoFrames(form);
     }
@@ -40,14 +58,11 @@ int SetupBlur(ParameterForm& form, int mode) {
 int SetupEmboss(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Embosses (in work - best with grayscale images).");
-        form.EnableEdit(1, "Strength(0-100)", "20");
-        form.EnableEdit(2, "Bias(0-255)", "128");
+        form.ShowFields(kEmbossFields);
     } else if (mode == kSetupValidate) {
-        const int strength = form.EditValue(1);
-        if (strength < 0 || strength > 100)
+        if (!form.InRange(kStrength))
             return form.Reject("Valid values for Strength : 0-100", kEdit1, kEdit1);
-        const int bias = form.EditValue(2);
-        if (bias < 0 || bias > 255)
+        if (!form.InRange(kBias))
             return form.Reject("Valid values for Bias : 0-255", kEdit2, kEdit2);
         if (form.transitionMode) return RequireTwoFrames(form);
     }
@@ -57,7 +72,7 @@ int SetupEmboss(ParameterForm& form, int mode) {
 int SetupFadeOut(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Performs a 'Fade out' into the selected Color.");
-        form.EnableColour(true);
+        form.ShowFields(kFadeOutFields);
         PingPongOff(form);
     } else if (mode == kSetupValidate && form.transitionMode) {
         return RequireTwoFrames(form);
@@ -78,8 +93,7 @@ int SetupFade(ParameterForm& form, int mode) {
 int SetupColorBlendingOut(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Performs a color blending into the selected Color.");
-        form.EnableColour(true);
-        form.EnableCheck(1, "Dark to Light", true);
+        form.ShowFields(kColorBlendingOutFields);
         PingPongOff(form);
     }
     return 1;
@@ -88,8 +102,7 @@ int SetupColorBlendingOut(ParameterForm& form, int mode) {
 int SetupColorBlending(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Performs a color blending from Image 1 into Image 2 or vice versa.");
-        form.EnableCheck(1, "Dark to Light", true);
-        form.EnableCheck(2, "Blend Out", true);
+        form.ShowFields(kColorBlendingFields);
         PingPongOff(form);
     }
     return 1;
@@ -98,7 +111,7 @@ int SetupColorBlending(ParameterForm& form, int mode) {
 int SetupInvert(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Inverts Image (making it look like a photo-negative).");
-        form.EnableColour(true);
+        form.ShowFields(kInvertFields);
         PingPongOff(form);
     }
     return 1;
@@ -107,7 +120,7 @@ int SetupInvert(ParameterForm& form, int mode) {
 int SetupOverblend(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Blends from 1st Image into 2nd Image using the specified Color.");
-        form.EnableColour(true);
+        form.ShowFields(kOverblendFields);
         PingPongOff(form);
     }
     return 1;

@@ -11,6 +11,40 @@ namespace {
 constexpr FormControl kFrames = FormControl::FrameCount;
 constexpr FormControl kEdit1 = FormControl::Edit1;
 
+constexpr EffectField kBlindHeight =
+    NumberField("blind-height", "Blind Height", 1, 10, 1, 0, UpperLimit::PictureHeight);
+constexpr EffectField kFringeWidth =
+    NumberField("fringe-width", "Width of fringe", 1, 1, 0, 0, UpperLimit::HalfPictureWidth);
+constexpr const char* kFringeLines[] = {"Top/Bottom", "Left/Right"};
+constexpr EffectField kFringeSides = ChoiceField("sides", nullptr, 1, kFringeLines);
+// The grid needs at least one rectangle a row and a column; the count against the
+// frames is checked together.
+constexpr EffectField kRectsPerRow = NumberField("rects-per-row", "Rects per row", 1, 10, 1);
+constexpr EffectField kRectsPerColumn =
+    NumberField("rects-per-column", "Rects per column", 2, 10, 1);
+constexpr EffectField kSpotRadius = NumberField("radius", "Radius in %", 1, 20, 0, 49);
+constexpr const char* kSpotLines[] = {"Simple circle",
+                                      "loop (sin 2t , cos t)",
+                                      "double loop (sin t , cos 3t)",
+                                      "butterfly (sin 2t , cos 3t)",
+                                      "atomium (sin 4t , cos 3t)",
+                                      "multicircle1 (sin 2t cos t , cos 3t)",
+                                      "multicircle2 (sin t cos 2t , cos 3t)"};
+
+constexpr EffectField kBlindEffect[] = {kBlindHeight, kColourField};
+constexpr EffectField kBlindTransition[] = {kBlindHeight};
+constexpr EffectField kFringeEffect[] = {
+    kFringeWidth, kFringeSides, kColourField,
+    SwitchField("transparent-fringes", "Transparent Fringes", 1, false)};
+constexpr EffectField kFringeTransition[] = {kFringeWidth, kFringeSides};
+constexpr EffectField kRandomRects[] = {kRectsPerRow, kRectsPerColumn};
+constexpr EffectField kColourOnly[] = {kColourField};
+constexpr EffectField kSpotEffect[] = {
+    kSpotRadius, ChoiceField("movement", "Predefined Movements", 1, kSpotLines), kColourField};
+// The transition's list keeps its unlabelled text.
+constexpr EffectField kSpotTransition[] = {kSpotRadius,
+                                           ChoiceField("movement", nullptr, 1, kSpotLines)};
+
 void PingPongKept(ParameterForm& form) {
     form.EnableCheck(kPingPongSlot, nullptr, form.pingPong);
 }
@@ -21,14 +55,8 @@ std::string Format(const char* format, int a, int b = 0) {
     return text;
 }
 
-void ConfigureBlind(ParameterForm& form) {
-    PingPongKept(form);
-    form.EnableEdit(1, "Blind Height", "10");
-}
-
 int ValidateBlind(ParameterForm& form) {
-    const int height = form.EditValue(1);
-    if (height < 1 || height > form.imageHeight) {
+    if (!form.InRange(kBlindHeight)) {
         return form.Reject(
             Format("Valid values for Blind height : 2-%d(picture height)", form.imageHeight),
             kEdit1, kEdit1);
@@ -36,18 +64,9 @@ int ValidateBlind(ParameterForm& form) {
     return 1;
 }
 
-void ConfigureFringe(ParameterForm& form) {
-    PingPongKept(form);
-    form.EnableEdit(1, "Width of fringe", "1");
-    form.AddFirstListLine("Top/Bottom");
-    form.AddFirstListLine("Left/Right");
-    form.SelectListLine(1, 0);
-}
-
 int ValidateFringeWidth(ParameterForm& form) {
-    const int width = form.EditValue(1);
-    const int half = form.imageWidth / 2;
-    if (width < 0 || width > half) {
+    if (!form.InRange(kFringeWidth)) {
+        const int half = RangeOf(kFringeWidth, form.imageWidth, form.imageHeight).max;
         return form.Reject(
             Format("Width of fringe must be between 0 and half-width of image (=%d)", half), kEdit1,
             kEdit1);
@@ -55,27 +74,11 @@ int ValidateFringeWidth(ParameterForm& form) {
     return 1;
 }
 
-void ConfigureSpot(ParameterForm& form) {
-    form.EnableEdit(1, "Radius in %", "20");
-    for (const char* line :
-         {"Simple circle", "loop (sin 2t , cos t)", "double loop (sin t , cos 3t)",
-          "butterfly (sin 2t , cos 3t)", "atomium (sin 4t , cos 3t)",
-          "multicircle1 (sin 2t cos t , cos 3t)", "multicircle2 (sin t cos 2t , cos 3t)"}) {
-        form.AddFirstListLine(line);
-    }
-    form.SelectListLine(1, 0);
-}
-
 int ValidateSpot(ParameterForm& form) {
-    const int radius = form.EditValue(1);
+    if (form.InRange(kSpotRadius)) return 1;
     // A negative radius is refused for what it is, not for being too large.
-    if (radius < 0) return form.Reject("Radius must not be negative", kEdit1, kEdit1);
-    if (radius >= 50) {
-        char text[64];
-        std::snprintf(text, sizeof text, "Radius must be smaller than 50 %%");
-        return form.Reject(text, kEdit1, kEdit1);
-    }
-    return 1;
+    if (form.EditValue(1) < 0) return form.Reject("Radius must not be negative", kEdit1, kEdit1);
+    return form.Reject("Radius must be smaller than 50 %", kEdit1, kEdit1);
 }
 
 // Rounds by adding 0.5 and truncating, as the grid check counts cells.
@@ -84,6 +87,17 @@ int RoundHalfUp(double v) {
 }
 
 }  // namespace
+
+constinit const FieldList kBlindEffectFields{kBlindEffect};
+constinit const FieldList kBlindTransitionFields{kBlindTransition};
+constinit const FieldList kFringeEffectFields{kFringeEffect};
+constinit const FieldList kFringeTransitionFields{kFringeTransition};
+constinit const FieldList kRandomRectsFields{kRandomRects};
+constinit const FieldList kRandomShineEffectFields{kColourOnly};
+constinit const FieldList kSpiralEffectFields{kColourOnly};
+constinit const FieldList kRotorFields{kColourOnly};
+constinit const FieldList kSpotEffectFields{kSpotEffect};
+constinit const FieldList kSpotTransitionFields{kSpotTransition};
 
 int SpiralGridCheck(ParameterForm& form) {
     const int n = form.FrameCount();
@@ -119,8 +133,8 @@ int SpiralGridCheck(ParameterForm& form) {
 int SetupBlindEffect(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Images will be covered by the selected Color as if closing a blind.");
-        ConfigureBlind(form);
-        form.EnableColour(true);
+        PingPongKept(form);
+        form.ShowFields(kBlindEffectFields);
     } else if (mode == kSetupValidate) {
         return ValidateBlind(form);
     }
@@ -131,7 +145,8 @@ int SetupBlindTransition(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription(
             "First image will be covered by the second image as if closing a blind.");
-        ConfigureBlind(form);
+        PingPongKept(form);
+        form.ShowFields(kBlindTransitionFields);
     } else if (mode == kSetupValidate) {
         return ValidateBlind(form);
     }
@@ -141,9 +156,8 @@ int SetupBlindTransition(ParameterForm& form, int mode) {
 int SetupFringeEffect(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Overlays the first image with fringes in the selected color.");
-        ConfigureFringe(form);
-        form.EnableColour(true);
-        form.EnableCheck(1, "Transparent Fringes", false);
+        PingPongKept(form);
+        form.ShowFields(kFringeEffectFields);
     } else if (mode == kSetupValidate) {
         return ValidateFringeWidth(form);
     } else if (mode == kSetupOptionClicked) {
@@ -156,7 +170,8 @@ int SetupFringeEffect(ParameterForm& form, int mode) {
 int SetupFringeTransition(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Overlays the first image with fringes of the second.");
-        ConfigureFringe(form);
+        PingPongKept(form);
+        form.ShowFields(kFringeTransitionFields);
     } else if (mode == kSetupValidate) {
         if (!ValidateFringeWidth(form)) return 0;
         return RequireTwoFrames(form);
@@ -192,8 +207,7 @@ int SetupRandomRects(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Randomly positiones Rectangles of the 2nd image over the 1st.");
         PingPongKept(form);
-        form.EnableEdit(1, "Rects per row", "10");
-        form.EnableEdit(2, "Rects per column", "10");
+        form.ShowFields(kRandomRectsFields);
     } else if (mode == kSetupValidate) {
         const long long product = (long long)form.EditValue(1) * form.EditValue(2);
         const int frames = form.FrameCount();
@@ -210,7 +224,7 @@ int SetupRandomRects(ParameterForm& form, int mode) {
 int SetupRandomShineEffect(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Image turns to selected Color - random pixel by random pixel.");
-        form.EnableColour(true);
+        form.ShowFields(kRandomShineEffectFields);
         PingPongKept(form);
     }
     return 1;
@@ -228,7 +242,7 @@ int SetupSpiralEffect(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Image will be overlayed by a rectangular Spiral .");
         PingPongKept(form);
-        form.EnableColour(true);
+        form.ShowFields(kSpiralEffectFields);
     } else if (mode == kSetupValidate) {
         return SpiralGridCheck(form);
     }
@@ -248,7 +262,7 @@ int SetupSpiralTransition(ParameterForm& form, int mode) {
 int SetupRotorEffect(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Linewise rotation of the image.");
-        form.EnableColour(true);
+        form.ShowFields(kRotorFields);
         PingPongKept(form);
     }
     return 1;
@@ -257,7 +271,7 @@ int SetupRotorEffect(ParameterForm& form, int mode) {
 int SetupRotorTransition(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Linewise rotates the first image into the second one.");
-        form.EnableColour(true);
+        form.ShowFields(kRotorFields);
         PingPongKept(form);
     }
     return 1;
@@ -266,9 +280,7 @@ int SetupRotorTransition(ParameterForm& form, int mode) {
 int SetupSpotEffect(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Spot lighting up parts of the Image.");
-        ConfigureSpot(form);
-        form.SetListLabel(1, "Predefined Movements");
-        form.EnableColour(true);
+        form.ShowFields(kSpotEffectFields);
     } else if (mode == kSetupValidate) {
         return ValidateSpot(form);
     }
@@ -278,7 +290,7 @@ int SetupSpotEffect(ParameterForm& form, int mode) {
 int SetupSpotTransition(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Spot lighting up parts of the 1st Image by revealing the 2nd Image.");
-        ConfigureSpot(form);  // the list keeps its reset label here
+        form.ShowFields(kSpotTransitionFields);
     } else if (mode == kSetupValidate) {
         return ValidateSpot(form);
     }

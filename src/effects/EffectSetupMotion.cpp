@@ -13,6 +13,112 @@ constexpr FormControl kEdit1 = FormControl::Edit1;
 constexpr FormControl kEdit2 = FormControl::Edit2;
 constexpr FormControl kEdit3 = FormControl::Edit3;
 
+constexpr const char* kImage1Lines[] = {"Center to Top Edge",    "Center to Top-Right Corner",
+                                        "Center to Right Edge",  "Center to Bottom-Right Corner",
+                                        "Center to Bottom Edge", "Center to Bottom-Left Corner",
+                                        "Center to Left Edge",   "Center to Top-Left Corner"};
+constexpr const char* kImage2Lines[] = {"Top Edge to Center",    "Top-Right Corner to Center",
+                                        "Right Edge to Center",  "Bottom-Right Corner to Center",
+                                        "Bottom Edge to Center", "Bottom-Left Corner to Center",
+                                        "Left Edge to Center",   "Top-Left Corner to Center"};
+constexpr EffectField kDirection1 =
+    ChoiceField("direction-1", "Direction of Image 1", 1, kImage1Lines);
+constexpr EffectField kDirection2 =
+    ChoiceField("direction-2", "Direction of Image 2", 2, kImage2Lines);
+
+constexpr EffectField kFlagHalfWaves =
+    NumberField("halfwaves", "Nr. of halfWaves", 1, 4, 0, 0, UpperLimit::BelowPictureWidth);
+constexpr EffectField kAmplitude = NumberField("amplitude", "Amplitude in %", 2, 5, 0, 49);
+
+// The defaults are the first preset's.
+constexpr EffectField kRollingThickness =
+    NumberField("rolling-thickness", "Rolling Thickness", 3, 20, 0);
+constexpr const char* kPageLines[] = {"Top-Left to Bottom-Right", "Bottom-Left to Top-Right",
+                                      "Bottom-Right to Top-Right"};
+
+constexpr EffectField kRadarStartAngle = NumberField("start-angle", "Start angle", 1, 0);
+constexpr EffectField kClockwise = SwitchField("clockwise", "Clockwise", 1, true);
+constexpr const char* kRadarLines[] = {"Center", "Top Right Corner", "Top Left Corner",
+                                       "Bottom Left Corner", "Bottom Right Corner"};
+constexpr EffectField kRadarPosition = ChoiceField("position", "Position", 1, kRadarLines);
+
+constexpr EffectField kRollRadius = NumberField("radius", "Radius [%]", 1, 90, 0);
+
+constexpr EffectField kSphereRadius = NumberField("sphere-radius", "Sphere-Radius [%]", 1, 65, 0);
+constexpr EffectField kSatelliteWidth =
+    NumberField("satellite-width", "Satellite width [%]", 4, 10, 0, 100);
+constexpr EffectField kSatelliteHeight =
+    NumberField("satellite-height", "Satellite height [%]", 5, 20, 0, 100);
+constexpr const char* kSatelliteLines[] = {
+    "Center-Front",      "Top-Left-Front",     "Top-Right-Front",
+    "Bottom-Left-Front", "Bottom-Right-Front", "Top-Left-Back",
+    "Top-Right-Back",    "Bottom-Left-Back",   "Bottom-Right-Back"};
+
+constexpr EffectField kHalfwaves = NumberField("halfwaves", "Nr. Halfwaves", 1, 3, 0);
+constexpr const char* kSideLines[] = {"Left", "Right", "Top", "Bottom"};
+constexpr EffectField kSide = ChoiceField("side", "Side", 1, kSideLines);
+constexpr EffectField kUpToDown = SwitchField("up-to-down", "Up to Down", 1, true);
+constexpr EffectField kLeftSide = SwitchField("left-side", "Left side", 2, true);
+
+constexpr EffectField kRotationAngle = NumberField("rotation-angle", "Rotation Angle", 1, -360);
+
+constexpr EffectField kFlag[] = {kFlagHalfWaves, kAmplitude, kColourField};
+constexpr EffectField kColourOnly[] = {kColourField};
+constexpr EffectField kMove[] = {kDirection1, kColourField};
+constexpr EffectField kMoveImage1[] = {kDirection1};
+constexpr EffectField kMoveImage2[] = {kDirection2};
+constexpr EffectField kMoveBoth[] = {kDirection1, kDirection2,
+                                     SwitchField("image-2-on-top", "2.Image on top", 1, false),
+                                     kColourField};
+constexpr EffectField kPage[] = {NumberField("start-angle", "Start Angle", 1, 70),
+                                 NumberField("angle-increment", "Angle Increment", 2, -50),
+                                 kRollingThickness,
+                                 ChoiceField("preset", "Predefined", 1, kPageLines)};
+constexpr EffectField kRadarEffect[] = {kRadarStartAngle, kClockwise, kColourField, kRadarPosition};
+constexpr EffectField kRadarTransition[] = {kRadarStartAngle, kClockwise, kRadarPosition};
+constexpr EffectField kRollSphere[] = {kRollRadius, SwitchField("roll-left", "Roll left", 1, true),
+                                       kColourField};
+constexpr EffectField kSatellite[] = {
+    kSphereRadius,
+    NumberField("tilt-angle", "Satellite Tilt Angle", 2, 0),
+    NumberField("satellite-angle", "Satellite Angle", 3, 0),
+    kSatelliteWidth,
+    kSatelliteHeight,
+    SwitchField("roll-sphere-left", "Roll Sphere left", 1, true),
+    SwitchField("roll-satellite-left", "Roll Satellite left", 2, false),
+    SwitchField("roll-sphere", "Roll Sphere", 3, true),
+    SwitchField("flat-satellite", "Flat Satellite", 4, false),
+    kColourField,
+    ChoiceField("start-position", "Start Position", 1, kSatelliteLines)};
+constexpr EffectField kTiltInEffect[] = {kHalfwaves, kColourField, kSide};
+constexpr EffectField kTiltInTransition[] = {kHalfwaves, kSide};
+constexpr EffectField kWaveOut[] = {kHalfwaves, kUpToDown, kLeftSide, kColourField};
+constexpr EffectField kWave[] = {kHalfwaves, kUpToDown, kLeftSide,
+                                 SwitchField("out", "Out", 3, true)};
+constexpr EffectField kZoomOutEffect[] = {kRotationAngle, kColourField};
+constexpr EffectField kZoomTransition[] = {kRotationAngle};
+}  // namespace
+
+constinit const FieldList kFlagFields{kFlag};
+constinit const FieldList kFrameOutFields{kColourOnly};
+constinit const FieldList kMoveFields{kMove};
+constinit const FieldList kMoveImage1Fields{kMoveImage1};
+constinit const FieldList kMoveImage2Fields{kMoveImage2};
+constinit const FieldList kMoveBothFields{kMoveBoth};
+constinit const FieldList kPageFields{kPage};
+constinit const FieldList kRadarEffectFields{kRadarEffect};
+constinit const FieldList kRadarTransitionFields{kRadarTransition};
+constinit const FieldList kRollSphereFields{kRollSphere};
+constinit const FieldList kSatelliteFields{kSatellite};
+constinit const FieldList kTiltInEffectFields{kTiltInEffect};
+constinit const FieldList kTiltInTransitionFields{kTiltInTransition};
+constinit const FieldList kWaveOutFields{kWaveOut};
+constinit const FieldList kWaveFields{kWave};
+constinit const FieldList kZoomOutEffectFields{kZoomOutEffect};
+constinit const FieldList kZoomTransitionFields{kZoomTransition};
+
+namespace {
+
 void PingPongOff(ParameterForm& form) {
     form.EnableCheck(kPingPongSlot, nullptr, false);
 }
@@ -22,28 +128,6 @@ int RequireTwoFramesFocused(ParameterForm& form) {
         return form.Reject("At least two frames are required for this transition !", kFrames,
                            kFrames);
     return 1;
-}
-
-void AddImage1Directions(ParameterForm& form) {
-    for (const char* line :
-         {"Center to Top Edge", "Center to Top-Right Corner", "Center to Right Edge",
-          "Center to Bottom-Right Corner", "Center to Bottom Edge", "Center to Bottom-Left Corner",
-          "Center to Left Edge", "Center to Top-Left Corner"}) {
-        form.AddFirstListLine(line);
-    }
-    form.SetListLabel(1, "Direction of Image 1");
-    form.SelectListLine(1, 0);
-}
-
-void AddImage2Directions(ParameterForm& form) {
-    for (const char* line :
-         {"Top Edge to Center", "Top-Right Corner to Center", "Right Edge to Center",
-          "Bottom-Right Corner to Center", "Bottom Edge to Center", "Bottom-Left Corner to Center",
-          "Left Edge to Center", "Top-Left Corner to Center"}) {
-        form.AddSecondListLine(line);
-    }
-    form.SetListLabel(2, "Direction of Image 2");
-    form.SelectListLine(2, 0);
 }
 
 // --- Page ---
@@ -75,18 +159,11 @@ void ApplyPagePreset(ParameterForm& form) {
 int SetupPage(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("%s", kPageDescription);
-        form.EnableEdit(1, "Start Angle");
-        form.EnableEdit(2, "Angle Increment");
-        form.EnableEdit(3, "Rolling Thickness");
+        form.ShowFields(kPageFields);
         PingPongOff(form);
-        form.SetListLabel(1, "Predefined");
-        for (const char* line :
-             {"Top-Left to Bottom-Right", "Bottom-Left to Top-Right", "Bottom-Right to Top-Right"})
-            form.AddFirstListLine(line);
-        form.SelectListLine(1, 0);
         ApplyPagePreset(form);
     } else if (mode == kSetupValidate) {
-        if (form.EditValue(3) < 0)
+        if (!form.InRange(kRollingThickness))
             return form.Reject("The 'Rolling Thickness' must be greater or equal to 0.", kEdit3,
                                kNoFocus);
     } else if (mode == kSetupListChanged) {
@@ -102,15 +179,8 @@ int SetupRadar(ParameterForm& form, int mode, bool effect) {
             form.SetDescription("Image will be covered by a 'Radar' in the selected color");
         else
             form.SetDescription("Image will be covered by a 'Radar' of the second image");
-        form.EnableEdit(1, "Start angle", "0");
-        form.EnableCheck(1, "Clockwise", true);
-        if (effect) form.EnableColour(true);
+        form.ShowFields(effect ? kRadarEffectFields : kRadarTransitionFields);
         PingPongOff(form);
-        form.SetListLabel(1, "Position");
-        for (const char* line : {"Center", "Top Right Corner", "Top Left Corner",
-                                 "Bottom Left Corner", "Bottom Right Corner"})
-            form.AddFirstListLine(line);
-        form.SelectListLine(1, 0);
     } else if (mode == kSetupListChanged) {
         // Only a radar turning around the centre has a free start angle.
         if (form.ListSelection(1) == 0)
@@ -128,12 +198,10 @@ constexpr const char* kRadiusSentence =
 int SetupRollSphere(ParameterForm& form, int mode, const char* firstLine) {
     if (mode == kSetupConfigure) {
         form.SetDescription("%s\n%s", firstLine, kRadiusSentence);
-        form.EnableEdit(1, "Radius [%]", "90");
-        form.EnableCheck(1, "Roll left", true);
+        form.ShowFields(kRollSphereFields);
         PingPongOff(form);
-        form.EnableColour(true);
     } else if (mode == kSetupValidate) {
-        if (form.EditValue(1) < 0)
+        if (!form.InRange(kRollRadius))
             return form.Reject("The 'Radius' in percent must be greater or equal to 0.", kEdit1,
                                kNoFocus);
     }
@@ -152,7 +220,7 @@ void ApplySatellitePosition(ParameterForm& form) {
 
 // --- Tilt in and wave ---
 int ValidateHalfwaves(ParameterForm& form) {
-    if (form.EditValue(1) < 0)
+    if (!form.InRange(kHalfwaves))
         return form.Reject("The 'Nr. Halfwaves' must be greater or equal to 0.", kEdit1, kNoFocus);
     return 1;
 }
@@ -163,12 +231,8 @@ int SetupTiltIn(ParameterForm& form, int mode, bool effect) {
             form.SetDescription("Tilts in the Image (like a saloon door).");
         else
             form.SetDescription("Tilts in the 2nd Image (like a saloon door).");
-        form.EnableEdit(1, "Nr. Halfwaves", "3");
-        if (effect) form.EnableColour(true);
+        form.ShowFields(effect ? kTiltInEffectFields : kTiltInTransitionFields);
         PingPongOff(form);
-        form.SetListLabel(1, "Side");
-        for (const char* line : {"Left", "Right", "Top", "Bottom"}) form.AddFirstListLine(line);
-        form.SelectListLine(1, 0);
     } else if (mode == kSetupValidate) {
         return ValidateHalfwaves(form);
     }
@@ -178,13 +242,7 @@ int SetupTiltIn(ParameterForm& form, int mode, bool effect) {
 int SetupWaveEntry(ParameterForm& form, int mode, bool effect) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Wave (image starts swinging)");
-        form.EnableEdit(1, "Nr. Halfwaves", "3");
-        form.EnableCheck(1, "Up to Down", true);
-        form.EnableCheck(2, "Left side", true);
-        if (effect)
-            form.EnableColour(true);
-        else
-            form.EnableCheck(3, "Out", true);
+        form.ShowFields(effect ? kWaveOutFields : kWaveFields);
         PingPongOff(form);
     } else if (mode == kSetupValidate) {
         return ValidateHalfwaves(form);
@@ -192,11 +250,10 @@ int SetupWaveEntry(ParameterForm& form, int mode, bool effect) {
     return 1;
 }
 
-int SetupZoom(ParameterForm& form, int mode, const char* description, bool colour) {
+int SetupZoom(ParameterForm& form, int mode, const char* description, FieldList fields) {
     if (mode == kSetupConfigure) {
         form.SetDescription("%s", description);
-        form.EnableEdit(1, "Rotation Angle", "-360");
-        if (colour) form.EnableColour(true);
+        form.ShowFields(fields);
         PingPongOff(form);
     }
     return 1;
@@ -207,18 +264,14 @@ int SetupZoom(ParameterForm& form, int mode, const char* description, bool colou
 int SetupFlag(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Projects image onto a Flag.");
-        form.EnableEdit(1, "Nr. of halfWaves", "4");
-        form.EnableEdit(2, "Amplitude in %", "5");
-        form.EnableColour(true);
+        form.ShowFields(kFlagFields);
     } else if (mode == kSetupValidate) {
         // The messages and focus follow the dialog as users know it, odd as they read.
-        if (form.EditValue(1) < 0) return form.Reject("Amplitude must be > 0", kEdit1, kEdit1);
-        if (form.EditValue(2) < 0 || form.EditValue(2) >= 50) {
-            char text[64];
-            std::snprintf(text, sizeof text, "Amplitude must be smaller than 50%%");
-            return form.Reject(text, kEdit2, kEdit1);
-        }
-        if (form.EditValue(1) >= form.imageWidth) {
+        if (form.EditValue(1) < kFlagHalfWaves.min)
+            return form.Reject("Amplitude must be > 0", kEdit1, kEdit1);
+        if (!form.InRange(kAmplitude))
+            return form.Reject("Amplitude must be smaller than 50%", kEdit2, kEdit1);
+        if (!form.InRange(kFlagHalfWaves)) {
             char text[128];
             std::snprintf(text, sizeof text,
                           "Number of HalfWaves must be smaller than ImageWidht(=%d)",
@@ -232,7 +285,7 @@ int SetupFlag(ParameterForm& form, int mode) {
 int SetupFrameOut(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Removes image by expanding a frame around it.");
-        form.EnableColour(true);
+        form.ShowFields(kFrameOutFields);
         PingPongOff(form);
     }
     return 1;
@@ -257,8 +310,7 @@ int SetupFrameInImage2(ParameterForm& form, int mode) {
 int SetupMove(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Moves Image into selected direction.");
-        form.EnableColour(true);
-        AddImage1Directions(form);
+        form.ShowFields(kMoveFields);
         PingPongOff(form);
     }
     return 1;
@@ -267,7 +319,7 @@ int SetupMove(ParameterForm& form, int mode) {
 int SetupMoveImage1(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Moves 1st Image over fixed 2nd Image into selected direction.");
-        AddImage1Directions(form);
+        form.ShowFields(kMoveImage1Fields);
         PingPongOff(form);
     } else if (mode == kSetupValidate) {
         return RequireTwoFramesFocused(form);
@@ -278,7 +330,7 @@ int SetupMoveImage1(ParameterForm& form, int mode) {
 int SetupMoveImage2(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Moves 2nd Image over fixed 1st Image into selected direction.");
-        AddImage2Directions(form);
+        form.ShowFields(kMoveImage2Fields);
         PingPongOff(form);
     } else if (mode == kSetupValidate) {
         return RequireTwoFramesFocused(form);
@@ -289,10 +341,7 @@ int SetupMoveImage2(ParameterForm& form, int mode) {
 int SetupMoveBoth(ParameterForm& form, int mode) {
     if (mode == kSetupConfigure) {
         form.SetDescription("Moves both Images,with Image 1 on top of Image 2.");
-        AddImage1Directions(form);
-        AddImage2Directions(form);
-        form.EnableCheck(1, "2.Image on top", false);
-        form.EnableColour(true);
+        form.ShowFields(kMoveBothFields);
         PingPongOff(form);
     } else if (mode == kSetupValidate) {
         return RequireTwoFramesFocused(form);
@@ -331,35 +380,18 @@ int SetupRollSphereSatellite(ParameterForm& form, int mode) {
         form.SetDescription(
             "1.Image = Sphere, 2.Image = Satellite.\n'Radius' is specified in percent of the "
             "smaller image's dimension");
-        form.EnableEdit(1, "Sphere-Radius [%]", "65");
-        form.EnableEdit(2, "Satellite Tilt Angle");
-        form.EnableEdit(3, "Satellite Angle");
-        form.EnableEdit(4, "Satellite width [%]", "10");
-        form.EnableEdit(5, "Satellite height [%]", "20");
-        form.EnableCheck(1, "Roll Sphere left", true);
-        form.EnableCheck(2, "Roll Satellite left", false);
-        form.EnableCheck(3, "Roll Sphere", true);
-        form.EnableCheck(4, "Flat Satellite", false);
+        form.ShowFields(kSatelliteFields);
         PingPongOff(form);
-        form.EnableColour(true);
-        form.SetListLabel(1, "Start Position");
-        for (const char* line : {"Center-Front", "Top-Left-Front", "Top-Right-Front",
-                                 "Bottom-Left-Front", "Bottom-Right-Front", "Top-Left-Back",
-                                 "Top-Right-Back", "Bottom-Left-Back", "Bottom-Right-Back"})
-            form.AddFirstListLine(line);
-        form.SelectListLine(1, 0);
         ApplySatellitePosition(form);
     } else if (mode == kSetupValidate) {
         // Each rejection selects the radius text, whichever value was wrong.
-        if (form.EditValue(1) < 0)
+        if (!form.InRange(kSphereRadius))
             return form.Reject("The 'Sphere-Radius' in percent must be greater or equal to 0.",
                                kEdit1, kNoFocus);
-        const int width = form.EditValue(4);
-        if (width < 0 || width > 100)
+        if (!form.InRange(kSatelliteWidth))
             return form.Reject("The 'Ring Image width' in percent must be in range 0 to 100.",
                                kEdit1, kNoFocus);
-        const int height = form.EditValue(5);
-        if (height < 0 || height > 100)
+        if (!form.InRange(kSatelliteHeight))
             return form.Reject("The 'Ring Image height' in percent must be in range 0 to 100.",
                                kEdit1, kNoFocus);
     } else if (mode == kSetupListChanged) {
@@ -382,11 +414,11 @@ int SetupWave(ParameterForm& form, int mode) {
 }
 
 int SetupZoomOutEffect(ParameterForm& form, int mode) {
-    return SetupZoom(form, mode, "Zooms out the 1st Image.", true);
+    return SetupZoom(form, mode, "Zooms out the 1st Image.", kZoomOutEffectFields);
 }
 int SetupZoomIn(ParameterForm& form, int mode) {
-    return SetupZoom(form, mode, "Zooms in the 2nd Image.", false);
+    return SetupZoom(form, mode, "Zooms in the 2nd Image.", kZoomTransitionFields);
 }
 int SetupZoomOutTransition(ParameterForm& form, int mode) {
-    return SetupZoom(form, mode, "Zooms out the 1st Image.", false);
+    return SetupZoom(form, mode, "Zooms out the 1st Image.", kZoomTransitionFields);
 }

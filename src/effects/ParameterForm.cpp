@@ -115,6 +115,38 @@ void ParameterForm::EnableColour(bool enabled) {
     colourUsed = enabled;
 }
 
+void ParameterForm::ShowFields(FieldList fields) {
+    for (const EffectField& field : fields) {
+        switch (field.kind) {
+            case FieldKind::Number:
+                EnableEdit(field.slot, field.label, std::to_string(field.defaultValue).c_str());
+                break;
+            case FieldKind::Switch:
+                EnableCheck(field.slot, field.label, field.defaultValue != 0);
+                break;
+            case FieldKind::Choice:
+                for (const char* line : field.lines) {
+                    if (field.slot == 1)
+                        AddFirstListLine(line);
+                    else
+                        AddSecondListLine(line);
+                }
+                if (field.label) SetListLabel(field.slot, field.label);
+                SelectListLine(field.slot, field.defaultValue);
+                break;
+            case FieldKind::Colour:
+                EnableColour(true);
+                break;
+        }
+    }
+}
+
+bool ParameterForm::InRange(const EffectField& field) const {
+    const int value = EditValue(field.slot);
+    const FieldRange range = RangeOf(field, imageWidth, imageHeight);
+    return value >= range.min && value <= range.max;
+}
+
 int ParameterForm::EditValue(int slot) const {
     return slot >= 1 && slot <= 5 ? ParseDialogInt(edits[size_t(slot - 1)].text) : 0;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "effects/EffectFields.h"
 #include "host/Host.h"
 
 // Controls of the parameter area that a handler can send the focus to.
@@ -87,6 +88,11 @@ class ParameterForm {
     void SetListLabel(int list, const char* label);
     void SelectListLine(int list, int line);
     void EnableColour(bool enabled);
+    // Enables and labels the controls of `fields` with their defaults; lists select line 0.
+    void ShowFields(FieldList fields);
+
+    // Whether the number in `field`'s edit lies in its range for the picture shown.
+    bool InRange(const EffectField& field) const;
 
     // Values as the dialog reads them: a signed decimal number, 0 when unreadable.
     int EditValue(int slot) const;

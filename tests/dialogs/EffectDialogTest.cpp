@@ -1,6 +1,11 @@
 // The "Select Effect/Transition" dialog driven through its widgets, on its own and from
 // the editor's Insert Effect / Insert Transition / "Effect/Transition" commands.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <functional>
 
@@ -67,6 +72,59 @@ TEST_F(EffectDialogTest, WithoutAMatchingSecondImageTransitionsAreRefused) {
         EXPECT_TRUE(dialog->selection().effectMode());
         dialog->reject();
         doc().history.clear(true);
+    }
+}
+
+// Each entry chosen in its list shows, in the widgets, exactly the labels, defaults and
+// lines of its field table; the rest reads "not used" and is disabled.
+TEST_F(EffectDialogTest, EveryEntryShowsTheFieldsItDeclares) {
+    open(2, 40, 30);
+    window().settings().preview = 0;
+    auto declared = [](const RegistryEntry& entry, FieldKind kind, int slot) {
+        const EffectField* found = nullptr;
+        for (const EffectField& field : entry.fields)
+            if (field.kind == kind && field.slot == slot) found = &field;
+        return found;
+    };
+    for (const bool effect : {true, false}) {
+        session().block.isEffect = effect ? 1 : 0;
+        auto dialog = makeDialog();
+        QListWidget* entries = effect ? dialog->effectList() : dialog->transitionList();
+        for (int i = 0; i < entries->count(); ++i) {
+            entries->setCurrentRow(i);
+            const RegistryEntry& entry = *FindEntry(effect, i);
+            SCOPED_TRACE(entry.name);
+            for (int slot = 1; slot <= 5; ++slot) {
+                const EffectField* field = declared(entry, FieldKind::Number, slot);
+                EXPECT_EQ(dialog->editLabel(slot)->text(), field ? field->label : kNotUsed);
+                EXPECT_EQ(dialog->edit(slot)->isEnabled(), field != nullptr);
+                EXPECT_EQ(dialog->edit(slot)->text(),
+                          field ? QString::number(field->defaultValue) : QString());
+            }
+            for (int slot = 1; slot <= 4; ++slot) {
+                const EffectField* field = declared(entry, FieldKind::Switch, slot);
+                EXPECT_EQ(dialog->option(slot)->text(), field ? field->label : kNotUsed);
+                EXPECT_EQ(dialog->option(slot)->isEnabled(), field != nullptr);
+                EXPECT_EQ(dialog->option(slot)->isChecked(), field && field->defaultValue);
+            }
+            for (int slot = 1; slot <= 2; ++slot) {
+                const EffectField* field = declared(entry, FieldKind::Choice, slot);
+                EXPECT_EQ(dialog->listLabel(slot)->text(),
+                          field && field->label ? field->label : kNotUsed);
+                EXPECT_EQ(dialog->list(slot)->isEnabled(), field != nullptr);
+                QStringList lines;
+                if (field)
+                    for (const char* line : field->lines) lines << line;
+                QStringList shown;
+                for (int k = 0; k < dialog->list(slot)->count(); ++k)
+                    shown << dialog->list(slot)->itemText(k);
+                EXPECT_EQ(shown, lines);
+                EXPECT_EQ(dialog->list(slot)->currentIndex(), field ? field->defaultValue : -1);
+            }
+            EXPECT_EQ(dialog->colourBox()->isEnabled(),
+                      declared(entry, FieldKind::Colour, 0) != nullptr);
+        }
+        dialog->reject();
     }
 }
 

@@ -2,6 +2,8 @@
 // refusals with their exact messages, the lists and options that change the form.
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
 #include <sstream>
 
 #include "EffectTestSupport.h"
@@ -182,6 +184,144 @@ TEST_F(SelectionTest, PingPongOfOneFrameRestoresTheCount) {
     EXPECT_EQ(host.messages().back().text,
               "Number of Frames must be larger than one if PingPong is selected !");
     EXPECT_EQ(settled.form.frameCountText, "4");
+}
+
+// --- every entry's field table against the form the dialog shows ---
+
+class FieldTableTest : public RendererTest {
+  protected:
+    EffectSession session;
+    FrameRecord* first = nullptr;
+
+    void SetUp() override {
+        // A frame with a successor of its size, so that every transition can be chosen.
+        first = owner.add(testing_support::MakeFrame(doc, kWidth, kHeight, {0, 0xFFFFFF}));
+        FrameRecord* second =
+            owner.add(testing_support::MakeFrame(doc, kWidth, kHeight, {0, 0xFFFFFF}, 1));
+        first->next = second;
+        second->prev = first;
+    }
+    // The dialog opened on the first frame with the entry chosen, as a user picks it.
+    std::unique_ptr<EffectSelection> Choose(bool effect, int index) {
+        auto selection = std::make_unique<EffectSelection>(host, session);
+        session.block.isEffect = effect ? 1 : 0;
+        selection->Open(first);
+        if (effect)
+            selection->SelectEffect(index);
+        else
+            selection->SelectTransition(index);
+        return selection;
+    }
+    static constexpr int kWidth = 64;
+    static constexpr int kHeight = 48;
+};
+
+const EffectField* Declared(const RegistryEntry& entry, FieldKind kind, int slot) {
+    for (const EffectField& field : entry.fields)
+        if (field.kind == kind && field.slot == slot) return &field;
+    return nullptr;
+}
+
+std::string EntryLabel(bool effect, int index) {
+    return std::string(effect ? "effect " : "transition ") + FindEntry(effect, index)->name;
+}
+
+TEST_F(FieldTableTest, TheFormShowsExactlyTheDeclaredFields) {
+    for (const bool effect : {true, false}) {
+        for (int i = 0; i < (effect ? kEffectCount : kTransitionCount); ++i) {
+            SCOPED_TRACE(EntryLabel(effect, i));
+            const RegistryEntry& entry = *FindEntry(effect, i);
+            const auto selection = Choose(effect, i);
+            const ParameterForm& form = selection->form;
+            for (int slot = 1; slot <= 5; ++slot) {
+                const ParameterForm::EditSlot& edit = form.edits[size_t(slot - 1)];
+                const EffectField* field = Declared(entry, FieldKind::Number, slot);
+                EXPECT_EQ(edit.enabled, field != nullptr) << "edit " << slot;
+                EXPECT_EQ(edit.label, field ? field->label : kNotUsed) << "edit " << slot;
+                EXPECT_EQ(edit.text, field ? std::to_string(field->defaultValue) : "")
+                    << "edit " << slot;
+            }
+            for (int slot = 1; slot <= 4; ++slot) {
+                const ParameterForm::CheckSlot& check = form.checks[size_t(slot - 1)];
+                const EffectField* field = Declared(entry, FieldKind::Switch, slot);
+                EXPECT_EQ(check.enabled, field != nullptr) << "option " << slot;
+                EXPECT_EQ(check.label, field ? field->label : kNotUsed) << "option " << slot;
+                EXPECT_EQ(check.checked, field && field->defaultValue == 1) << "option " << slot;
+            }
+            for (int slot = 1; slot <= 2; ++slot) {
+                const ParameterForm::ListSlot& list = form.lists[size_t(slot - 1)];
+                const EffectField* field = Declared(entry, FieldKind::Choice, slot);
+                EXPECT_EQ(list.enabled, field != nullptr) << "list " << slot;
+                EXPECT_EQ(list.label, field && field->label ? field->label : kNotUsed)
+                    << "list " << slot;
+                std::vector<std::string> lines;
+                if (field) lines.assign(field->lines.begin(), field->lines.end());
+                EXPECT_EQ(list.lines, lines) << "list " << slot;
+                EXPECT_EQ(list.selection, field ? field->defaultValue : -1) << "list " << slot;
+            }
+            const bool colour = Declared(entry, FieldKind::Colour, 0) != nullptr;
+            EXPECT_EQ(form.colourEnabled, colour);
+            EXPECT_EQ(form.colourUsed, colour);
+        }
+    }
+}
+
+// The ends of each declared range pass the entry's own check and one beyond is refused:
+// the command line's range and the dialog's agree.
+TEST_F(FieldTableTest, TheChecksKeepTheDeclaredRanges) {
+    for (const bool effect : {true, false}) {
+        for (int i = 0; i < (effect ? kEffectCount : kTransitionCount); ++i) {
+            const RegistryEntry& entry = *FindEntry(effect, i);
+            for (const EffectField& field : entry.fields) {
+                if (field.kind != FieldKind::Number) continue;
+                const FieldRange range = RangeOf(field, kWidth, kHeight);
+                SCOPED_TRACE(EntryLabel(effect, i) + " --" + field.name + " " +
+                             DescribeRange(field));
+                EXPECT_LE(range.min, field.defaultValue);
+                EXPECT_GE(range.max, field.defaultValue);
+                struct Try {
+                    long long value;
+                    bool accepted;
+                };
+                std::vector<Try> tries = {{range.min, true}, {range.max, true}};
+                if (range.min > kNoLowerLimit) tries.push_back({range.min - 1LL, false});
+                if (range.max < kNoUpperLimit) tries.push_back({range.max + 1LL, false});
+                for (const Try& t : tries) {
+                    const auto selection = Choose(effect, i);
+                    const size_t shown = host.messages().size();
+                    selection->form.SetEditText(field.slot, std::to_string(t.value));
+                    EXPECT_EQ(entry.setup(selection->form, kSetupValidate), t.accepted ? 1 : 0)
+                        << t.value;
+                    EXPECT_EQ(host.messages().size(), shown + (t.accepted ? 0 : 1)) << t.value;
+                }
+            }
+        }
+    }
+}
+
+TEST(FieldTable, NamesAreUniqueLowercaseHyphenatedAndSlotsFit) {
+    const std::regex spelling("[a-z][a-z0-9]*(-[a-z0-9]+)*");
+    const int slots[] = {5, 4, 2, 0};  // last slot of Number, Switch, Choice, Colour
+    for (const bool effect : {true, false}) {
+        for (int i = 0; i < (effect ? kEffectCount : kTransitionCount); ++i) {
+            SCOPED_TRACE(EntryLabel(effect, i));
+            std::set<std::string> names;
+            std::set<std::pair<FieldKind, int>> filled;
+            for (const EffectField& field : FindEntry(effect, i)->fields) {
+                EXPECT_TRUE(std::regex_match(field.name, spelling)) << field.name;
+                EXPECT_TRUE(names.insert(field.name).second) << field.name;
+                EXPECT_TRUE(filled.insert({field.kind, field.slot}).second) << field.name;
+                const int last = slots[int(field.kind)];
+                EXPECT_TRUE(field.kind == FieldKind::Colour ? field.slot == 0
+                                                            : field.slot >= 1 && field.slot <= last)
+                    << field.name;
+                if (field.kind == FieldKind::Choice) {
+                    EXPECT_FALSE(field.lines.empty()) << field.name;
+                    EXPECT_EQ(field.max, int(field.lines.size()) - 1) << field.name;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "effects/EffectRegistry.h"
 #include "support/PeerReaders.h"
@@ -59,6 +60,65 @@ TEST_P(EffectsOnRealInputs, EveryEntryMakesAFileGiflibReads) {
             }
             EXPECT_GT(file->images.size(), GetParam().images) << name;
         }
+    }
+}
+
+// The same settings given by field name and by slot number.
+struct Spelling {
+    const char* command;   // "effect" or "transition"
+    const char* name;      // the entry
+    const char* named;     // options by field name
+    const char* numbered;  // the same by slot
+};
+
+const Spelling kSpellings[] = {
+    {"effect", "Blind", "--blind-height 7 --color 2", "--value1 7 --color 2"},
+    {"effect", "Emboss", "--strength 60 --bias 90", "--value1 60 --value2 90"},
+    {"effect", "Page", "--preset 'Bottom-Right to Top-Right' --rolling-thickness 8",
+     "--list1 2 --value3 8"},
+    {"effect", "Spot", "--radius 30 --movement 'BUTTERFLY (sin 2t , cos 3t)'",
+     "--value1 30 --list1 3"},
+    {"effect", "Radar", "--position 'Top Left Corner' --clockwise 0", "--list1 2 --option1 0"},
+    {"effect", "Wave Out", "--halfwaves 5 --left-side 0 --up-to-down 0",
+     "--value1 5 --option2 0 --option1 0"},
+    {"transition", "Move both Images",
+     "--direction-1 3 --direction-2 'left edge to center' --image-2-on-top 1",
+     "--list1 3 --list2 6 --option1 1"},
+    {"transition", "Roll Sphere with Satellite",
+     "--start-position Top-Right-Back --satellite-width 30 --flat-satellite 1 --roll-sphere 0",
+     "--list1 6 --value4 30 --option4 1 --option3 0"},
+    {"transition", "Zoom In", "--rotation-angle 90", "--value1 90"},
+};
+
+// Fields by name give the very file the slot numbers give, and differ from the defaults
+// (so neither spelling was ignored). The named run names the entry with --name.
+TEST_P(EffectsOnRealInputs, NamedFieldsMakeTheFileTheirSlotsMake) {
+    const ts::TempFolder folder;
+    const std::string in = GetParam().make(folder);
+    ASSERT_FALSE(in.empty());
+    for (const Spelling& s : kSpellings) {
+        SCOPED_TRACE(std::string(s.command) + " " + s.name);
+        const std::string io = std::string(" ") + ts::ShellQuote(in) + " -o ";
+        const std::string named = folder.file("named.gif");
+        const std::string numbered = folder.file("numbered.gif");
+        const std::string plain = folder.file("plain.gif");
+        const std::string entry = std::string(s.command) + " " + ts::ShellQuote(s.name);
+        const ts::ToolResult a =
+            ts::RunCli(std::string(s.command) + io + ts::ShellQuote(named) + " --name " +
+                       ts::ShellQuote(s.name) + " --frames 4 " + s.named);
+        const ts::ToolResult b =
+            ts::RunCli(entry + io + ts::ShellQuote(numbered) + " --frames 4 " + s.numbered);
+        const ts::ToolResult c = ts::RunCli(entry + io + ts::ShellQuote(plain) + " --frames 4");
+        ASSERT_EQ(a.status, 0) << a.err;
+        ASSERT_EQ(b.status, 0) << b.err;
+        ASSERT_EQ(c.status, 0) << c.err;
+        const std::vector<uint8_t> bytes = ts::ReadBytes(named);
+        EXPECT_FALSE(bytes.empty());
+        EXPECT_TRUE(bytes == ts::ReadBytes(numbered));
+        EXPECT_FALSE(bytes == ts::ReadBytes(plain));
+        const auto file = ts::GiflibDecode(named);
+        ASSERT_TRUE(file);
+        EXPECT_EQ(file->images.size(), GetParam().images + 4);
     }
 }
 
