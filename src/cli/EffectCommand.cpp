@@ -30,12 +30,14 @@ const CliCommand kList{"effects", "effects",
 const CliCommand kEffect{
     "effect",
     "effect [--name] NAME INPUT -o OUTPUT [--frame K] [--frames N] [--FIELD V]... "
-    "[--value1..5 V] [--option1..4 0|1] [--list1 I] [--list2 I] [--color INDEX] [--pingpong]",
+    "[--value1..5 V] [--option1..4 0|1] [--list1 I] [--list2 I] [--color INDEX] [--pingpong] "
+    "[--palette exact|quality] [--dither 0..100]",
     "insert the frames of an effect on frame K after it (--help: the fields)", RunEffect};
 const CliCommand kTransition{
     "transition",
     "transition [--name] NAME INPUT -o OUTPUT [--frame K] [--frames N] [--FIELD V]... "
-    "[--value1..5 V] [--option1..4 0|1] [--list1 I] [--list2 I] [--color INDEX] [--pingpong]",
+    "[--value1..5 V] [--option1..4 0|1] [--list1 I] [--list2 I] [--color INDEX] [--pingpong] "
+    "[--palette exact|quality] [--dither 0..100]",
     "insert the frames of a transition between frame K and K+1 (--help: the fields)",
     RunTransition};
 const CliCommandRegistration listRegistration(kList);
@@ -133,6 +135,7 @@ struct NamedFlag {
 
 struct EffectOptions {
     std::string name, input, output;
+    ReductionOptions reduction;
     int frame = 0;
     std::optional<std::string> frames;
     std::optional<std::string> value[5];
@@ -197,6 +200,8 @@ std::string Parse(const std::vector<std::string>& args, EffectOptions& o) {
             o.colour = n;
         } else if (a == "--pingpong") {
             o.pingPong = true;
+        } else if (std::string wrong; ParseReductionOption(args, i, o.reduction, wrong)) {
+            if (!wrong.empty()) return wrong;
         } else if (a.size() > 2 && a.rfind("--", 0) == 0) {
             // A field of the entry, known once the entry is.
             NamedFlag flag{a, std::nullopt};
@@ -379,6 +384,8 @@ int RunApply(const CliCommand& command, const std::vector<std::string>& args, bo
 
     CliHost host;
     AnimationDocument doc(host);
+    doc.settings.palette = o.reduction.palette;
+    doc.settings.dither = o.reduction.dither;
     if (LoadByExtension(doc, o.input) != 0) {
         host.finishProgress();
         return kExitFailure;
