@@ -23,6 +23,8 @@ font=/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf
 [ -f "$font" ] || { echo "needs $font (fonts-dejavu-core)" >&2; exit 1; }
 
 work="$(mktemp -d)"
+# Every other frame of a 30 fps clip: 15 frames per second from the first one.
+half="select='not(mod(n,2))',setpts=N/15/TB"
 trap 'rm -rf "$work"' EXIT
 convert wizard: -resize 1280x960! "$work/photo.png"
 
@@ -30,7 +32,7 @@ make_clip() {  # $1 = kind, $2 = WxH, $3 = output
     local size="$2" w="${2%x*}" h="${2#*x}" lossless=(-c:v libx264 -qp 0 -pix_fmt yuv444p)
     case "$1" in
         pan)
-            ffmpeg -loglevel error -y -loop 1 -i "$work/photo.png" -t "$seconds" -r 30 \
+            ffmpeg -loglevel error -y -loop 1 -framerate 30 -i "$work/photo.png" -t "$seconds" -r 30 \
                 -vf "crop=$w:$h:'(iw-$w)*t/$seconds':'(ih-$h)*t/(2*$seconds)'" "${lossless[@]}" "$3" ;;
         mandelbrot | testsrc2)
             ffmpeg -loglevel error -y -f lavfi -i "$1=size=$size:rate=30" -t "$seconds" \
@@ -56,12 +58,16 @@ measure() {  # $1 = output, rest = command
     echo "$(stat -c %s "$out") $(tail -1 "$work/time.log")"
 }
 
-# "meanPSNR worstPSNR meanSSIM" of a GIF against the clip at 15 frames per second, the
-# n-th frame of one against the n-th of the other (a GIF's delays are whole hundredths).
+# "meanPSNR worstPSNR meanSSIM" of a GIF against the clip at 15 frames per second (its
+# frames 0, 2, 4, ...): both are decoded to numbered pictures, so that the n-th frame of
+# one meets the n-th of the other whatever their times.
 quality() {  # $1 = gif, $2 = clip
-    ffmpeg -loglevel error -i "$1" -i "$2" -lavfi \
-        "[1:v]fps=15,setpts=N/15/TB,format=rgb24,split[r1][r2];\
-[0:v]setpts=N/15/TB,format=rgb24,split[g1][g2];\
+    rm -rf "$work/frames"
+    mkdir "$work/frames"
+    ffmpeg -loglevel error -i "$1" -fps_mode passthrough "$work/frames/g%05d.png"
+    ffmpeg -loglevel error -i "$2" -vf "$half" -fps_mode passthrough "$work/frames/r%05d.png"
+    ffmpeg -loglevel error -i "$work/frames/g%05d.png" -i "$work/frames/r%05d.png" -lavfi \
+        "[0:v]format=rgb24,split[g1][g2];[1:v]format=rgb24,split[r1][r2];\
 [g1][r1]psnr=stats_file=$work/psnr.log;[g2][r2]ssim=stats_file=$work/ssim.log" -f null - 2>/dev/null
     awk '{for (i = 1; i <= NF; ++i) if ($i ~ /^psnr_avg:/) { split($i, v, ":");
             p = v[2] == "inf" ? 99 : v[2]; sum += p; n++; if (n == 1 || p < worst) worst = p } }
@@ -81,9 +87,9 @@ for kind in pan mandelbrot testsrc2 screen; do
                 exact | quality)
                     m=$(measure "$out" "$cli" convert "$clip" -o "$out" --fps 15 --palette "$how") ;;
                 ffmpeg)
-                    m=$(measure "$out" sh -c "ffmpeg -loglevel error -y -i '$clip' -vf fps=15,palettegen \
+                    m=$(measure "$out" sh -c "ffmpeg -loglevel error -y -i '$clip' -vf \"$half,palettegen\" \
 '$work/palette.png' && ffmpeg -loglevel error -y -i '$clip' -i '$work/palette.png' \
--lavfi 'fps=15[v];[v][1:v]paletteuse=dither=sierra2_4a' '$out'") ;;
+-lavfi \"$half[v];[v][1:v]paletteuse=dither=sierra2_4a\" '$out'") ;;
             esac
             read -r bytes secs peak <<<"$m"
             read -r psnr worst ssim <<<"$(quality "$out" "$clip")"

@@ -433,8 +433,9 @@ FramePick PickFrames(const VideoReader& reader, const AviLoadPlan& plan, double 
     pick.low = plan.forward ? plan.start : plan.start - plan.count + 1;
     const int high = pick.low + plan.count - 1;
     pick.next.assign(size_t(plan.count), -1);
-    // Half a millisecond of slack: a 30 fps clock is not exact in the stream's time base.
-    constexpr double kSlack = 0.0005;
+    // Two milliseconds of slack: containers keep times in whole milliseconds, where a
+    // 30 fps clock falls a third of one early.
+    constexpr double kSlack = 0.002;
     const double step = rate > 0 ? 1.0 / rate : 0;
     const double origin = reader.SecondsOf(pick.low);
     double tick = 0;
