@@ -48,42 +48,6 @@ class ChainTest : public ::testing::Test {
     }
 };
 
-TEST_F(ChainTest, AppendMirrorTakesFramesBackwards) {
-    FrameRecord* odd = Chain(3);
-    EXPECT_EQ(AppendMirror(odd, 5), 1);
-    EXPECT_EQ(Indexes(odd), (std::vector<int>{1, 2, 3, 2, 1}));
-    DiscardChain(odd);
-
-    FrameRecord* even = Chain(3);
-    EXPECT_EQ(AppendMirror(even, 6), 1);
-    EXPECT_EQ(Indexes(even), (std::vector<int>{1, 2, 3, 3, 2, 1}));
-    // The copies are named as copies and linked both ways.
-    FrameRecord* last = LastOfChain(even);
-    EXPECT_EQ(last->fileName, "Copy of f1");
-    EXPECT_EQ(last->prev->next, last);
-    DiscardChain(even);
-
-    FrameRecord* same = Chain(1);  // a total of 1 has nothing to mirror
-    EXPECT_EQ(AppendMirror(same, 1), 1);
-    EXPECT_EQ(CountChain(same), 1);
-    DiscardChain(same);
-}
-
-TEST_F(ChainTest, ReverseChain) {
-    FrameRecord* one = Chain(1);
-    EXPECT_EQ(ReverseChain(one), one);
-    EXPECT_EQ(one->next, nullptr);
-    EXPECT_EQ(one->prev, nullptr);
-    DiscardChain(one);
-
-    FrameRecord* three = Chain(3);
-    FrameRecord* reversed = ReverseChain(three->next);  // any frame of the chain will do
-    EXPECT_EQ(Indexes(reversed), (std::vector<int>{3, 2, 1}));
-    EXPECT_EQ(reversed->prev, nullptr);
-    EXPECT_EQ(reversed->next->next->prev, reversed->next);
-    DiscardChain(reversed);
-}
-
 TEST_F(ChainTest, NewChainRefusals) {
     FrameRecord* source = Chain(1);
     EXPECT_EQ(NewChain(source, nullptr, 0), nullptr);
