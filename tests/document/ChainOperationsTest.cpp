@@ -15,7 +15,6 @@
 #include "support/TestSupport.h"
 #include "support/UserTask.h"
 
-using testing_support::AppendToDocument;
 using testing_support::MakeFrame;
 
 namespace {
@@ -117,32 +116,6 @@ TEST_F(ChainTest, ToTrueColourKeepsAnExistingPlane) {
     ASSERT_TRUE(ToTrueColour(*f, true));
     EXPECT_FALSE(f->IsPaletteValid());
     DiscardChain(f);
-}
-
-TEST_F(ChainTest, InsertChainAfterSelectionLinksAndLabels) {
-    for (const char* name : {"a.gif", "b.gif"}) {
-        AppendToDocument(doc, MakeFrame(doc, 2, 1, {0}), name);
-    }
-    FrameRecord* a = doc.firstFrame;
-    FrameRecord* b = a->next;
-    doc.selectedFrame = a;
-    doc.selectedItem = doc.EntryOfFrame(a);
-    FrameRecord* chain = Chain(2);
-    TreeItem* group = InsertChainAfterSelection(doc, chain, "Effect 1: Blur", [](int i, int n) {
-        return "Gif :Blur (" + std::to_string(i) + "/" + std::to_string(n) + ")";
-    });
-    ASSERT_NE(group, nullptr);
-    EXPECT_EQ(group->text(), "Effect 1: Blur");
-    EXPECT_EQ(group->row(), 1);  // right after the selected entry
-    EXPECT_EQ(group->child(1)->text(), "Gif :Blur (2/2)");
-    EXPECT_EQ(a->next, chain);
-    EXPECT_EQ(chain->prev, a);
-    EXPECT_EQ(b->prev, chain->next);
-    EXPECT_EQ(chain->next->next, b);
-    EXPECT_EQ(doc.frameCount, 4);
-    EXPECT_EQ(doc.selectedFrame, chain);
-    EXPECT_EQ(doc.selectedItem, group->child(0));
-    EXPECT_TRUE(testing_support::TreeIndexesFrames(doc));
 }
 
 TEST(InsertChainTest, TheFrameBehindTheGroupIsComposedOnTheGroupsLastFrame) {
