@@ -204,6 +204,15 @@ TEST_F(GifWriterTest, FailedWritesLeaveTheOldFileAndNoTemporary) {
     EXPECT_TRUE(GiflibDecode(path));
 }
 
+TEST_F(GifWriterTest, ProgressIsReported) {
+    for (int i = 0; i < 3; ++i)
+        AppendToDocument(doc_, RandomFrame(doc_, 4, 4, 4, uint32_t(i)), "f");
+    ASSERT_EQ(SaveAnimation(doc_, TempPath("progress.gif")), kSaveOk);
+    std::vector<std::string> texts;
+    for (const auto& p : host_.progress()) texts.push_back(p.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Saving Img 1/3", "Saving Img 2/3", "Idle"}));
+}
+
 // One encoder codes every image of a save; after 65535 images its stamps start again,
 // and the strings of the first image must not come back as known ones.
 TEST_F(GifWriterTest, CodeTableIsClearedWhenItsStampsWrapAround) {
