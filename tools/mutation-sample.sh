@@ -3,7 +3,10 @@
 # comparison, change a constant by one, drop a statement) to files under the given
 # folders of src/, one at a time; rebuilds the Release configuration incrementally;
 # runs the test programs that cover the mutated folder; prints how many mutants the
-# tests killed and lists the survivors.
+# tests killed and lists the survivors. A mutant whose object file comes out byte for byte
+# the original's (the compiler proved it equivalent) or that does not build is not counted:
+# another is drawn in its place, so that N mutants are counted. Outcomes are recorded in
+# build/mutation/mutation-sample.jsonl, so that --from K tells the whole sample.
 #
 #   tools/mutation-sample.sh [-n N] [-s SEED] [--from K] [FOLDER...]
 #   (default: -n 60 src/gif src/colour src/effects/renderers)

@@ -1,5 +1,7 @@
 """The mutation sampler behind tools/mutation-sample.sh (see there)."""
 import argparse
+import json
+import os
 import pathlib
 import random
 import re
@@ -83,12 +85,74 @@ def failing_tests(build, label):
     return failed
 
 
-def run(command, timeout=None):
+def run(command, timeout=None, env=None):
     try:
         return subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                              timeout=timeout).returncode
+                              timeout=timeout, env=env).returncode
     except subprocess.TimeoutExpired:
         return -1
+
+
+def object_files(build):
+    """Source path -> the object files compiled from it (relative to the build folder)."""
+    entries = json.loads((pathlib.Path(build) / "compile_commands.json").read_text())
+    objects = {}
+    for entry in entries:
+        m = re.search(r"(?:^|\s)-o\s+(\S+)", entry.get("command", ""))
+        if m:
+            objects.setdefault(pathlib.Path(entry["file"]).resolve(), []).append(m.group(1))
+    return objects
+
+
+class ObjectCode:
+    """Tells mutants whose compiled code is the original's (trivially equivalent ones).
+
+    A file's objects are compiled twice unmutated without the compiler cache; only if both
+    compiles give the same bytes is the comparison trusted for that file."""
+
+    def __init__(self, build):
+        self.build = build
+        self.objects = object_files(build)
+        self.reference = {}  # path -> [bytes of each object], or None when not comparable
+
+    def _compile(self, targets, cached=True):
+        env = dict(os.environ)
+        if not cached:
+            env["CCACHE_DISABLE"] = "1"
+        return run(["ninja", "-C", self.build, *targets], env=env) == 0
+
+    def _read(self, targets):
+        return [(pathlib.Path(self.build) / t).read_bytes() for t in targets]
+
+    def _reference(self, path):
+        key = path.resolve()
+        if key not in self.reference:
+            targets = self.objects.get(key, [])
+            first = self._read(targets) if targets and self._compile(targets) else None
+            if first is not None:
+                for t in targets:
+                    (pathlib.Path(self.build) / t).unlink()
+                second = self._read(targets) if self._compile(targets, cached=False) else None
+                if first != second:
+                    print(f"objects of {path} differ between two compiles: not compared",
+                          flush=True)
+                    first = None
+            self.reference[key] = first
+        return self.reference[key]
+
+    def prepare(self, path):
+        """Call with the file unmutated."""
+        self._reference(path)
+
+    def compare(self, path):
+        """With the file mutated: 'same', 'different', 'does not build' or None (unknown)."""
+        reference = self.reference.get(path.resolve())
+        if reference is None:
+            return None
+        targets = self.objects[path.resolve()]
+        if not self._compile(targets):
+            return "does not build"
+        return "same" if self._read(targets) == reference else "different"
 
 
 def main():
@@ -110,8 +174,38 @@ def main():
         sites += [(path, *m) for m in candidate_mutations(lines)]
     if not sites:
         sys.exit("no mutation sites found")
+    # The first N drawn are the same as in earlier samples of the seed; mutants that do not
+    # build or compile to the original's code are replaced by more drawn in a fixed order.
     chosen = rng.sample(sites, min(args.n, len(sites)))
-    numbered = list(enumerate(chosen, 1))[args.first - 1:]
+    taken = set(chosen)
+    rest = [site for site in sites if site not in taken]
+    rng.shuffle(rest)
+    drawn = chosen + rest
+
+    # Outcomes are kept in the build folder so that a resumed run can tell the whole sample.
+    record_path = pathlib.Path(args.build) / "mutation-sample.jsonl"
+    sample_key = {"seed": args.seed, "n": args.n, "folders": sorted(args.folders)}
+    outcomes = {}
+    if args.first > 1 and record_path.exists():
+        for line in record_path.read_text().splitlines():
+            entry = json.loads(line)
+            if entry["sample"] == sample_key and entry["number"] < args.first:
+                outcomes[entry["number"]] = (entry["outcome"], entry["where"])
+        missing = [k for k in range(1, args.first) if k not in outcomes]
+        if missing:
+            print(f"no record of mutants {missing[0]}..{missing[-1]}: left out of the summary",
+                  flush=True)
+    elif record_path.exists():
+        record_path.unlink()
+
+    def record(number, outcome, where):
+        outcomes[number] = (outcome, where)
+        with record_path.open("a") as f:
+            f.write(json.dumps({"sample": sample_key, "number": number, "outcome": outcome,
+                                "where": where}) + "\n")
+
+    def counted():
+        return sum(1 for outcome, _ in outcomes.values() if outcome in ("killed", "survived"))
 
     current = {}  # path -> original text, while mutated
 
@@ -123,64 +217,80 @@ def main():
     signal.signal(signal.SIGINT, lambda *a: (restore(), sys.exit(130)))
     signal.signal(signal.SIGTERM, lambda *a: (restore(), sys.exit(143)))
 
-    # Per label, the tests failing before any mutation (each label once: the slow
-    # end-to-end label covers every folder), and per folder the ctest arguments that
-    # leave them out.
     failing = {}
     baseline = {}
-    for path in sorted({site[0] for _, site in numbered}):
-        labels = labels_for(path)
-        label = "^(threading-)?(" + "|".join(labels) + ")$"
-        if label in baseline:
-            continue
-        run(["cmake", "--build", args.build, "-j2", "--target", *covering_targets(args.build, labels)])
-        for one in labels:
-            if one not in failing:
-                failing[one] = failing_tests(args.build, f"^(threading-)?{one}$")
-                if failing[one]:
-                    print(f"left out, failing before any mutation: {', '.join(failing[one])}",
-                          flush=True)
-        failed = [name for one in labels for name in failing[one]]
-        escaped = [re.sub(r"([][.*+?^$(){}|\\])", r"\\\1", name) for name in failed]
-        baseline[label] = ["-E", "^(" + "|".join(escaped) + ")$"] if failed else []
 
-    killed, survived, invalid = 0, [], 0
-    for number, (path, index, what, new_line) in numbered:
+    def ctest_exclusions(labels):
+        """The ctest arguments leaving out the labels' tests that fail before any mutation
+        (found once per label: the slow end-to-end label covers every folder)."""
+        label = "^(threading-)?(" + "|".join(labels) + ")$"
+        if label not in baseline:
+            run(["cmake", "--build", args.build, "-j2", "--target",
+                 *covering_targets(args.build, labels)])
+            for one in labels:
+                if one not in failing:
+                    failing[one] = failing_tests(args.build, f"^(threading-)?{one}$")
+                    if failing[one]:
+                        print(f"left out, failing before any mutation: {', '.join(failing[one])}",
+                              flush=True)
+            failed = [name for one in labels for name in failing[one]]
+            escaped = [re.sub(r"([][.*+?^$(){}|\\])", r"\\\1", name) for name in failed]
+            baseline[label] = ["-E", "^(" + "|".join(escaped) + ")$"] if failed else []
+        return baseline[label]
+
+    code = ObjectCode(args.build)
+    number = args.first - 1
+    while counted() < args.n and number < len(drawn):
+        number += 1
+        path, index, what, new_line = drawn[number - 1]
+        where = f"{path}:{index + 1} {what}"
+        tag = f"[{number}, {counted() + 1}/{args.n}]"
+        labels = labels_for(path)
+        exclusions = ctest_exclusions(labels)
+        code.prepare(path)
         original = path.read_text()
         lines = original.splitlines(keepends=True)
         lines[index] = new_line
         current[path] = original
         try:
             path.write_text("".join(lines))
-            where = f"{path}:{index + 1} {what}"
-            labels = labels_for(path)
-            targets = covering_targets(args.build, labels)
-            if run(["cmake", "--build", args.build, "-j2", "--target", *targets]) != 0:
-                invalid += 1
-                print(f"[{number}/{len(chosen)}] does not build: {where}", flush=True)
+            compared = code.compare(path)
+            if compared == "same":
+                record(number, "equivalent", where)
+                print(f"[{number}] equivalent (same object code): {where}", flush=True)
                 continue
-            label = "^(threading-)?(" + "|".join(labels) + ")$"
+            targets = covering_targets(args.build, labels)
+            if compared == "does not build" or run(
+                    ["cmake", "--build", args.build, "-j2", "--target", *targets]) != 0:
+                record(number, "invalid", where)
+                print(f"[{number}] does not build: {where}", flush=True)
+                continue
             # The folder's own tests first (fast), the end-to-end ones only if they all pass.
             status = 0
             for one in labels:
                 status = run(["ctest", "--test-dir", args.build, "-j2", "-L", f"^(threading-)?{one}$",
-                              *baseline[label], "--stop-on-failure", "--timeout", "300"],
+                              *exclusions, "--stop-on-failure", "--timeout", "300"],
                              timeout=1800)
                 if status != 0:
                     break
             if status != 0:
-                killed += 1
-                print(f"[{number}/{len(chosen)}] killed: {where}", flush=True)
+                record(number, "killed", where)
+                print(f"{tag} killed: {where}", flush=True)
             else:
-                survived.append(where)
-                print(f"[{number}/{len(chosen)}] SURVIVED: {where}", flush=True)
+                record(number, "survived", where)
+                print(f"{tag} SURVIVED: {where}", flush=True)
         finally:
             restore()
     # Leave the build matching the restored sources.
     run(["cmake", "--build", args.build, "-j2"])
+    of = lambda kind: [where for _, (outcome, where) in sorted(outcomes.items()) if outcome == kind]
+    killed, survived = len(of("killed")), of("survived")
     valid = killed + len(survived)
     rate = 100.0 * killed / valid if valid else 0.0
-    print(f"\n{killed} of {valid} mutants killed ({rate:.0f}%), {invalid} did not build")
+    print(f"\n{killed} of {valid} counted mutants killed ({rate:.0f}%); not counted: "
+          f"{len(of('equivalent'))} equivalent (same object code), {len(of('invalid'))} did not build")
+    for where in of("equivalent"):
+        print(f"  equivalent: {where}")
     for where in survived:
         print(f"  survived: {where}")
 

@@ -4,7 +4,6 @@
 
 #include "colour/ColourReduction.h"
 #include "colour/CreateFrameFromPicture.h"
-#include "colour/FrameResize.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -119,17 +118,6 @@ TEST_F(ReductionJobsTest, TrueColourIsDroppedUnlessKept) {
         doc.jobs().WaitIdle();
         EXPECT_EQ(doc.selectedFrame->trueColourPlane() != nullptr, keep);
     }
-}
-
-TEST_F(ReductionJobsTest, SmoothResizeRestartsTheReduction) {
-    ASSERT_EQ(Add(Gradient(6, 6), 6, 6, "a.jpg", false), 0);
-    FrameRecord* f = doc.firstFrame;
-    f->WaitForReduction();
-    ASSERT_EQ(Resize(*f, 12, 3, true, true, true), 0);
-    EXPECT_EQ(f->width, 12);
-    f->WaitForReduction();
-    EXPECT_TRUE(f->IsPaletteValid());
-    EXPECT_EQ(std::pair(f->indexPlane()->width, f->indexPlane()->height), std::pair(12, 3));
 }
 
 TEST_F(ReductionJobsTest, ManyFramesReduceInParallelToTheSameResult) {

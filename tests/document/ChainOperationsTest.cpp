@@ -15,7 +15,6 @@
 #include "support/TestSupport.h"
 #include "support/UserTask.h"
 
-using testing_support::AppendToDocument;
 using testing_support::MakeFrame;
 
 namespace {
@@ -47,42 +46,6 @@ class ChainTest : public ::testing::Test {
         return out;
     }
 };
-
-TEST_F(ChainTest, AppendMirrorTakesFramesBackwards) {
-    FrameRecord* odd = Chain(3);
-    EXPECT_EQ(AppendMirror(odd, 5), 1);
-    EXPECT_EQ(Indexes(odd), (std::vector<int>{1, 2, 3, 2, 1}));
-    DiscardChain(odd);
-
-    FrameRecord* even = Chain(3);
-    EXPECT_EQ(AppendMirror(even, 6), 1);
-    EXPECT_EQ(Indexes(even), (std::vector<int>{1, 2, 3, 3, 2, 1}));
-    // The copies are named as copies and linked both ways.
-    FrameRecord* last = LastOfChain(even);
-    EXPECT_EQ(last->fileName, "Copy of f1");
-    EXPECT_EQ(last->prev->next, last);
-    DiscardChain(even);
-
-    FrameRecord* same = Chain(1);  // a total of 1 has nothing to mirror
-    EXPECT_EQ(AppendMirror(same, 1), 1);
-    EXPECT_EQ(CountChain(same), 1);
-    DiscardChain(same);
-}
-
-TEST_F(ChainTest, ReverseChain) {
-    FrameRecord* one = Chain(1);
-    EXPECT_EQ(ReverseChain(one), one);
-    EXPECT_EQ(one->next, nullptr);
-    EXPECT_EQ(one->prev, nullptr);
-    DiscardChain(one);
-
-    FrameRecord* three = Chain(3);
-    FrameRecord* reversed = ReverseChain(three->next);  // any frame of the chain will do
-    EXPECT_EQ(Indexes(reversed), (std::vector<int>{3, 2, 1}));
-    EXPECT_EQ(reversed->prev, nullptr);
-    EXPECT_EQ(reversed->next->next->prev, reversed->next);
-    DiscardChain(reversed);
-}
 
 TEST_F(ChainTest, NewChainRefusals) {
     FrameRecord* source = Chain(1);
@@ -153,32 +116,6 @@ TEST_F(ChainTest, ToTrueColourKeepsAnExistingPlane) {
     ASSERT_TRUE(ToTrueColour(*f, true));
     EXPECT_FALSE(f->IsPaletteValid());
     DiscardChain(f);
-}
-
-TEST_F(ChainTest, InsertChainAfterSelectionLinksAndLabels) {
-    for (const char* name : {"a.gif", "b.gif"}) {
-        AppendToDocument(doc, MakeFrame(doc, 2, 1, {0}), name);
-    }
-    FrameRecord* a = doc.firstFrame;
-    FrameRecord* b = a->next;
-    doc.selectedFrame = a;
-    doc.selectedItem = doc.EntryOfFrame(a);
-    FrameRecord* chain = Chain(2);
-    TreeItem* group = InsertChainAfterSelection(doc, chain, "Effect 1: Blur", [](int i, int n) {
-        return "Gif :Blur (" + std::to_string(i) + "/" + std::to_string(n) + ")";
-    });
-    ASSERT_NE(group, nullptr);
-    EXPECT_EQ(group->text(), "Effect 1: Blur");
-    EXPECT_EQ(group->row(), 1);  // right after the selected entry
-    EXPECT_EQ(group->child(1)->text(), "Gif :Blur (2/2)");
-    EXPECT_EQ(a->next, chain);
-    EXPECT_EQ(chain->prev, a);
-    EXPECT_EQ(b->prev, chain->next);
-    EXPECT_EQ(chain->next->next, b);
-    EXPECT_EQ(doc.frameCount, 4);
-    EXPECT_EQ(doc.selectedFrame, chain);
-    EXPECT_EQ(doc.selectedItem, group->child(0));
-    EXPECT_TRUE(testing_support::TreeIndexesFrames(doc));
 }
 
 TEST(InsertChainTest, TheFrameBehindTheGroupIsComposedOnTheGroupsLastFrame) {

@@ -172,16 +172,6 @@ TEST_F(CompositionTest, FrameAwaitingReductionIsDrawnFromItsTrueColours) {
     EXPECT_EQ(ColourBeneath(*next, 0, 0), kBlue);
 }
 
-TEST_F(CompositionTest, BusyHoldsCompositionsBackAndDiscardDropsThePicture) {
-    FrameRecord* f = Add(0, 0, 4, 3, kRed);
-    doc.busy = true;
-    EXPECT_EQ(GetComposedBitmap(*f), nullptr);
-    doc.busy = false;
-    ASSERT_TRUE(GetComposedBitmap(*f));
-    DiscardComposedBitmap(*f);
-    EXPECT_EQ(f->composedBitmap, nullptr);
-}
-
 TEST(LongChain, ComposingTheLastOfTenThousandFramesDoesNotRecurse) {
     RecordingHost host;
     AnimationDocument doc(host, 1);

@@ -65,31 +65,6 @@ TEST_F(FrameTreeTest, EnumGifsCountsFrameEntriesBeforeTheSelection) {
     EXPECT_TRUE(host.messages().empty());
 }
 
-TEST_F(FrameTreeTest, EnumGifsReportsAnEntryOutsideTheTree) {
-    FrameTree other;
-    doc.selectedItem = other.Append(other.root(), "Gif :x");
-    EXPECT_EQ(doc.EnumGifs(), -1);
-    ASSERT_EQ(host.messages().size(), 1u);
-    EXPECT_EQ(host.messages()[0].text, "Couldn't fild specified Gif - EnumGifs");
-    EXPECT_EQ(host.messages()[0].caption, "Bug");
-}
-
-TEST_F(FrameTreeTest, GetGifStepsFramesAndEntriesTogether) {
-    for (size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(doc.GetGif(entries[i]), frames[i]);
-    EXPECT_EQ(doc.GetGif(doc.tree.root()->firstChild()), nullptr);  // a global comment
-    EXPECT_EQ(doc.GetGif(entries[0]->firstChild()), nullptr);       // a frame comment
-    EXPECT_EQ(doc.EntryOfFrame(frames[2]), entries[2]);
-    EXPECT_TRUE(host.messages().empty());
-}
-
-TEST_F(FrameTreeTest, GetGifReportsWhenTheFramesRunOut) {
-    doc.DestroyFrame(frames[3]);
-    EXPECT_EQ(doc.GetGif(entries[3]), nullptr);
-    ASSERT_EQ(host.messages().size(), 1u);
-    EXPECT_EQ(host.messages()[0].text, "Error");
-    EXPECT_EQ(host.messages()[0].caption, "Bug in GetGif()");
-}
-
 TEST_F(FrameTreeTest, GlobalCommentEntriesAreRebuiltAtTheTop) {
     doc.globalComments = {{"one"}, {"two"}, {"three"}};
     doc.selectedItem = doc.tree.root()->firstChild();
@@ -104,14 +79,6 @@ TEST_F(FrameTreeTest, GlobalCommentEntriesAreRebuiltAtTheTop) {
     doc.RebuildGlobalCommentEntries();
     EXPECT_EQ(root->child(0)->text(), "Gif :a.gif");
     EXPECT_EQ(doc.GetGif(entries[1]), frames[1]);
-}
-
-TEST_F(FrameTreeTest, RemovingAGroupTakesItsChildren) {
-    doc.selectedItem = entries[1];
-    doc.RemoveEntry(entries[1]->parent());
-    EXPECT_EQ(doc.selectedItem, doc.tree.root());
-    EXPECT_EQ(doc.tree.size(), 5);
-    EXPECT_EQ(FrameTree::NextFrameEntry(entries[0]), entries[3]);
 }
 
 }  // namespace

@@ -218,17 +218,21 @@ const Geometry kGeometry[] = {
      {.frameCount = 40, .direction = 3}, 40, {{20, 32, 45, kRed}, {20, 32, 2, kGrey}}, {}},
     // At rest the door shows its picture the right way round, not a row or column off.
     {"tilt in at rest, left", RenderTiltIn, Plain(64, 48, kGrey), kDoor, {.frameCount = 40,
-     .value = {1}, .direction = 0}, 40, {{39, 48, 12, kQ[1]}, {39, 48, 36, kQ[3]},
-     {39, 16, 23, kQ[0]}, {39, 16, 24, kQ[2]}, {39, 31, 12, kQ[0]}, {39, 32, 12, kQ[1]}}, {}},
+     .value = {1}, .direction = 0}, 40, {{39, 0, 0, kQ[0]}, {39, 63, 47, kQ[3]},
+     {39, 48, 12, kQ[1]}, {39, 48, 36, kQ[3]}, {39, 16, 23, kQ[0]}, {39, 16, 24, kQ[2]},
+     {39, 31, 12, kQ[0]}, {39, 32, 12, kQ[1]}}, {}},
     {"tilt in at rest, right", RenderTiltIn, Plain(64, 48, kGrey), kDoor, {.frameCount = 40,
-     .value = {1}, .direction = 1}, 40, {{39, 16, 12, kQ[0]}, {39, 16, 36, kQ[2]},
-     {39, 16, 23, kQ[0]}, {39, 16, 24, kQ[2]}, {39, 31, 12, kQ[0]}, {39, 32, 12, kQ[1]}}, {}},
+     .value = {1}, .direction = 1}, 40, {{39, 0, 0, kQ[0]}, {39, 16, 12, kQ[0]},
+     {39, 16, 36, kQ[2]}, {39, 16, 23, kQ[0]}, {39, 16, 24, kQ[2]}, {39, 31, 12, kQ[0]},
+     {39, 32, 12, kQ[1]}}, {}},
     {"tilt in at rest, top", RenderTiltIn, Plain(64, 48, kGrey), kDoor, {.frameCount = 40,
-     .value = {1}, .direction = 2}, 40, {{39, 16, 36, kQ[2]}, {39, 48, 36, kQ[3]},
-     {39, 16, 23, kQ[0]}, {39, 16, 24, kQ[2]}, {39, 31, 12, kQ[0]}, {39, 32, 12, kQ[1]}}, {}},
+     .value = {1}, .direction = 2}, 40, {{39, 0, 0, kQ[0]}, {39, 16, 36, kQ[2]},
+     {39, 48, 36, kQ[3]}, {39, 16, 23, kQ[0]}, {39, 16, 24, kQ[2]}, {39, 31, 12, kQ[0]},
+     {39, 32, 12, kQ[1]}}, {}},
     {"tilt in at rest, bottom", RenderTiltIn, Plain(64, 48, kGrey), kDoor, {.frameCount = 40,
-     .value = {1}, .direction = 3}, 40, {{39, 16, 12, kQ[0]}, {39, 48, 12, kQ[1]},
-     {39, 16, 23, kQ[0]}, {39, 16, 24, kQ[2]}, {39, 31, 12, kQ[0]}, {39, 32, 12, kQ[1]}}, {}},
+     .value = {1}, .direction = 3}, 40, {{39, 0, 0, kQ[0]}, {39, 16, 12, kQ[0]},
+     {39, 48, 12, kQ[1]}, {39, 16, 23, kQ[0]}, {39, 16, 24, kQ[2]}, {39, 31, 12, kQ[0]},
+     {39, 32, 12, kQ[1]}}, {}},
 
     // Move and zoom; offsets truncate toward zero.
     // Offsets (5, 2), (10, 5), (15, 7), (20, 10).
@@ -367,6 +371,11 @@ const Geometry kGeometry[] = {
     {"sphere that does not roll", RenderSatellite, {64, 64, {}, Column, -1, Satellite}, Plain(64,
      64, kGreen), {.frameCount = 4, .value = {60, 0, 0, 0, 20}}, 4, {{0, 32, 32, Col(16)},
      {3, 32, 32, Col(16)}}, {}},
+    // A flat satellite at full width and height lies on the picture at frame 0: screen
+    // column x shows source column x, the first one included.
+    {"flat satellite at full size shows its first column", RenderSatellite, Plain(64, 64, kRed),
+     {64, 64, {}, Column, -1, Satellite}, Ring(4, 0, 100, 100, 1), 4,
+     {{0, 0, 32, Col(0)}, {0, 1, 32, Col(1)}, {0, 63, 32, Col(63)}}, {}},
     {"ring inside the sphere", RenderSatellite, Plain(64, 64, kRed), Plain(64, 64, kGreen), Ring(3,
      150, 40, 20, 0), 0, {}, {}},
 

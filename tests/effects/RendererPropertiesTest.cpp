@@ -12,7 +12,6 @@
 #include "effects/EffectPreview.h"
 #include "effects/EffectRegistry.h"
 #include "effects/EffectSelection.h"
-#include "effects/RendererSkeletons.h"
 
 using namespace effects_test;
 namespace ts = testing_support;
@@ -265,39 +264,6 @@ TEST(EffectRegistry, NamesAndLookUp) {
     EXPECT_EQ(FindEntry(true, 23), nullptr);
     EXPECT_EQ(FindEntry(false, 26), nullptr);
     EXPECT_EQ(FindEntry(false, -1), nullptr);
-}
-
-// Steps announced for a run that ends early are reported at its end, so the counter is
-// idle again; the preview reports nothing.
-TEST(RenderProgress, AlwaysReturnsToIdle) {
-    RecordingHost host;
-    AnimationDocument doc(host, 1);
-    {
-        RenderProgress progress(doc, false);
-        progress.Announce(5);
-        EXPECT_TRUE(progress.Step());
-        EXPECT_EQ(doc.notifier.snapshot().calculation.total, 5);
-    }
-    EXPECT_EQ(doc.notifier.snapshot().calculation.total, 0);
-    EXPECT_EQ(host.lastProgressText(), "Idle");
-    const size_t shown = host.progress().size();
-    {
-        RenderProgress preview(doc, true);
-        preview.Announce(4);
-        preview.Step();
-    }
-    EXPECT_EQ(host.progress().size(), shown);
-}
-
-TEST(SelectedColour, IsThePaletteEntryOrBlackOutside) {
-    RecordingHost host;
-    AnimationDocument doc(host, 1);
-    FrameOwner owner;
-    FrameRecord* f = owner.add(ts::MakeFrame(doc, 2, 2, {0xABCDEF}));
-    EXPECT_EQ(SelectedColour(*f, 0), 0xABCDEFu);
-    EXPECT_EQ(SelectedColour(*f, 1), 0xFFFFFFu);  // unused: white, as a saved table holds it
-    EXPECT_EQ(SelectedColour(*f, -1), 0u);
-    EXPECT_EQ(SelectedColour(*f, 256), 0u);
 }
 
 }  // namespace

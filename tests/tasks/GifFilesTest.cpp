@@ -134,78 +134,56 @@ INSTANTIATE_TEST_SUITE_P(Kinds, OtherEncoders, testing::ValuesIn(kEncoderKinds),
 // background colour).
 struct PeerMadeGif {
     const char* label;
-    // Makes the file from the photo animation `photo` in `folder`.
-    std::string (*make)(const ts::TempFolder& folder, const std::string& photo);
+    // The command that makes the file from the photo animation: $P is the photo ($P[0]
+    // its first frame), $S a still photo of 40 x 30, $O the file made; "" takes the photo itself,
+    // "video" a GIF FFmpeg made from a video.
+    const char* command;
     bool compareComposed;
 };
 void PrintTo(const PeerMadeGif& c, std::ostream* os) {
     *os << c.label;
 }
 
-std::string Made(const ts::TempFolder& folder, const std::string& name,
-                 const std::string& command) {
-    const std::string path = folder.file(name);
-    const ts::ToolResult r = ts::RunTool(command + " " + ts::ShellQuote(path));
-    if (r.status != 0) ADD_FAILURE() << command << ": " << r.err;
-    return path;
-}
-
 const PeerMadeGif kPeerMade[] = {
-    {"ImageMagick photo on one global table",
-     [](const ts::TempFolder&, const std::string& photo) { return photo; }, true},
-    {"ImageMagick, interlaced",
-     [](const ts::TempFolder& f, const std::string& photo) {
-         return Made(f, "interlaced.gif", "convert " + ts::ShellQuote(photo) + " -interlace GIF");
-     },
-     true},
-    {"ImageMagick, a local table per frame",
-     [](const ts::TempFolder& f, const std::string& photo) {
-         return Made(f, "local.gif", "convert " + ts::ShellQuote(photo) + " -coalesce -colors 48");
-     },
-     true},
+    {"ImageMagick photo on one global table", "", true},
+    {"ImageMagick, interlaced", "convert $P -interlace GIF $O", true},
+    {"ImageMagick, a local table per frame", "convert $P -coalesce -colors 48 $O", true},
     {"ImageMagick, frames optimised to the changed part with transparency",
-     [](const ts::TempFolder& f, const std::string& photo) {
-         return Made(f, "optimised.gif",
-                     "convert " + ts::ShellQuote(photo) + " -layers OptimizeTransparency");
-     },
-     true},
-    {"gifsicle -O3",
-     [](const ts::TempFolder& f, const std::string& photo) {
-         const std::string path = f.file("gifsicle-O3.gif");
-         ts::RunTool("gifsicle -O3 " + ts::ShellQuote(photo) + " -o " + ts::ShellQuote(path));
-         return path;
-     },
-     true},
-    {"gifsicle, interlaced and reduced",
-     [](const ts::TempFolder& f, const std::string& photo) {
-         const std::string path = f.file("gifsicle-interlaced.gif");
-         ts::RunTool("gifsicle --interlace --colors 64 " + ts::ShellQuote(photo) + " -o " +
-                     ts::ShellQuote(path));
-         return path;
-     },
-     true},
-    {"FFmpeg from a video",
-     [](const ts::TempFolder& f, const std::string&) {
-         return ts::MakeVideoGif(f, "video.gif", "testsrc2", 96, 64, 6);
-     },
-     true},
+     "convert $P -layers OptimizeTransparency $O", true},
+    {"gifsicle -O3", "gifsicle -O3 $P -o $O", true},
+    {"gifsicle, interlaced and reduced", "gifsicle --interlace --colors 64 $P -o $O", true},
+    {"FFmpeg from a video", "video", true},
     {"disposal 3 over a photo",
-     [](const ts::TempFolder& f, const std::string& photo) {
-         const std::string small = ts::MakePhoto(f, "small.png", 40, 30);
-         return Made(f, "previous.gif",
-                     "convert -delay 9 -dispose None " + ts::ShellQuote(photo + "[0]") +
-                         " -dispose Previous -page +20+10 " + ts::ShellQuote(small) +
-                         " -page +70+50 " + ts::ShellQuote(small) + " -loop 0");
-     },
+     "convert -delay 9 -dispose None $P[0] -dispose Previous -page +20+10 $S -page +70+50 $S "
+     "-loop 0 $O",
      false},
 };
+
+std::string MakePeerGif(const ts::TempFolder& folder, const std::string& photo,
+                        std::string command) {
+    if (command.empty()) return photo;
+    if (command == "video") return ts::MakeVideoGif(folder, "video.gif", "testsrc2", 96, 64, 6);
+    const std::string out = folder.file("peer-made.gif");
+    const std::string still =
+        command.find("$S") == std::string::npos ? "" : ts::MakePhoto(folder, "small.png", 40, 30);
+    for (const auto& [key, value] : {std::pair<std::string, std::string>{"$P[0]", photo + "[0]"},
+                                     {"$P", photo},
+                                     {"$S", still},
+                                     {"$O", out}}) {
+        for (size_t at; (at = command.find(key)) != std::string::npos;)
+            command.replace(at, key.size(), ts::ShellQuote(value));
+    }
+    const ts::ToolResult r = ts::RunTool(command);
+    EXPECT_EQ(r.status, 0) << command << ": " << r.err;
+    return out;
+}
 
 class PeerMadeFiles : public testing::TestWithParam<PeerMadeGif> {};
 
 TEST_P(PeerMadeFiles, OpenAsGiflibAndImageMagickShowThem) {
     const ts::TempFolder folder;
     const std::string photo = ts::MakePhotoGif(folder, "photo.gif", 150, 100, 4);
-    const std::string path = GetParam().make(folder, photo);
+    const std::string path = MakePeerGif(folder, photo, GetParam().command);
     const auto peer = ts::GiflibDecode(path);
     ASSERT_TRUE(peer.has_value()) << path;
     ASSERT_GT(peer->images.size(), 1u);
