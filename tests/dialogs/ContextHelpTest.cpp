@@ -12,6 +12,8 @@
 #include <QWhatsThis>
 #include <functional>
 
+#include "app/HelpCollection.h"
+#include "app/HelpWindow.h"
 #include "dialogs/BannerDialog.h"
 #include "dialogs/ContextHelp.h"
 #include "dialogs/EffectDialog.h"
@@ -19,8 +21,6 @@
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/ParametersWindow.h"
 #include "dialogs/ResizeDialog.h"
-#include "app/HelpCollection.h"
-#include "app/HelpWindow.h"
 #include "support/qt/EditorTestSupport.h"
 
 using namespace dialog_testing;
@@ -129,15 +129,10 @@ TEST_F(ContextHelpTest, SearchForHelpOnOpensAKeywordIndexThatFindsEveryTopic) {
     // The index is made in the background after the collection is set up.
     for (int i = 0; i < 600 && model->rowCount() == 0; ++i) QTest::qWait(50);
     ASSERT_GT(model->rowCount(), 0);
-    // A read-only field and a swatch, typed in part, lead to their topics.
-    for (const auto& [typed, page] :
-         {std::pair{"Width (animation)", "qrc:/help/topics.html#topic47"},
-          {"Transparent colour (Par", "qrc:/help/topics.html#topic69"}}) {
-        filter->selectAll();
-        QTest::keyClicks(filter, QString::fromLatin1(typed));
-        QTest::keyClick(filter, Qt::Key_Return);
-        EXPECT_EQ(HelpPage(), QString::fromLatin1(page)) << typed;
-    }
+    // A swatch's keyword, typed in part, leads to its topic.
+    QTest::keyClicks(filter, QStringLiteral("Transparent colour (Par"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    EXPECT_EQ(HelpPage(), "qrc:/help/topics.html#topic69");
     // Every topic that F1 can open is in the index.
     QSet<int> indexed;
     filter->clear();

@@ -89,25 +89,11 @@ class EditorTest : public ::testing::Test {
     }
 };
 
-}  // namespace editor_testing
-
-namespace editor_testing {
-
 // Types `text` over what a field shows, as a user selecting it all and typing.
 inline void TypeOver(QLineEdit* edit, const QString& text) {
     edit->setFocus();
     edit->selectAll();
     QTest::keyClicks(edit, text);
-}
-
-// A step answering the next message box with `which`, keeping its text and caption.
-inline dialog_testing::ModalScript::Step AnswerBox(QMessageBox::StandardButton which,
-                                                   BoxAnswer* seen = nullptr) {
-    return dialog_testing::ModalScript::On<QMessageBox>([which, seen](QMessageBox& box) {
-        if (seen) *seen = {box.text(), box.windowTitle()};
-        box.button(which)->click();
-        return true;
-    });
 }
 
 }  // namespace editor_testing
