@@ -16,10 +16,7 @@ namespace {
 std::vector<std::vector<uint32_t>> Frames(const std::string& path) {
     std::vector<std::vector<uint32_t>> frames;
     if (const auto file = ts::GiflibDecode(path))
-        for (const ts::PeerImage& image : file->images) {
-            frames.emplace_back();
-            for (const uint8_t index : image.indexes) frames.back().push_back(image.colours[index]);
-        }
+        for (const ts::PeerImage& image : file->images) frames.push_back(ts::ImageColours(image));
     return frames;
 }
 

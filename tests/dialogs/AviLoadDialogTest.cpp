@@ -8,13 +8,14 @@
 #include "support/qt/EditorTestSupport.h"
 
 using namespace editor_testing;
-using dialog_testing::ModalScript;
+using dialog_testing::WhenModal;
 
 namespace {
 
-// A step choosing `count` frames from `first` in the Load AVI dialog (all when count 0).
-ModalScript::Step Choose(int count, int first, bool reverse) {
-    return ModalScript::On<AviLoadDialog>([=](AviLoadDialog& d) {
+// Chooses `count` frames from `first` in the Load AVI dialog when it opens (all when
+// count 0).
+void Choose(int count, int first, bool reverse) {
+    WhenModal<AviLoadDialog>([=](AviLoadDialog& d) {
         d.loadAllBox()->setChecked(count == 0);
         d.reverseBox()->setChecked(reverse);
         if (count > 0) {
@@ -22,17 +23,17 @@ ModalScript::Step Choose(int count, int first, bool reverse) {
             d.firstEdit()->setText(QString::number(first));
         }
         QMetaObject::invokeMethod(&d, "accept", Qt::QueuedConnection);
-        return true;
     });
 }
 
-ModalScript::Step AnswerResize(bool resize, QString* text = nullptr) {
-    return ModalScript::On<ResizeQuestionDialog>([=](ResizeQuestionDialog& d) {
-        if (text)
-            *text = d.windowTitle() + "|" + d.statement()->text() + "|" + d.question()->text();
+// Answers the "Resize" question when it opens, keeping what it said.
+std::shared_ptr<QString> AnswerResize(bool resize) {
+    auto text = std::make_shared<QString>();
+    WhenModal<ResizeQuestionDialog>([=](ResizeQuestionDialog& d) {
+        *text = d.windowTitle() + "|" + d.statement()->text() + "|" + d.question()->text();
         (resize ? d.resizeButton() : d.cancelButton())->click();
-        return true;
     });
+    return text;
 }
 
 class AviLoadDialogTest : public ::testing::Test {
@@ -41,56 +42,37 @@ class AviLoadDialogTest : public ::testing::Test {
     AviStreamInfo info{0, 10, 64, 48};
 };
 
-TEST_F(AviLoadDialogTest, ShowsTheStreamAndTheRememberedChoices) {
-    AviLoadChoices kept{false, true};
-    AviLoadDialog dialog(nullptr, info, kept);
-    EXPECT_FALSE(dialog.infoText()->text().isEmpty());
+// The remembered choices show; what is no number, or no count, keeps the dialog open with
+// its message (the ranges themselves are checked where the choices are validated).
+TEST_F(AviLoadDialogTest, RememberedChoicesShowAndRefusedNumbersKeepTheDialogOpen) {
+    AviLoadChoices choices{false, true};
+    AviLoadDialog dialog(nullptr, info, choices);
     EXPECT_EQ(dialog.countEdit()->text(), "10");
-    EXPECT_FALSE(dialog.loadAllBox()->isChecked());
     EXPECT_TRUE(dialog.reverseBox()->isChecked());
-    EXPECT_TRUE(dialog.countEdit()->isEnabled());
+    EXPECT_TRUE(dialog.firstEdit()->isEnabled());
     dialog.loadAllBox()->setChecked(true);
     EXPECT_FALSE(dialog.firstEdit()->isEnabled());
-}
-
-TEST_F(AviLoadDialogTest, RefusedNumbersKeepTheDialogOpenWithTheirMessages) {
-    AviLoadChoices choices;
-    AviLoadDialog dialog(nullptr, info, choices);
-    dialog.show();
     dialog.loadAllBox()->setChecked(false);
-    const struct {
-        const char* count;
-        const char* first;
-        bool reverse;
-        const char* message;
-    } refused[] = {
-        {"-3", "0", false, "The number of Frames must be greater than 0."},
-        {"1", "abc", false, "The AVI-frame indizes range from 0 to 9."},
-        {"3", "1", true, "The first frame index is too small or the number of frames is too high."},
-    };
-    for (const auto& r : refused) {
-        dialog.countEdit()->setText(QString::fromLatin1(r.count));
-        dialog.firstEdit()->setText(QString::fromLatin1(r.first));
-        dialog.reverseBox()->setChecked(r.reverse);
-        BoxAnswer seen;
-        {
-            ModalScript script({AnswerBox(QMessageBox::Ok, &seen)});
-            dialog.accept();
-        }
-        EXPECT_EQ(seen.text.toStdString(), r.message) << r.count << " from " << r.first;
-        EXPECT_EQ(seen.caption, "Error");
+    dialog.reverseBox()->setChecked(false);
+    dialog.show();
+    for (const auto& [count, first, message] :
+         {std::tuple{"-3", "0", "The number of Frames must be greater than 0."},
+          {"1", "abc", "The AVI-frame indizes range from 0 to 9."}}) {
+        dialog.countEdit()->setText(QString::fromLatin1(count));
+        dialog.firstEdit()->setText(QString::fromLatin1(first));
+        auto seen = AnswerNextBox(Answer::Ok);
+        dialog.accept();
+        EXPECT_EQ(seen->text.toStdString(), message) << count << " from " << first;
+        EXPECT_EQ(seen->caption, "Error");
         EXPECT_TRUE(dialog.isVisible());
     }
     // Three from index 7 forward fit; the choices go back to the caller.
     dialog.countEdit()->setText(QStringLiteral("3"));
     dialog.firstEdit()->setText(QStringLiteral("7"));
-    dialog.reverseBox()->setChecked(false);
     dialog.accept();
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_FALSE(choices.loadAll);
-    EXPECT_FALSE(choices.reverse);
-    EXPECT_EQ(choices.count, 3);
-    EXPECT_EQ(choices.firstIndex, 7);
+    EXPECT_TRUE(!choices.loadAll && !choices.reverse && choices.count == 3 &&
+                choices.firstIndex == 7);
 }
 
 // The close box (Escape does the same) cancels the load like its Cancel button.
@@ -116,12 +98,6 @@ class AviOpenTest : public EditorTest {
         ASSERT_FALSE(clip_.isEmpty());
         RememberedAviChoices() = AviLoadChoices{};
     }
-    // No progress window is left behind once a load is over.
-    static bool ProgressWindowLeft() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<AviProgressDialog*>(w)) return true;
-        return false;
-    }
 
     static inline std::unique_ptr<testing_support::TempFolder> videos_;
     static inline QString clip_;
@@ -129,21 +105,23 @@ class AviOpenTest : public EditorTest {
 
 TEST_F(AviOpenTest, ReverseRunFromTheDialogWithProgressShown) {
     QStringList shown;
-    {
-        ModalScript script(
-            {Choose(3, 9, true), ModalScript::On<AviProgressDialog>([&](AviProgressDialog& p) {
-                 if (!shown.contains(p.label()->text())) shown << p.label()->text();
-                 return false;  // keep watching
-             })});
-        ASSERT_EQ(window().openFile(clip_), 0);
-    }
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&shown] {
+        auto* p = qobject_cast<AviProgressDialog*>(QApplication::activeModalWidget());
+        if (p && !shown.contains(p->label()->text())) shown << p->label()->text();
+    });
+    probe.start(5);
+    Choose(3, 9, true);
+    ASSERT_EQ(window().openFile(clip_), 0);
+    probe.stop();
     EXPECT_EQ(
         ImageLabels(window()),
         (std::vector<std::string>{"Gif :clip.avi [9]", "Gif :clip.avi [8]", "Gif :clip.avi [7]"}));
     EXPECT_EQ(doc().countFrames(), 3);
     EXPECT_EQ(doc().screenWidth, 64);
     for (const QString& s : shown) EXPECT_TRUE(s.startsWith("Loading Frame")) << s.toStdString();
-    EXPECT_FALSE(ProgressWindowLeft());
+    for (QWidget* w : QApplication::topLevelWidgets())  // none left once the load is over
+        EXPECT_EQ(qobject_cast<AviProgressDialog*>(w), nullptr);
     // The dialog's choices are kept for the next video.
     EXPECT_FALSE(RememberedAviChoices().loadAll);
     EXPECT_TRUE(RememberedAviChoices().reverse);
@@ -152,33 +130,21 @@ TEST_F(AviOpenTest, ReverseRunFromTheDialogWithProgressShown) {
 // Cancel in the Load AVI dialog, or at the question another size asks, loads nothing.
 TEST_F(AviOpenTest, CancelOrAnotherSizeAsksTheResizeQuestion) {
     ASSERT_EQ(window().openFile(WriteGif(dir(), "small.gif", {10}, 16, 12)), 0);
-    {
-        ModalScript script({ModalScript::On<AviLoadDialog>([](AviLoadDialog& d) {
-            d.reject();
-            return true;
-        })});
-        EXPECT_EQ(window().openFile(clip_), -1);
-    }
-    QString text;
-    {
-        ModalScript script({Choose(2, 0, false), AnswerResize(false, &text)});
-        EXPECT_EQ(window().openFile(clip_), -1);
-        EXPECT_EQ(script.left(), 0u);
-    }
-    EXPECT_EQ(text,
+    WhenModal<AviLoadDialog>([](AviLoadDialog& d) { d.reject(); });
+    EXPECT_EQ(window().openFile(clip_), -1);
+    Choose(2, 0, false);
+    const auto text = AnswerResize(false);
+    EXPECT_EQ(window().openFile(clip_), -1);
+    EXPECT_EQ(*text,
               "Resize|The size of the selected image differs from the size of the image(s) "
               "already loaded.|Shall the new image be resized ?");
     EXPECT_EQ(doc().countFrames(), 1);
-    {
-        ModalScript script({Choose(2, 0, false), AnswerResize(true)});
-        EXPECT_EQ(window().openFile(clip_), 0);
-        EXPECT_EQ(script.left(), 0u);
-    }
+    Choose(2, 0, false);
+    AnswerResize(true);
+    EXPECT_EQ(window().openFile(clip_), 0);
     ASSERT_EQ(doc().countFrames(), 3);
-    for (FrameRecord* f = doc().firstFrame; f; f = f->next) {
-        EXPECT_EQ(f->width, 16);
-        EXPECT_EQ(f->height, 12);
-    }
+    EXPECT_EQ(doc().lastFrame()->width, 16);
+    EXPECT_EQ(doc().lastFrame()->height, 12);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "document/FrameTree.h"
 #include "shell/FrameTreeModel.h"
 #include "support/PeerReaders.h"
+#include "support/TestSupport.h"
 #include "support/qt/EditorTestSupport.h"
 
 using namespace dialog_testing;
@@ -22,12 +23,6 @@ void AnswerCommentDialog(const QString& text, bool keep = false, QString* shown 
         if (!keep) dialog.field()->setPlainText(text);
         dialog.accept();
     });
-}
-
-std::vector<std::string> ChildTexts(TreeItem* item) {
-    std::vector<std::string> texts;
-    for (int i = 0; i < item->childCount(); ++i) texts.push_back(item->child(i)->text());
-    return texts;
 }
 
 class CommentDialogTest : public EditorTest {
@@ -51,7 +46,8 @@ TEST_F(CommentDialogTest, TwoNewCommentsOnAFrameAreNumberedInOrder) {
     ASSERT_EQ(second->comments.size(), 2u);
     EXPECT_EQ(second->comments[0].text, "one");
     EXPECT_EQ(second->comments[1].text, "two");
-    EXPECT_EQ(ChildTexts(entry), (std::vector<std::string>{"Comment [1]", "Comment [2]"}));
+    EXPECT_EQ(testing_support::ChildLabels(entry),
+              (std::vector<std::string>{"Comment [1]", "Comment [2]"}));
 }
 
 // Types text as a keyboard (or an input method) delivers it: one key event per character.

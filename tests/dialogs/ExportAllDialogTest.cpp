@@ -4,26 +4,14 @@
 #include <QRadioButton>
 #include <QSlider>
 
-#include "dialogs/ExportAllDialog.h"
 #include "app/SettingsStore.h"
+#include "dialogs/ExportAllDialog.h"
 #include "support/qt/EditorTestSupport.h"
 
 using namespace editor_testing;
-using dialog_testing::ModalScript;
+using dialog_testing::WhenModal;
 
 namespace {
-
-// A step filling in the Export All dialog and pressing OK.
-ModalScript::Step FillExportAll(const QString& pattern, bool advanced, bool jpeg) {
-    return ModalScript::On<ExportAllDialog>([=](ExportAllDialog& d) {
-        d.patternEdit()->setText(pattern);
-        (advanced ? d.advancedRadio() : d.normalRadio())->setChecked(true);
-        (jpeg ? d.jpegRadio() : d.gifRadio())->setChecked(true);
-        // Later: OK may ask a question of its own, which the next step answers.
-        QMetaObject::invokeMethod(&d, "accept", Qt::QueuedConnection);
-        return true;
-    });
-}
 
 class ExportAllDialogTest : public ::testing::Test {
   protected:
@@ -60,20 +48,14 @@ TEST_F(ExportAllDialogTest, TheIndicatorCountAndTheChoicesThatComeBack) {
 TEST_F(ExportAllDialogTest, OkOffersTheGifExtensionAndChecksTheIndicators) {
     ExportAllDialog dialog(nullptr, settings, at("anim"), 2);
     dialog.show();
-    BoxAnswer seen;
-    {
-        ModalScript script({AnswerBox(QMessageBox::Cancel, &seen)});
-        dialog.accept();
-    }
-    EXPECT_EQ(seen.text, "Shall '.GIF' be added ?'");
-    EXPECT_EQ(seen.caption, "Filename doesn't include extension");
+    auto seen = AnswerNextBox(Answer::Cancel);
+    dialog.accept();
+    EXPECT_EQ(seen->text, "Shall '.GIF' be added ?'");
+    EXPECT_EQ(seen->caption, "Filename doesn't include extension");
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.patternEdit()->text(), at("anim"));
-
-    {
-        ModalScript script({AnswerBox(QMessageBox::Yes)});
-        dialog.accept();
-    }
+    AnswerNextBox(Answer::Yes);
+    dialog.accept();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.pattern(), at("anim.GIF"));
     EXPECT_EQ(dialog.indicator(), 0);
@@ -96,12 +78,10 @@ TEST_F(ExportAllDialogTest, OkOffersTheGifExtensionAndChecksTheIndicators) {
     for (const auto& r : refused) {
         advanced.patternEdit()->setText(at(r.pattern));
         advanced.indicatorEdit()->setText(QString::fromLatin1(r.indicator));
-        {
-            ModalScript script({AnswerBox(QMessageBox::Ok, &seen)});
-            advanced.accept();
-        }
-        EXPECT_EQ(seen.text.toStdString(), r.message) << r.pattern;
-        EXPECT_EQ(seen.caption, "Problems with Indicator");
+        seen = AnswerNextBox(Answer::Ok);
+        advanced.accept();
+        EXPECT_EQ(seen->text.toStdString(), r.message) << r.pattern;
+        EXPECT_EQ(seen->caption, "Problems with Indicator");
         EXPECT_TRUE(advanced.isVisible()) << r.pattern;
     }
     advanced.patternEdit()->setText(at("img#x#.gif"));
@@ -123,20 +103,21 @@ TEST_F(ExportAllCommandTest, TwelveFramesBecomeTwoDigitFilesCountedInTheStatusBa
     const QString out = QDir(dir()).filePath(QStringLiteral("out"));
     ASSERT_TRUE(QDir().mkpath(out));
     const QString pattern = out + QStringLiteral("/anim.gif");
-    BoxAnswer done;
     QString during;
+    WhenModal<ExportAllDialog>([&pattern](ExportAllDialog& d) {
+        d.patternEdit()->setText(pattern);
+        d.normalRadio()->setChecked(true);
+        d.gifRadio()->setChecked(true);
+        d.accept();
+    });
+    BoxAnswer done;  // and the status bar while it shows
+    WhenModal<QMessageBox>([&](QMessageBox& box) {
+        during = window().statusText(1);
+        done = {box.text(), box.windowTitle()};
+        box.button(QMessageBox::Ok)->click();
+    });
     const QString before = window().statusText(1);
-    {
-        ModalScript script({FillExportAll(pattern, false, false),
-                            ModalScript::On<QMessageBox>([&](QMessageBox& box) {
-                                during = window().statusText(1);
-                                done = {box.text(), box.windowTitle()};
-                                box.button(QMessageBox::Ok)->click();
-                                return true;
-                            })});
-        window().runCommand(kCmdExportAll);
-        EXPECT_EQ(script.left(), 0u);
-    }
+    window().runCommand(kCmdExportAll);
     EXPECT_EQ(done.text, "Export of all images successful");
     EXPECT_EQ(done.caption, "Status");
     // The status bar counted the images and is back to what it showed.

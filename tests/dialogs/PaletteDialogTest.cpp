@@ -3,12 +3,12 @@
 #include <QColorDialog>
 
 #include "dialogs/PaletteDialog.h"
-#include "document/Composition.h"
 #include "document/FrameRecord.h"
 #include "support/TestSupport.h"
 #include "support/qt/EditorTestSupport.h"
 
 using testing_support::AppendToDocument;
+using testing_support::ComposedAt;
 using testing_support::MakeFrame;
 
 using namespace dialog_testing;
@@ -116,11 +116,7 @@ TEST_F(PaletteDialogTest, OkCancelAndReturnIndex) {
 }
 
 TEST_F(PaletteDialogTest, EditModeEditsACopyThatOkWritesBackAndRecomposes) {
-    const auto composed = [](FrameRecord& f, int x, int y) {
-        std::shared_ptr<const ComposedPicture> p = GetComposedBitmap(f);
-        return p ? p->pixels[size_t(y * p->width + x)] & 0xFFFFFFu : 0xDEADu;
-    };
-    EXPECT_EQ(composed(*second, 0, 0), 0xFF0000u);  // the first frame shows through
+    EXPECT_EQ(ComposedAt(*second, 0, 0), 0xFF0000u);  // the first frame shows through
     {
         PaletteRequest request{first, 1, 0, 0};
         PaletteDialog dialog(nullptr, doc, request);
@@ -152,8 +148,8 @@ TEST_F(PaletteDialogTest, EditModeEditsACopyThatOkWritesBackAndRecomposes) {
     EXPECT_EQ(first->palette[0], (PaletteEntry{9, 8, 7}));
     EXPECT_TRUE(doc.modified());
     // Both the frame and the one built on it show the new colour.
-    EXPECT_EQ(composed(*first, 0, 0), 0x090807u);
-    EXPECT_EQ(composed(*second, 0, 0), 0x090807u);
+    EXPECT_EQ(ComposedAt(*first, 0, 0), 0x090807u);
+    EXPECT_EQ(ComposedAt(*second, 0, 0), 0x090807u);
 }
 
 }  // namespace

@@ -13,14 +13,15 @@
 #include "dialogs/ParametersWindow.h"
 #include "dialogs/ResizeDialog.h"
 #include "dialogs/WarningDialog.h"
-#include "document/Composition.h"
 #include "document/FrameRecord.h"
 #include "shell/Playback.h"
 #include "support/TestSupport.h"
 #include "support/qt/EditorTestSupport.h"
 
 using testing_support::AppendToDocument;
+using testing_support::ComposedAt;
 using testing_support::MakeFrame;
+using testing_support::MakePhoto;
 
 using namespace dialog_testing;
 using editor_testing::TypeOver;
@@ -54,11 +55,6 @@ class ParametersWindowTest : public ::testing::Test {
         }
         doc.selectedFrame = frames[0];
     }
-
-    uint32_t Composed(FrameRecord& f, int x, int y) {
-        std::shared_ptr<const ComposedPicture> p = GetComposedBitmap(f);
-        return p ? p->pixels[size_t(y * p->width + x)] & 0xFFFFFFu : 0xDEADu;
-    }
 };
 
 TEST_F(ParametersWindowTest, FillsFromTheDocumentAndTheSelectedFrame) {
@@ -85,11 +81,20 @@ TEST_F(ParametersWindowTest, FillsFromTheDocumentAndTheSelectedFrame) {
     w.Refresh();
     EXPECT_TRUE(w.box(1008)->isChecked());
     frames[2]->SetPaletteValid(true);
+    // No frame selected: nothing local to edit, until one is selected again.
+    doc.selectedFrame = nullptr;
+    w.Refresh();
+    EXPECT_FALSE(w.box(1020)->isEnabled());
+    EXPECT_FALSE(w.box(1008)->isEnabled());
+    doc.selectedFrame = frames[1];
+    w.Refresh();
+    EXPECT_TRUE(w.box(1020)->isEnabled());
+    EXPECT_TRUE(w.box(1008)->isEnabled());
     EXPECT_FALSE(doc.modified());
 }
 
 TEST_F(ParametersWindowTest, DisposalChangesMarkModifiedAndRecomposeTheFollowingFrames) {
-    EXPECT_EQ(Composed(*frames[2], 7, 5), 0xFF0000u);  // the first frame around it
+    EXPECT_EQ(ComposedAt(*frames[2], 7, 5), 0xFF0000u);  // the first frame around it
     ParametersWindow w(nullptr, doc, settings);
     int repaints = 0;
     QObject::connect(&w, &ParametersWindow::pictureChanged, [&repaints] { ++repaints; });
@@ -98,21 +103,21 @@ TEST_F(ParametersWindowTest, DisposalChangesMarkModifiedAndRecomposeTheFollowing
     EXPECT_EQ(frames[0]->disposal, 2);
     EXPECT_TRUE(doc.modified());
     EXPECT_EQ(repaints, 1);
-    EXPECT_EQ(Composed(*frames[1], 7, 5), kBackground);
-    EXPECT_EQ(Composed(*frames[2], 7, 5), kBackground);  // built on the second
+    EXPECT_EQ(ComposedAt(*frames[1], 7, 5), kBackground);
+    EXPECT_EQ(ComposedAt(*frames[2], 7, 5), kBackground);  // built on the second
     // Back to "Not specified" is a change too.
     doc.history.clear(true);
     w.list(1025)->setCurrentIndex(0);
     EXPECT_EQ(frames[0]->disposal, 0);
     EXPECT_TRUE(doc.modified());
-    EXPECT_EQ(Composed(*frames[2], 7, 5), 0xFF0000u);
+    EXPECT_EQ(ComposedAt(*frames[2], 7, 5), 0xFF0000u);
     // The global disposal, once in use, applies to every frame.
     w.list(1026)->setCurrentIndex(2);
     w.box(1027)->click();
     EXPECT_TRUE(doc.useGlobalDisposal);
     EXPECT_EQ(doc.globalDisposal, 2);
     EXPECT_FALSE(w.list(1025)->isEnabled());
-    EXPECT_EQ(Composed(*frames[2], 7, 5), kBackground);
+    EXPECT_EQ(ComposedAt(*frames[2], 7, 5), kBackground);
 }
 
 // Typing on past 65535 is refused with a message and the field keeps the last value
@@ -177,7 +182,7 @@ TEST_F(ParametersWindowTest, TransparencyAndTheTransparentSwatch) {
     EXPECT_TRUE(w.swatch(1013)->isEnabled());
     EXPECT_TRUE(doc.modified());
     // The second frame now sees the grey "nothing beneath" through the first frame.
-    EXPECT_EQ(Composed(*frames[1], 7, 5), 0x808080u);
+    EXPECT_EQ(ComposedAt(*frames[1], 7, 5), 0x808080u);
 
     // While the palette is still being computed the dialog does not open.
     frames[0]->SetPaletteValid(false);
@@ -212,18 +217,19 @@ TEST_F(ParametersWindowTest, PaletteWarningsCancelOkAndDontShowAgain) {
     AnswerWarning(false, WarningKind::GlobalPal);
     w.box(1003)->click();
     EXPECT_TRUE(w.box(1003)->isChecked());
+    EXPECT_TRUE(w.button(1004)->isEnabled());
     EXPECT_TRUE(doc.hasGlobalPalette);
     EXPECT_EQ(frames[1]->hasLocalPalette, 0);
     EXPECT_FALSE(doc.modified());
     // Ok: every frame gets a palette of its own, with the colours it had.
-    const uint32_t before = Composed(*frames[1], 2, 1);
+    const uint32_t before = ComposedAt(*frames[1], 2, 1);
     AnswerWarning(true, WarningKind::GlobalPal);
     w.box(1003)->click();
     EXPECT_FALSE(doc.hasGlobalPalette);
     EXPECT_EQ(settings.globalPalWarning, 1u);
     EXPECT_EQ(frames[1]->hasLocalPalette, 1);
     EXPECT_EQ(frames[1]->palette, doc.globalPalette);
-    EXPECT_EQ(Composed(*frames[1], 2, 1), before);
+    EXPECT_EQ(ComposedAt(*frames[1], 2, 1), before);
     EXPECT_TRUE(doc.modified());
 
     // The local palette off with no global palette: the other warning; the global one
@@ -238,7 +244,7 @@ TEST_F(ParametersWindowTest, PaletteWarningsCancelOkAndDontShowAgain) {
     EXPECT_TRUE(w.box(1003)->isChecked());
     EXPECT_FALSE(w.button(1023)->isEnabled());
     EXPECT_EQ(settings.localPalWarning, 1u);
-    EXPECT_EQ(Composed(*frames[0], 0, 0), kBackground);  // the global palette's index 0
+    EXPECT_EQ(ComposedAt(*frames[0], 0, 0), kBackground);  // the global palette's index 0
 }
 
 // The swatches choose an entry in the palette dialog, the buttons edit a palette there:
@@ -320,13 +326,11 @@ TEST_F(ParametersCommandTest, TransparencyWaitsForTheReductionAndTheWindowFollow
         while (!*open && !f.abortReduce) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return *open && reduce(f);
     });
-    const std::string photo = testing_support::MakePhoto(folder, "rose.jpg", 120, 90);
-    ASSERT_EQ(window().openFile(QString::fromStdString(photo)), 0);
+    ASSERT_TRUE(editor.open(QString::fromStdString(MakePhoto(folder, "rose.jpg", 120, 90))));
     window().action(kCmdParameters)->trigger();
     ParametersWindow* w = window().parametersWindow();
-    ASSERT_NE(w, nullptr);
     FrameRecord* f = doc().selectedFrame;
-    ASSERT_FALSE(f->IsPaletteValid());  // held at the gate
+    ASSERT_TRUE(w && !f->IsPaletteValid());  // held at the gate
     EXPECT_FALSE(w->box(1020)->isChecked());
 
     // The reduction ends with a transparent slot: the window shows it without being asked.

@@ -28,13 +28,6 @@ ts::ComposedPicture Colours(FrameRecord& f) {
     return out;
 }
 
-std::vector<std::string> Labels(AnimationDocument& doc) {
-    std::vector<std::string> out;
-    for (TreeItem* item = doc.tree.root()->firstChild(); item; item = item->nextSibling())
-        out.push_back(item->text());
-    return out;
-}
-
 // Hand-worked ranges of a ten-frame stream and the texts of the Load AVI dialog.
 TEST(AviChoicesTest, RangeValidationAndTexts) {
     const AviStreamInfo info{0, 10, 32, 24};
@@ -94,7 +87,7 @@ TEST(AviImportTest, PalettisedFramesKeepTheirColoursBackwardsToo) {
     RememberedAviChoices() = AviLoadChoices{};
     ASSERT_EQ(doc.countFrames(), 10);
     EXPECT_EQ(doc.screenWidth, 32);
-    EXPECT_EQ(Labels(doc).front(), "Gif :p.avi [9]");
+    EXPECT_EQ(ts::ChildLabels(doc.tree.root()).front(), "Gif :p.avi [9]");
     int k = 9;
     for (FrameRecord* f = doc.firstFrame; f; f = f->next, --k)
         EXPECT_EQ(ts::MaxChannelDifference((*peer)[size_t(k)], Colours(*f)), 0) << k;
@@ -212,7 +205,7 @@ TEST_F(VideoDirectionTest, EveryRangeGivesTheForwardPicturesInLoadingOrder) {
         std::vector<std::string> expected;
         for (int k = 0; k < n; ++k)
             expected.push_back("Gif :" + name + " [" + std::to_string(c.from + k * step) + "]");
-        EXPECT_EQ(Labels(doc), expected);
+        EXPECT_EQ(ts::ChildLabels(doc.tree.root()), expected);
         ASSERT_EQ(steps.size(), c.cancelAt ? size_t(c.cancelAt) : size_t(n));
         for (int k = 0; k < n; ++k) EXPECT_EQ(steps[size_t(k)].index, c.from + k * step) << k;
         EXPECT_EQ(steps.back().position, int(steps.size()));

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "document/AnimationDocument.h"
+#include "import/FileImport.h"
 #include "io/AnimatedCursor.h"
 #include "io/AviImport.h"
 #include "io/BmpDecoder.h"
 #include "io/FileBytes.h"
-#include "import/FileImport.h"
 #include "io/IconCursor.h"
 #include "io/TargaImage.h"
 #include "support/PeerReaders.h"
@@ -210,11 +210,7 @@ TEST(StillFormatsTest, DamagedFilesAreRefusedWithTheLoadersMessage) {
     // PNG entries up to 1024 pixels a side are icons; wider ones are damaged files.
     std::vector<uint8_t> png[2];
     for (const int side : {1024, 1025}) {
-        const std::string path = folder.file(std::to_string(side) + ".png");
-        ASSERT_EQ(ts::RunTool("convert -size " + std::to_string(side) + "x2 xc:red " +
-                              ts::ShellQuote(path))
-                      .status,
-                  0);
+        const std::string path = ts::MakePhoto(folder, std::to_string(side) + ".png", side, 2);
         png[side - 1024] = ts::IconFileBytes(1, {{0, ts::ReadBytes(path)}});
     }
     ts::AniParts ani;

@@ -15,13 +15,13 @@
 #include "app/SettingsStore.h"
 #include "dialogs/ParametersWindow.h"
 #include "dialogs/WarningDialog.h"
-#include "document/Composition.h"
 #include "import/FileImport.h"
 #include "shell/CrashRecovery.h"
 #include "shell/ImagePane.h"
 #include "shell/Playback.h"
 #include "shell/SingleInstance.h"
 #include "support/PeerReaders.h"
+#include "support/TestSupport.h"
 #include "support/qt/EditorTestSupport.h"
 
 using namespace editor_testing;
@@ -29,11 +29,6 @@ using namespace testing_support;
 using dialog_testing::WhenModal;
 
 namespace {
-
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 using MainWindowTest = EditorTest;
 
@@ -295,7 +290,7 @@ TEST_F(MainWindowTest, ANameWithoutExtensionAsksBeforeReplacingTheFileWithIt) {
     const QString existing = file("x.GIF");
     ASSERT_TRUE(QFile::copy(QString::fromStdString(MakePhotoGif(folder, "other.gif", 40, 30, 1)),
                             existing));
-    const QByteArray before = Contents(existing);
+    const std::vector<uint8_t> before = ReadBytes(existing.toStdString());
     const std::function<void()> commands[] = {
         [&] {
             ASSERT_TRUE(Activate(window()));  // back from the dialog before
@@ -313,7 +308,7 @@ TEST_F(MainWindowTest, ANameWithoutExtensionAsksBeforeReplacingTheFileWithIt) {
                 dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("x");
                 WhenModal<QMessageBox>([&, replace](QMessageBox& box) {
                     asked = box.text();
-                    untouchedWhenAsked = Contents(existing) == before;
+                    untouchedWhenAsked = ReadBytes(existing.toStdString()) == before;
                     box.button(replace ? QMessageBox::Yes : QMessageBox::No)->click();
                 });
                 // Save (the name's completion list would take a Return key).
@@ -326,7 +321,7 @@ TEST_F(MainWindowTest, ANameWithoutExtensionAsksBeforeReplacingTheFileWithIt) {
             EXPECT_TRUE(untouchedWhenAsked);
             EXPECT_FALSE(QFile::exists(file("x")));
             if (!replace) {
-                EXPECT_EQ(Contents(existing), before);
+                EXPECT_EQ(ReadBytes(existing.toStdString()), before);
                 continue;
             }
             // Replaced by what the command writes: the animation, or the selected image.
@@ -390,17 +385,9 @@ TEST(Placement, RestoredOnTheScreenAndMaximised) {
     QSettings store(QString::fromStdString(folder.file("settings.ini")), QSettings::IniFormat);
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     AppSettings settings = SettingsStore::Load(store, screen.width(), screen.height());
-    settings.winRect.fields = {44,
-                               0,
-                               3,
-                               0,
-                               0,
-                               0,
-                               0,
-                               screen.right() - 100,
-                               screen.top() + 40,
-                               screen.right() + 500,
-                               screen.top() + 440};
+    // Placement length, flags, show command (maximised), two points, then the normal place.
+    const int right = screen.right(), top = screen.top();
+    settings.winRect.fields = {44, 0, 3, 0, 0, 0, 0, right - 100, top + 40, right + 500, top + 440};
     SettingsStore::Save(store, settings);
     Editor editor(&store);
     EXPECT_TRUE(editor->isMaximized());
@@ -456,17 +443,6 @@ TEST(SecondInstance, AnotherStartLeavesTheNameAndAFileIsHandedOver) {
     qunsetenv("VELMORA_INSTANCE_NAME");
 }
 
-// What the window shows of every frame: the composed pictures in the engine.
-std::vector<std::vector<uint32_t>> ShownPictures(AnimationDocument& doc) {
-    std::vector<std::vector<uint32_t>> shown;
-    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
-        f->WaitForReduction();
-        const auto picture = GetComposedBitmap(*f);
-        shown.push_back(picture ? picture->pixels : std::vector<uint32_t>{});
-    }
-    return shown;
-}
-
 // Each kind of change through its keys, then Ctrl+Z: the step's name is on the menu, the
 // title shows the change, and the frames come back as they were.
 TEST_F(MainWindowTest, EveryChangeIsTakenBackByCtrlZ) {
@@ -496,14 +472,14 @@ TEST_F(MainWindowTest, EveryChangeIsTakenBackByCtrlZ) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.change);
         window().selectEntry(doc().EntryOfFrame(doc().firstFrame->next));
-        const auto before = ShownPictures(doc());
+        const auto before = ComposedPixels(doc());
         row.make();
         EXPECT_EQ(doc().countFrames(), row.frames);
         EXPECT_EQ(window().windowTitle(), "rose.gif* - Velmora");
         EXPECT_EQ(window().action(kCmdUndo)->text(), QStringLiteral("&Undo ") + row.change);
         ASSERT_TRUE(Activate(window()));  // back from a progress window
         QTest::keyClick(&window(), Qt::Key_Z, Qt::ControlModifier);
-        EXPECT_EQ(ShownPictures(doc()), before);
+        EXPECT_EQ(ComposedPixels(doc()), before);
         EXPECT_EQ(window().windowTitle(), "rose.gif - Velmora");
         EXPECT_EQ(window().action(kCmdRedo)->text(), QStringLiteral("&Redo ") + row.change);
         EXPECT_EQ(ImageLabels(window())[1], "Gif :rose.gif");

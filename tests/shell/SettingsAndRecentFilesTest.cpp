@@ -62,7 +62,6 @@ TEST_F(SettingsTest, MissingAndBadValuesTakeTheirDefaults) {
 
 TEST_F(SettingsTest, ValuesSurviveSaveAndLoad) {
     AppSettings a;
-    a.gifCompression = 0xC0C0C0;
     a.gifLossy = 80;
     a.history = {"/x.gif", "/y.gif"};
     a.paramPlacement.fields = {44, 0, 1, 0, 0, 0, 0, 10, 20, 300, 400};
@@ -73,7 +72,6 @@ TEST_F(SettingsTest, ValuesSurviveSaveAndLoad) {
     }
     QSettings store(file(), QSettings::IniFormat);
     const AppSettings b = SettingsStore::Load(store, 800, 600);
-    EXPECT_EQ(b.gifCompression, 0xC0C0C0u);
     EXPECT_EQ(b.gifLossy, 80u);
     EXPECT_EQ(b.history, a.history);
     EXPECT_EQ(b.paramPlacement.fields, a.paramPlacement.fields);

@@ -1,8 +1,10 @@
 #include "support/GifBuilder.h"
 
 #include <algorithm>
-#include <fstream>
 #include <unordered_map>
+
+#include "io/FileBytes.h"
+#include "support/UserTask.h"
 
 namespace gif_test {
 
@@ -11,17 +13,28 @@ GifBuilder& GifBuilder::Header(const char* signature) {
     return *this;
 }
 
-static void Put16(std::vector<uint8_t>& b, int v) {
-    b.push_back(uint8_t(v & 0xFF));
-    b.push_back(uint8_t((v >> 8) & 0xFF));
+namespace {
+// The screen descriptor: size, the flags of the global table, background, no aspect.
+void PutScreen(std::vector<uint8_t>& b, int w, int h, int globalBits, int background) {
+    PutLe16(b, uint32_t(w));
+    PutLe16(b, uint32_t(h));
+    b.insert(b.end(),
+             {uint8_t(globalBits ? (0x80 | (globalBits - 1)) : 0), uint8_t(background), 0});
 }
 
+// Data as sub-blocks of at most 255 bytes, then the block terminator.
+void PutSubBlocks(std::vector<uint8_t>& b, const std::vector<uint8_t>& data) {
+    for (size_t at = 0; at < data.size(); at += 255) {
+        const size_t n = std::min<size_t>(255, data.size() - at);
+        b.push_back(uint8_t(n));
+        b.insert(b.end(), data.begin() + long(at), data.begin() + long(at + n));
+    }
+    b.push_back(0);
+}
+}  // namespace
+
 GifBuilder& GifBuilder::Screen(int w, int h, int globalBits, int background) {
-    Put16(bytes_, w);
-    Put16(bytes_, h);
-    bytes_.push_back(uint8_t(globalBits ? (0x80 | (globalBits - 1)) : 0));
-    bytes_.push_back(uint8_t(background));
-    bytes_.push_back(0);
+    PutScreen(bytes_, w, h, globalBits, background);
     if (globalBits) Colours(globalBits, 1);
     return *this;
 }
@@ -29,11 +42,7 @@ GifBuilder& GifBuilder::Screen(int w, int h, int globalBits, int background) {
 GifBuilder& GifBuilder::Screen(int w, int h, const std::vector<uint32_t>& colours, int background) {
     int bits = 1;
     while ((1u << bits) < colours.size()) ++bits;
-    Put16(bytes_, w);
-    Put16(bytes_, h);
-    bytes_.push_back(uint8_t(0x80 | (bits - 1)));
-    bytes_.push_back(uint8_t(background));
-    bytes_.push_back(0);
+    PutScreen(bytes_, w, h, bits, background);
     for (size_t i = 0; i < (size_t(1) << bits); ++i) {
         const uint32_t c = i < colours.size() ? colours[i] : 0;
         bytes_.insert(bytes_.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
@@ -62,12 +71,7 @@ GifBuilder& GifBuilder::Control(int flags, int delay, int transparent, int block
 
 GifBuilder& GifBuilder::Comment(const std::string& text) {
     bytes_.insert(bytes_.end(), {0x21, 0xFE});
-    for (size_t at = 0; at < text.size(); at += 255) {
-        const size_t n = std::min<size_t>(255, text.size() - at);
-        bytes_.push_back(uint8_t(n));
-        bytes_.insert(bytes_.end(), text.begin() + long(at), text.begin() + long(at + n));
-    }
-    bytes_.push_back(0);
+    PutSubBlocks(bytes_, {text.begin(), text.end()});
     return *this;
 }
 
@@ -82,10 +86,7 @@ GifBuilder& GifBuilder::Loop(int count) {
 GifBuilder& GifBuilder::Descriptor(int left, int top, int w, int h, int localBits,
                                    bool interlaced) {
     bytes_.push_back(0x2C);
-    Put16(bytes_, left);
-    Put16(bytes_, top);
-    Put16(bytes_, w);
-    Put16(bytes_, h);
+    for (const int v : {left, top, w, h}) PutLe16(bytes_, uint32_t(v));
     bytes_.push_back(uint8_t((localBits ? (0x80 | (localBits - 1)) : 0) | (interlaced ? 0x40 : 0)));
     if (localBits) Colours(localBits, 2);
     return *this;
@@ -108,12 +109,7 @@ GifBuilder& GifBuilder::Codes(int minCodeSize, const std::vector<std::pair<int, 
     }
     if (count > 0) packed.push_back(uint8_t(acc));
     packed.insert(packed.end(), afterCodes.begin(), afterCodes.end());
-    for (size_t at = 0; at < packed.size(); at += 255) {
-        const size_t n = std::min<size_t>(255, packed.size() - at);
-        bytes_.push_back(uint8_t(n));
-        bytes_.insert(bytes_.end(), packed.begin() + long(at), packed.begin() + long(at + n));
-    }
-    bytes_.push_back(0);
+    PutSubBlocks(bytes_, packed);
     return *this;
 }
 
@@ -182,8 +178,7 @@ GifBuilder& GifBuilder::Trailer() {
 }
 
 std::string GifBuilder::WriteTo(const std::string& path) const {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes_.data()), std::streamsize(bytes_.size()));
+    testing_support::WriteBytes(path, bytes_);
     return path;
 }
 

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "support/UserTask.h"
@@ -88,7 +86,8 @@ std::optional<PeerFile> GiflibDecode(const std::string& path) {
 
 namespace {
 // Splits raw RGBA bytes into w x h pictures.
-std::optional<std::vector<ComposedPicture>> SplitRgba(const std::string& bytes, int w, int h) {
+std::optional<std::vector<ComposedPicture>> SplitRgba(const std::vector<uint8_t>& bytes, int w,
+                                                      int h) {
     const size_t frameBytes = size_t(w) * size_t(h) * 4;
     if (frameBytes == 0 || bytes.empty() || bytes.size() % frameBytes != 0) return std::nullopt;
     std::vector<ComposedPicture> pictures;
@@ -96,17 +95,12 @@ std::optional<std::vector<ComposedPicture>> SplitRgba(const std::string& bytes, 
         ComposedPicture picture{w, h, {}};
         picture.pixels.reserve(size_t(w) * size_t(h));
         for (size_t p = at; p < at + frameBytes; p += 4) {
-            const auto byte = [&](size_t k) { return uint32_t(uint8_t(bytes[p + k])); };
+            const auto byte = [&](size_t k) { return uint32_t(bytes[p + k]); };
             picture.pixels.push_back(byte(3) << 24 | byte(0) << 16 | byte(1) << 8 | byte(2));
         }
         pictures.push_back(std::move(picture));
     }
     return pictures;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // ImageMagick's pictures of a file: the page size, then every image (coalesced if asked).
@@ -121,7 +115,7 @@ std::optional<std::vector<ComposedPicture>> MagickPictures(const std::string& pa
         RunTool("convert " + ShellQuote(path) + (coalesce ? " -coalesce" : " -auto-orient") +
                 " -depth 8 rgba:" + ShellQuote(raw));
     if (converted.status != 0) return std::nullopt;
-    return SplitRgba(ReadFile(raw), w, h);
+    return SplitRgba(ReadBytes(raw), w, h);
 }
 }  // namespace
 
@@ -147,7 +141,7 @@ std::optional<std::vector<ComposedPicture>> PeerVideoFrames(const std::string& p
                 ShellQuote(raw))
             .status != 0)
         return std::nullopt;
-    return SplitRgba(ReadFile(raw), w, h);
+    return SplitRgba(ReadBytes(raw), w, h);
 }
 
 int MaxChannelDifference(const ComposedPicture& a, const ComposedPicture& b) {

@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include "document/Composition.h"
+
 void RecordingHost::message(const std::string& text, const std::string& caption, MessageIcon icon) {
     std::lock_guard lock(mutex_);
     messages_.push_back({text, caption, icon});
@@ -102,6 +104,32 @@ void AppendToDocument(AnimationDocument& doc, FrameRecord* frame, const std::str
     if (!doc.tree.Contains(doc.selectedItem))
         return ::testing::AssertionFailure() << "the selection is not in the tree";
     return ::testing::AssertionSuccess();
+}
+
+}  // namespace testing_support
+
+namespace testing_support {
+
+std::vector<std::string> ChildLabels(TreeItem* entry) {
+    std::vector<std::string> labels;
+    for (TreeItem* child = entry->firstChild(); child; child = child->nextSibling())
+        labels.push_back(child->text());
+    return labels;
+}
+
+std::vector<std::vector<uint32_t>> ComposedPixels(AnimationDocument& doc) {
+    std::vector<std::vector<uint32_t>> shown;
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+        f->WaitForReduction();
+        const auto picture = GetComposedBitmap(*f);
+        shown.push_back(picture ? picture->pixels : std::vector<uint32_t>{});
+    }
+    return shown;
+}
+
+uint32_t ComposedAt(FrameRecord& frame, int x, int y) {
+    const auto picture = GetComposedBitmap(frame);
+    return picture ? picture->pixels[size_t(y * picture->width + x)] & 0xFFFFFFu : 0xDEADu;
 }
 
 }  // namespace testing_support

@@ -66,3 +66,15 @@ void AppendToDocument(AnimationDocument& doc, FrameRecord* frame, const std::str
 ::testing::AssertionResult TreeIndexesFrames(AnimationDocument& doc);
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+// The labels of an entry's children, in order.
+std::vector<std::string> ChildLabels(TreeItem* entry);
+// What the editor shows of every frame, in order: its composed picture (once its colours
+// are reduced), empty where there is none.
+std::vector<std::vector<uint32_t>> ComposedPixels(AnimationDocument& doc);
+// One pixel of a frame's composed picture as 0xRRGGBB; 0xDEAD when there is no picture.
+uint32_t ComposedAt(FrameRecord& frame, int x, int y);
+
+}  // namespace testing_support

@@ -44,23 +44,14 @@ std::string ShellQuote(const std::string& word) {
     return quoted + "'";
 }
 
-namespace {
-std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-}  // namespace
-
 ToolResult RunTool(const std::string& command, int addressSpaceMiB) {
     const TempFolder outputs;
     const std::string out = outputs.file("out"), err = outputs.file("err");
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    std::string line;
     // The sanitizers reserve terabytes of address space for their shadow memory; under
     // a limit the program could not even start.
-    addressSpaceMiB = 0;
-#endif
-    std::string line;
-    if (addressSpaceMiB > 0) line = "ulimit -v " + std::to_string(addressSpaceMiB * 1024) + "; ";
+    if (addressSpaceMiB > 0 && SmallMachineMiB() > 0)
+        line = "ulimit -v " + std::to_string(addressSpaceMiB * 1024) + "; ";
     line += "{ " + command + "; } </dev/null >" + ShellQuote(out) + " 2>" + ShellQuote(err);
     const int status = std::system(("/bin/sh -c " + ShellQuote(line)).c_str());
     ToolResult result;
@@ -74,8 +65,9 @@ ToolResult RunTool(const std::string& command, int addressSpaceMiB) {
     } else if (WIFSIGNALED(status)) {
         result.signal = WTERMSIG(status);
     }
-    result.out = ReadWhole(out);
-    result.err = ReadWhole(err);
+    const std::vector<uint8_t> outBytes = ReadBytes(out), errBytes = ReadBytes(err);
+    result.out.assign(outBytes.begin(), outBytes.end());
+    result.err.assign(errBytes.begin(), errBytes.end());
     return result;
 }
 
@@ -111,6 +103,15 @@ std::string VideoSource(const std::string& source, int w, int h, int fps) {
     }
     return "-f lavfi -i " + ShellQuote(source + "=s=" + size + ":r=" + rate);
 }
+
+// The start of an FFmpeg command line for a source; the pan's movie source reads the
+// photo from the folder the command runs in. Empty when that photo cannot be made.
+std::string FfmpegStart(const TempFolder& folder, const std::string& source) {
+    std::string start = "ffmpeg -v error -nostdin -y ";
+    if (source != "pan") return start;
+    if (MakePhoto(folder, "rose.png", 70, 46).empty()) return "";
+    return "cd " + ShellQuote(folder.path()) + " && " + start;
+}
 }  // namespace
 
 std::string MakePhoto(const TempFolder& folder, const std::string& name, int w, int h) {
@@ -135,33 +136,24 @@ std::string MakePhotoGif(const TempFolder& folder, const std::string& name, int 
 
 std::string MakeVideo(const TempFolder& folder, const std::string& name, const std::string& source,
                       int w, int h, int frames, int fps) {
-    const std::string path = folder.file(name);
-    std::string prefix;
-    if (source == "pan") {
-        // The movie source reads the photo from the folder the command runs in.
-        if (MakePhoto(folder, "rose.png", 70, 46).empty()) return "";
-        prefix = "cd " + ShellQuote(folder.path()) + " && ";
-    }
+    const std::string path = folder.file(name), start = FfmpegStart(folder, source);
+    if (start.empty()) return "";
     const std::string ext = std::filesystem::path(name).extension().string();
     std::string codec = "-c:v mpeg4 -q:v 3";
     if (ext == ".webm") codec = "-c:v libvpx-vp9 -b:v 0 -crf 40 -deadline realtime";
     if (ext == ".mp4" || ext == ".mov" || ext == ".mkv") codec += " -pix_fmt yuv420p";
-    return Made(prefix + "ffmpeg -v error -nostdin -y " + VideoSource(source, w, h, fps) +
-                    " -frames:v " + std::to_string(frames) + " " + codec + " " + ShellQuote(path),
+    return Made(start + VideoSource(source, w, h, fps) + " -frames:v " + std::to_string(frames) +
+                    " " + codec + " " + ShellQuote(path),
                 path);
 }
 
 std::string MakeVideoGif(const TempFolder& folder, const std::string& name,
                          const std::string& source, int w, int h, int frames, bool wholeFrames) {
-    const std::string path = folder.file(name);
-    std::string prefix;
-    if (source == "pan") {
-        if (MakePhoto(folder, "rose.png", 70, 46).empty()) return "";
-        prefix = "cd " + ShellQuote(folder.path()) + " && ";
-    }
+    const std::string path = folder.file(name), start = FfmpegStart(folder, source);
+    if (start.empty()) return "";
     const std::string flags = wholeFrames ? " -gifflags -offsetting-transdiff " : " ";
-    return Made(prefix + "ffmpeg -v error -nostdin -y " + VideoSource(source, w, h, 25) +
-                    " -frames:v " + std::to_string(frames) + flags + ShellQuote(path),
+    return Made(start + VideoSource(source, w, h, 25) + " -frames:v " + std::to_string(frames) +
+                    flags + ShellQuote(path),
                 path);
 }
 
@@ -224,12 +216,9 @@ int SmallMachineMiB() {
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
     return 0;
-#else
-    return 2560;
 #endif
-#else
-    return 2560;
 #endif
+    return 2560;
 }
 
 }  // namespace testing_support

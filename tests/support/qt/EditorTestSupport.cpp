@@ -36,25 +36,17 @@ QString WriteGif(const QString& dir, const QString& name, const std::vector<int>
 
 std::shared_ptr<BoxAnswer> AnswerNextBox(Answer answer) {
     auto seen = std::make_shared<BoxAnswer>();
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, seen, answer] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
-        seen->text = box->text();
-        seen->caption = box->windowTitle();
+    dialog_testing::WhenModal<QMessageBox>([seen, answer](QMessageBox& box) {
+        *seen = {box.text(), box.windowTitle()};
         const QMessageBox::StandardButton which = answer == Answer::Yes      ? QMessageBox::Yes
                                                   : answer == Answer::No     ? QMessageBox::No
                                                   : answer == Answer::Cancel ? QMessageBox::Cancel
                                                                              : QMessageBox::Ok;
-        if (QAbstractButton* b = box->button(which))
+        if (QAbstractButton* b = box.button(which))
             b->click();
         else
-            box->reject();
-        timer->stop();
-        timer->deleteLater();
+            box.reject();
     });
-    timer->start();
     return seen;
 }
 

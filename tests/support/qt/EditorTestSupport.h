@@ -89,10 +89,6 @@ class EditorTest : public ::testing::Test {
     }
 };
 
-}  // namespace editor_testing
-
-namespace editor_testing {
-
 // Types `text` over what a field shows, as a user selecting it all and typing.
 inline void TypeOver(QLineEdit* edit, const QString& text) {
     edit->setFocus();
