@@ -20,3 +20,13 @@ struct EngineSettings {
     // JPEG quality 0-100.
     std::atomic<int> jpegCompression{75};
 };
+
+// Gives `to` the values of `from` (a second document working like the first).
+inline void CopyEngineSettings(const EngineSettings& from, EngineSettings& to) {
+    to.keepTrueColorInfo = from.keepTrueColorInfo.load();
+    to.saveOptimized = from.saveOptimized.load();
+    to.reloadAfterSave = from.reloadAfterSave.load();
+    to.gifCompression = from.gifCompression.load();
+    to.lossy = from.lossy.load();
+    to.jpegCompression = from.jpegCompression.load();
+}

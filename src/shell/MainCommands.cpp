@@ -270,10 +270,7 @@ bool MainWindow::writeAnimation(const QString& path) {
         // Optimise a copy (the document stays as it is), or the document itself; that
         // is a change of its own, undoable like the Optimize command.
         std::optional<DocumentEdit> edit;
-        if (optimiseDocument) {
-            edit.emplace(doc, "Optimize");
-            doc.MarkChanged();
-        }
+        if (optimiseDocument) edit.emplace(doc, "Optimize");
         OptimiseProgressDialog progress(this);
         progress.show();
         result = SaveOptimised(doc, Local(path), optimiseDocument, progress);

@@ -12,6 +12,8 @@
 #include <csignal>
 #include <functional>
 
+#include "app/SettingsStore.h"
+#include "dialogs/OptimiseProgressDialog.h"
 #include "dialogs/ParametersWindow.h"
 #include "dialogs/WarningDialog.h"
 #include "document/Composition.h"
@@ -19,7 +21,6 @@
 #include "shell/CrashRecovery.h"
 #include "shell/ImagePane.h"
 #include "shell/Playback.h"
-#include "app/SettingsStore.h"
 #include "shell/SingleInstance.h"
 #include "support/PeerReaders.h"
 #include "support/qt/EditorTestSupport.h"
@@ -186,6 +187,40 @@ TEST_F(MainWindowTest, SaveReopenAndSaveOptimised) {
     // The duplicate shows the picture before it for longer: one frame with both delays.
     ASSERT_EQ(doc().countFrames(), 3);
     EXPECT_EQ(doc().firstFrame->delay, 20u);
+}
+
+// Escape in the progress window of an optimised Ctrl+S, into a copy or into the document
+// itself: nothing is written, the file keeps what it held, the document stays unsaved.
+TEST_F(MainWindowTest, AnOptimisedSaveAbortedLeavesTheFileAsItWas) {
+    const QString gif = QString::fromStdString(MakePhotoGif(folder, "rose.gif", 160, 120, 8));
+    ASSERT_TRUE(editor.open(gif));
+    const QByteArray old = Contents(gif);
+    ASSERT_FALSE(old.isEmpty());
+    window().selectEntry(doc().EntryOfFrame(doc().firstFrame->next));
+    window().runCommand(kCmdDelete);
+    for (const bool itself : {false, true}) {
+        SCOPED_TRACE(itself ? "the document itself" : "a copy");
+        doc().settings.saveOptimized = true;
+        doc().settings.reloadAfterSave = itself;
+        bool pressed = false;
+        QTimer probe;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* p = qobject_cast<OptimiseProgressDialog*>(w);
+                    p && p->isVisible() && !pressed) {
+                    QTest::keyClick(p, Qt::Key_Escape);
+                    pressed = true;
+                }
+            }
+        });
+        probe.start(0);
+        ASSERT_TRUE(Activate(window()));
+        QTest::keyClick(&window(), Qt::Key_S, Qt::ControlModifier);
+        probe.stop();
+        EXPECT_TRUE(pressed);
+        EXPECT_EQ(Contents(gif), old);
+        EXPECT_EQ(window().windowTitle(), "rose.gif* - Velmora");
+    }
 }
 
 TEST_F(MainWindowTest, CloseAsksAboutUnsavedChanges) {
