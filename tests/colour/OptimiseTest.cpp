@@ -533,6 +533,32 @@ TEST_F(OptimiseTest, ASingleChangedRowIsCroppedToThatRow) {
     EXPECT_EQ(Rect(f), std::vector<int>({10, 12, 40, 1}));
 }
 
+// After a restore to the background a frame that draws the background colour goes on
+// drawing it: viewers that show nothing on a cleared screen must show that colour too.
+TEST_F(OptimiseTest, AfterARestoreTheBackgroundColourStaysDrawn) {
+    const int w = 16, h = 16;
+    Picture first(size_t(w * h)), second(size_t(w * h));
+    for (int p = 0; p < w * h; ++p) {
+        first[size_t(p)] = Distinct((p + 3) % 256);
+        second[size_t(p)] = Distinct(p);  // every index used, colour 7 the background's
+    }
+    AddPicture(doc, first, w, h, 0, 0, 2);
+    FrameRecord* f = AddPicture(doc, second, w, h);
+    doc.globalPalette[0] = PaletteEntry::FromRgb(Distinct(7));
+    doc.backgroundIndex = 0;
+    doc.settings.gifCompression = QualityMask(1);
+    const auto before = ComposeAll(doc);
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(ComposeAll(doc), before);
+    EXPECT_EQ(Rect(f), std::vector<int>({0, 0, w, h}));
+    int transparent = 0;
+    for (int y = 0; y < f->height; ++y) {
+        for (int x = 0; x < f->width; ++x)
+            transparent += f->hasTransparency && f->indexPlane()->get(x, y) == f->transparentIndex;
+    }
+    EXPECT_EQ(transparent, 0);
+}
+
 // The transparent slot is an index no row uses, the first row included.
 TEST_F(OptimiseTest, AnIndexUsedOnlyInTheFirstRowIsNotTheTransparentSlot) {
     const int w = 16, h = 16;
