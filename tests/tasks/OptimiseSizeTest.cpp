@@ -78,6 +78,17 @@ std::string ClearedToBlackGif(const ts::TempFolder& f) {
     return gif;
 }
 
+// FFmpeg's testsrc2 clip, every frame whole, each then disposed as `dispose` says.
+std::string DisposedClipGif(const ts::TempFolder& f, const std::string& dispose) {
+    const std::string clip = ts::MakeVideoGif(f, "clip.gif", "testsrc2", 96, 64, 8, true);
+    const std::string gif = f.file("disposed-" + dispose + ".gif");
+    const ts::ToolResult r =
+        ts::RunTool("convert " + ts::ShellQuote(clip) + " -coalesce -set dispose " + dispose +
+                    " -loop 0 " + ts::ShellQuote(gif));
+    EXPECT_EQ(r.status, 0) << r.err;
+    return gif;
+}
+
 struct Input {
     const char* label;
     std::function<std::string(const ts::TempFolder&)> make;
@@ -95,6 +106,9 @@ const Input kInputs[] = {
     {"pan over the rose", [](auto& f) { return ts::MakeVideoGif(f, "p.gif", "pan", 70, 46, 8); }},
     {"transparency", TransparentGif},
     {"opaque frames cleared to a colour they draw", ClearedToBlackGif},
+    {"testsrc2 restoring the background", [](auto& f) { return DisposedClipGif(f, "Background"); }},
+    {"testsrc2 restoring the previous picture",
+     [](auto& f) { return DisposedClipGif(f, "Previous"); }},
 };
 
 using Timeline = ts::PeerTimeline;
@@ -200,6 +214,33 @@ TEST_P(OptimiseForSize, LossyCodingIsSmallerAndStaysClose) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, OptimiseForSize, testing::ValuesIn(kInputs));
+
+// Whole opaque frames that each restore the background or the previous picture show the
+// same as frames that keep the screen: optimised, they take about as few bytes.
+TEST(OptimiseDisposal, FramesThatRestoreCostNoMoreThanFramesThatKeep) {
+    const ts::TempFolder folder;
+    const std::string kept = DisposedClipGif(folder, "None");
+    ASSERT_FALSE(kept.empty());
+    const std::string keptOut = folder.file("kept.out.gif");
+    ASSERT_EQ(
+        ts::RunCli("optimize " + ts::ShellQuote(kept) + " -o " + ts::ShellQuote(keptOut)).status,
+        0);
+    const size_t keptSize = ts::ReadBytes(keptOut).size();
+    for (const std::string dispose : {"Background", "Previous"}) {
+        SCOPED_TRACE(dispose);
+        const std::string in = DisposedClipGif(folder, dispose);
+        const std::string out = folder.file(dispose + ".out.gif");
+        ASSERT_EQ(
+            ts::RunCli("optimize " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(out)).status, 0);
+        EXPECT_LE(ts::ReadBytes(out).size(), keptSize + keptSize / 20);
+        const Timeline source = TimelineOf(in), result = TimelineOf(out);
+        ASSERT_EQ(result.pictures.size(), source.pictures.size());
+        for (size_t i = 0; i < source.pictures.size(); ++i)
+            EXPECT_LE(PixelsBeyond(source.pictures[i], result.pictures[i], 15),
+                      int(source.pictures[i].pixels.size() / 100))
+                << "frame " << i;
+    }
+}
 
 // 64-bit FNV-1a of a file's bytes.
 uint64_t Fingerprint(const std::vector<uint8_t>& bytes) {
