@@ -63,7 +63,6 @@ int SaveByExtension(AnimationDocument& doc, const std::string& path) {
     }
     const int result = SaveAnimationByType(doc, path);
     if (result == 0) return 0;
-    if (result != -1)
-        doc.host.message("while saving animation", "Error...", MessageIcon::Exclamation);
+    doc.host.message("while saving animation", "Error...", MessageIcon::Exclamation);
     return 1;
 }

@@ -23,6 +23,10 @@ void DiscardPicturesFrom(FrameRecord* frame) {
     for (FrameRecord* f = frame; f; f = f->next) DiscardComposedBitmap(*f);
 }
 
+bool KeepsScreen(int disposal) {
+    return disposal == 0 || disposal == 1;
+}
+
 // Gives a frame a transparent slot so that unchanged pixels can become transparent.
 // An index no pixel uses serves as it is. A frame that uses every index of its table
 // gets the slot of a colour all of whose pixels repeat exactly what shows beneath (they
@@ -45,7 +49,9 @@ void GainTransparentSlot(FrameRecord& frame, const BeneathPixels& beneath) {
     for (int i = tableSize - 1; i >= 0 && slot < 0; --i) {
         if (!used[i]) slot = i;
     }
-    if (slot < 0) {
+    // After a restore to the background no colour repeats what every viewer shows: some
+    // show the cleared screen in the background colour, others show nothing there.
+    if (slot < 0 && KeepsScreen(frame.document.disposalBefore(frame))) {
         const AnimationDocument& doc = frame.document;
         const Palette& colours = frame.effectivePalette();
         bool repeats[256];
@@ -101,17 +107,25 @@ bool CropAgainst(FrameRecord& frame, const ScreenPixels& before, const BeneathPi
 
     ScreenPixels after = before;
     DrawFrameOnScreen(frame, after, &beneath);
+    // After a restore to the background, viewers show the cleared screen in the
+    // background colour or show nothing there: only the pixels the frame leaves
+    // transparent look the same in all of them, even where it draws that colour.
+    const bool restored = !KeepsScreen(doc.disposalBefore(frame));
+    const bool transparency = frame.hasTransparency && frame.transparencyActive;
     std::vector<uint8_t> diff(size_t(vw) * size_t(vh));
     for (int y = 0; y < vh; ++y) {
         const size_t at = size_t(vy0 + y) * size_t(sw) + size_t(vx0);
+        const uint8_t* row = plane->row(vy0 + y - frame.top) + (vx0 - frame.left);
         for (int x = 0; x < vw; ++x) {
-            diff[size_t(y) * size_t(vw) + size_t(x)] =
-                SameUnderMask(after[at + size_t(x)], before[at + size_t(x)], mask) ? 0 : 1;
+            const bool same =
+                restored ? transparency && row[x] == frame.transparentIndex
+                         : SameUnderMask(after[at + size_t(x)], before[at + size_t(x)], mask);
+            diff[size_t(y) * size_t(vw) + size_t(x)] = same ? 0 : 1;
         }
     }
-    // At the highest quality every differing pixel counts: the pictures change only
-    // within the mask.
-    const int limit = mask == QualityMask(1) ? -1 : frame.width / 20;
+    // Every differing pixel counts at the highest quality (the pictures change only
+    // within the mask), and every pixel drawn after a restore (else it would be gone).
+    const int limit = mask == QualityMask(1) || restored ? -1 : frame.width / 20;
     int top = -1, bottom = -1;
     for (int y = 0; y < vh && top < 0; ++y) {
         if (LineChanges(&diff[size_t(y) * size_t(vw)], vw, 1, limit)) top = y;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -158,29 +159,36 @@ void Encode(const FrameTarget& t, const std::unordered_map<uint32_t, uint8_t>& i
     }
 }
 
-// Finds the smallest way to write `frame` and rewrites it so. `before` and `after` are
-// the screens around it, `beneath` the stack of the frames before it.
-void ChooseFrameEncoding(FrameRecord& frame, const ScreenPixels& before, const ScreenPixels& after,
-                         const BeneathPixels& beneath, const GlobalTable& global, int maxError,
-                         LzwEncoder& encoder) {
-    AnimationDocument& doc = frame.document;
+// The smallest way found to write a frame: its rectangle and coding.
+struct FramePlan {
+    FrameTarget target;
+    Candidate coding;
+};
+
+// Finds the smallest way to write `frame`. `before` and `after` are the screens around
+// it, `beneath` the stack of the frames before it. Nothing when the frame stays as it is.
+std::optional<FramePlan> PlanFrameEncoding(const FrameRecord& frame, const ScreenPixels& before,
+                                           const ScreenPixels& after, const BeneathPixels& beneath,
+                                           const GlobalTable& global, int maxError,
+                                           LzwEncoder& encoder) {
+    const AnimationDocument& doc = frame.document;
     const int sw = doc.screenWidth, sh = doc.screenHeight;
     const std::shared_ptr<IndexBuffer> plane = frame.indexPlane();
     if (!frame.IsPaletteValid() || !plane || plane->width != frame.width ||
         plane->height != frame.height || after.size() != size_t(sw) * size_t(sh) ||
         before.size() != after.size()) {
-        return;
+        return std::nullopt;
     }
     FrameTarget t;
     t.x0 = std::max(frame.left, 0);
     t.y0 = std::max(frame.top, 0);
     const int x1 = std::min(frame.left + frame.width, sw),
               y1 = std::min(frame.top + frame.height, sh);
-    if (t.x0 >= x1 || t.y0 >= y1) return;
+    if (t.x0 >= x1 || t.y0 >= y1) return std::nullopt;
     const bool keeps = frame.prev && KeepsScreen(doc.disposalBefore(frame));
     // Shrinking the rectangle would change what a later disposal restores.
     const bool mayShrink = keeps && KeepsScreen(doc.effectiveDisposal(frame));
-    if (beneath.size() != after.size()) return;
+    if (beneath.size() != after.size()) return std::nullopt;
     const int ox = t.x0, oy = t.y0, ow = x1 - t.x0;
     std::vector<uint8_t> kinds(size_t(ow) * size_t(y1 - oy));
     int bx0 = x1, by0 = y1, bx1 = t.x0 - 1, by1 = t.y0 - 1;  // pixels that must be drawn
@@ -225,13 +233,13 @@ void ChooseFrameEncoding(FrameRecord& frame, const ScreenPixels& before, const S
             t.kind[i] = kinds[size_t(t.y0 + y - oy) * size_t(ow) + size_t(t.x0 + x - ox)];
             anyFree = anyFree || t.kind[i] != kOpaque;
             if (t.kind[i] != kOpaque || local.count(after[s])) continue;
-            if (localColours.size() == 256) return;  // more than a table holds
+            if (localColours.size() == 256) return std::nullopt;  // more than a table holds
             local.emplace(after[s], uint8_t(localColours.size()));
             localColours.push_back(after[s]);
         }
     }
     const int n = int(localColours.size());
-    if (anyFree && n == 256) return;
+    if (anyFree && n == 256) return std::nullopt;
 
     Candidate best;
     {
@@ -276,8 +284,15 @@ void ChooseFrameEncoding(FrameRecord& frame, const ScreenPixels& before, const S
             if (c.bytes < best.bytes) best = std::move(c);
         }
     }
-    if (!best.indexes) return;
+    if (!best.indexes) return std::nullopt;
+    return FramePlan{std::move(t), std::move(best)};
+}
 
+// Rewrites the frame as planned.
+void ApplyFrameEncoding(FrameRecord& frame, FramePlan plan) {
+    AnimationDocument& doc = frame.document;
+    const FrameTarget& t = plan.target;
+    Candidate& best = plan.coding;
     AnimationDocument::StructureWriteLock lock(doc);
     best.indexes->owner = &frame;
     frame.ReplaceIndexPlane(std::move(best.indexes));
@@ -292,6 +307,27 @@ void ChooseFrameEncoding(FrameRecord& frame, const ScreenPixels& before, const S
     frame.hasTransparency = best.transparent ? 1 : 0;
     frame.transparentIndex = best.transparentIndex;
     frame.transparencyActive = 1;
+}
+
+// True when the frame covers the whole screen with opaque pixels: what shows after it is
+// the frame alone, whatever was there before.
+bool CoversScreen(const FrameRecord& frame) {
+    const AnimationDocument& doc = frame.document;
+    const std::shared_ptr<IndexBuffer> plane = frame.indexPlane();
+    if (!frame.IsPaletteValid() || !plane || frame.left != 0 || frame.top != 0 ||
+        frame.width != doc.screenWidth || frame.height != doc.screenHeight ||
+        plane->width != frame.width || plane->height != frame.height) {
+        return false;
+    }
+    if (!frame.hasTransparency || !frame.transparencyActive || frame.transparentIndex > 255)
+        return true;
+    for (int y = 0; y < plane->height; ++y) {
+        const uint8_t* row = plane->row(y);
+        if (std::find(row, row + plane->width, uint8_t(frame.transparentIndex)) !=
+            row + plane->width)
+            return false;
+    }
+    return true;
 }
 
 // The first frame stays on its table; lossy coding may still change its pixels.
@@ -331,6 +367,19 @@ bool ChooseEncodings(AnimationDocument& doc, int lossy, OptimiseProgress& progre
     const GlobalTable global = ReadGlobalTable(doc);
     const int maxError = LossyMaxError(lossy);
     LzwEncoder encoder;
+    // A frame that restores the background before a frame covering the whole screen
+    // opaquely may as well keep the screen: every viewer then shows the same pictures.
+    // Each such frame keeps the screen for now; its successor decides by size.
+    std::unordered_map<FrameRecord*, int32_t> restoring;  // frame -> its own disposal
+    if (!doc.useGlobalDisposal) {
+        for (FrameRecord* f = doc.firstFrame; f; f = f->next) f->WaitForReduction();
+        for (FrameRecord* f = doc.firstFrame; f && f->next; f = f->next) {
+            if (!KeepsScreen(f->disposal) && CoversScreen(*f) && CoversScreen(*f->next)) {
+                restoring.emplace(f, f->disposal);
+            }
+        }
+        for (const auto& [f, disposal] : restoring) f->disposal = 1;
+    }
     ScreenPixels screen;
     BeneathPixels beneath = NothingBeneath(doc);
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
@@ -341,7 +390,23 @@ bool ChooseEncodings(AnimationDocument& doc, int lossy, OptimiseProgress& progre
         } else {
             ScreenPixels after = before;
             DrawFrameOnScreen(*f, after, &beneath);
-            ChooseFrameEncoding(*f, before, after, beneath, global, maxError, encoder);
+            std::optional<FramePlan> plan =
+                PlanFrameEncoding(*f, before, after, beneath, global, maxError, encoder);
+            if (const auto own = restoring.find(f->prev); own != restoring.end()) {
+                // The frame as it came (the whole screen, opaque) after the restore, against
+                // the frame written over the kept screen: the smaller wins.
+                f->prev->disposal = own->second;
+                ScreenPixels cleared = ScreenBefore(*f, screen);
+                std::optional<FramePlan> whole =
+                    PlanFrameEncoding(*f, cleared, after, beneath, global, maxError, encoder);
+                if (plan && (!whole || plan->coding.bytes < whole->coding.bytes)) {
+                    f->prev->disposal = 1;
+                } else {
+                    plan = std::move(whole);
+                    before = std::move(cleared);
+                }
+            }
+            if (plan) ApplyFrameEncoding(*f, std::move(*plan));
         }
         // Lossy coding changed the picture: later frames are measured against it.
         DrawFrameOnScreen(*f, before, &beneath);

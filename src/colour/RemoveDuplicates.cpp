@@ -89,17 +89,3 @@ int RemoveDuplicateFrames(AnimationDocument& doc, double threshold) {
     if (removed > 0) doc.MarkChanged();
     return removed;
 }
-
-int RemoveDuplicateFramesWithoutEntries(AnimationDocument& doc, double threshold) {
-    std::vector<std::pair<FrameRecord*, FrameRecord*>> pairs;
-    ForEachDuplicate(doc, threshold,
-                     [&](FrameRecord* kept, FrameRecord* f) { pairs.emplace_back(kept, f); });
-    for (const auto& [kept, f] : pairs) {
-        // The kept frame now hands the screen on as the removed one did.
-        kept->delay += f->delay;
-        kept->disposal = f->disposal;
-        f->abortReduce = 1;
-        doc.DestroyFrame(f);
-    }
-    return int(pairs.size());
-}

@@ -18,7 +18,3 @@ std::vector<FrameRecord*> FindDuplicateFrames(AnimationDocument& doc, double thr
 // Removes them as the editor's Delete does (their entries, the selection), adding their
 // delays to the frames kept. Window thread only. Returns the number of frames removed.
 int RemoveDuplicateFrames(AnimationDocument& doc, double threshold);
-
-// The same on a list of frames that has no entries in the document's tree (a copy made
-// for saving): the frames are only unlinked and destroyed.
-int RemoveDuplicateFramesWithoutEntries(AnimationDocument& doc, double threshold);

@@ -1,16 +1,12 @@
 #include "gif/GifWriter.h"
 
 #include <algorithm>
-#include <atomic>
 
 #include "document/ChainOperations.h"
 #include "gif/LzwEncoder.h"
 #include "gif/ReplacingFile.h"
-#include "gif/SaveOptimiser.h"
 
 namespace {
-
-std::atomic<SaveOptimiser> registeredOptimiser{nullptr};
 
 void Put16(std::vector<uint8_t>& out, uint32_t v) {
     out.push_back(uint8_t(v & 0xFF));
@@ -97,13 +93,6 @@ void Drain(ReplacingFile& file, std::vector<uint8_t>& buffer) {
 
 }  // namespace
 
-void RegisterSaveOptimiser(SaveOptimiser optimiser) {
-    registeredOptimiser = optimiser;
-}
-SaveOptimiser RegisteredSaveOptimiser() {
-    return registeredOptimiser.load();
-}
-
 namespace gif_blocks {
 
 void WriteHeader(const AnimationDocument& doc, const FrameRecord& first,
@@ -153,16 +142,11 @@ void WriteGraphicControl(const AnimationDocument& doc, const FrameRecord& frame,
 }  // namespace gif_blocks
 
 int SaveAnimation(AnimationDocument& doc, const std::string& path) {
+    return SaveAnimation(doc, path, doc.settings.lossy);
+}
+
+int SaveAnimation(AnimationDocument& doc, const std::string& path, int lossy) {
     doc.notifier.Notify(kNotifyBatchStarts, kBatchSaving, CountChain(doc.firstFrame));
-    // The optimiser codes lossily itself, and keeps what it wrote in the frames.
-    int lossy = doc.settings.lossy;
-    if (doc.settings.saveOptimized) {
-        if (const SaveOptimiser optimise = RegisteredSaveOptimiser()) {
-            const int result = optimise(doc);
-            if (result != 0) return result;
-            lossy = 0;
-        }
-    }
     FrameRecord* const first = doc.firstFrame;
     if (!first || !GeometryFits(doc, first)) return kSaveCannotWrite;
 

@@ -17,9 +17,11 @@ enum SaveResult : int {
     kSaveCannotWrite = 1,  // the file cannot be created or written (nothing replaced)
 };
 
-// Saves the document as a GIF89a file, whatever the name's extension. Returns a
-// SaveResult, or -1 when the optimiser was cancelled.
+// Writes the document's frames as they are into a GIF89a file, whatever the name's
+// extension, coded with the document's lossy setting. Returns a SaveResult.
 int SaveAnimation(AnimationDocument& doc, const std::string& path);
+// The same with the given lossy level (0: every index exactly as the frame holds it).
+int SaveAnimation(AnimationDocument& doc, const std::string& path, int lossy);
 
 // One frame as a still GIF: header with the document's screen and global palette, the
 // frame's comments, descriptor, local table and data, trailer.

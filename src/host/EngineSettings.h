@@ -27,3 +27,13 @@ struct EngineSettings {
     std::atomic<PaletteKind> palette{PaletteKind::Exact};
     std::atomic<int> dither{100};
 };
+
+// Gives `to` the values of `from` (a second document working like the first).
+inline void CopyEngineSettings(const EngineSettings& from, EngineSettings& to) {
+    to.keepTrueColorInfo = from.keepTrueColorInfo.load();
+    to.saveOptimized = from.saveOptimized.load();
+    to.reloadAfterSave = from.reloadAfterSave.load();
+    to.gifCompression = from.gifCompression.load();
+    to.lossy = from.lossy.load();
+    to.jpegCompression = from.jpegCompression.load();
+}

@@ -12,6 +12,5 @@ constexpr int kSaveAviFailed = 8;
 bool IsAviPath(const std::string& path);
 
 // Saves the animation as the name's extension asks: AVI for ".avi", else GIF89a
-// (SaveAnimation). Returns kSaveOk, a SaveResult, kSaveAviFailed, or -1 when the optimiser
-// was cancelled.
+// (SaveAnimation). Returns kSaveOk, a SaveResult or kSaveAviFailed.
 int SaveAnimationByType(AnimationDocument& doc, const std::string& path);

@@ -41,4 +41,5 @@ enum CommandId : int {
     kCmdSave = 1064,
     kCmdUndo = 1065,
     kCmdRedo = 1066,
+    kCmdRemoveDuplicates = 1067,
 };

@@ -11,10 +11,12 @@
 #include <QTreeView>
 #include <optional>
 
+#include "app/HelpWindow.h"
 #include "banner/BannerGenerator.h"
 #include "colour/FrameResize.h"
 #include "colour/Optimise.h"
 #include "colour/OptimisedSave.h"
+#include "colour/RemoveDuplicates.h"
 #include "colour/UnOptimise.h"
 #include "dialogs/BannerDialog.h"
 #include "dialogs/CommentDialog.h"
@@ -36,7 +38,6 @@
 #include "shell/CommandIds.h"
 #include "shell/CrashRecovery.h"
 #include "shell/FrameTreeModel.h"
-#include "app/HelpWindow.h"
 #include "shell/ImagePane.h"
 #include "shell/MainWindow.h"
 #include "shell/Playback.h"
@@ -65,6 +66,7 @@ bool StopsPlayback(int id) {
         case kCmdBannerText:
         case kCmdComment:
         case kCmdCut:
+        case kCmdRemoveDuplicates:
             return true;
         default:
             return false;
@@ -109,6 +111,8 @@ std::string EditName(int id, AnimationDocument& doc, const EffectSession& sessio
             return "Optimize";
         case kCmdUnOptimize:
             return "UnOptimize";
+        case kCmdRemoveDuplicates:
+            return "Remove Duplicate Frames";
         default:
             return {};
     }
@@ -207,6 +211,9 @@ void MainWindow::runCommandBody(int id) {
         case kCmdUnOptimize:
             cmdUnOptimize();
             break;
+        case kCmdRemoveDuplicates:
+            cmdRemoveDuplicates();
+            break;
         case kCmdHelpContents:
             cmdHelp(QStringLiteral("Contents"));
             break;
@@ -270,10 +277,7 @@ bool MainWindow::writeAnimation(const QString& path) {
         // Optimise a copy (the document stays as it is), or the document itself; that
         // is a change of its own, undoable like the Optimize command.
         std::optional<DocumentEdit> edit;
-        if (optimiseDocument) {
-            edit.emplace(doc, "Optimize");
-            doc.MarkChanged();
-        }
+        if (optimiseDocument) edit.emplace(doc, "Optimize");
         OptimiseProgressDialog progress(this);
         progress.show();
         result = SaveOptimised(doc, Local(path), optimiseDocument, progress);
@@ -520,6 +524,18 @@ void MainWindow::cmdUnOptimize() {
     UnOptimise(*document_, true);
     host_.waitCursor(false);
     document_->MarkChanged();
+    refreshAfterFrameChanges();
+}
+
+void MainWindow::cmdRemoveDuplicates() {
+    if (document_->empty()) return;
+    host_.waitCursor(true);
+    // Only pictures exactly equal to the one before: nothing the user sees changes.
+    const int removed = RemoveDuplicateFrames(*document_, 0);
+    host_.waitCursor(false);
+    if (removed == 0) return;
+    playback_->setPosition(nullptr);
+    retitleResize();
     refreshAfterFrameChanges();
 }
 

@@ -67,6 +67,8 @@ const QMap<int, QString>& CommandHints() {
         {kCmdResize, "Changes the size of the images"},
         {kCmdUnOptimize, "Turns every image back into a full, opaque image"},
         {kCmdOptimize, "Makes the animation smaller without changing what it shows"},
+        {kCmdRemoveDuplicates,
+         "Merges every image that shows the same picture as the one before into that one"},
         {kCmdHelpContents, "Shows the contents of the help (F1)"},
         {kCmdHelpSearch, "Searches the help for a topic"},
         {kCmdHelpOnHelp, "Explains how to use the help"},
@@ -283,6 +285,7 @@ void MainWindow::buildActions() {
     makeAction(kCmdResize, "&Resize ...");
     makeAction(kCmdUnOptimize, "&UnOptimize Images");
     makeAction(kCmdOptimize, "&Optimize Images");
+    makeAction(kCmdRemoveDuplicates, "Remove Duplicate &Frames");
     makeAction(kCmdHelpContents, "&Contents\tF1", {K(Qt::Key_F1)});
     makeAction(kCmdHelpSearch, "&Search For Help On...");
     makeAction(kCmdHelpOnHelp, "&How To Use Help");
@@ -319,7 +322,7 @@ void MainWindow::buildMenus() {
     edit->addSeparator();
     for (int id : {kCmdDelete, kCmdDuplicate, kCmdComment}) edit->addAction(action(id));
     edit->addSeparator();
-    for (int id : {kCmdParameters, kCmdResize, kCmdOptimize, kCmdUnOptimize})
+    for (int id : {kCmdParameters, kCmdResize, kCmdOptimize, kCmdUnOptimize, kCmdRemoveDuplicates})
         edit->addAction(action(id));
     edit->addSeparator();
     edit->addAction(action(kCmdOptions));
@@ -429,9 +432,10 @@ void MainWindow::rebuildRecentMenu() {
 }
 
 void MainWindow::applyDocumentLoaded(bool loaded) {
-    for (int id : {kCmdNew, kCmdSave, kCmdSaveAs, kCmdExportImage, kCmdExportAll, kCmdCopy, kCmdCut,
-                   kCmdDelete, kCmdDuplicate, kCmdInsertEffect, kCmdOptimize, kCmdUnOptimize,
-                   kCmdStartAnimation, kCmdGotoFirst, kCmdGotoLast, kCmdComment}) {
+    for (int id :
+         {kCmdNew, kCmdSave, kCmdSaveAs, kCmdExportImage, kCmdExportAll, kCmdCopy, kCmdCut,
+          kCmdDelete, kCmdDuplicate, kCmdInsertEffect, kCmdOptimize, kCmdUnOptimize,
+          kCmdRemoveDuplicates, kCmdStartAnimation, kCmdGotoFirst, kCmdGotoLast, kCmdComment}) {
         action(id)->setEnabled(loaded);
     }
     updatePasteEnabling();

@@ -7,11 +7,11 @@
 #include <QUrl>
 #include <memory>
 
+#include "app/SettingsStore.h"
 #include "effects/EffectParams.h"
 #include "import/FileImport.h"
 #include "shell/QtHost.h"
 #include "shell/RecentFiles.h"
-#include "app/SettingsStore.h"
 
 class AnimationDocument;
 class CrashRecovery;
@@ -140,6 +140,7 @@ class MainWindow : public QMainWindow {
     void cmdBannerText();
     void cmdOptimize();
     void cmdUnOptimize();
+    void cmdRemoveDuplicates();
     void refreshAfterFrameChanges();
     void cmdResize();
     void cmdHelp(const QString& keyword);

@@ -9,6 +9,7 @@
 #include "colour/Optimise.h"
 #include "colour/OptimisedSave.h"
 #include "document/Composition.h"
+#include "document/DocumentState.h"
 #include "import/LoadGif.h"
 #include "support/PeerReaders.h"
 #include "support/TestSupport.h"
@@ -425,9 +426,9 @@ TEST_F(OptimiseTest, SavingAnOptimisedCopyLeavesTheDocumentAsItWas) {
     int moment = 0;
     size_t i = 0;
     for (FrameRecord* f = doc.firstFrame; f; f = f->next, ++i) {
-        EXPECT_LE(Mismatches(before[i], shown->at(moment).pixels, doc.settings.gifCompression,
-                             true),
-                  w * h / 50)
+        EXPECT_LE(
+            Mismatches(before[i], shown->at(moment).pixels, doc.settings.gifCompression, true),
+            w * h / 50)
             << "frame " << i;
         moment += int(f->delay);
     }
@@ -436,13 +437,56 @@ TEST_F(OptimiseTest, SavingAnOptimisedCopyLeavesTheDocumentAsItWas) {
     EXPECT_GT(cropped, 0);  // the document's frames are all whole
     EXPECT_EQ(file->images[1].comments, std::vector<std::string>{"kept"});
 
-    // Aborted, or when the copy cannot be made, nothing is written.
+    // Aborted, nothing is written: a file of that name stays as it was.
     const std::string never = folder.file("never.gif");
     EXPECT_EQ(Save(never, false, 1), -1);
     EXPECT_EQ(Save(never, true, 1), -1);
-    doc.firstFrame->next->width = 0;  // a frame of no pixels cannot be copied
-    EXPECT_EQ(Save(never, false), 5);
     EXPECT_FALSE(std::filesystem::exists(never));
+    const std::vector<uint8_t> old = ts::ReadBytes(path);
+    for (const bool itself : {false, true}) {
+        for (const int polls : {1, 10, 25}) {
+            EXPECT_EQ(Save(path, itself, polls), -1) << itself << " " << polls;
+            EXPECT_EQ(ts::ReadBytes(path), old) << itself << " " << polls;
+        }
+    }
+}
+
+// Both ways of saving optimised write the same file; the copy leaves the document, its
+// selection and its history as they were.
+TEST_F(OptimiseTest, SavingACopyWritesWhatOptimisingTheDocumentWrites) {
+    const ts::TempFolder folder;
+    const std::pair<std::string, int> inputs[] = {
+        {ts::MakeVideoGif(folder, "whole.gif", "testsrc2", 80, 56, 8, true), 30},
+        {ts::MakeVideoGif(folder, "pan.gif", "pan", 70, 46, 8), 30},
+        {ts::MakePhotoGif(folder, "photo.gif", 90, 60, 5), 0},
+    };
+    for (const auto& [in, lossy] : inputs) {
+        SCOPED_TRACE(in);
+        ASSERT_FALSE(in.empty());
+        doc.Clear();
+        ASSERT_EQ(LoadGifIntoDocument(doc, in), 0);
+        doc.settings.lossy = lossy;
+        // The last frame repeated: the optimised file merges it into the one before.
+        FrameRecord* again =
+            AnimationDocument::Adopt(FrameRecord::Construct(doc, nullptr, nullptr));
+        again->setData(doc.lastFrame()->data());
+        ts::AppendToDocument(doc, again, "again.gif");
+        const int frames = doc.countFrames();
+        doc.selectedFrame = doc.firstFrame->next;
+        doc.selectedItem = doc.EntryOfFrame(doc.selectedFrame);
+        const DocumentState before = CaptureState(doc);
+        const bool modified = doc.modified();
+        const size_t steps = doc.history.size();
+        const std::string copy = folder.file("copy.gif"), itself = folder.file("itself.gif");
+        ASSERT_EQ(Save(copy, false), 0);
+        EXPECT_TRUE(CaptureState(doc) == before);
+        EXPECT_EQ(doc.selectedFrame, doc.firstFrame->next);
+        EXPECT_EQ(doc.modified(), modified);
+        EXPECT_EQ(doc.history.size(), steps);
+        ASSERT_EQ(Save(itself, true), 0);
+        EXPECT_LT(doc.countFrames(), frames);
+        EXPECT_EQ(ts::ReadBytes(copy), ts::ReadBytes(itself));
+    }
 }
 
 TEST_F(OptimiseTest, AFrameUsingEveryIndexTakesARepeatedColourAsItsSlotOrStaysOpaque) {
@@ -487,6 +531,32 @@ TEST_F(OptimiseTest, ASingleChangedRowIsCroppedToThatRow) {
     FrameRecord* f = AddPicture(doc, second, w, h);
     ASSERT_TRUE(CropToChanges(*f));
     EXPECT_EQ(Rect(f), std::vector<int>({10, 12, 40, 1}));
+}
+
+// After a restore to the background a frame that draws the background colour goes on
+// drawing it: viewers that show nothing on a cleared screen must show that colour too.
+TEST_F(OptimiseTest, AfterARestoreTheBackgroundColourStaysDrawn) {
+    const int w = 16, h = 16;
+    Picture first(size_t(w * h)), second(size_t(w * h));
+    for (int p = 0; p < w * h; ++p) {
+        first[size_t(p)] = Distinct((p + 3) % 256);
+        second[size_t(p)] = Distinct(p);  // every index used, colour 7 the background's
+    }
+    AddPicture(doc, first, w, h, 0, 0, 2);
+    FrameRecord* f = AddPicture(doc, second, w, h);
+    doc.globalPalette[0] = PaletteEntry::FromRgb(Distinct(7));
+    doc.backgroundIndex = 0;
+    doc.settings.gifCompression = QualityMask(1);
+    const auto before = ComposeAll(doc);
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(ComposeAll(doc), before);
+    EXPECT_EQ(Rect(f), std::vector<int>({0, 0, w, h}));
+    int transparent = 0;
+    for (int y = 0; y < f->height; ++y) {
+        for (int x = 0; x < f->width; ++x)
+            transparent += f->hasTransparency && f->indexPlane()->get(x, y) == f->transparentIndex;
+    }
+    EXPECT_EQ(transparent, 0);
 }
 
 // The transparent slot is an index no row uses, the first row included.

@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QProcess>
 #include <QScreen>
@@ -13,6 +15,7 @@
 #include <functional>
 
 #include "app/SettingsStore.h"
+#include "dialogs/OptimiseProgressDialog.h"
 #include "dialogs/ParametersWindow.h"
 #include "dialogs/WarningDialog.h"
 #include "import/FileImport.h"
@@ -181,6 +184,40 @@ TEST_F(MainWindowTest, SaveReopenAndSaveOptimised) {
     // The duplicate shows the picture before it for longer: one frame with both delays.
     ASSERT_EQ(doc().countFrames(), 3);
     EXPECT_EQ(doc().firstFrame->delay, 20u);
+}
+
+// Escape in the progress window of an optimised Ctrl+S, into a copy or into the document
+// itself: nothing is written, the file keeps what it held, the document stays unsaved.
+TEST_F(MainWindowTest, AnOptimisedSaveAbortedLeavesTheFileAsItWas) {
+    const QString gif = QString::fromStdString(MakePhotoGif(folder, "rose.gif", 160, 120, 8));
+    ASSERT_TRUE(editor.open(gif));
+    const QByteArray old = Contents(gif);
+    ASSERT_FALSE(old.isEmpty());
+    window().selectEntry(doc().EntryOfFrame(doc().firstFrame->next));
+    window().runCommand(kCmdDelete);
+    for (const bool itself : {false, true}) {
+        SCOPED_TRACE(itself ? "the document itself" : "a copy");
+        doc().settings.saveOptimized = true;
+        doc().settings.reloadAfterSave = itself;
+        bool pressed = false;
+        QTimer probe;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* p = qobject_cast<OptimiseProgressDialog*>(w);
+                    p && p->isVisible() && !pressed) {
+                    QTest::keyClick(p, Qt::Key_Escape);
+                    pressed = true;
+                }
+            }
+        });
+        probe.start(0);
+        ASSERT_TRUE(Activate(window()));
+        QTest::keyClick(&window(), Qt::Key_S, Qt::ControlModifier);
+        probe.stop();
+        EXPECT_TRUE(pressed);
+        EXPECT_EQ(Contents(gif), old);
+        EXPECT_EQ(window().windowTitle(), "rose.gif* - Velmora");
+    }
 }
 
 TEST_F(MainWindowTest, CloseAsksAboutUnsavedChanges) {
@@ -515,6 +552,55 @@ TEST_F(MainWindowTest, TheUndoHistoryKeepsAsManyStepsAsItsSettingSays) {
     EXPECT_EQ(limited.doc().countFrames(), 3);
     EXPECT_EQ(limited.doc().firstFrame->delay, 20u);
     limited.close();
+}
+
+// A clip whose pictures repeat, Edit > Remove Duplicate Frames: each run of equal
+// pictures becomes one frame showing for the whole run; Ctrl+Z brings the frames back.
+TEST_F(MainWindowTest, RemoveDuplicateFramesFromTheEditMenu) {
+    const std::string gif = folder.file("steps.gif");
+    const ToolResult made = RunTool(
+        "convert -delay 8 rose: rose: \\( rose: -roll +9+0 \\) \\( rose: -roll +9+0 \\) "
+        "\\( rose: -roll +9+0 \\) \\( rose: -modulate 80 \\) -loop 0 " +
+        ShellQuote(gif));
+    ASSERT_EQ(made.status, 0) << made.err;
+    ASSERT_TRUE(editor.open(QString::fromStdString(gif)));
+    ASSERT_EQ(doc().countFrames(), 6);
+    const auto before = ComposedPixels(doc());
+    QAction* command = nullptr;
+    for (QAction* menu : window().menuBar()->actions()) {
+        if (menu->text() != "&Edit") continue;
+        for (QAction* a : menu->menu()->actions())
+            if (a->text() == "Remove Duplicate &Frames") command = a;
+    }
+    ASSERT_NE(command, nullptr);
+    ASSERT_TRUE(command->isEnabled());
+    command->trigger();
+    ASSERT_EQ(doc().countFrames(), 3);
+    std::vector<uint32_t> delays;
+    for (FrameRecord* f = doc().firstFrame; f; f = f->next) delays.push_back(f->delay);
+    EXPECT_EQ(delays, (std::vector<uint32_t>{16, 24, 8}));
+    EXPECT_EQ(ImageLabels(window()).size(), 3u);
+    const auto after = ComposedPixels(doc());
+    EXPECT_EQ(after, (std::vector<std::vector<uint32_t>>{before[0], before[2], before[5]}));
+    EXPECT_EQ(window().windowTitle(), "steps.gif* - Velmora");
+    EXPECT_EQ(window().action(kCmdUndo)->text(), "&Undo Remove Duplicate Frames");
+
+    ASSERT_TRUE(Activate(window()));
+    QTest::keyClick(&window(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc().countFrames(), 6);
+    EXPECT_EQ(ComposedPixels(doc()), before);
+    delays.clear();
+    for (FrameRecord* f = doc().firstFrame; f; f = f->next) delays.push_back(f->delay);
+    EXPECT_EQ(delays, std::vector<uint32_t>(6, 8));
+    EXPECT_EQ(window().windowTitle(), "steps.gif - Velmora");
+
+    // Nothing left to merge: the command changes nothing and makes no step.
+    QTest::keyClick(&window(), Qt::Key_Y, Qt::ControlModifier);
+    command->trigger();
+    EXPECT_EQ(doc().countFrames(), 3);
+    EXPECT_EQ(window().action(kCmdRedo)->text(), "&Redo");
+    QTest::keyClick(&window(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc().countFrames(), 6);
 }
 
 // Delete, Ctrl+Z, Ctrl+S: the file holds its three pictures; Delete, Ctrl+S: the file has two,
