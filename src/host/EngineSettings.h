@@ -36,4 +36,6 @@ inline void CopyEngineSettings(const EngineSettings& from, EngineSettings& to) {
     to.gifCompression = from.gifCompression.load();
     to.lossy = from.lossy.load();
     to.jpegCompression = from.jpegCompression.load();
+    to.palette = from.palette.load();
+    to.dither = from.dither.load();
 }
