@@ -27,7 +27,7 @@ int OptimiseForSaving(AnimationDocument& doc, OptimiseProgress& progress) {
 DocumentState StateToWrite(AnimationDocument& doc) {
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) f->WaitForReduction();
     DocumentState state = CaptureState(doc);
-    for (DocumentState::Frame& frame : state.frames) {
+    for (FrameState& frame : state.frames) {
         if (frame.data.bGifPal) frame.data.ppTC = nullptr;
     }
     return state;

@@ -191,8 +191,8 @@ TEST_F(MainWindowTest, SaveReopenAndSaveOptimised) {
 TEST_F(MainWindowTest, AnOptimisedSaveAbortedLeavesTheFileAsItWas) {
     const QString gif = QString::fromStdString(MakePhotoGif(folder, "rose.gif", 160, 120, 8));
     ASSERT_TRUE(editor.open(gif));
-    const QByteArray old = Contents(gif);
-    ASSERT_FALSE(old.isEmpty());
+    const std::vector<uint8_t> old = ReadBytes(gif.toStdString());
+    ASSERT_FALSE(old.empty());
     window().selectEntry(doc().EntryOfFrame(doc().firstFrame->next));
     window().runCommand(kCmdDelete);
     for (const bool itself : {false, true}) {
@@ -215,7 +215,7 @@ TEST_F(MainWindowTest, AnOptimisedSaveAbortedLeavesTheFileAsItWas) {
         QTest::keyClick(&window(), Qt::Key_S, Qt::ControlModifier);
         probe.stop();
         EXPECT_TRUE(pressed);
-        EXPECT_EQ(Contents(gif), old);
+        EXPECT_EQ(ReadBytes(gif.toStdString()), old);
         EXPECT_EQ(window().windowTitle(), "rose.gif* - Velmora");
     }
 }
