@@ -1,8 +1,10 @@
 // The main window driven as a user would: opening, selecting, deleting, copying and
 // pasting, saving, closing, dropping files, the recent files and a second editor.
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMenu>
@@ -528,6 +530,40 @@ TEST_F(MainWindowTest, EveryChangeIsTakenBackByCtrlZ) {
     QTest::keyClick(&window(), Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(&window(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(window().action(kCmdUndo)->text(), "&Undo Optimize");
+}
+
+// Changes made in the Parameters window are steps too: a delay typed digit by digit is one
+// step, a palette switch another; Ctrl+Z in the main window takes each back.
+TEST_F(MainWindowTest, ParameterChangesAreTakenBackByCtrlZ) {
+    ASSERT_TRUE(editor.open(QString::fromStdString(MakePhotoGif(folder, "rose.gif", 61, 41, 3))));
+    window().selectEntry(doc().EntryOfFrame(doc().firstFrame->next));
+    window().action(kCmdParameters)->trigger();
+    ParametersWindow* parameters = window().parametersWindow();
+    ASSERT_NE(parameters, nullptr);
+    FrameRecord* frame = doc().firstFrame->next;
+    const uint32_t delay = frame->delay;
+    const int local = frame->hasLocalPalette;
+    QLineEdit* field = parameters->field(1024);
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, "125");
+    EXPECT_EQ(frame->delay, 125u);
+    EXPECT_EQ(window().action(kCmdUndo)->text(), "&Undo Change Delay");
+    parameters->box(1008)->click();
+    EXPECT_NE(frame->hasLocalPalette, local);
+    EXPECT_EQ(window().action(kCmdUndo)->text(), "&Undo Change Palette");
+    EXPECT_EQ(window().windowTitle(), "rose.gif* - Velmora");
+
+    ASSERT_TRUE(Activate(window()));
+    QTest::keyClick(&window(), Qt::Key_Z, Qt::ControlModifier);
+    frame = doc().firstFrame->next;
+    EXPECT_EQ(frame->hasLocalPalette, local);
+    EXPECT_EQ(frame->delay, 125u);
+    QTest::keyClick(&window(), Qt::Key_Z, Qt::ControlModifier);
+    frame = doc().firstFrame->next;
+    EXPECT_EQ(frame->delay, delay) << "the three digits were one step";
+    EXPECT_EQ(window().windowTitle(), "rose.gif - Velmora");
+    EXPECT_FALSE(editor.enabled(kCmdUndo));
 }
 
 // The undo history keeps as many steps as its setting says, the oldest going first.
