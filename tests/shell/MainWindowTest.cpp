@@ -547,9 +547,11 @@ TEST_F(MainWindowTest, ParameterChangesAreTakenBackByCtrlZ) {
     field->setFocus();
     field->selectAll();
     QTest::keyClicks(field, "125");
+    QApplication::processEvents();  // the window hears of changes through its queue
     EXPECT_EQ(frame->delay, 125u);
     EXPECT_EQ(window().action(kCmdUndo)->text(), "&Undo Change Delay");
     parameters->box(1008)->click();
+    QApplication::processEvents();
     EXPECT_NE(frame->hasLocalPalette, local);
     EXPECT_EQ(window().action(kCmdUndo)->text(), "&Undo Change Palette");
     EXPECT_EQ(window().windowTitle(), "rose.gif* - Velmora");
