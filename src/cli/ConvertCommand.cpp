@@ -6,6 +6,8 @@
 #include "cli/CliCommand.h"
 #include "cli/CliDocument.h"
 #include "cli/CliHost.h"
+#include "colour/Optimise.h"
+#include "colour/OptimisedSave.h"
 #include "document/AnimationDocument.h"
 #include "gif/LzwEncoder.h"
 #include "io/AviImport.h"
@@ -17,7 +19,8 @@ int RunConvert(const std::vector<std::string>& args);
 const CliCommand kConvert{
     "convert",
     "convert INPUT... -o OUTPUT [--avi-first I] [--avi-count N] [--reverse] [--fps F] "
-    "[--size WxH] [--lossy 0..200] [--palette exact|quality] [--dither 0..100]",
+    "[--size WxH] [--optimize 1..5] [--lossy 0..200] [--palette exact|quality] "
+    "[--dither 0..100]",
     "load the inputs one after another and save them as one file", RunConvert};
 const CliCommandRegistration registration(kConvert);
 
@@ -36,6 +39,7 @@ int RunConvert(const std::vector<std::string>& args) {
     std::vector<std::string> inputs;
     std::string output;
     int lossy = 0;
+    int optimize = 0;  // 0: saved as loaded
     ReductionOptions reduction;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string wrong;
@@ -88,6 +92,13 @@ int RunConvert(const std::vector<std::string>& args) {
             RememberedAviChoices().width = int(w);
             RememberedAviChoices().height = int(h);
             ++i;
+        } else if (args[i] == "--optimize") {
+            // Saves optimised at that level, as the optimize command does.
+            const std::string v = i + 1 < args.size() ? args[i + 1] : std::string();
+            if (v.size() != 1 || v[0] < '1' || v[0] > '5')
+                return UsageError(kConvert, "--optimize needs a level 1..5");
+            optimize = v[0] - '0';
+            ++i;
         } else if (args[i] == "--reverse") {
             RememberedAviChoices().reverse = true;
         } else if (!args[i].empty() && args[i][0] == '-') {
@@ -98,6 +109,8 @@ int RunConvert(const std::vector<std::string>& args) {
     }
     if (inputs.empty()) return UsageError(kConvert, "missing INPUT");
     if (output.empty()) return UsageError(kConvert, "missing -o OUTPUT");
+    if (optimize != 0 && LowerExtension(output) != ".gif")
+        return UsageError(kConvert, "--optimize writes a .gif file");
     bool first = false, count = false;
     for (const std::string& a : args) {
         first = first || a == "--avi-first";
@@ -118,9 +131,21 @@ int RunConvert(const std::vector<std::string>& args) {
             return kExitFailure;
         }
     }
-    const int result = SaveByExtension(doc, output);
+    if (optimize == 0) {
+        const int result = SaveByExtension(doc, output);
+        host.finishProgress();
+        return result == 0 ? kExitOk : kExitFailure;
+    }
+    doc.settings.gifCompression = QualityMask(optimize);
+    HostOptimiseProgress progress(host);
+    const int result = SaveOptimised(doc, output, true, progress);
     host.finishProgress();
-    return result == 0 ? kExitOk : kExitFailure;
+    if (result != 0) {
+        if (result != -1)
+            host.message("while saving animation", "Error...", MessageIcon::Exclamation);
+        return kExitFailure;
+    }
+    return kExitOk;
 }
 
 }  // namespace

@@ -65,4 +65,31 @@ TEST(QualityPalette, EffectsReduceTheirFramesWithIt) {
     EXPECT_NE(wrong.err.find("--palette is exact or quality"), std::string::npos) << wrong.err;
 }
 
+// The whole job in one command: rate, size, quality palette, optimised and lossy coding.
+TEST(QualityPalette, OneCommandMakesASmallGifOfAClip) {
+    const ts::TempFolder folder;
+    const std::string in = ts::MakeVideo(folder, "clip.mkv", "testsrc2", 128, 96, 30, 30);
+    ASSERT_FALSE(in.empty());
+    const std::string plain = folder.file("plain.gif");
+    const std::string small = folder.file("small.gif");
+    const std::string common = " --fps 15 --size 64x0 --palette quality";
+    ASSERT_EQ(ts::RunCli("convert " + Q(in) + " -o " + Q(plain) + common).status, 0);
+    const ts::ToolResult r =
+        ts::RunCli("convert " + Q(in) + " -o " + Q(small) + common + " --optimize 3 --lossy 40");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_LT(ts::ReadBytes(small).size() * 10, ts::ReadBytes(plain).size() * 9);
+    const auto expected = ts::PeerComposedPictures(plain);
+    const auto got = ts::PeerComposedPictures(small);
+    ASSERT_TRUE(expected && got);
+    ASSERT_EQ(got->size(), 15u);
+    ASSERT_EQ(expected->size(), 15u);
+    for (size_t i = 0; i < 15; ++i) {
+        EXPECT_EQ((*got)[i].width, 64);
+        EXPECT_LE(ts::MeanChannelDifference((*expected)[i], (*got)[i]), 6) << "frame " << i;
+    }
+    EXPECT_EQ(
+        ts::RunCli("convert " + Q(in) + " -o " + Q(folder.file("x.png")) + " --optimize 3").status,
+        2);
+}
+
 }  // namespace
