@@ -23,6 +23,15 @@
 
 namespace {
 
+// A horizontal slider from `low` to `high` with a tick every `step` below it.
+QSlider* TickedSlider(int low, int high, int step) {
+    auto* slider = new QSlider(Qt::Horizontal);
+    slider->setRange(low, high);
+    slider->setTickInterval(step);
+    slider->setTickPosition(QSlider::TicksBelow);
+    return slider;
+}
+
 // Slider positions 1-5 and their names; 0 for a mask that is none of the five.
 constexpr const char* kLevelNames[5] = {"Highest Quality", "High Quality", "Medium", "Small Size",
                                         "Smallest Size"};
@@ -78,10 +87,7 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
     previewLayout->addWidget(previewFrames_, 2, 1);
     previewLayout->addWidget(new QLabel(QStringLiteral("Frames")), 2, 2);
 
-    jpegSlider_ = new QSlider(Qt::Horizontal);
-    jpegSlider_->setRange(0, 100);
-    jpegSlider_->setTickInterval(10);
-    jpegSlider_->setTickPosition(QSlider::TicksBelow);
+    jpegSlider_ = TickedSlider(0, 100, 10);
     jpegReadOut_ = new QLabel;
     jpegReadOut_->setMinimumWidth(30);
     keepTrueColour_ = new QCheckBox(QStringLiteral("Keep Truecolor data for Jpeg export"));
@@ -91,17 +97,11 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
     jpegLayout->addWidget(jpegReadOut_, 0, 1);
     jpegLayout->addWidget(keepTrueColour_, 1, 0, 1, 2);
 
-    gifSlider_ = new QSlider(Qt::Horizontal);
-    gifSlider_->setRange(1, 5);
-    gifSlider_->setTickInterval(1);
-    gifSlider_->setTickPosition(QSlider::TicksBelow);
+    gifSlider_ = TickedSlider(1, 5, 1);
     gifName_ = new QLabel;
     gifName_->setMinimumWidth(100);
     auto* gifGroup = new QGroupBox(QStringLiteral("Gif Optimization"));
-    lossySlider_ = new QSlider(Qt::Horizontal);
-    lossySlider_->setRange(0, 200);
-    lossySlider_->setTickInterval(20);
-    lossySlider_->setTickPosition(QSlider::TicksBelow);
+    lossySlider_ = TickedSlider(0, 200, 20);
     lossyReadOut_ = new QLabel;
     lossyReadOut_->setMinimumWidth(30);
     auto* gifLayout = new QGridLayout(gifGroup);
@@ -114,10 +114,7 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
 
     reduction_ = new QComboBox;
     reduction_->addItems({QStringLiteral("Exact"), QStringLiteral("Quality")});
-    ditherSlider_ = new QSlider(Qt::Horizontal);
-    ditherSlider_->setRange(0, 100);
-    ditherSlider_->setTickInterval(10);
-    ditherSlider_->setTickPosition(QSlider::TicksBelow);
+    ditherSlider_ = TickedSlider(0, 100, 10);
     ditherReadOut_ = new QLabel;
     ditherReadOut_->setMinimumWidth(30);
     auto* reductionGroup = new QGroupBox(QStringLiteral("Colour Reduction"));
