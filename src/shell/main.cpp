@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QIcon>
 #include <QSettings>
 
 #include "app/HelpCollection.h"
@@ -13,6 +14,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setOrganizationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID));
+    // The installed icon, where the desktop's icon theme has it.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VELMORA_APP_ID)));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Editor for animated GIF files"));
