@@ -5,6 +5,7 @@
 
 #include "cli/CliCommand.h"
 #include "gif/LzwEncoder.h"
+#include "host/VersionNotice.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (first == "--version") {
-        std::printf("velmora-cli %s\n", VELMORA_VERSION);
+        std::fputs(version_notice::VersionText("velmora-cli").c_str(), stdout);
         return kExitOk;
     }
     for (const CliCommand& c : CliCommands()) {

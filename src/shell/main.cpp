@@ -4,8 +4,10 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QSettings>
+#include <cstdio>
 
 #include "app/HelpCollection.h"
+#include "host/VersionNotice.h"
 #include "shell/MainWindow.h"
 #include "shell/SingleInstance.h"
 
@@ -21,9 +23,16 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Editor for animated GIF files"));
     parser.addHelpOption();
-    parser.addVersionOption();
+    // Qt's own version option would say only the name and the number.
+    const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
+                                           QStringLiteral("Displays version information."));
+    parser.addOption(versionOption);
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The file to open."));
     parser.process(app);
+    if (parser.isSet(versionOption)) {
+        std::fputs(version_notice::VersionText("velmora").c_str(), stdout);
+        return 0;
+    }
     const QStringList files = parser.positionalArguments();
     const QString file = files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();
 

@@ -1,5 +1,6 @@
 // The main window driven as a user would: opening, selecting, deleting, copying and
-// pasting, saving, closing, dropping files, the recent files and a second editor.
+// pasting, saving, closing, dropping files, the recent files, a second editor, and what
+// the editor says of its version and licence.
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -480,6 +481,26 @@ TEST(SecondInstance, AnotherStartLeavesTheNameAndAFileIsHandedOver) {
     second.terminate();
     second.waitForFinished(5000);
     qunsetenv("VELMORA_INSTANCE_NAME");
+}
+
+// Help > About and `velmora --version` both name the version and the licence.
+TEST_F(MainWindowTest, AboutAndVersionNameTheLicence) {
+    const char* const licence =
+        "GPL-3.0-or-later: GNU General Public License, version 3 or (at your option)";
+    auto box = AnswerNextBox(Answer::Ok);
+    window().action(kCmdAbout)->trigger();
+    EXPECT_EQ(box->caption, "About Velmora");
+    EXPECT_TRUE(box->text.contains("Velmora " VELMORA_VERSION)) << box->text.toStdString();
+    EXPECT_TRUE(box->text.contains(licence)) << box->text.toStdString();
+    EXPECT_TRUE(box->text.contains("any later version")) << box->text.toStdString();
+
+    QProcess editor;
+    editor.start(VELMORA_EDITOR_PATH, {"--version"});
+    ASSERT_TRUE(editor.waitForFinished(30000));
+    EXPECT_EQ(editor.exitCode(), 0);
+    const QString out = QString::fromUtf8(editor.readAllStandardOutput());
+    EXPECT_TRUE(out.startsWith("velmora " VELMORA_VERSION "\n")) << out.toStdString();
+    EXPECT_TRUE(out.contains(QString("Licence ") + licence)) << out.toStdString();
 }
 
 // Each kind of change through its keys, then Ctrl+Z: the step's name is on the menu, the
