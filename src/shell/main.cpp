@@ -4,12 +4,30 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QSettings>
+#include <QUrl>
 #include <cstdio>
 
 #include "app/HelpCollection.h"
 #include "host/VersionNotice.h"
 #include "shell/MainWindow.h"
 #include "shell/SingleInstance.h"
+
+namespace {
+
+// The files as the desktop names them: paths, made absolute here where the working folder
+// is known, or file:// URIs from launchers that pass those.
+QStringList OpenedFiles(const QStringList& arguments) {
+    QStringList files;
+    for (const QString& argument : arguments) {
+        const QUrl url(argument);
+        const bool isUri =
+            argument.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive) && url.isLocalFile();
+        files << QFileInfo(isUri ? url.toLocalFile() : argument).absoluteFilePath();
+    }
+    return files;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -27,19 +45,23 @@ int main(int argc, char** argv) {
     const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
                                            QStringLiteral("Displays version information."));
     parser.addOption(versionOption);
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The file to open."));
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("The files to open."),
+                                 QStringLiteral("[files...]"));
     parser.process(app);
     if (parser.isSet(versionOption)) {
         std::fputs(version_notice::VersionText("velmora").c_str(), stdout);
         return 0;
     }
-    const QStringList files = parser.positionalArguments();
-    const QString file = files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();
+    QStringList files = OpenedFiles(parser.positionalArguments());
 
     QSettings store;
-    // A file opened from outside goes to the running editor unless several are allowed.
+    // Files opened from outside go to the running editor unless several are allowed, one
+    // after the other; what it does not take opens here.
     const bool multipleInstances = store.value(QStringLiteral("MultiInst"), 0).toUInt() == 1;
-    if (!file.isEmpty() && !multipleInstances && SingleInstance::HandOver(file)) return 0;
+    if (!files.isEmpty() && !multipleInstances) {
+        while (!files.isEmpty() && SingleInstance::HandOver(files.first())) files.removeFirst();
+        if (files.isEmpty()) return 0;
+    }
 
     SingleInstance instance;
     instance.Listen();
@@ -50,8 +72,8 @@ int main(int argc, char** argv) {
 
     // An animation left unsaved by a crash comes first; the sample only into nothing.
     const bool recovered = window.offerRecovery();
-    if (!file.isEmpty()) {
-        emit instance.fileHandedOver(file);
+    if (!files.isEmpty()) {
+        for (const QString& file : files) emit instance.fileHandedOver(file);
     } else if (!recovered) {
         window.openSample();
     }
