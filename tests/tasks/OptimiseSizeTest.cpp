@@ -199,7 +199,9 @@ TEST_P(OptimiseForSize, LossyCodingIsSmallerAndStaysClose) {
                 << "frame " << i;
         }
         const size_t size = ts::ReadBytes(out).size();
-        if (lossless) EXPECT_LE(size, lossless);
+        if (lossless) {
+            EXPECT_LE(size, lossless);
+        }
         if (lossy == 0) lossless = size;
     }
     // Converting with --lossy 0 writes what converting without it writes.
