@@ -21,6 +21,16 @@ int BitsFor(int entries) {
     return bits;
 }
 
+// The smallest LZW minimum code size that holds every index of the plane.
+int SmallestCodeSize(const IndexBuffer& plane) {
+    uint8_t highest = 0;
+    for (int y = 0; y < plane.height; ++y) {
+        const uint8_t* row = plane.row(y);
+        highest = std::max(highest, *std::max_element(row, row + plane.width));
+    }
+    return BitsFor(int(highest) + 1);
+}
+
 bool KeepsScreen(int disposal) {
     return disposal == 0 || disposal == 1;
 }
@@ -29,6 +39,10 @@ bool KeepsScreen(int disposal) {
 struct Candidate {
     bool global = false;
     int bits = 8;
+    // The LZW minimum code size: smaller than the table's bits when the indexes written
+    // all lie low in a large table, which makes every code shorter.
+    int codeSize = 8;
+    bool keepFullTable = false;
     Palette palette = UnusedPalette();  // of a local table
     bool transparent = false;
     uint8_t transparentIndex = 0;
@@ -111,7 +125,8 @@ void Encode(const FrameTarget& t, const std::unordered_map<uint32_t, uint8_t>& i
             const uint32_t* colours, int maxError, LzwEncoder& encoder, Candidate& c) {
     std::shared_ptr<IndexBuffer> allTransparent = IndexBuffer::Create(nullptr, t.w, t.h);
     std::shared_ptr<IndexBuffer> own = IndexBuffer::Create(nullptr, t.w, t.h);
-    if (!allTransparent || !own) return;
+    std::shared_ptr<IndexBuffer> runs = IndexBuffer::Create(nullptr, t.w, t.h);
+    if (!allTransparent || !own || !runs) return;
     std::vector<uint8_t> flexible(size_t(t.w) * size_t(t.h), 0);
     bool anyFlexible = false;
     for (int y = 0; y < t.h; ++y) {
@@ -130,33 +145,53 @@ void Encode(const FrameTarget& t, const std::unordered_map<uint32_t, uint8_t>& i
             } else {
                 ownRow[x] = transparentRow[x] = c.transparentIndex;
             }
+            // Transparent, except where the own colour goes on with the pixel before.
+            uint8_t* runRow = runs->row(y);
+            runRow[x] = kind == kEither && x > 0 && ownRow[x] == runRow[x - 1] ? ownRow[x]
+                                                                               : transparentRow[x];
         }
     }
     struct Way {
-        bool flexible, preferTransparent, startTransparent;
+        const IndexBuffer* plane;
+        bool flexible, preferTransparent, startTransparent, lookAhead;
     };
-    const Way ways[] = {
-        {false, false, false}, {true, true, true}, {true, false, false}, {true, false, true}};
+    const Way ways[] = {{allTransparent.get(), false, false, false, false},
+                        {own.get(), true, true, true, false},
+                        {own.get(), true, false, false, false},
+                        {own.get(), true, false, true, false},
+                        {own.get(), true, false, false, true},
+                        {runs.get(), false, false, false, false},
+                        {runs.get(), true, false, false, true}};
     const size_t table = c.global ? 0 : size_t(3) << c.bits;
-    for (const Way& way : ways) {
-        if (way.flexible && !anyFlexible) break;
+    // Each way with a table started afresh once full; then the best way again with the
+    // full table kept, which codes smaller where the picture goes on as it began.
+    const auto code = [&](const Way& way, bool keepFullTable) {
         LzwChoices choices;
         choices.flexible = way.flexible ? flexible.data() : nullptr;
         choices.alternative = c.transparentIndex;
         choices.preferAlternative = way.preferTransparent;
         choices.startWithAlternative = way.startTransparent;
+        choices.lookAhead = way.lookAhead;
         choices.colours = colours;
-        choices.maxError = maxError;
+        // Looking ahead codes losslessly, which lossy coding may always do too.
+        choices.maxError = way.lookAhead ? 0 : maxError;
+        choices.keepFullTable = keepFullTable;
         std::vector<uint8_t> out;
         std::shared_ptr<IndexBuffer> chosen = IndexBuffer::Create(nullptr, t.w, t.h);
-        if (!chosen) return;
-        encoder.EncodeChoosing(way.flexible ? own.get() : allTransparent.get(), t.w, t.h, c.bits,
-                               choices, out, chosen.get());
-        if (out.size() + table < c.bytes) {
-            c.bytes = out.size() + table;
-            c.indexes = std::move(chosen);
-        }
+        if (!chosen) return false;
+        encoder.EncodeChoosing(way.plane, t.w, t.h, c.codeSize, choices, out, chosen.get());
+        if (out.size() + table >= c.bytes) return false;
+        c.bytes = out.size() + table;
+        c.indexes = std::move(chosen);
+        c.keepFullTable = keepFullTable;
+        return true;
+    };
+    const Way* best = nullptr;
+    for (const Way& way : ways) {
+        if (way.flexible && !anyFlexible) continue;
+        if (code(way, false)) best = &way;
     }
+    if (best) code(*best, true);
 }
 
 // The smallest way found to write a frame: its rectangle and coding.
@@ -245,6 +280,7 @@ std::optional<FramePlan> PlanFrameEncoding(const FrameRecord& frame, const Scree
     {
         Candidate c;
         c.bits = BitsFor(n + (anyFree ? 1 : 0));
+        c.codeSize = c.bits;
         c.transparent = anyFree;
         c.transparentIndex = uint8_t(std::min(n, 255));
         uint32_t colours[256];
@@ -273,10 +309,17 @@ std::optional<FramePlan> PlanFrameEncoding(const FrameRecord& frame, const Scree
             onGlobal.emplace(colour, it->second);
             taken[it->second] = true;
         }
-        int slot = (1 << global.bits) - 1;
-        while (slot >= 0 && taken[slot]) --slot;
-        if (fits && (!anyFree || slot >= 0)) {
-            c.transparentIndex = uint8_t(std::max(slot, 0));
+        // The lowest free entry becomes the transparent index, so that the highest index
+        // written, and with it the code size, stays as low as the colours allow.
+        int slot = 0;
+        while (slot < (1 << global.bits) && taken[slot]) ++slot;
+        if (fits && (!anyFree || slot < (1 << global.bits))) {
+            c.transparentIndex = uint8_t(anyFree ? slot : 0);
+            int highest = anyFree ? slot : 0;
+            for (int i = 0; i < 256; ++i) {
+                if (taken[i]) highest = std::max(highest, i);
+            }
+            c.codeSize = std::min(BitsFor(highest + 1), c.bits);
             uint32_t colours[256];
             std::copy(std::begin(global.colours), std::end(global.colours), colours);
             if (anyFree) colours[c.transparentIndex] = kNotAColour;
@@ -304,6 +347,8 @@ void ApplyFrameEncoding(FrameRecord& frame, FramePlan plan) {
     frame.hasLocalPalette = best.global ? 0 : 1;
     frame.palette = best.global ? doc.globalPalette : best.palette;
     frame.bitsPerPixel = uint8_t(best.bits);
+    frame.lzwCodeSize = uint8_t(best.codeSize < best.bits ? best.codeSize : 0);
+    frame.lzwKeepsFullTable = best.keepFullTable;
     frame.hasTransparency = best.transparent ? 1 : 0;
     frame.transparentIndex = best.transparentIndex;
     frame.transparencyActive = 1;
@@ -330,40 +375,139 @@ bool CoversScreen(const FrameRecord& frame) {
     return true;
 }
 
+// True when coding the plane with a full code table kept takes fewer bytes than starting
+// a new table whenever it fills.
+bool FullTableCodesSmaller(const IndexBuffer& plane, int codeSize, LzwEncoder& encoder) {
+    std::vector<uint8_t> afresh, kept;
+    LzwChoices keep;
+    keep.keepFullTable = true;
+    encoder.EncodeChoosing(&plane, plane.width, plane.height, codeSize, LzwChoices{}, afresh,
+                           nullptr);
+    encoder.EncodeChoosing(&plane, plane.width, plane.height, codeSize, keep, kept, nullptr);
+    return kept.size() < afresh.size();
+}
+
 // The first frame stays on its table; lossy coding may still change its pixels.
 void CodeFirstFrame(FrameRecord& frame, const GlobalTable& global, int maxError,
                     LzwEncoder& encoder) {
     if (global.usable && !frame.hasLocalPalette) frame.bitsPerPixel = uint8_t(global.bits);
-    const std::shared_ptr<IndexBuffer> plane = frame.indexPlane();
-    if (maxError == 0 || !frame.IsPaletteValid() || !plane || plane->width != frame.width ||
+    std::shared_ptr<IndexBuffer> plane = frame.indexPlane();
+    if (!frame.IsPaletteValid() || !plane || plane->width != frame.width ||
         plane->height != frame.height) {
         return;
     }
-    uint32_t colours[256];
-    const Palette& palette = frame.effectivePalette();
-    const int entries = 1 << std::clamp(int(frame.bitsPerPixel), 1, 8);
-    for (int i = 0; i < 256; ++i) {
-        colours[i] =
-            i < entries && palette[size_t(i)].used() ? palette[size_t(i)].rgb() : kNotAColour;
+    const int bits = std::clamp(int(frame.bitsPerPixel), 1, 8);
+    const int codeSize = std::min(SmallestCodeSize(*plane), bits);
+    frame.lzwCodeSize = uint8_t(codeSize < bits ? codeSize : 0);
+    if (maxError > 0) {
+        uint32_t colours[256];
+        const Palette& palette = frame.effectivePalette();
+        for (int i = 0; i < 256; ++i) {
+            colours[i] = i < (1 << bits) && palette[size_t(i)].used() ? palette[size_t(i)].rgb()
+                                                                      : kNotAColour;
+        }
+        if (frame.hasTransparency && frame.transparentIndex < 256)
+            colours[frame.transparentIndex] = kNotAColour;
+        LzwChoices choices;
+        choices.colours = colours;
+        choices.maxError = maxError;
+        std::shared_ptr<IndexBuffer> chosen =
+            IndexBuffer::Create(&frame, frame.width, frame.height);
+        if (!chosen) return;
+        std::vector<uint8_t> out;
+        encoder.EncodeChoosing(plane.get(), frame.width, frame.height, codeSize, choices, out,
+                               chosen.get());
+        AnimationDocument::StructureWriteLock lock(frame.document);
+        frame.ReplaceIndexPlane(chosen);
+        frame.ReplaceTrueColourPlane(nullptr);
+        plane = std::move(chosen);
     }
-    if (frame.hasTransparency && frame.transparentIndex < 256)
-        colours[frame.transparentIndex] = kNotAColour;
-    LzwChoices choices;
-    choices.colours = colours;
-    choices.maxError = maxError;
-    std::shared_ptr<IndexBuffer> chosen = IndexBuffer::Create(&frame, frame.width, frame.height);
-    if (!chosen) return;
-    std::vector<uint8_t> out;
-    encoder.EncodeChoosing(plane.get(), frame.width, frame.height, frame.bitsPerPixel, choices, out,
-                           chosen.get());
-    AnimationDocument::StructureWriteLock lock(frame.document);
-    frame.ReplaceIndexPlane(std::move(chosen));
-    frame.ReplaceTrueColourPlane(nullptr);
+    frame.lzwKeepsFullTable = FullTableCodesSmaller(*plane, codeSize, encoder);
+}
+
+// Renumbers the global table so that the colours the most frames after the first use
+// come first (then the most pixels): the later frames, which mostly draw a few colours,
+// then write low indexes and code them with a smaller code size. The pictures stay as
+// they are: every frame on the global table, the background index and the transparent
+// indexes are renumbered alike.
+void OrderGlobalTableByUse(AnimationDocument& doc) {
+    const FrameRecord* first = doc.firstFrame;
+    if (!doc.hasGlobalPalette || !first || first->hasLocalPalette) return;
+    int used = 0;
+    while (used < 256 && doc.globalPalette[size_t(used)].used()) ++used;
+    if (used < 2) return;
+    struct Use {
+        uint64_t frames = 0, pixels = 0;
+    };
+    const size_t count = size_t(used);
+    std::vector<Use> use(count);
+    std::vector<std::shared_ptr<IndexBuffer>> planes;
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+        const std::shared_ptr<IndexBuffer> plane = f->indexPlane();
+        if (f->hasLocalPalette || !plane) {
+            planes.push_back(nullptr);
+            continue;
+        }
+        planes.push_back(plane);
+        uint64_t pixels[256] = {};
+        for (int y = 0; y < plane->height; ++y) {
+            const uint8_t* row = plane->row(y);
+            for (int x = 0; x < plane->width; ++x) ++pixels[row[x]];
+        }
+        const bool transparent = f->hasTransparency && f->transparencyActive;
+        for (int i = 0; i < used; ++i) {
+            if (pixels[i] == 0 || (transparent && uint32_t(i) == f->transparentIndex)) continue;
+            use[size_t(i)].frames += f->prev ? 1 : 0;
+            use[size_t(i)].pixels += pixels[i];
+        }
+    }
+    std::vector<int> order(count);
+    for (int i = 0; i < used; ++i) order[size_t(i)] = i;
+    std::stable_sort(order.begin(), order.end(), [&use](int a, int b) {
+        const Use &ua = use[size_t(a)], &ub = use[size_t(b)];
+        return ua.frames != ub.frames ? ua.frames > ub.frames : ua.pixels > ub.pixels;
+    });
+    uint8_t renumber[256];
+    for (int i = 0; i < 256; ++i) renumber[i] = uint8_t(i);
+    Palette palette = doc.globalPalette;
+    for (int i = 0; i < used; ++i) {
+        renumber[order[size_t(i)]] = uint8_t(i);
+        palette[size_t(i)] = doc.globalPalette[size_t(order[size_t(i)])];
+    }
+    std::vector<std::shared_ptr<IndexBuffer>> renumbered;
+    for (size_t k = 0; k < planes.size(); ++k) {
+        if (!planes[k]) {
+            renumbered.push_back(nullptr);
+            continue;
+        }
+        const IndexBuffer& from = *planes[k];
+        std::shared_ptr<IndexBuffer> to = IndexBuffer::Create(nullptr, from.width, from.height);
+        if (!to) return;  // no memory: the table stays as it is
+        for (int y = 0; y < from.height; ++y) {
+            const uint8_t* in = from.row(y);
+            uint8_t* out = to->row(y);
+            for (int x = 0; x < from.width; ++x) out[x] = renumber[in[x]];
+        }
+        renumbered.push_back(std::move(to));
+    }
+    AnimationDocument::StructureWriteLock lock(doc);
+    doc.globalPalette = palette;
+    doc.backgroundIndex = renumber[doc.backgroundIndex];
+    size_t k = 0;
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next, ++k) {
+        if (!renumbered[k]) continue;
+        renumbered[k]->owner = f;
+        f->ReplaceIndexPlane(std::move(renumbered[k]));
+        f->palette = palette;
+        if (f->transparentIndex < 256) f->transparentIndex = renumber[f->transparentIndex];
+    }
 }
 
 }  // namespace
 
 bool ChooseEncodings(AnimationDocument& doc, int lossy, OptimiseProgress& progress) {
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) f->WaitForReduction();
+    OrderGlobalTableByUse(doc);
     const GlobalTable global = ReadGlobalTable(doc);
     const int maxError = LossyMaxError(lossy);
     LzwEncoder encoder;

@@ -34,6 +34,12 @@ struct FrameData {
     uint32_t hasTransparency = 0;
     uint32_t interlaced = 0;
     uint8_t bitsPerPixel = 8;
+    // A smaller LZW minimum code size that the pixels allow (2 to bitsPerPixel - 1), or 0
+    // for bitsPerPixel. The optimiser sets it; the writer checks it against the pixels.
+    uint8_t lzwCodeSize = 0;
+    // The LZW coder goes on with a full code table instead of starting a new one; the
+    // optimiser sets it where that codes smaller.
+    bool lzwKeepsFullTable = false;
     std::string fileName;
     std::shared_ptr<TrueColourBuffer> ppTC;
     CommentList comments;

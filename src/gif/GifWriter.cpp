@@ -30,6 +30,21 @@ int BitsOf(const FrameRecord& frame) {
     return std::clamp(int(frame.bitsPerPixel), 1, 8);
 }
 
+// The LZW minimum code size: the frame's smaller one when every pixel fits it (a frame
+// edited after optimising may no longer fit), else the table's bits.
+int CodeSizeOf(const FrameRecord& frame, const IndexBuffer* pixels) {
+    const int bits = BitsOf(frame);
+    const int smaller = frame.lzwCodeSize;
+    if (smaller < 2 || smaller >= bits || !pixels) return bits;
+    const uint8_t limit = uint8_t(1u << smaller);
+    for (int y = 0; y < pixels->height; ++y) {
+        const uint8_t* row = pixels->row(y);
+        if (std::any_of(row, row + pixels->width, [limit](uint8_t p) { return p >= limit; }))
+            return bits;
+    }
+    return smaller;
+}
+
 bool Fits16(int32_t v) {
     return v >= 0 && v <= 0xFFFF;
 }
@@ -65,8 +80,11 @@ void WriteImage(FrameRecord& frame, LzwEncoder& encoder, std::vector<uint8_t>& o
     const IndexBuffer* pixels =
         plane && plane->width == frame.width && plane->height == frame.height ? plane.get()
                                                                               : nullptr;
+    const int codeSize = CodeSizeOf(frame, pixels);
+    LzwChoices choices;
+    choices.keepFullTable = frame.lzwKeepsFullTable;
     if (lossy <= 0 || !pixels) {
-        encoder.EncodeImage(pixels, frame.width, frame.height, bits, out);
+        encoder.EncodeChoosing(pixels, frame.width, frame.height, codeSize, choices, out, nullptr);
         return;
     }
     const Palette& palette = frame.effectivePalette();
@@ -77,10 +95,9 @@ void WriteImage(FrameRecord& frame, LzwEncoder& encoder, std::vector<uint8_t>& o
     }
     if (frame.hasTransparency && frame.transparentIndex < 256)
         colours[frame.transparentIndex] = kNotAColour;
-    LzwChoices choices;
     choices.colours = colours;
     choices.maxError = LossyMaxError(lossy);
-    encoder.EncodeChoosing(pixels, frame.width, frame.height, bits, choices, out, nullptr);
+    encoder.EncodeChoosing(pixels, frame.width, frame.height, codeSize, choices, out, nullptr);
 }
 
 // Pending bytes go to the file once they pass this size.

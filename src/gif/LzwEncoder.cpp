@@ -9,6 +9,9 @@
 namespace {
 constexpr size_t kTableEntries = 4096 * 256;
 constexpr uint32_t kMaxCode = 4096;
+// How far the coder looks ahead when choosing: longer matches are rare, and the cost of
+// looking grows with the distance.
+constexpr size_t kLookAheadLimit = 16;
 }  // namespace
 
 int LossyMaxError(int lossy) {
@@ -142,6 +145,27 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
     uint32_t prefix = 0;
     bool started = false;
     uint32_t* const table = table_.data();
+    const bool lookAhead = choices.lookAhead && flexible && plane && !lossy;
+    const size_t total = size_t(width) * size_t(std::max(height, 0));
+    // How many pixels after `start` extend the string `code`, taking the own index where
+    // it continues and else the alternative where allowed.
+    const auto matchLength = [&](uint32_t code, size_t start) {
+        size_t k = start;
+        const size_t limit = std::min(total, start + kLookAheadLimit);
+        for (; k < limit; ++k) {
+            const int ky = int(k / size_t(width)), kx = int(k % size_t(width));
+            const uint32_t own = plane->row(ky)[kx];
+            if (const uint32_t e = table[code * 256 + own]; (e & 0xFFFF0000u) == stamp) {
+                code = e & 0xFFFFu;
+            } else if (const uint32_t a = table[code * 256 + alternative];
+                       flexible[k] && (a & 0xFFFF0000u) == stamp) {
+                code = a & 0xFFFFu;
+            } else {
+                break;
+            }
+        }
+        return k - start;
+    };
     for (int y = 0; y < height; ++y) {
         const uint8_t* row = plane ? plane->row(y) : nullptr;
         const uint8_t* flexRow = flexible ? flexible + size_t(y) * size_t(width) : nullptr;
@@ -154,7 +178,26 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
             if (hasColour) carried->Want(x, colours[p], want);
             uint32_t pick = p;
             bool matched = false;
-            if (!started) {
+            const size_t at = size_t(y) * size_t(width) + size_t(x);
+            if (lookAhead && mayAlter && started) {
+                const uint32_t e = table[prefix * 256 + p], a = table[prefix * 256 + alternative];
+                const bool ownGoesOn = (e & 0xFFFF0000u) == stamp,
+                           altGoesOn = (a & 0xFFFF0000u) == stamp;
+                if (ownGoesOn && altGoesOn) {
+                    const bool useAlt =
+                        matchLength(a & 0xFFFFu, at + 1) > matchLength(e & 0xFFFFu, at + 1);
+                    pick = useAlt ? alternative : p;
+                    prefix = (useAlt ? a : e) & 0xFFFFu;
+                    matched = true;
+                } else if (!ownGoesOn && !altGoesOn) {
+                    // The next string starts here: with the root that leads further.
+                    pick =
+                        matchLength(alternative, at + 1) > matchLength(p, at + 1) ? alternative : p;
+                }
+            }
+            if (matched) {
+                // Chosen by looking ahead.
+            } else if (!started) {
                 pick = mayAlter && choices.startWithAlternative ? alternative : p;
                 prefix = pick;
                 started = true;
@@ -198,7 +241,9 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
                 }
             }
             if (!matched) {
-                pick = mayAlter && choices.startWithAlternative ? alternative : p;
+                if (!lookAhead || !mayAlter) {
+                    pick = mayAlter && choices.startWithAlternative ? alternative : p;
+                }
                 const bool full = next == kMaxCode;
                 if (!full || !choices.keepFullTable) table[prefix * 256 + pick] = stamp | next;
                 EmitCode(prefix);

@@ -17,6 +17,10 @@ struct LzwChoices {
     bool preferAlternative = false;
     // Where neither continues a match: start the next string with the alternative.
     bool startWithAlternative = false;
+    // Lossless only: where both the own index and the alternative continue the match,
+    // or neither does, take the one from which the longer match follows (looking ahead
+    // along the table) instead of a fixed preference.
+    bool lookAhead = false;
     // Lossy coding: the colour of every index (0x00RRGGBB, kNotAColour for indexes that
     // must not stand in for others) and the largest difference per channel between a
     // pixel's colour, with the error carried from its neighbours, and the colour written.

@@ -247,12 +247,15 @@ TEST_F(GifWriterTest, ChoosingCodersDecodeToWhatTheyChose) {
         const char* label;
         bool flexible, preferAlternative, startWithAlternative, keepFullTable;
         int maxError;
+        bool lookAhead = false;
     };
     const Way ways[] = {{"plain, table kept", false, false, false, true, 0},
                         {"flexible", true, false, false, false, 0},
                         {"flexible, alternative first", true, true, true, true, 0},
                         {"lossy", false, false, false, false, 12},
-                        {"lossy and flexible, table kept", true, true, false, true, 30}};
+                        {"lossy and flexible, table kept", true, true, false, true, 30},
+                        {"flexible, looking ahead", true, false, false, false, 0, true},
+                        {"flexible, looking ahead, table kept", true, false, false, true, 0, true}};
     for (const Way& way : ways) {
         SCOPED_TRACE(way.label);
         LzwChoices choices;
@@ -261,6 +264,7 @@ TEST_F(GifWriterTest, ChoosingCodersDecodeToWhatTheyChose) {
         choices.preferAlternative = way.preferAlternative;
         choices.startWithAlternative = way.startWithAlternative;
         choices.keepFullTable = way.keepFullTable;
+        choices.lookAhead = way.lookAhead;
         choices.colours = colours.data();
         choices.maxError = way.maxError;
         auto chosen = IndexBuffer::Create(nullptr, w, h);
@@ -288,5 +292,46 @@ TEST_F(GifWriterTest, ChoosingCodersDecodeToWhatTheyChose) {
                 ASSERT_LE(d, 2 * way.maxError) << x << "," << y;
             }
         }
+    }
+}
+
+// The optimiser may ask for a smaller LZW code size and for a full code table to be kept;
+// the writer does so only where the pixels allow it, and giflib reads every image back.
+TEST_F(GifWriterTest, SmallerCodeSizesAndKeptTablesAreWrittenOnlyWhereThePixelsAllowThem) {
+    struct Case {
+        const char* label;
+        int colours;  // the pixels lie below this
+        uint8_t codeSize;
+        int written;
+    };
+    const Case cases[] = {{"fits 2 bits", 4, 2, 2},
+                          {"a pixel beyond 2 bits", 5, 2, 8},
+                          {"fits 5 bits", 32, 5, 5},
+                          {"not asked", 4, 0, 8},
+                          {"1 is no GIF code size", 2, 1, 8}};
+    for (const Case& c : cases) {
+        FrameRecord* f = RandomFrame(doc_, 37, 23, c.colours, uint32_t(c.colours));
+        f->lzwCodeSize = c.codeSize;
+        AppendToDocument(doc_, f, c.label);
+    }
+    // Noise fills the table many times over; kept full, it codes to other bytes.
+    FrameRecord* noise = RandomFrame(doc_, 200, 150, 256, 9);
+    AppendToDocument(doc_, noise, "noise");
+    const std::string cleared = TempPath("cleared.gif"), kept = TempPath("kept.gif");
+    ASSERT_EQ(SaveAnimation(doc_, cleared), kSaveOk);
+    noise->lzwKeepsFullTable = true;
+    ASSERT_EQ(SaveAnimation(doc_, kept), kSaveOk);
+    EXPECT_NE(testing_support::ReadBytes(kept).size(), testing_support::ReadBytes(cleared).size());
+    for (const std::string& path : {cleared, kept}) {
+        const std::vector<int> sizes =
+            testing_support::LzwCodeSizes(testing_support::ReadBytes(path));
+        ASSERT_EQ(sizes.size(), std::size(cases) + 1);
+        for (size_t i = 0; i < std::size(cases); ++i)
+            EXPECT_EQ(sizes[i], cases[i].written) << cases[i].label;
+        const auto peer = GiflibDecode(path);
+        ASSERT_TRUE(peer);
+        size_t i = 0;
+        for (FrameRecord* f = doc_.firstFrame; f; f = f->next, ++i)
+            EXPECT_EQ(peer->images[i].indexes, FramePixels(*f)) << path << " image " << i;
     }
 }

@@ -207,4 +207,31 @@ std::optional<PeerTimeline> PeerTimelineOf(const std::string& gifPath) {
     return t;
 }
 
+std::vector<int> LzwCodeSizes(const std::vector<uint8_t>& gif) {
+    const auto table = [](uint8_t flags) {
+        return flags & 0x80 ? size_t(3) << ((flags & 7) + 1) : 0;
+    };
+    // Sub-blocks up to the terminator; false when the file ends first.
+    const auto skipBlocks = [&gif](size_t& p) {
+        while (p < gif.size() && gif[p] != 0) p += size_t(gif[p]) + 1;
+        return ++p <= gif.size();
+    };
+    std::vector<int> sizes;
+    if (gif.size() < 13) return {};
+    size_t p = 13 + table(gif[10]);
+    while (p < gif.size() && gif[p] != 0x3B) {
+        if (gif[p] == 0x21) {
+            p += 2;
+        } else if (gif[p] == 0x2C && p + 10 < gif.size()) {
+            p += 10 + table(gif[p + 9]);
+            if (p >= gif.size()) return {};
+            sizes.push_back(gif[p++]);
+        } else {
+            return {};
+        }
+        if (!skipBlocks(p)) return {};
+    }
+    return sizes;
+}
+
 }  // namespace testing_support

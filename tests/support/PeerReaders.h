@@ -69,4 +69,8 @@ std::vector<uint32_t> PeerStillRgb(const std::string& path);
 // (0xFF000000 for an index beyond it).
 std::vector<uint32_t> ImageColours(const PeerImage& image);
 
+// The LZW minimum code size each image of a GIF file declares, in file order (giflib
+// does not tell it); empty when the blocks cannot be walked.
+std::vector<int> LzwCodeSizes(const std::vector<uint8_t>& gif);
+
 }  // namespace testing_support
