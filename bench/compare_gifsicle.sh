@@ -4,7 +4,8 @@
 # mandelbrot, a pan over ImageMagick's rose photo, and an animation with transparency.
 # For each input: its size; velmora-cli optimize at quality 1, 3 and 5; gifsicle -O3; both
 # at lossy 20 and 80; the bytes, the ratio to gifsicle -O3, the seconds taken and the
-# worst frame's PSNR against the input (FFmpeg's psnr filter, frames matched by time).
+# mean and the worst frame's PSNR against the input (FFmpeg's psnr filter, frames matched
+# by time).
 # Last, the time to optimise 100 frames of 640x480.
 #
 # Usage: bench/compare_gifsicle.sh [VELMORA_CLI] [FRAMES]
@@ -87,20 +88,23 @@ make_transparent
 
 now() { date +%s.%N; }
 
-# The worst frame's PSNR of $2 against $1, frames matched by their times.
+# The mean and the worst frame's PSNR of $2 against $1, frames matched by their times
+# (a frame equal to the input counts as 99 dB in the mean).
 psnr() {
     ffmpeg -hide_banner -nostats -loglevel error -i "$2" -i "$1" \
         -lavfi "[0:v]format=rgb24[a];[1:v]format=rgb24[b];[a][b]psnr=stats_file=$work/psnr.log" \
-        -f null - >/dev/null 2>&1 || { echo "?"; return; }
+        -f null - >/dev/null 2>&1 || { echo "? ?"; return; }
     awk '{ for (i = 1; i <= NF; ++i) if ($i ~ /^psnr_avg:/) { v = substr($i, 10);
+               sum += (v == "inf" ? 99 : v); ++n;
                if (v != "inf" && (min == "" || v + 0 < min)) min = v + 0 } }
-         END { if (min == "") print "inf"; else printf "%.1f\n", min }' "$work/psnr.log"
+         END { printf "%8.1f %8s\n", sum / n, (min == "" ? "inf" : sprintf("%.1f", min)) }' \
+        "$work/psnr.log"
 }
 
-printf '%-11s %-24s %9s %7s %8s %8s\n' input tool bytes "x -O3" seconds "worst dB"
+printf '%-11s %-24s %9s %7s %8s %8s %8s\n' input tool bytes "x -O3" seconds "mean dB" "worst dB"
 for input in screen testsrc2 mandelbrot pan transparent; do
     src="$work/$input.gif"
-    printf '%-11s %-24s %9d %7s %8s %8s\n' "$input" "(input)" "$(stat -c %s "$src")" - - -
+    printf '%-11s %-24s %9d %7s %8s %8s %8s\n' "$input" "(input)" "$(stat -c %s "$src")" - - - -
     gifsicle -O3 "$src" -o "$work/ref.gif"
     ref="$(stat -c %s "$work/ref.gif")"
     run() {  # $1 = label, $2 = output, rest = command
@@ -110,7 +114,7 @@ for input in screen testsrc2 mandelbrot pan transparent; do
         "$@" >/dev/null 2>&1
         t1="$(now)"
         bytes="$(stat -c %s "$out")"
-        printf '%-11s %-24s %9d %7.3f %8.2f %8s\n' "$input" "$label" "$bytes" \
+        printf '%-11s %-24s %9d %7.3f %8.2f %s\n' "$input" "$label" "$bytes" \
             "$(echo "$bytes / $ref" | bc -l)" "$(echo "$t1 - $t0" | bc)" "$(psnr "$src" "$out")"
     }
     for q in 1 3 5; do
