@@ -34,6 +34,7 @@ void FrameTreeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     // The row's background is drawn once, above; the label part only adds its content.
     QStyleOptionViewItem rest(option);
     rest.rect.setRight(option.rect.right() - reserved);
+    rest.state &= ~QStyle::State_HasFocus;  // one focus frame, round the whole row
     if (option.state & QStyle::State_Selected) {
         rest.state &= ~QStyle::State_Selected;
         rest.palette.setColor(QPalette::Text, option.palette.color(QPalette::HighlightedText));
@@ -46,6 +47,13 @@ void FrameTreeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(area, Qt::AlignRight | Qt::AlignVCenter, delay);
     painter->restore();
+    if (option.state & QStyle::State_HasFocus) {
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(option);
+        focus.backgroundColor =
+            option.palette.color(selected ? QPalette::Highlight : QPalette::Base);
+        style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+    }
 }
 
 QSize FrameTreeDelegate::sizeHint(const QStyleOptionViewItem& option,

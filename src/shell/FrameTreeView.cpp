@@ -31,6 +31,12 @@ FrameTreeView::FrameTreeView(QWidget* parent) : QTreeView(parent) {
     setDefaultDropAction(Qt::MoveAction);
 }
 
+QItemSelectionModel::SelectionFlags FrameTreeView::selectionCommand(const QModelIndex& index,
+                                                                    const QEvent* event) const {
+    if (!event) return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return QTreeView::selectionCommand(index, event);
+}
+
 void FrameTreeView::dragEnterEvent(QDragEnterEvent* event) {
     // Files dropped on the tree are the window's business.
     if (!CarriesFrames(event->mimeData(), model())) {

@@ -16,6 +16,10 @@ class FrameTreeView : public QTreeView {
     void framesDropped(const QModelIndex& target, DropPlace place, bool copy);
 
   protected:
+    // Selections made by the program (a command, playback) replace the selection
+    // whatever keys happen to be held; only the user's clicks and keys extend it.
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

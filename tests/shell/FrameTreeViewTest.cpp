@@ -292,6 +292,19 @@ TEST_F(FrameCommandsTest, CtrlAndShiftClicksChooseTheFramesCommandsActOn) {
     EXPECT_EQ(Pictures(doc()), pictures);
 }
 
+// A selection the program makes (Goto First, playback, a command) replaces the user's,
+// whatever key the last click held.
+TEST_F(FrameCommandsTest, SelectingFromTheProgramReplacesASelectionOfSeveral) {
+    click(0);
+    click(2, Qt::ControlModifier);
+    ASSERT_EQ(tree()->selectionModel()->selectedRows().size(), 2);
+    window().selectEntry(doc().EntryOfFrame(doc().firstFrame->next));
+    EXPECT_EQ(tree()->selectionModel()->selectedRows(), QModelIndexList{indexOfFrame(1)});
+    key(Qt::Key_Delete);  // one frame, as Delete always did
+    EXPECT_EQ(Pictures(doc()), order({0, 2}));
+    EXPECT_EQ(doc().history.undoName(), "Delete Frame");
+}
+
 // The frame commands with orders and delays worked out by hand, each taken back by Ctrl+Z.
 TEST_F(FrameCommandsTest, ReverseYoyoAndTheDelayCommandsAreEachOneStep) {
     struct Row {
