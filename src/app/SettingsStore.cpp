@@ -31,6 +31,9 @@ bool IsUndoSteps(uint32_t v) {
 bool IsUndoMemory(uint32_t v) {
     return v >= 1 && v <= 64 * 1024;
 }
+bool IsThumbnailSize(uint32_t v) {
+    return v >= AppSettings::kMinThumbnailSize && v <= AppSettings::kMaxThumbnailSize;
+}
 bool IsQuality(uint32_t v) {
     return v <= 100;
 }
@@ -116,6 +119,7 @@ AppSettings SettingsStore::Load(QSettings& s, int screenWidth, int screenHeight)
     a.recoverySeconds = ReadDword(s, "Recovery Seconds", 120, IsRecoveryInterval);
     a.undoSteps = ReadDword(s, "Undo Steps", 100, IsUndoSteps);
     a.undoMemoryMiB = ReadDword(s, "Undo Memory MiB", 512, IsUndoMemory);
+    a.thumbnailSize = ReadDword(s, "Thumbnail Size", 64, IsThumbnailSize);
     bool ok = false;
     const WindowPlacement win = WindowPlacement::FromBytes(s.value("WinRect").toByteArray(), &ok);
     if (ok && win.length() == 44) a.winRect = win;
@@ -156,6 +160,7 @@ void SettingsStore::Save(QSettings& s, const AppSettings& a) {
     s.setValue("Recovery Seconds", a.recoverySeconds);
     s.setValue("Undo Steps", a.undoSteps);
     s.setValue("Undo Memory MiB", a.undoMemoryMiB);
+    s.setValue("Thumbnail Size", a.thumbnailSize);
     s.setValue("WinRect", a.winRect.toBytes());
     s.setValue("Param Placement", a.paramPlacement.toBytes());
     for (int i = 0; i < 5; ++i) {

@@ -55,6 +55,7 @@ struct AppSettings {
     uint32_t recoverySeconds = 120;  // unsaved changes kept for crash recovery (0: never)
     uint32_t undoSteps = 100;        // the undo history's bounds: steps and memory
     uint32_t undoMemoryMiB = 512;
+    uint32_t thumbnailSize = 64;  // the frame tree's pictures, pixels on the long side
     WindowPlacement winRect;
     WindowPlacement paramPlacement;  // length 0: never recorded
     QStringList history;             // at most five, most recent first
@@ -62,6 +63,7 @@ struct AppSettings {
     static constexpr uint32_t kGifCompressionMasks[5] = {0xFCFCFC, 0xF8F8F8, 0xF0F0F0, 0xE0E0E0,
                                                          0xC0C0C0};
     static constexpr int kMaxPreviewFrames = 1000;
+    static constexpr uint32_t kMinThumbnailSize = 16, kMaxThumbnailSize = 256;
 };
 
 // Reads and writes AppSettings in a QSettings store (the user's native settings store

@@ -99,6 +99,12 @@ void AnimationDocument::StopAllJobs() {
     for (FrameRecord* f = firstFrame; f; f = f->next) f->abortReduce = 1;
     for (FrameRecord* f = firstFrame; f; f = f->next) {
         if (f->reduceThread) jobs_->Cancel(f->reduceThread);
+        JobHandle view;
+        {
+            std::lock_guard lock(f->composeLock);
+            view = f->pictureJob;
+        }
+        if (view) jobs_->Cancel(view);
     }
     jobs_->WaitIdle();
 }

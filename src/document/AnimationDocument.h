@@ -165,3 +165,10 @@ class AnimationDocument : public DocumentParameters {
 // Frame jobs (reduction and composition) on the document's worker pool.
 void StartReduction(FrameRecord& frame);
 void StartComposition(FrameRecord& frame);
+// A view's job on the frame's composed picture (a thumbnail): composes the picture if
+// needed and hands it (nullptr when there is none, e.g. while busy) to `use` on a
+// worker thread. At most one per frame: false when one is still pending. The frame
+// waits for it when destroyed; StopAllJobs cancels it.
+bool StartPictureJob(FrameRecord& frame,
+                     std::function<void(std::shared_ptr<const ComposedPicture>)> use,
+                     JobPriority priority);

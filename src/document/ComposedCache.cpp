@@ -31,6 +31,17 @@ void ComposedCache::setBudget(int64_t bytes) {
     EvictLocked(nullptr);
 }
 
+int64_t ComposedCache::budget() const {
+    std::lock_guard lock(mutex_);
+    return budget_;
+}
+
+void ComposedCache::AddDerived(int64_t bytes) {
+    std::lock_guard lock(mutex_);
+    held_ += bytes;
+    if (bytes > 0) EvictLocked(nullptr);
+}
+
 int64_t ComposedCache::bytesHeld() const {
     std::lock_guard lock(mutex_);
     return held_;

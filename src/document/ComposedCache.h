@@ -21,7 +21,11 @@ class ComposedCache {
     // The frame's picture went away, or the frame is being destroyed.
     void Forget(FrameRecord& frame);
     void setBudget(int64_t bytes);
+    int64_t budget() const;
     int64_t bytesHeld() const;
+    // Memory of pictures made from composed ones and kept elsewhere (a view's thumbnails):
+    // counted against the same budget, so that composed pictures make room for them.
+    void AddDerived(int64_t bytes);
 
   private:
     struct Entry {

@@ -23,7 +23,7 @@ bool NeedsPredecessorPicture(const FrameRecord& frame) {
 // Runs or waits for the composition of one frame, assuming the frames it builds on are
 // composed already (or composes them itself if that changed meanwhile).
 int64_t PictureBytes(const ComposedPicture& p) {
-    return int64_t(p.pixels.size()) * 4;
+    return int64_t(p.pixels.size()) * 4 + int64_t(p.seeThrough.size());
 }
 
 // Marks a picture as just used, outside of every frame lock.
@@ -80,7 +80,7 @@ std::optional<uint32_t> ColourBeneath(const FrameRecord& frame, int x, int y) {
 
 bool ComposedPictureFits(int width, int height) {
     const int64_t pixels = int64_t(std::max(width, 0)) * int64_t(std::max(height, 0));
-    return pixels <= kMaxPlanePixels && FitsInMemory(pixels * int64_t(sizeof(uint32_t)));
+    return pixels <= kMaxPlanePixels && FitsInMemory(pixels * int64_t(sizeof(uint32_t) + 1));
 }
 
 void ComposeFrame(FrameRecord& frame) {
@@ -108,6 +108,7 @@ void ComposeFrame(FrameRecord& frame) {
     try {
         picture = std::make_shared<ComposedPicture>();
         picture->pixels.assign(size_t(sw) * size_t(sh), 0u);
+        picture->seeThrough.assign(size_t(sw) * size_t(sh), uint8_t(0));
     } catch (const std::bad_alloc&) {
         withoutPicture();
         return;
@@ -119,18 +120,32 @@ void ComposeFrame(FrameRecord& frame) {
     const int disposal = doc.disposalBefore(frame);
     const uint32_t background = doc.backgroundColour();
     if (!frame.coversScreen()) {
+        bool filled = false;
         if ((disposal == 0 || disposal == 1) && p) {
             std::shared_ptr<const ComposedPicture> base = GetComposedBitmap(*p);
-            if (base && base->width == sw && base->height == sh) picture->pixels = base->pixels;
+            if (base && base->width == sw && base->height == sh) {
+                picture->pixels = base->pixels;
+                if (base->seeThrough.empty())
+                    std::fill(picture->seeThrough.begin(), picture->seeThrough.end(), 0);
+                else
+                    picture->seeThrough = base->seeThrough;
+                filled = true;
+            }
         } else if (disposal >= 0 && disposal <= 3) {
             std::fill(picture->pixels.begin(), picture->pixels.end(), background);
+            filled = true;
         }
+        // Nothing was drawn around the frame yet.
+        if (!filled) std::fill(picture->seeThrough.begin(), picture->seeThrough.end(), 1);
     }
 
-    auto beneath = [&](int sx, int sy) -> uint32_t {
+    // The colour a see-through pixel of the frame shows, and whether anything is there.
+    auto beneath = [&](int sx, int sy, uint8_t& none) -> uint32_t {
+        none = 0;
         if (disposal == 2 || disposal == 3) return background;
-        if (!p) return kGreyBeneath;
-        return ColourBeneath(frame, sx, sy).value_or(kGreyBeneath);
+        const std::optional<uint32_t> c = p ? ColourBeneath(frame, sx, sy) : std::nullopt;
+        none = c ? 0 : 1;
+        return c.value_or(kGreyBeneath);
     };
     const bool replacesTransparent = disposal >= 0 && disposal <= 3;
 
@@ -157,13 +172,14 @@ void ComposeFrame(FrameRecord& frame) {
             for (int i = 0; i < 256; ++i) lut[i] = pal[size_t(i)].rgb();
             for (int y = y0; y < y1; ++y) {
                 const uint8_t* in = indexes->row(y);
-                uint32_t* out =
-                    picture->pixels.data() + size_t(frame.top + y) * size_t(sw) + frame.left;
+                const size_t offset = size_t(frame.top + y) * size_t(sw) + size_t(frame.left);
+                uint32_t* out = picture->pixels.data() + offset;
+                uint8_t* none = picture->seeThrough.data() + offset;
                 for (int x = x0; x < x1; ++x) {
                     const uint8_t i = in[x];
-                    if (transparent && i == frame.transparentIndex) {
-                        out[x] =
-                            replacesTransparent ? beneath(frame.left + x, frame.top + y) : lut[i];
+                    none[x] = 0;
+                    if (transparent && i == frame.transparentIndex && replacesTransparent) {
+                        out[x] = beneath(frame.left + x, frame.top + y, none[x]);
                     } else {
                         out[x] = lut[i];
                     }
@@ -173,18 +189,24 @@ void ComposeFrame(FrameRecord& frame) {
             const bool transparent = frame.transparencyActive != 0;
             for (int y = y0; y < y1; ++y) {
                 const uint32_t* in = colours->row(y);
-                uint32_t* out =
-                    picture->pixels.data() + size_t(frame.top + y) * size_t(sw) + frame.left;
+                const size_t offset = size_t(frame.top + y) * size_t(sw) + size_t(frame.left);
+                uint32_t* out = picture->pixels.data() + offset;
+                uint8_t* none = picture->seeThrough.data() + offset;
                 for (int x = x0; x < x1; ++x) {
                     const uint32_t c = in[x];
+                    none[x] = 0;
                     out[x] = (transparent && (c & kTransparentMarker))
-                                 ? beneath(frame.left + x, frame.top + y)
+                                 ? beneath(frame.left + x, frame.top + y, none[x])
                                  : (c & kRgbMask);
                 }
             }
         }
     }
 
+    if (std::find(picture->seeThrough.begin(), picture->seeThrough.end(), uint8_t(1)) ==
+        picture->seeThrough.end()) {
+        picture->seeThrough = {};  // the usual case: every pixel covered
+    }
     const int64_t bytes = PictureBytes(*picture);
     {
         std::lock_guard lock(frame.composeLock);
@@ -232,6 +254,8 @@ void ResumeCompositions(AnimationDocument& doc) {
 }
 
 void DiscardComposedBitmap(FrameRecord& frame) {
+    // Also when the picture had already left the cache: views made from it are stale.
+    frame.pictureVersion = NextPictureVersion();
     {
         std::unique_lock lock(frame.composeLock);
         if (!frame.composedBitmap && !frame.composing) return;

@@ -69,3 +69,15 @@ void StartComposition(FrameRecord& frame) {
     frame.composeThread =
         doc.jobs().Submit([target](Job&) { ComposeFrame(*target); }, JobPriority::Normal);
 }
+
+bool StartPictureJob(FrameRecord& frame,
+                     std::function<void(std::shared_ptr<const ComposedPicture>)> use,
+                     JobPriority priority) {
+    AnimationDocument& doc = frame.document;
+    std::lock_guard lock(frame.composeLock);
+    if (frame.pictureJob && !frame.pictureJob->ended()) return false;
+    FrameRecord* target = &frame;
+    frame.pictureJob = doc.jobs().Submit(
+        [target, use = std::move(use)](Job&) { use(GetComposedBitmap(*target)); }, priority);
+    return true;
+}

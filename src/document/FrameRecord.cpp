@@ -5,7 +5,13 @@
 #include "document/AnimationDocument.h"
 #include "host/Host.h"
 
-FrameRecord::FrameRecord(AnimationDocument& doc) : document(doc) {
+uint64_t NextPictureVersion() {
+    static std::atomic<uint64_t> counter{0};
+    return counter.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+FrameRecord::FrameRecord(AnimationDocument& doc)
+    : document(doc), pictureVersion(NextPictureVersion()) {
     delay = doc.globalDelay;
 }
 
@@ -41,12 +47,14 @@ FrameRecord::~FrameRecord() {
         reduceThread.reset();
         reduceFinished = 1;
     }
-    JobHandle composition;
+    JobHandle composition, viewJob;
     {
         std::lock_guard lock(composeLock);
         composition = std::move(composeThread);
+        viewJob = std::move(pictureJob);
     }
     if (composition && !document.jobs().Cancel(composition)) document.jobs().Wait(composition);
+    if (viewJob && !document.jobs().Cancel(viewJob)) document.jobs().Wait(viewJob);
     {
         // A composition run synchronously by another thread may still be on its way.
         std::unique_lock lock(composeLock);

@@ -43,6 +43,13 @@ class FrameRecord : public FrameData {
     FrameRecord* prev = nullptr;
     JobHandle reduceThread;
     JobHandle composeThread;
+    // A job of a view that reads the frame's picture (the tree's thumbnail); under
+    // composeLock, waited for like the others when the frame goes.
+    JobHandle pictureJob;
+    // Changes whenever the composed picture is discarded because the frame (or one it
+    // builds on) changed; unique over all frames, so that a view can tell a picture it
+    // made from this frame is still current.
+    std::atomic<uint64_t> pictureVersion;
     std::atomic<uint32_t> abortReduce{0};
     std::atomic<uint32_t> reduceFinished{1};
     bool composing = false;  // under composeLock
@@ -83,6 +90,9 @@ class FrameRecord : public FrameData {
     explicit FrameRecord(AnimationDocument& document);
     friend class AnimationDocument;
 };
+
+// A new value for FrameRecord::pictureVersion, never handed out before.
+uint64_t NextPictureVersion();
 
 // Fills ppTC from the indexes. keepValid: bGifPal becomes 0 (a reduction will follow).
 // Returns false when memory ran out.

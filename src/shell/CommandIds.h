@@ -42,4 +42,9 @@ enum CommandId : int {
     kCmdUndo = 1065,
     kCmdRedo = 1066,
     kCmdRemoveDuplicates = 1067,
+    kCmdSelectAll = 1068,
+    kCmdReverseFrames = 1069,
+    kCmdYoyo = 1070,
+    kCmdSetDelay = 1071,
+    kCmdScaleDelays = 1072,
 };

@@ -1,5 +1,9 @@
 #include "shell/FrameTreeModel.h"
 
+#include <QMimeData>
+
+#include "shell/FrameThumbnails.h"
+
 FrameTreeModel::FrameTreeModel(FrameTree& tree, QObject* parent)
     : QAbstractItemModel(parent), tree_(tree) {
     tree_.setObserver(this);
@@ -43,9 +47,41 @@ int FrameTreeModel::columnCount(const QModelIndex&) const {
 
 QVariant FrameTreeModel::data(const QModelIndex& index, int role) const {
     TreeItem* item = itemAt(index);
-    if (!item || role != Qt::DisplayRole) return {};
+    if (!item) return {};
+    if (thumbnails_ && item->isFrameEntry()) {
+        if (role == Qt::DecorationRole) return thumbnails_->thumbnail(item);
+        if (role == kDelayRole) return thumbnails_->delayText(item);
+    }
+    if (role != Qt::DisplayRole) return {};
     // Labels hold file names and comments as bytes; show them as Latin-1.
     return QString::fromLatin1(item->text().data(), qsizetype(item->text().size()));
+}
+
+Qt::ItemFlags FrameTreeModel::flags(const QModelIndex& index) const {
+    TreeItem* item = itemAt(index);
+    if (!item) return Qt::ItemIsDropEnabled;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled;
+    if (item->isFrameEntry()) f |= Qt::ItemIsDragEnabled;
+    return f;
+}
+
+QStringList FrameTreeModel::mimeTypes() const {
+    return {QString::fromLatin1(kFramesMimeType)};
+}
+
+QMimeData* FrameTreeModel::mimeData(const QModelIndexList& indexes) const {
+    if (indexes.isEmpty()) return nullptr;
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(kFramesMimeType), dragToken());
+    return data;
+}
+
+Qt::DropActions FrameTreeModel::supportedDragActions() const {
+    return Qt::MoveAction | Qt::CopyAction;
+}
+
+Qt::DropActions FrameTreeModel::supportedDropActions() const {
+    return Qt::MoveAction | Qt::CopyAction;
 }
 
 void FrameTreeModel::beginInsert(TreeItem* parent, int row) {

@@ -125,6 +125,10 @@ void MainWindow::runCommand(int id) {
     // Commands see the whole animation.
     finishOpening();
     if (StopsPlayback(id)) playback_->stop();
+    if (runFrameTreeCommand(id)) {
+        showHistoryState();
+        return;
+    }
     {
         // Every change a command makes becomes one undo step.
         const std::string name = EditName(id, *document_, effectSession_);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QTreeView>
 
 #include "document/AnimationDocument.h"
 #include "document/Composition.h"
@@ -43,6 +44,7 @@ void MainWindow::cmdUndo(bool redo) {
 
 void MainWindow::showHistoryState() {
     const AnimationDocument& doc = *document_;
+    tree_->viewport()->update();  // delays and thumbnails may have changed
     const QString name =
         documentPath_.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(documentPath_).fileName();
     const bool unsaved = doc.modified() && !doc.empty();

@@ -31,7 +31,9 @@
 #include "import/LoadGif.h"
 #include "shell/CommandIds.h"
 #include "shell/CrashRecovery.h"
+#include "shell/FrameThumbnails.h"
 #include "shell/FrameTreeModel.h"
+#include "shell/FrameTreeView.h"
 #include "shell/ImagePane.h"
 #include "shell/Playback.h"
 #include "shell/ScreenPlacement.h"
@@ -122,11 +124,12 @@ MainWindow::MainWindow(QSettings* store) {
     setAcceptDrops(true);
 
     model_ = new FrameTreeModel(document_->tree, this);
-    tree_ = new QTreeView;
+    tree_ = new FrameTreeView;
     tree_->setObjectName(QStringLiteral("frameTree"));
     tree_->setModel(model_);
     tree_->setHeaderHidden(true);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    setUpFrameTree();
     effectButton_ = new QPushButton(QStringLiteral("Effect/Transition"));
     image_ = new ImagePane(*document_);
 
@@ -162,6 +165,7 @@ MainWindow::MainWindow(QSettings* store) {
     buildMenus();
     buildToolbar();
     buildContextMenu();
+    buildFrameTreeCommands();
 
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &MainWindow::onSelectionChanged);
@@ -203,6 +207,8 @@ MainWindow::~MainWindow() {
     tree_->setModel(nullptr);
     delete model_;
     model_ = nullptr;
+    delete thumbnails_;  // its jobs end before the document goes
+    thumbnails_ = nullptr;
     document_.reset();
     host_.detach();
     if (ownStore_) QFile::remove(ownStore_->fileName());
@@ -559,7 +565,11 @@ void MainWindow::onTreeActivated() {
 void MainWindow::onTreeContextMenu(const QPoint& pos) {
     const QModelIndex index = tree_->indexAt(pos);
     if (!index.isValid()) return;
-    tree_->setCurrentIndex(index);
+    // A click into a selection of several entries keeps them for the command.
+    if (tree_->selectionModel()->isSelected(index))
+        tree_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    else
+        tree_->setCurrentIndex(index);
     const ItemKind kind = KindOfItem(*document_, model_->itemAt(index));
     const bool picture =
         QApplication::clipboard()->mimeData() && QApplication::clipboard()->mimeData()->hasImage();

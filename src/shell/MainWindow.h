@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QUrl>
 #include <memory>
+#include <vector>
 
 #include "app/SettingsStore.h"
 #include "effects/EffectParams.h"
@@ -16,6 +17,8 @@
 class AnimationDocument;
 class CrashRecovery;
 class GifLoadInSteps;
+class FrameThumbnails;
+struct CopiedFrames;
 class FrameTreeModel;
 class ImagePane;
 class ParametersWindow;
@@ -48,6 +51,7 @@ class MainWindow : public QMainWindow {
     EffectSession& effectSession() { return effectSession_; }
     QTreeView* treeView() const { return tree_; }
     FrameTreeModel* treeModel() const { return model_; }
+    FrameThumbnails* thumbnails() const { return thumbnails_; }
     ImagePane* imagePane() const { return image_; }
     QAction* action(int commandId) const { return actions_.value(commandId); }
     QMenu* treeContextMenu() const { return contextMenu_; }
@@ -102,6 +106,15 @@ class MainWindow : public QMainWindow {
     void buildContextMenu();
     QAction* makeAction(int id, const QString& label, const QList<QKeySequence>& keys = {});
     void restorePlacement();
+    // The tree's thumbnails, delays, selection of several frames and drag and drop.
+    void setUpFrameTree();
+    void buildFrameTreeCommands();
+    // Commands on the selected frames (several of them for Delete, Cut, Copy and
+    // Duplicate) and the timing commands; false when `id` is not one of them now.
+    bool runFrameTreeCommand(int id);
+    std::vector<TreeItem*> selectedTreeItems() const;
+    void onFramesDropped(const QModelIndex& target, int place, bool copy);
+    void afterFrameTreeCommand();
 
     // State that follows the document.
     void applyDocumentLoaded(bool loaded);
@@ -164,6 +177,11 @@ class MainWindow : public QMainWindow {
     Playback* playback_ = nullptr;
     FrameTreeModel* model_ = nullptr;
     QTreeView* tree_ = nullptr;
+    FrameThumbnails* thumbnails_ = nullptr;
+    // Several frames copied, for Paste while the clipboard holds what that Copy put there.
+    std::shared_ptr<CopiedFrames> copiedFrames_;
+    QByteArray copiedToken_;
+    bool pasteCopiedFrames();
     QPushButton* effectButton_ = nullptr;
     ImagePane* image_ = nullptr;
     QLabel* statusItem_ = nullptr;

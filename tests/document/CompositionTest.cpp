@@ -1,6 +1,8 @@
 // Composition of frames onto the logical screen and the colour beneath a point.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "document/AnimationDocument.h"
 #include "document/Composition.h"
 #include "support/TestSupport.h"
@@ -38,6 +40,66 @@ class CompositionTest : public ::testing::Test {
         return f;
     }
 };
+
+// Which pixels of a picture no frame has covered: see-through pixels with nothing
+// beneath (the screen around a first frame shows the background).
+TEST_F(CompositionTest, PicturesMarkWhatNoFrameCovers) {
+    struct Layer {
+        int left, top, w, h;
+        std::vector<std::pair<int, int>> holes;
+    };
+    const struct {
+        const char* name;
+        std::vector<Layer> layers;
+        int globalDisposal;
+        std::vector<std::pair<int, int>> seeThrough;  // every other pixel is covered
+    } cases[] = {
+        {"a whole opaque frame", {{0, 0, 4, 3, {}}}, 0, {}},
+        {"a hole in the first frame", {{0, 0, 4, 3, {{2, 1}}}}, 0, {{2, 1}}},
+        {"the background fills the hole", {{0, 0, 4, 3, {{2, 1}}}}, 2, {}},
+        {"the background around a small first frame", {{1, 1, 2, 1, {}}}, 0, {}},
+        {"a hole over an earlier frame", {{0, 0, 4, 3, {}}, {0, 0, 4, 3, {{1, 1}}}}, 0, {}},
+        {"a small frame on a small one", {{0, 0, 2, 3, {}}, {2, 0, 1, 3, {{2, 1}}}}, 0, {{2, 1}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        doc.Clear();
+        SetUp();
+        doc.globalDisposal = c.globalDisposal;
+        doc.useGlobalDisposal = true;
+        for (const Layer& l : c.layers) {
+            FrameRecord* f = Add(l.left, l.top, l.w, l.h, kRed);
+            for (const auto& [x, y] : l.holes) f->indexPlane()->set(x - l.left, y - l.top, 1);
+        }
+        const auto picture = GetComposedBitmap(*doc.lastFrame());
+        ASSERT_TRUE(picture);
+        if (c.seeThrough.empty()) EXPECT_TRUE(picture->seeThrough.empty());
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < 4; ++x) {
+                const bool expected =
+                    std::count(c.seeThrough.begin(), c.seeThrough.end(), std::make_pair(x, y)) > 0;
+                EXPECT_EQ(picture->isSeeThrough(x, y), expected) << x << "," << y;
+            }
+        }
+    }
+}
+
+// A frame's picture version changes whenever its picture is discarded, also when the
+// cache had already dropped it, and no two frames share one.
+TEST_F(CompositionTest, DiscardingAPictureGivesTheFrameANewVersion) {
+    FrameRecord* a = Add(0, 0, 4, 3, kRed);
+    FrameRecord* b = Add(0, 0, 4, 3, kGreen);
+    EXPECT_NE(a->pictureVersion, b->pictureVersion);
+    const uint64_t before = a->pictureVersion;
+    ASSERT_TRUE(GetComposedBitmap(*a));
+    EXPECT_EQ(a->pictureVersion, before);  // composing changes nothing
+    DiscardComposedBitmap(*a);
+    const uint64_t once = a->pictureVersion;
+    EXPECT_NE(once, before);
+    DiscardComposedBitmap(*a);  // no picture held any more
+    EXPECT_NE(a->pictureVersion, once);
+    EXPECT_NE(a->pictureVersion, b->pictureVersion);
+}
 
 TEST_F(CompositionTest, FullScreenFrameIgnoresItsPredecessor) {
     Add(0, 0, 4, 3, kRed);

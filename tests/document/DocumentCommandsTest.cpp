@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <random>
 
 #include "document/AnimationDocument.h"
@@ -11,6 +12,8 @@
 #include "document/Composition.h"
 #include "document/DocumentCommands.h"
 #include "document/DocumentEdit.h"
+#include "document/FrameOrder.h"
+#include "document/FrameTiming.h"
 #include "document/PaletteChoice.h"
 #include "import/LoadGif.h"
 #include "support/TestSupport.h"
@@ -168,6 +171,141 @@ TEST_F(DocumentCommandsTest, DuplicatingAfterARunsLastFrameGrowsTheRun) {
     ASSERT_EQ(DeleteSelectedItem(doc, false), 0);
     EXPECT_EQ(doc.countFrames(), 1);
     CheckInvariants("after deleting the grown group");
+}
+
+// Frames moved, copied and reversed take their comment entries along; a group whose
+// frames all leave goes; a frame copied beside a group's frame joins its run. Each
+// change is one step that Undo takes back.
+TEST_F(DocumentCommandsTest, RearrangedFramesKeepTheTreeRules) {
+    Load(2, 2);
+    doc.selectedFrame = doc.firstFrame;
+    doc.selectedItem = doc.EntryOfFrame(doc.firstFrame);
+    ASSERT_TRUE(InsertGroup("Effect", 2));
+    // 0 load1 with two comments, 1-2 in "Effect 1: X", 3 load1.
+    const std::vector<FrameTree::Entry> b = doc.tree.Entries();
+    ASSERT_EQ(b.size(), 7u);
+    ASSERT_EQ(b[3].text, "Effect 1: X");
+    using E = FrameTree::Entry;
+    struct Row {
+        const char* what;
+        std::function<int()> change;
+        std::vector<E> entries;
+        std::vector<size_t> commentsPerFrame;
+    };
+    const Row rows[] = {
+        {"the group's frames moved to the end: the group goes",
+         [&] {
+             return MoveFrames(doc, {1, 2}, doc.tree.root(), DropPlace::After, false);
+         },
+         {b[0], b[1], b[2], b[6], {1, b[4].text}, {1, b[5].text}},
+         {2, 0, 0, 0}},
+        {"the first frame moved behind the last, with its comments",
+         [&] {
+             return MoveFrames(doc, {0}, doc.EntryOfFrame(doc.lastFrame()), DropPlace::After,
+                               false);
+         },
+         {b[3], b[4], b[5], b[6], b[0], b[1], b[2]},
+         {0, 0, 0, 2}},
+        {"the last frame copied in front of the group's first: it joins the group",
+         [&] {
+             return MoveFrames(doc, {3}, doc.EntryOfFrame(doc.firstFrame->next), DropPlace::Before,
+                               true);
+         },
+         {b[0], b[1], b[2], b[3], {2, b[6].text}, b[4], b[5], b[6]},
+         {2, 0, 0, 0, 0}},
+        {"the first and the last reversed",
+         [&] {
+             return ReverseFrames(doc, {0, 3});
+         },
+         {b[6], b[3], b[4], b[5], {1, b[0].text}, b[1], b[2]},
+         {0, 0, 0, 2}},
+        {"yo-yo of frames 0, 1, 3: a copy of 1 behind 3",
+         [&] {
+             return YoyoFrames(doc, {0, 1, 3});
+         },
+         {b[0], b[1], b[2], b[3], b[4], b[5], b[6], {1, b[4].text}},
+         {2, 0, 0, 0, 0}},
+        {"frames dropped onto one of themselves stay",
+         [&] {
+             return MoveFrames(doc, {0, 1}, doc.EntryOfFrame(doc.firstFrame), DropPlace::After,
+                               false) == -1
+                        ? 0
+                        : 1;
+         },
+         b,
+         {2, 0, 0, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        {
+            DocumentEdit edit(doc, "Rearrange");
+            ASSERT_EQ(row.change(), 0);
+        }
+        EXPECT_EQ(doc.tree.Entries(), row.entries);
+        std::vector<size_t> comments;
+        for (FrameRecord* f = doc.firstFrame; f; f = f->next)
+            comments.push_back(f->comments.size());
+        EXPECT_EQ(comments, row.commentsPerFrame);
+        CheckInvariants(row.what);
+        if (row.entries == b) continue;  // nothing to take back
+        ASSERT_TRUE(doc.history.undo(doc));
+        EXPECT_EQ(doc.tree.Entries(), b);
+        CheckInvariants("undone");
+    }
+    EXPECT_EQ(doc.groups.effects.size(), 1u);
+}
+
+// Delays set and scaled for chosen frames, worked out by hand.
+TEST_F(DocumentCommandsTest, DelaysAreSetAndScaledForTheChosenFrames) {
+    Load(4);
+    const uint32_t start[] = {7, 15, 33, 0};
+    size_t k = 0;
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) f->delay = start[k++];
+    struct Row {
+        const char* what;
+        std::function<int()> change;
+        std::vector<uint32_t> delays;  // -1 result: as they were
+        int result;
+    };
+    const Row rows[] = {
+        {"set",
+         [&] {
+             return SetFrameDelays(doc, {1, 3}, 250);
+         },
+         {7, 250, 33, 250},
+         0},
+        {"set to what they are", [&] { return SetFrameDelays(doc, {1}, 15); }, {7, 15, 33, 0}, -1},
+        {"set past the field", [&] { return SetFrameDelays(doc, {1}, 65536); }, {7, 15, 33, 0}, -1},
+        {"halved, halves up",
+         [&] {
+             return ScaleFrameDelays(doc, {0, 1, 2, 3}, 50);
+         },
+         {4, 8, 17, 0},
+         0},
+        {"a third",
+         [&] {
+             return ScaleFrameDelays(doc, {0, 1, 2}, 33);
+         },
+         {2, 5, 11, 0},
+         0},
+        {"tenfold", [&] { return ScaleFrameDelays(doc, {2}, 1000); }, {7, 15, 330, 0}, 0},
+        {"percent out of range",
+         [&] { return ScaleFrameDelays(doc, {2}, 1001); },
+         {7, 15, 33, 0},
+         -1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        {
+            DocumentEdit edit(doc, "Delays");
+            EXPECT_EQ(row.change(), row.result);
+        }
+        std::vector<uint32_t> delays;
+        for (FrameRecord* f = doc.firstFrame; f; f = f->next) delays.push_back(f->delay);
+        EXPECT_EQ(delays, row.delays);
+        if (row.result == 0) ASSERT_TRUE(doc.history.undo(doc));
+    }
+    EXPECT_EQ(ScaledDelay(65535, 1000), 65535);  // kept within the field
 }
 
 TEST_F(DocumentCommandsTest, CommentsAreDeletedFromTheirLists) {

@@ -27,7 +27,8 @@ TEST_F(SettingsTest, FirstRunWritesEveryDefault) {
         "ExportAsJpg|ReloadAfterSave|Confirm Delete|Keep TrueColorInfo|MultiInst|"
         "Jpeg Compression|Gif Compression|Gif Lossy|Transparent Warning|Optimize Warning|"
         "UnOptimize Warning|Resize Warning|LocalPal Warning|GlobalPal Warning|"
-        "ToolWindows|Recovery Seconds|Undo Steps|Undo Memory MiB|WinRect|Param Placement";
+        "ToolWindows|Recovery Seconds|Undo Steps|Undo Memory MiB|Thumbnail Size|WinRect|"
+        "Param Placement";
     for (const QString& name : QString(names).split('|'))
         EXPECT_TRUE(again.contains(name)) << name.toStdString();
     EXPECT_EQ(again.value("WinRect").toByteArray().size(), 44);
@@ -42,6 +43,7 @@ TEST_F(SettingsTest, MissingAndBadValuesTakeTheirDefaults) {
         store.setValue("PreviewFrames", 5000000);
         store.setValue("Undo Steps", 0);           // no undo at all is not a choice
         store.setValue("Undo Memory MiB", 70000);  // more than a desktop has
+        store.setValue("Thumbnail Size", 4);       // too small to show anything
         store.setValue("WinRect", QByteArray(12, 'x'));
         store.setValue("History File 0", "/a.gif");
         store.setValue("History File 2", "/c.gif");  // after a gap: not read
@@ -55,6 +57,7 @@ TEST_F(SettingsTest, MissingAndBadValuesTakeTheirDefaults) {
     EXPECT_EQ(a.previewFrames, 10u);
     EXPECT_EQ(a.undoSteps, 100u);
     EXPECT_EQ(a.undoMemoryMiB, 512u);
+    EXPECT_EQ(a.thumbnailSize, 64u);
     EXPECT_EQ(a.winRect.length(), 44);
     EXPECT_EQ(a.winRect.left(), 100);
     EXPECT_EQ(a.history, QStringList{"/a.gif"});

@@ -1,0 +1,393 @@
+// The frame tree as a user handles it: thumbnails and delays beside the labels, several
+// frames selected at once, frames dragged to another place, and the timing commands.
+
+#include <QAbstractItemModel>
+#include <QDialog>
+#include <QDragEnterEvent>
+#include <QImage>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSet>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTreeView>
+#include <functional>
+
+#include "app/SettingsStore.h"
+#include "document/Composition.h"
+#include "shell/FrameThumbnails.h"
+#include "shell/FrameTreeModel.h"
+#include "support/PeerReaders.h"
+#include "support/qt/EditorTestSupport.h"
+
+using namespace editor_testing;
+using namespace testing_support;
+
+namespace {
+
+class FrameTreeViewTest : public EditorTest {
+  protected:
+    // A photo animation of three frames, opened; false when it did not open.
+    bool openPhotos(int w = 97, int h = 71) {
+        const std::string gif = MakePhotoGif(folder, "photo.gif", w, h, 3);
+        return !gif.empty() && editor.open(QString::fromStdString(gif));
+    }
+    QTreeView* tree() { return window().treeView(); }
+    QModelIndex indexOfFrame(int k) {
+        FrameRecord* f = doc().firstFrame;
+        for (int i = 0; i < k && f; ++i) f = f->next;
+        return window().treeModel()->indexOf(doc().EntryOfFrame(f));
+    }
+    // Waits until every image entry shows its own thumbnail.
+    bool thumbnailsReady() {
+        const auto allReady = [&] {
+            for (TreeItem* e = FrameTree::NextFrameEntry(doc().tree.root()); e;
+                 e = FrameTree::NextFrameEntry(e)) {
+                window().treeModel()->data(window().treeModel()->indexOf(e), Qt::DecorationRole);
+                if (!window().thumbnails()->ready(e)) return false;
+            }
+            return true;
+        };
+        for (int i = 0; i < 600 && !allReady(); ++i) QTest::qWait(20);
+        return allReady();
+    }
+};
+
+int DistinctColours(const QImage& image) {
+    QSet<QRgb> colours;
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x) colours.insert(rgb.pixel(x, y));
+    return int(colours.size());
+}
+
+QImage Decoration(const QModelIndex& index) {
+    return index.data(Qt::DecorationRole).value<QImage>();
+}
+
+// Each image entry shows its picture, 64 pixels on the long side, and its delay beside
+// the label, which stays what it was.
+TEST_F(FrameTreeViewTest, ImageEntriesShowThumbnailsAndDelays) {
+    ASSERT_TRUE(openPhotos(97, 71));
+    ASSERT_TRUE(thumbnailsReady());
+    for (int k = 0; k < 3; ++k) {
+        SCOPED_TRACE(k);
+        const QModelIndex index = indexOfFrame(k);
+        EXPECT_EQ(index.data().toString(), "Gif :photo.gif");
+        const QImage thumb = Decoration(index);
+        EXPECT_EQ(thumb.width(), 64);
+        EXPECT_EQ(thumb.height(), 46);           // 71 * 64 / 97, rounded down
+        EXPECT_GT(DistinctColours(thumb), 200);  // a photo, not a placeholder
+        EXPECT_EQ(index.data(FrameTreeModel::kDelayRole).toString(), "0.08 s");
+    }
+    // The root and comments carry neither.
+    const QModelIndex root = window().treeModel()->index(0, 0);
+    EXPECT_TRUE(root.data(Qt::DecorationRole).isNull());
+    EXPECT_TRUE(root.data(FrameTreeModel::kDelayRole).isNull());
+    // The frames differ, so do their thumbnails.
+    EXPECT_NE(Decoration(indexOfFrame(0)), Decoration(indexOfFrame(2)));
+}
+
+// While pictures cannot be made (a save holds compositions back) the tree shows
+// placeholders and does not wait; the thumbnails come once pictures can be made.
+TEST_F(FrameTreeViewTest, APlaceholderShowsUntilTheThumbnailIsReady) {
+    ASSERT_TRUE(openPhotos());
+    for (FrameRecord* f = doc().firstFrame; f; f = f->next) DiscardComposedBitmap(*f);
+    doc().busy = true;
+    const QImage first = Decoration(indexOfFrame(0));
+    QTest::qWait(300);
+    EXPECT_LE(DistinctColours(Decoration(indexOfFrame(0))), 2);
+    EXPECT_LE(DistinctColours(first), 2);
+    EXPECT_FALSE(window().thumbnails()->ready(doc().EntryOfFrame(doc().firstFrame)));
+    doc().busy = false;
+    ASSERT_TRUE(thumbnailsReady());
+    EXPECT_GT(DistinctColours(Decoration(indexOfFrame(0))), 200);
+}
+
+// Where nothing covers the screen the thumbnail shows a checkerboard.
+TEST_F(FrameTreeViewTest, SeeThroughPartsShowACheckerboard) {
+    // The photo in the middle of a larger transparent screen.
+    const std::string gif = folder.file("framed.gif");
+    const ToolResult made = RunTool(
+        "convert rose: -resize 40x30! -background none -gravity center "
+        "-extent 80x60 " +
+        ShellQuote(gif));
+    ASSERT_EQ(made.status, 0) << made.err;
+    ASSERT_TRUE(editor.open(QString::fromStdString(gif)));
+    ASSERT_TRUE(thumbnailsReady());
+    const QImage thumb = Decoration(indexOfFrame(0)).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(thumb.size(), QSize(64, 48));
+    // The corner is the checkerboard: two greys in cells, neither the photo nor black.
+    QSet<QRgb> corner;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) corner.insert(thumb.pixel(x, y));
+    EXPECT_EQ(corner.size(), 2);
+    EXPECT_TRUE(corner.contains(qRgb(0xff, 0xff, 0xff)));
+    // The middle is the photo.
+    EXPECT_GT(DistinctColours(thumb.copy(20, 16, 24, 16)), 50);
+}
+
+// "Thumbnail Size" in the settings store sets their size; a bad value falls back.
+TEST_F(FrameTreeViewTest, ThumbnailSizeComesFromTheSettings) {
+    const std::string gif = MakePhotoGif(folder, "photo.gif", 90, 60, 3);
+    ASSERT_FALSE(gif.empty());
+    struct Row {
+        QVariant stored;
+        QSize thumbnail;  // of a 90 x 60 screen
+    };
+    const Row rows[] = {{32, {32, 21}},
+                        {200, {200, 133}},
+                        {5, {64, 42}},
+                        {100000, {64, 42}},
+                        {QString("big"), {64, 42}}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.stored.toString().toStdString());
+        QSettings store(file("settings.ini"), QSettings::IniFormat);
+        store.clear();
+        store.setValue("Thumbnail Size", row.stored);
+        Editor other(&store);
+        ASSERT_TRUE(other.open(QString::fromStdString(gif)));
+        QAbstractItemModel* model = other->treeView()->model();
+        const QModelIndex first =
+            other->treeModel()->indexOf(other.doc().EntryOfFrame(other.doc().firstFrame));
+        model->data(first, Qt::DecorationRole);
+        for (int i = 0; i < 600 && !other->thumbnails()->ready(
+                                       other.doc().EntryOfFrame(other.doc().firstFrame));
+             ++i)
+            QTest::qWait(20);
+        const QImage thumb = model->data(first, Qt::DecorationRole).value<QImage>();
+        EXPECT_EQ(thumb.size(), row.thumbnail);
+        other.close();
+    }
+}
+
+// An image's pixels as colours, whatever palette they come through.
+std::vector<uint32_t> Colours(const PeerImage& image) {
+    std::vector<uint32_t> colours;
+    for (uint8_t i : image.indexes)
+        colours.push_back(i < image.colours.size() ? image.colours[i] : 0);
+    return colours;
+}
+
+// The frames' pixels, to tell which frame is where.
+using Pixels = std::vector<uint8_t>;
+std::vector<Pixels> Pictures(AnimationDocument& doc) {
+    std::vector<Pixels> pictures;
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+        const auto plane = f->indexPlane();
+        Pixels pixels;
+        for (int y = 0; plane && y < plane->height; ++y)
+            pixels.insert(pixels.end(), plane->row(y), plane->row(y) + plane->width);
+        pictures.push_back(std::move(pixels));
+    }
+    return pictures;
+}
+
+std::vector<uint32_t> Delays(AnimationDocument& doc) {
+    std::vector<uint32_t> delays;
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) delays.push_back(f->delay);
+    return delays;
+}
+
+class FrameCommandsTest : public FrameTreeViewTest {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(openPhotos());
+        ASSERT_TRUE(Activate(window()));
+        tree()->setFocus();
+        pictures = Pictures(doc());
+        // Distinct delays, each given through Set Delay on one clicked frame.
+        const int delays[] = {10, 25, 70};
+        for (int k = 0; k < 3; ++k) {
+            click(k);
+            answerDelayDialog(delays[k]);
+            window().action(kCmdSetDelay)->trigger();
+        }
+        ASSERT_EQ(Delays(doc()), (std::vector<uint32_t>{10, 25, 70}));
+    }
+    void click(int frame, Qt::KeyboardModifiers modifiers = {}) {
+        const QRect r = tree()->visualRect(indexOfFrame(frame));
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, modifiers, r.center());
+    }
+    // Types `value` into the next timing dialog and presses OK.
+    void answerDelayDialog(int value) {
+        dialog_testing::WhenModal<QDialog>([value](QDialog& dialog) {
+            auto* box = dialog.findChild<QSpinBox*>("value");
+            box->selectAll();
+            QTest::keyClicks(box, QString::number(value));
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+    }
+    // A key pressed in the tree of the active window (a dialog may just have closed).
+    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
+        ASSERT_TRUE(Activate(window()));
+        tree()->setFocus();
+        QTest::keyClick(tree(), k, modifiers);
+    }
+    void undo() { key(Qt::Key_Z, Qt::ControlModifier); }
+    std::vector<Pixels> order(std::initializer_list<int> frames) const {
+        std::vector<Pixels> planes;
+        for (int k : frames) planes.push_back(pictures[size_t(k)]);
+        return planes;
+    }
+    std::vector<Pixels> pictures;
+};
+
+// Ctrl+A selects everything; Delete then removes every image, and Ctrl+Z brings them
+// all back as one step.
+TEST_F(FrameCommandsTest, SelectAllAndDeleteRemoveEveryImageAndUndoBringsThemBack) {
+    key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(tree()->selectionModel()->selectedRows().size(), doc().tree.size());
+    key(Qt::Key_Delete);
+    EXPECT_TRUE(doc().empty());
+    EXPECT_TRUE(ImageLabels(window()).empty());
+    EXPECT_EQ(doc().history.undoName(), "Delete Frames");
+    undo();
+    EXPECT_EQ(Pictures(doc()), pictures);
+    EXPECT_EQ(ImageLabels(window()), std::vector<std::string>(3, "Gif :photo.gif"));
+    EXPECT_EQ(Delays(doc()), (std::vector<uint32_t>{10, 25, 70}));
+}
+
+// Ctrl-click and Shift-click choose the frames that Delete and Duplicate act on.
+TEST_F(FrameCommandsTest, CtrlAndShiftClicksChooseTheFramesCommandsActOn) {
+    click(0);
+    click(2, Qt::ControlModifier);
+    key(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(Pictures(doc()), order({0, 0, 1, 2, 2}));
+    EXPECT_EQ(doc().history.undoName(), "Duplicate Frames");
+    undo();
+    EXPECT_EQ(Pictures(doc()), pictures);
+
+    click(1);
+    click(2, Qt::ShiftModifier);
+    key(Qt::Key_Delete);
+    EXPECT_EQ(Pictures(doc()), order({0}));
+    undo();
+    EXPECT_EQ(Pictures(doc()), pictures);
+
+    // Copy of two frames, pasted behind the middle one.
+    click(0);
+    click(2, Qt::ControlModifier);
+    key(Qt::Key_C, Qt::ControlModifier);
+    click(1);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Pictures(doc()), order({0, 1, 0, 2, 2}));
+    EXPECT_EQ(doc().history.undoName(), "Paste Frames");
+    undo();
+    EXPECT_EQ(Pictures(doc()), pictures);
+
+    // Cut of the first two, pasted behind the last: they have moved there.
+    click(0);
+    click(1, Qt::ShiftModifier);
+    key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(Pictures(doc()), order({2}));
+    click(0);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Pictures(doc()), order({2, 0, 1}));
+    EXPECT_EQ(Delays(doc()), (std::vector<uint32_t>{70, 10, 25}));
+    undo();
+    undo();
+    EXPECT_EQ(Pictures(doc()), pictures);
+}
+
+// A selection the program makes (Goto First, playback, a command) replaces the user's,
+// whatever key the last click held.
+TEST_F(FrameCommandsTest, SelectingFromTheProgramReplacesASelectionOfSeveral) {
+    click(0);
+    click(2, Qt::ControlModifier);
+    ASSERT_EQ(tree()->selectionModel()->selectedRows().size(), 2);
+    window().selectEntry(doc().EntryOfFrame(doc().firstFrame->next));
+    EXPECT_EQ(tree()->selectionModel()->selectedRows(), QModelIndexList{indexOfFrame(1)});
+    key(Qt::Key_Delete);  // one frame, as Delete always did
+    EXPECT_EQ(Pictures(doc()), order({0, 2}));
+    EXPECT_EQ(doc().history.undoName(), "Delete Frame");
+}
+
+// The frame commands with orders and delays worked out by hand, each taken back by Ctrl+Z.
+TEST_F(FrameCommandsTest, ReverseYoyoAndTheDelayCommandsAreEachOneStep) {
+    struct Row {
+        const char* what;
+        std::function<void()> select;
+        int command;
+        int typed;  // for the dialogs
+        std::vector<int> order;
+        std::vector<uint32_t> delays;
+    };
+    const auto all = [&] { key(Qt::Key_A, Qt::ControlModifier); };
+    const auto lastTwo = [&] {
+        click(1);
+        click(2, Qt::ShiftModifier);
+    };
+    const auto one = [&] { click(1); };
+    const Row rows[] = {
+        {"reverse all", all, kCmdReverseFrames, 0, {2, 1, 0}, {70, 25, 10}},
+        {"reverse two", lastTwo, kCmdReverseFrames, 0, {0, 2, 1}, {10, 70, 25}},
+        {"reverse with one selected: all", one, kCmdReverseFrames, 0, {2, 1, 0}, {70, 25, 10}},
+        {"yo-yo", all, kCmdYoyo, 0, {0, 1, 2, 1}, {10, 25, 70, 25}},
+        {"set delay", all, kCmdSetDelay, 33, {0, 1, 2}, {33, 33, 33}},
+        {"set delay for one", one, kCmdSetDelay, 4, {0, 1, 2}, {10, 4, 70}},
+        {"scale by 150%", lastTwo, kCmdScaleDelays, 150, {0, 1, 2}, {10, 38, 105}},
+        {"scale by 1%", all, kCmdScaleDelays, 1, {0, 1, 2}, {0, 0, 1}},
+        {"scale by 1000%", all, kCmdScaleDelays, 1000, {0, 1, 2}, {100, 250, 700}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.select();
+        if (row.typed) answerDelayDialog(row.typed);
+        window().action(row.command)->trigger();
+        std::vector<Pixels> expected;
+        for (int k : row.order) expected.push_back(pictures[size_t(k)]);
+        EXPECT_EQ(Pictures(doc()), expected);
+        EXPECT_EQ(Delays(doc()), row.delays);
+        undo();
+        EXPECT_EQ(Pictures(doc()), pictures);
+        EXPECT_EQ(Delays(doc()), (std::vector<uint32_t>{10, 25, 70}));
+    }
+}
+
+// The third frame dragged above the first: saved, it is the file's first picture; Ctrl+Z
+// puts it back. With Ctrl the frame is copied instead.
+TEST_F(FrameCommandsTest, DraggingAFrameToTheTopMovesItThere) {
+    const std::optional<PeerFile> original = GiflibDecode(folder.file("photo.gif"));
+    ASSERT_TRUE(original);
+    struct Row {
+        Qt::KeyboardModifiers modifiers;
+        std::vector<int> order;
+    };
+    const Row rows[] = {{Qt::NoModifier, {2, 0, 1}}, {Qt::ControlModifier, {2, 0, 1, 2}}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.order.size());
+        click(2);
+        QMimeData* data = window().treeModel()->mimeData(tree()->selectionModel()->selectedRows());
+        ASSERT_NE(data, nullptr);
+        const QPoint top = tree()->visualRect(indexOfFrame(0)).topLeft() + QPoint(20, 1);
+        const Qt::DropActions actions = Qt::MoveAction | Qt::CopyAction;
+        QDragEnterEvent enter(top, actions, data, Qt::LeftButton, row.modifiers);
+        QApplication::sendEvent(tree()->viewport(), &enter);
+        QDragMoveEvent move(top, actions, data, Qt::LeftButton, row.modifiers);
+        QApplication::sendEvent(tree()->viewport(), &move);
+        ASSERT_TRUE(move.isAccepted());
+        QDropEvent drop(top, actions, data, Qt::LeftButton, row.modifiers);
+        QApplication::sendEvent(tree()->viewport(), &drop);
+        delete data;
+
+        std::vector<Pixels> expected;
+        for (int k : row.order) expected.push_back(pictures[size_t(k)]);
+        EXPECT_EQ(Pictures(doc()), expected);
+        EXPECT_EQ(doc().history.undoName(), row.modifiers ? "Copy Frames" : "Move Frames");
+        key(Qt::Key_S, Qt::ControlModifier);
+        const std::optional<PeerFile> saved = GiflibDecode(folder.file("photo.gif"));
+        ASSERT_TRUE(saved);
+        ASSERT_EQ(saved->images.size(), row.order.size());
+        for (size_t i = 0; i < row.order.size(); ++i)
+            EXPECT_EQ(Colours(saved->images[i]), Colours(original->images[size_t(row.order[i])]))
+                << i;
+        EXPECT_EQ(saved->images[0].delay, 70);
+        undo();
+        EXPECT_EQ(Pictures(doc()), pictures);
+    }
+}
+
+}  // namespace
