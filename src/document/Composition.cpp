@@ -23,7 +23,7 @@ bool NeedsPredecessorPicture(const FrameRecord& frame) {
 // Runs or waits for the composition of one frame, assuming the frames it builds on are
 // composed already (or composes them itself if that changed meanwhile).
 int64_t PictureBytes(const ComposedPicture& p) {
-    return int64_t(p.pixels.size()) * 4;
+    return int64_t(p.pixels.size()) * 4 + int64_t(p.seeThrough.size());
 }
 
 // Marks a picture as just used, outside of every frame lock.
@@ -118,19 +118,40 @@ void ComposeFrame(FrameRecord& frame) {
     FrameRecord* const p = frame.prev;
     const int disposal = doc.disposalBefore(frame);
     const uint32_t background = doc.backgroundColour();
+    // Made only once a see-through pixel turns up: most animations are opaque throughout.
+    std::vector<uint8_t> seeThrough;
+    auto markSeeThrough = [&](size_t i, bool clear) {
+        if (clear) {
+            if (seeThrough.empty()) seeThrough.assign(picture->pixels.size(), 0);
+            seeThrough[i] = 1;
+        } else if (!seeThrough.empty()) {
+            seeThrough[i] = 0;
+        }
+    };
     if (!frame.coversScreen()) {
+        bool fromBase = false;
         if ((disposal == 0 || disposal == 1) && p) {
             std::shared_ptr<const ComposedPicture> base = GetComposedBitmap(*p);
-            if (base && base->width == sw && base->height == sh) picture->pixels = base->pixels;
+            if (base && base->width == sw && base->height == sh) {
+                picture->pixels = base->pixels;
+                seeThrough = base->seeThrough;
+                fromBase = true;
+            }
         } else if (disposal >= 0 && disposal <= 3) {
             std::fill(picture->pixels.begin(), picture->pixels.end(), background);
         }
+        // Restored to the background (or never drawn): nothing opaque shows there.
+        if (!fromBase) seeThrough.assign(picture->pixels.size(), 1);
     }
 
-    auto beneath = [&](int sx, int sy) -> uint32_t {
+    // What a transparent pixel shows; `clear` tells that no frame put an opaque one there.
+    auto beneath = [&](int sx, int sy, bool& clear) -> uint32_t {
+        clear = true;
         if (disposal == 2 || disposal == 3) return background;
         if (!p) return kGreyBeneath;
-        return ColourBeneath(frame, sx, sy).value_or(kGreyBeneath);
+        const std::optional<uint32_t> c = ColourBeneath(frame, sx, sy);
+        clear = !c;
+        return c.value_or(kGreyBeneath);
     };
     const bool replacesTransparent = disposal >= 0 && disposal <= 3;
 
@@ -157,33 +178,37 @@ void ComposeFrame(FrameRecord& frame) {
             for (int i = 0; i < 256; ++i) lut[i] = pal[size_t(i)].rgb();
             for (int y = y0; y < y1; ++y) {
                 const uint8_t* in = indexes->row(y);
-                uint32_t* out =
-                    picture->pixels.data() + size_t(frame.top + y) * size_t(sw) + frame.left;
+                const size_t rowStart = size_t(frame.top + y) * size_t(sw) + size_t(frame.left);
+                uint32_t* out = picture->pixels.data() + rowStart;
                 for (int x = x0; x < x1; ++x) {
                     const uint8_t i = in[x];
-                    if (transparent && i == frame.transparentIndex) {
-                        out[x] =
-                            replacesTransparent ? beneath(frame.left + x, frame.top + y) : lut[i];
+                    bool clear = false;
+                    if (transparent && i == frame.transparentIndex && replacesTransparent) {
+                        out[x] = beneath(frame.left + x, frame.top + y, clear);
                     } else {
                         out[x] = lut[i];
                     }
+                    markSeeThrough(rowStart + size_t(x), clear);
                 }
             }
         } else {
             const bool transparent = frame.transparencyActive != 0;
             for (int y = y0; y < y1; ++y) {
                 const uint32_t* in = colours->row(y);
-                uint32_t* out =
-                    picture->pixels.data() + size_t(frame.top + y) * size_t(sw) + frame.left;
+                const size_t rowStart = size_t(frame.top + y) * size_t(sw) + size_t(frame.left);
+                uint32_t* out = picture->pixels.data() + rowStart;
                 for (int x = x0; x < x1; ++x) {
                     const uint32_t c = in[x];
+                    bool clear = false;
                     out[x] = (transparent && (c & kTransparentMarker))
-                                 ? beneath(frame.left + x, frame.top + y)
+                                 ? beneath(frame.left + x, frame.top + y, clear)
                                  : (c & kRgbMask);
+                    markSeeThrough(rowStart + size_t(x), clear);
                 }
             }
         }
     }
+    picture->seeThrough = std::move(seeThrough);
 
     const int64_t bytes = PictureBytes(*picture);
     {

@@ -69,8 +69,14 @@ struct ComposedPicture {
     int width = 0;
     int height = 0;
     std::vector<uint32_t> pixels;
+    // 1 where no frame has put an opaque pixel (a viewer shows what lies behind the
+    // animation there); empty when the whole screen is opaque.
+    std::vector<uint8_t> seeThrough;
 
     uint32_t at(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+    bool isSeeThrough(int x, int y) const {
+        return !seeThrough.empty() && seeThrough[size_t(y) * size_t(width) + size_t(x)] != 0;
+    }
 };
 
 // True when width x height is a plane size we can allocate.
