@@ -42,4 +42,8 @@ enum CommandId : int {
     kCmdUndo = 1065,
     kCmdRedo = 1066,
     kCmdRemoveDuplicates = 1067,
+    kCmdZoomIn = 1070,
+    kCmdZoomOut = 1071,
+    kCmdZoomFit = 1072,
+    kCmdZoomActual = 1073,
 };

@@ -162,6 +162,7 @@ MainWindow::MainWindow(QSettings* store) {
     buildMenus();
     buildToolbar();
     buildContextMenu();
+    buildViewing();
 
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &MainWindow::onSelectionChanged);

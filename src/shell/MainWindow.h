@@ -100,6 +100,9 @@ class MainWindow : public QMainWindow {
     void buildMenus();
     void buildToolbar();
     void buildContextMenu();
+    // The View menu (zoom) and the zoom and pointed-pixel parts of the status bar
+    // (MainViewing.cpp).
+    void buildViewing();
     QAction* makeAction(int id, const QString& label, const QList<QKeySequence>& keys = {});
     void restorePlacement();
 
@@ -169,6 +172,8 @@ class MainWindow : public QMainWindow {
     QLabel* statusItem_ = nullptr;
     QLabel* statusProgress_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QLabel* statusZoom_ = nullptr;
+    QLabel* statusPixel_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* contextMenu_ = nullptr;
     QList<QAction*> recentActions_;
