@@ -1,13 +1,16 @@
-// The main window's viewing controls: zoom, what lies under the mouse.
+// The main window's viewing controls: zoom, what lies under the mouse, playing speed.
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QToolBar>
 
 #include "shell/CommandIds.h"
 #include "shell/ImagePane.h"
 #include "shell/MainWindow.h"
+#include "shell/Playback.h"
 
 void MainWindow::buildViewing() {
     using K = QKeySequence;
@@ -78,4 +81,20 @@ void MainWindow::buildViewing() {
     statusBar()->insertPermanentWidget(3, statusZoom_);
     connect(image_, &ImagePane::zoomChanged, statusZoom_, &QLabel::setText);
     connect(image_, &ImagePane::pointedPixelChanged, statusPixel_, &QLabel::setText);
+
+    // Playing speed: the delays in the file stay as they are.
+    auto* speed = new QComboBox;
+    speed->setObjectName(QStringLiteral("playSpeed"));
+    speed->setToolTip(QStringLiteral("Playing speed (the delays of the images stay as they are)"));
+    speed->setFocusPolicy(Qt::ClickFocus);
+    for (int percent : {25, 50, 75, 100, 150, 200, 300, 400})
+        speed->addItem(QStringLiteral("%1%").arg(percent), percent);
+    speed->setCurrentIndex(speed->findData(playback_->speed()));
+    connect(speed, &QComboBox::currentIndexChanged, this,
+            [this, speed](int) { playback_->setSpeed(speed->currentData().toInt()); });
+    if (auto* bar = findChild<QToolBar*>(QStringLiteral("toolbar"))) {
+        bar->addSeparator();
+        bar->addWidget(new QLabel(QStringLiteral(" Speed ")));
+        bar->addWidget(speed);
+    }
 }

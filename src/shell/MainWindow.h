@@ -100,8 +100,8 @@ class MainWindow : public QMainWindow {
     void buildMenus();
     void buildToolbar();
     void buildContextMenu();
-    // The View menu (zoom) and the zoom and pointed-pixel parts of the status bar
-    // (MainViewing.cpp).
+    // The View menu (zoom), the zoom and pointed-pixel parts of the status bar and the
+    // playing speed in the toolbar (MainViewing.cpp).
     void buildViewing();
     QAction* makeAction(int id, const QString& label, const QList<QKeySequence>& keys = {});
     void restorePlacement();
