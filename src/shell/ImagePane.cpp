@@ -44,6 +44,9 @@ QString Percent(double scale) {
 ImagePane::ImagePane(AnimationDocument& document, QWidget* parent)
     : QAbstractScrollArea(parent), document_(document) {
     setFrameShape(QFrame::NoFrame);
+    // The keyboard stays with the frame tree; the pane scrolls by mouse and zooms by the
+    // window's keys.
+    setFocusPolicy(Qt::NoFocus);
     setMinimumSize(120, 90);
     viewport()->setBackgroundRole(QPalette::Window);
     viewport()->setAutoFillBackground(true);
