@@ -108,7 +108,6 @@ void ComposeFrame(FrameRecord& frame) {
     try {
         picture = std::make_shared<ComposedPicture>();
         picture->pixels.assign(size_t(sw) * size_t(sh), 0u);
-        picture->seeThrough.assign(size_t(sw) * size_t(sh), uint8_t(0));
     } catch (const std::bad_alloc&) {
         withoutPicture();
         return;
@@ -119,32 +118,39 @@ void ComposeFrame(FrameRecord& frame) {
     FrameRecord* const p = frame.prev;
     const int disposal = doc.disposalBefore(frame);
     const uint32_t background = doc.backgroundColour();
+    // Made only once a see-through pixel turns up: most animations are opaque throughout.
+    std::vector<uint8_t> seeThrough;
+    auto markSeeThrough = [&](size_t i, bool clear) {
+        if (clear) {
+            if (seeThrough.empty()) seeThrough.assign(picture->pixels.size(), 0);
+            seeThrough[i] = 1;
+        } else if (!seeThrough.empty()) {
+            seeThrough[i] = 0;
+        }
+    };
     if (!frame.coversScreen()) {
-        bool filled = false;
+        bool fromBase = false;
         if ((disposal == 0 || disposal == 1) && p) {
             std::shared_ptr<const ComposedPicture> base = GetComposedBitmap(*p);
             if (base && base->width == sw && base->height == sh) {
                 picture->pixels = base->pixels;
-                if (base->seeThrough.empty())
-                    std::fill(picture->seeThrough.begin(), picture->seeThrough.end(), 0);
-                else
-                    picture->seeThrough = base->seeThrough;
-                filled = true;
+                seeThrough = base->seeThrough;
+                fromBase = true;
             }
         } else if (disposal >= 0 && disposal <= 3) {
             std::fill(picture->pixels.begin(), picture->pixels.end(), background);
-            filled = true;
         }
-        // Nothing was drawn around the frame yet.
-        if (!filled) std::fill(picture->seeThrough.begin(), picture->seeThrough.end(), 1);
+        // Restored to the background (or never drawn): nothing opaque shows there.
+        if (!fromBase) seeThrough.assign(picture->pixels.size(), 1);
     }
 
-    // The colour a see-through pixel of the frame shows, and whether anything is there.
-    auto beneath = [&](int sx, int sy, uint8_t& none) -> uint32_t {
-        none = 0;
+    // What a transparent pixel shows; `clear` tells that no frame put an opaque one there.
+    auto beneath = [&](int sx, int sy, bool& clear) -> uint32_t {
+        clear = true;
         if (disposal == 2 || disposal == 3) return background;
-        const std::optional<uint32_t> c = p ? ColourBeneath(frame, sx, sy) : std::nullopt;
-        none = c ? 0 : 1;
+        if (!p) return kGreyBeneath;
+        const std::optional<uint32_t> c = ColourBeneath(frame, sx, sy);
+        clear = !c;
         return c.value_or(kGreyBeneath);
     };
     const bool replacesTransparent = disposal >= 0 && disposal <= 3;
@@ -172,41 +178,38 @@ void ComposeFrame(FrameRecord& frame) {
             for (int i = 0; i < 256; ++i) lut[i] = pal[size_t(i)].rgb();
             for (int y = y0; y < y1; ++y) {
                 const uint8_t* in = indexes->row(y);
-                const size_t offset = size_t(frame.top + y) * size_t(sw) + size_t(frame.left);
-                uint32_t* out = picture->pixels.data() + offset;
-                uint8_t* none = picture->seeThrough.data() + offset;
+                const size_t rowStart = size_t(frame.top + y) * size_t(sw) + size_t(frame.left);
+                uint32_t* out = picture->pixels.data() + rowStart;
                 for (int x = x0; x < x1; ++x) {
                     const uint8_t i = in[x];
-                    none[x] = 0;
+                    bool clear = false;
                     if (transparent && i == frame.transparentIndex && replacesTransparent) {
-                        out[x] = beneath(frame.left + x, frame.top + y, none[x]);
+                        out[x] = beneath(frame.left + x, frame.top + y, clear);
                     } else {
                         out[x] = lut[i];
                     }
+                    markSeeThrough(rowStart + size_t(x), clear);
                 }
             }
         } else {
             const bool transparent = frame.transparencyActive != 0;
             for (int y = y0; y < y1; ++y) {
                 const uint32_t* in = colours->row(y);
-                const size_t offset = size_t(frame.top + y) * size_t(sw) + size_t(frame.left);
-                uint32_t* out = picture->pixels.data() + offset;
-                uint8_t* none = picture->seeThrough.data() + offset;
+                const size_t rowStart = size_t(frame.top + y) * size_t(sw) + size_t(frame.left);
+                uint32_t* out = picture->pixels.data() + rowStart;
                 for (int x = x0; x < x1; ++x) {
                     const uint32_t c = in[x];
-                    none[x] = 0;
+                    bool clear = false;
                     out[x] = (transparent && (c & kTransparentMarker))
-                                 ? beneath(frame.left + x, frame.top + y, none[x])
+                                 ? beneath(frame.left + x, frame.top + y, clear)
                                  : (c & kRgbMask);
+                    markSeeThrough(rowStart + size_t(x), clear);
                 }
             }
         }
     }
+    picture->seeThrough = std::move(seeThrough);
 
-    if (std::find(picture->seeThrough.begin(), picture->seeThrough.end(), uint8_t(1)) ==
-        picture->seeThrough.end()) {
-        picture->seeThrough = {};  // the usual case: every pixel covered
-    }
     const int64_t bytes = PictureBytes(*picture);
     {
         std::lock_guard lock(frame.composeLock);

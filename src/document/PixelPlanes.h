@@ -69,8 +69,8 @@ struct ComposedPicture {
     int width = 0;
     int height = 0;
     std::vector<uint32_t> pixels;
-    // 1 where no frame has put a colour yet (the viewer's own background shows); empty
-    // when every pixel is covered.
+    // 1 where no frame has put an opaque pixel (a viewer shows what lies behind the
+    // animation there); empty when the whole screen is opaque.
     std::vector<uint8_t> seeThrough;
 
     uint32_t at(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }

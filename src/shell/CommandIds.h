@@ -47,4 +47,8 @@ enum CommandId : int {
     kCmdYoyo = 1070,
     kCmdSetDelay = 1071,
     kCmdScaleDelays = 1072,
+    kCmdZoomIn = 1073,
+    kCmdZoomOut = 1074,
+    kCmdZoomFit = 1075,
+    kCmdZoomActual = 1076,
 };

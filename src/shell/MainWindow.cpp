@@ -166,6 +166,7 @@ MainWindow::MainWindow(QSettings* store) {
     buildToolbar();
     buildContextMenu();
     buildFrameTreeCommands();
+    buildViewing();
 
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &MainWindow::onSelectionChanged);

@@ -104,6 +104,9 @@ class MainWindow : public QMainWindow {
     void buildMenus();
     void buildToolbar();
     void buildContextMenu();
+    // The View menu (zoom), the zoom and pointed-pixel parts of the status bar and the
+    // playing speed in the toolbar (MainViewing.cpp).
+    void buildViewing();
     QAction* makeAction(int id, const QString& label, const QList<QKeySequence>& keys = {});
     void restorePlacement();
     // The tree's thumbnails, delays, selection of several frames and drag and drop.
@@ -187,6 +190,8 @@ class MainWindow : public QMainWindow {
     QLabel* statusItem_ = nullptr;
     QLabel* statusProgress_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QLabel* statusZoom_ = nullptr;
+    QLabel* statusPixel_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* contextMenu_ = nullptr;
     QList<QAction*> recentActions_;

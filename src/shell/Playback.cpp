@@ -1,5 +1,7 @@
 #include "shell/Playback.h"
 
+#include <algorithm>
+
 #include "document/AnimationDocument.h"
 #include "host/Host.h"
 
@@ -12,6 +14,14 @@ Playback::Playback(AnimationDocument& document, QObject* parent)
 
 int Playback::IntervalFor(uint32_t delay) {
     return delay == 0 ? 10 : int(std::min<uint32_t>(delay, 655350)) * 10;
+}
+
+void Playback::setSpeed(int percent) {
+    speed_ = std::clamp(percent, 25, 400);
+}
+
+int Playback::intervalInForce() const {
+    return std::max(10, int(int64_t(IntervalFor(delayInForce())) * 100 / speed_));
 }
 
 uint32_t Playback::delayInForce() const {
@@ -32,7 +42,11 @@ void Playback::toggle() {
         return;
     }
     playing_ = true;
-    timer_.start(IntervalFor(delayInForce()));
+    // Started on the last image, the first pass begins with the first one.
+    const bool atEnd =
+        position_ && document_.tree.Contains(position_) && !FrameTree::NextFrameEntry(position_);
+    passes_ = atEnd ? -1 : 0;
+    timer_.start(intervalInForce());
     emit playingChanged(true);
 }
 
@@ -58,9 +72,17 @@ TreeItem* Playback::lastImageEntry(TreeItem* from) const {
 
 void Playback::tick() {
     if (!playing_) return;
-    TreeItem* next = position_ && document_.tree.Contains(position_)
-                         ? FrameTree::NextFrameEntry(position_)
-                         : nullptr;
+    const bool placed = position_ && document_.tree.Contains(position_);
+    TreeItem* next = placed ? FrameTree::NextFrameEntry(position_) : nullptr;
+    if (!next && placed) {
+        // A pass has ended on the last image: the loop count says how many times playing
+        // goes back to the first; after the last pass the last image stays.
+        ++passes_;
+        if (document_.loopCount > 0 && passes_ > int(document_.loopCount)) {
+            stop();
+            return;
+        }
+    }
     if (!next) next = firstImageEntry();
     if (!next) {
         stop();
@@ -74,5 +96,5 @@ void Playback::tick() {
     }
     emit selectEntry(next);
     position_ = next;
-    if (playing_) timer_.start(IntervalFor(delayInForce()));
+    if (playing_) timer_.start(intervalInForce());
 }

@@ -109,6 +109,7 @@ TEST_F(CompositionTest, FullScreenFrameIgnoresItsPredecessor) {
     auto picture = GetComposedBitmap(*second);
     ASSERT_TRUE(picture);
     for (uint32_t p : picture->pixels) EXPECT_EQ(p, kGreen);
+    EXPECT_TRUE(picture->seeThrough.empty());  // opaque throughout: no mask kept
     EXPECT_EQ(doc.firstFrame->composedBitmap, nullptr);
 }
 
@@ -124,6 +125,7 @@ TEST_F(CompositionTest, PicturesOfFrameStacks) {
     struct Point {
         int x, y;
         uint32_t rgb;
+        bool seeThrough = false;  // no frame put an opaque pixel there
     };
     const struct {
         const char* name;
@@ -141,24 +143,40 @@ TEST_F(CompositionTest, PicturesOfFrameStacks) {
          {{0, 0, kRed}, {3, 2, kRed}, {2, 1, kGreen}}},
         {"disposal 2",
          {{0, 0, 4, 3, kRed, 2, {}}, {1, 1, 2, 1, kGreen, 0, {}}},
-         {{0, 0, kWhite}, {3, 2, kWhite}, {1, 1, kGreen}, {2, 1, kGreen}}},
+         {{0, 0, kWhite, true}, {3, 2, kWhite, true}, {1, 1, kGreen}, {2, 1, kGreen}}},
         {"disposal 3",
          {{0, 0, 4, 3, kRed, 3, {}}, {1, 1, 2, 1, kGreen, 0, {}}},
-         {{0, 0, kWhite}, {3, 2, kWhite}, {1, 1, kGreen}}},
+         {{0, 0, kWhite, true}, {3, 2, kWhite, true}, {1, 1, kGreen}}},
         {"the global disposal overrides the frame's",
          {{0, 0, 4, 3, kRed, 1, {}}, {1, 1, 1, 1, kGreen, 0, {}}},
-         {{0, 0, kWhite}},
+         {{0, 0, kWhite, true}},
          2,
          true},
         // A first frame's see-through pixels: grey under disposal 0 or 1 (nothing
         // beneath), the background under 2 or 3.
         {"first frame, global 0",
          {{0, 0, 4, 3, kRed, 0, {{2, 1}}}},
-         {{2, 1, kGreyBeneath}, {1, 1, kRed}},
+         {{2, 1, kGreyBeneath, true}, {1, 1, kRed}},
          0},
-        {"first frame, global 1", {{0, 0, 4, 3, kRed, 0, {{2, 1}}}}, {{2, 1, kGreyBeneath}}, 1},
-        {"first frame, global 2", {{0, 0, 4, 3, kRed, 0, {{2, 1}}}}, {{2, 1, kWhite}}, 2},
-        {"first frame, global 3", {{0, 0, 4, 3, kRed, 0, {{2, 1}}}}, {{2, 1, kWhite}}, 3},
+        {"first frame, global 1",
+         {{0, 0, 4, 3, kRed, 0, {{2, 1}}}},
+         {{2, 1, kGreyBeneath, true}},
+         1},
+        {"first frame, global 2", {{0, 0, 4, 3, kRed, 0, {{2, 1}}}}, {{2, 1, kWhite, true}}, 2},
+        {"first frame, global 3", {{0, 0, 4, 3, kRed, 0, {{2, 1}}}}, {{2, 1, kWhite, true}}, 3},
+        // A hole stays see-through until a frame puts an opaque pixel there, also through
+        // a smaller frame drawn over the picture before it.
+        {"a hole through every frame",
+         {{0, 0, 4, 3, kRed, 0, {{1, 1}, {3, 2}}},
+          {1, 0, 2, 3, kGreen, 0, {{0, 1}}},
+          {0, 0, 4, 3, kBlue, 0, {{1, 1}, {3, 2}, {0, 2}}}},
+         {{1, 1, kGreyBeneath, true}, {3, 2, kGreyBeneath, true}, {0, 2, kRed}, {2, 2, kBlue}}},
+        {"a small frame over a see-through first frame",
+         {{0, 0, 4, 3, kRed, 0, {{0, 0}, {1, 1}}}, {1, 1, 2, 1, kGreen, 0, {}}},
+         {{0, 0, kGreyBeneath, true}, {1, 1, kGreen}, {3, 2, kRed}}},
+        {"a first frame smaller than the screen",
+         {{1, 1, 2, 1, kGreen, 0, {}}},
+         {{0, 0, kWhite, true}, {1, 1, kGreen}}},
         {"inactive transparency shows the palette colour",
          {{0, 0, 4, 3, kRed, 0, {{0, 0}}}},
          {{0, 0, 0x123456}},
@@ -196,8 +214,10 @@ TEST_F(CompositionTest, PicturesOfFrameStacks) {
         }
         const auto picture = GetComposedBitmap(*doc.lastFrame());
         ASSERT_TRUE(picture);
-        for (const Point& p : c.points)
+        for (const Point& p : c.points) {
             EXPECT_EQ(picture->at(p.x, p.y), p.rgb) << p.x << "," << p.y;
+            EXPECT_EQ(picture->isSeeThrough(p.x, p.y), p.seeThrough) << p.x << "," << p.y;
+        }
         if (c.layers.size() < 6) continue;
         for (FrameRecord* f = doc.firstFrame; f; f = f->next) EXPECT_NE(f->composedBitmap, nullptr);
     }
