@@ -55,10 +55,10 @@ int SaveJpegDocument(AnimationDocument& doc, const std::string& path) {
 int SaveByExtension(AnimationDocument& doc, const std::string& path) {
     const std::string ext = LowerExtension(path);
     if (ext == ".jpg" || ext == ".jpeg") return SaveJpegDocument(doc, path);
-    if (ext != ".gif" && ext != ".avi") {
-        doc.host.message(
-            "Unsupported file type: " + path + " (writes GIF, AVI, JPG and JPEG files)", "Error",
-            MessageIcon::Exclamation);
+    if (ext != ".gif" && IsGifPath(path)) {
+        doc.host.message("Unsupported file type: " + path +
+                             " (writes GIF, AVI, WEBP, APNG, MP4, WEBM, JPG and JPEG files)",
+                         "Error", MessageIcon::Exclamation);
         return 1;
     }
     const int result = SaveAnimationByType(doc, path);
