@@ -377,7 +377,10 @@ bool WriteVideo(AnimationDocument& doc, FrameRecord* first, const FormatSpec& sp
     const std::vector<uint32_t> delays = PlayedDelays(doc, first);
     doc.notifier.Notify(kNotifyBatchStarts, kBatchSaving, int(delays.size()));
     VideoWriter writer(spec, output);
-    if (!writer.Open(width, height, doc.endless ? 0 : doc.loopCount, delays.back())) {
+    // A GIF's loop count says how often it repeats after the first showing (browsers and
+    // ImageMagick play it count + 1 times); WebP and APNG count all showings.
+    const int plays = doc.endless || doc.loopCount == 0 ? 0 : std::min(doc.loopCount + 1, 0xFFFF);
+    if (!writer.Open(width, height, plays, delays.back())) {
         reason = writer.reason;
         return false;
     }

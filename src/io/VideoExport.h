@@ -12,7 +12,8 @@ class FrameRecord;
 // transparency; MP4 and WebM are opaque and show the editor's colours there. Every frame
 // keeps its own duration (the delays as played, ExportTiming.h): all four containers
 // store a time per frame, here in hundredths of a second. WebP and APNG keep the loop
-// count (0 plays for ever, N plays N times).
+// count: endless stays endless, a GIF count N (repeats after the first showing) is
+// written as N + 1 showings, as those formats count them.
 //
 // MP4 is H.264 (libx264) when FFmpeg has that encoder, else MPEG-4 part 2. MP4 and WebM
 // are 4:2:0, which needs even sides: an odd width or height is padded by one column or
