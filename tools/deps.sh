@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libgif-dev giflib-tools imagemagick ffmpeg gifsicle strace
     xvfb xauth
+    desktop-file-utils appstream help2man librsvg2-bin dpkg-dev file shared-mime-info
 )
 
 missing=()

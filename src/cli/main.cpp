@@ -7,6 +7,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliHost.h"
 #include "gif/LzwEncoder.h"
+#include "host/VersionNotice.h"
 
 namespace {
 
@@ -184,7 +185,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (first == "--version") {
-        std::printf("velmora-cli %s\n", VELMORA_VERSION);
+        std::fputs(version_notice::VersionText("velmora-cli").c_str(), stdout);
         return kExitOk;
     }
     const CliCommand* command = FindCommand(first);

@@ -32,6 +32,7 @@
 #include "document/DocumentEdit.h"
 #include "effects/Apply.h"
 #include "gif/GifWriter.h"
+#include "host/VersionNotice.h"
 #include "import/FileImport.h"
 #include "io/AnimationSave.h"
 #include "io/Jpeg.h"
@@ -580,9 +581,14 @@ void MainWindow::cmdHelp(const QString& keyword) {
 }
 
 void MainWindow::cmdAbout() {
+    const auto html = [](const char* text) {
+        return QString::fromUtf8(text).toHtmlEscaped().replace('\n', ' ');
+    };
     QMessageBox::about(this, QStringLiteral("About Velmora"),
-                       QStringLiteral("<h3>Velmora %1</h3><p>An editor for animated GIF files.</p>")
-                           .arg(QStringLiteral(VELMORA_VERSION)));
+                       QStringLiteral("<h3>Velmora %1</h3><p>An editor for animated GIF files.</p>"
+                                      "<p>%2</p><p>%3</p><p>%4</p>")
+                           .arg(QStringLiteral(VELMORA_VERSION), html(version_notice::kCopyright),
+                                html(version_notice::kLicence), html(version_notice::kNoWarranty)));
 }
 
 void MainWindow::cmdGotoFirst() {

@@ -1,4 +1,5 @@
-// velmora-cli info on a small hand-made GIF, and the exit statuses of info and convert.
+// velmora-cli info on a small hand-made GIF, the exit statuses of info and convert, and
+// what --version says.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -77,4 +78,16 @@ TEST(CliGifTest, ExitStatuses) {
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << ": " << r.err;
     }
     EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST(CliGifTest, VersionNamesTheLicence) {
+    const ts::ToolResult r = ts::RunCli("--version");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.rfind("velmora-cli " VELMORA_VERSION "\n", 0), 0u) << r.out;
+    for (const char* line :
+         {"\nLicence GPL-3.0-or-later: GNU General Public License, version 3 or (at your option)\n"
+          "any later version <https://www.gnu.org/licenses/gpl-3.0.html>.\n",
+          "\nThere is NO WARRANTY, to the extent permitted by law.\n"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << " in\n" << r.out;
 }

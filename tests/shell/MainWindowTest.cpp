@@ -1,8 +1,10 @@
 // The main window driven as a user would: opening, selecting, deleting, copying and
-// pasting, saving, closing, dropping files, the recent files and a second editor.
+// pasting, saving, closing, dropping files, the recent files, a second editor, and what
+// the editor says of its version and licence.
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QLocalServer>
@@ -13,9 +15,11 @@
 #include <QProcess>
 #include <QScreen>
 #include <QSettings>
+#include <QUrl>
 #include <algorithm>
 #include <csignal>
 #include <functional>
+#include <memory>
 
 #include "app/SettingsStore.h"
 #include "dialogs/OptimiseProgressDialog.h"
@@ -524,6 +528,124 @@ TEST(SecondInstance, AnotherStartLeavesTheNameAndAFileIsHandedOver) {
     second.terminate();
     second.waitForFinished(5000);
     qunsetenv("VELMORA_INSTANCE_NAME");
+}
+
+// Real editors started the way the desktop starts them (`velmora FILE...`), each with its
+// own settings and data folders, a private instance name and unsaved work written for
+// recovery every second, which shows from outside what the editor holds.
+class DesktopStart {
+  public:
+    explicit DesktopStart(const QString& home, const QString& instance) : home_(home) {
+        QSettings settings(home + "/config/Velmora/Velmora.conf", QSettings::IniFormat);
+        settings.setValue("Recovery Seconds", 1);
+        env_ = QProcessEnvironment::systemEnvironment();
+        env_.insert("XDG_CONFIG_HOME", home + "/config");
+        env_.insert("XDG_DATA_HOME", home + "/data");
+        env_.insert("VELMORA_INSTANCE_NAME", instance);
+    }
+    ~DesktopStart() {
+        for (auto& p : started_) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+    }
+    QProcess& start(const QStringList& args, const QString& workingFolder = {}) {
+        started_.push_back(std::make_unique<QProcess>());
+        QProcess& p = *started_.back();
+        p.setProcessEnvironment(env_);
+        if (!workingFolder.isEmpty()) p.setWorkingDirectory(workingFolder);
+        p.start(VELMORA_EDITOR_PATH, args);
+        EXPECT_TRUE(p.waitForStarted(10000));
+        return p;
+    }
+    bool listening() const {
+        QLocalSocket probe;
+        probe.connectToServer(env_.value("VELMORA_INSTANCE_NAME"));
+        return probe.waitForConnected(200);
+    }
+    // The images of what the editor `p` holds unsaved, once it holds `count` of them
+    // (or what it holds after a wait).
+    size_t waitForUnsavedImages(const QProcess& p, size_t count) const {
+        const QString left =
+            home_ + QStringLiteral("/data/Velmora/Velmora/recovery-%1.gif").arg(p.processId());
+        size_t seen = 0;
+        (void)QTest::qWaitFor(
+            [&] {
+                const auto written = GiflibDecode(left.toStdString());
+                seen = written ? written->images.size() : 0;
+                return seen == count;
+            },
+            30000);
+        return seen;
+    }
+
+  private:
+    QString home_;
+    QProcessEnvironment env_;
+    std::vector<std::unique_ptr<QProcess>> started_;
+};
+
+// Files opened from the desktop while an editor runs go to that editor, every one of
+// them: absolute and relative paths with spaces and file:// URIs, as `velmora %F` and
+// launchers that pass URIs give them. The later start ends at once.
+TEST(DesktopStartTest, FilesOpenedWhileTheEditorRunsAreAllHandedToIt) {
+    TempFolder folder;
+    const QString dir = QString::fromStdString(folder.path());
+    const auto sample = GiflibDecode(MainWindow::SamplePath().toStdString());
+    ASSERT_TRUE(sample);
+    // Of the sample's size, so that inserting them asks nothing.
+    const int w = sample->screenWidth, h = sample->screenHeight;
+    const QString one = QString::fromStdString(MakePhotoGif(folder, "rose one.gif", w, h, 2));
+    QDir(dir).mkdir("sub folder");
+    MakePhotoGif(folder, "sub folder/rose two.gif", w, h, 3);
+    const QString three = QString::fromStdString(MakePhotoGif(folder, "rose #three.gif", w, h, 4));
+
+    DesktopStart desktop(
+        dir + "/home",
+        QStringLiteral("velmora-desktop-%1").arg(QCoreApplication::applicationPid()));
+    QProcess& running = desktop.start({});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.listening(); }, 30000));
+    QProcess& opening = desktop.start(
+        {one, "sub folder/rose two.gif", QUrl::fromLocalFile(three).toString(QUrl::FullyEncoded)},
+        dir);
+    ASSERT_TRUE(opening.waitForFinished(30000));
+    EXPECT_EQ(opening.exitCode(), 0) << opening.readAllStandardError().toStdString();
+    EXPECT_EQ(desktop.waitForUnsavedImages(running, sample->images.size() + 2 + 3 + 4),
+              sample->images.size() + 2 + 3 + 4);
+    EXPECT_EQ(running.state(), QProcess::Running);
+}
+
+// With no editor running, one started with several files opens them all, in one window.
+TEST(DesktopStartTest, AnEditorStartedWithSeveralFilesOpensThemAll) {
+    TempFolder folder;
+    const QString one = QString::fromStdString(MakePhotoGif(folder, "rose one.gif", 120, 90, 2));
+    const QString two = QString::fromStdString(MakePhotoGif(folder, "rose two.gif", 120, 90, 3));
+    DesktopStart desktop(
+        QString::fromStdString(folder.file("home")),
+        QStringLiteral("velmora-several-%1").arg(QCoreApplication::applicationPid()));
+    QProcess& editor = desktop.start({one, two});
+    EXPECT_EQ(desktop.waitForUnsavedImages(editor, 2 + 3), 2u + 3u);
+    EXPECT_TRUE(desktop.listening());
+}
+
+// Help > About and `velmora --version` both name the version and the licence.
+TEST_F(MainWindowTest, AboutAndVersionNameTheLicence) {
+    const char* const licence =
+        "GPL-3.0-or-later: GNU General Public License, version 3 or (at your option)";
+    auto box = AnswerNextBox(Answer::Ok);
+    window().action(kCmdAbout)->trigger();
+    EXPECT_EQ(box->caption, "About Velmora");
+    EXPECT_TRUE(box->text.contains("Velmora " VELMORA_VERSION)) << box->text.toStdString();
+    EXPECT_TRUE(box->text.contains(licence)) << box->text.toStdString();
+    EXPECT_TRUE(box->text.contains("any later version")) << box->text.toStdString();
+
+    QProcess editor;
+    editor.start(VELMORA_EDITOR_PATH, {"--version"});
+    ASSERT_TRUE(editor.waitForFinished(30000));
+    EXPECT_EQ(editor.exitCode(), 0);
+    const QString out = QString::fromUtf8(editor.readAllStandardOutput());
+    EXPECT_TRUE(out.startsWith("velmora " VELMORA_VERSION "\n")) << out.toStdString();
+    EXPECT_TRUE(out.contains(QString("Licence ") + licence)) << out.toStdString();
 }
 
 // Each kind of change through its keys, then Ctrl+Z: the step's name is on the menu, the
