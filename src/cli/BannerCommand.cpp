@@ -24,7 +24,8 @@ const CliCommand kBanner{
     "[--size PIXELS] [--bold 0|1] [--text-color RRGGBB] [--background RRGGBB] "
     "[--shadow-color RRGGBB] [--shadow 0|1] [--shadow-x X] [--shadow-y Y] [--thickness T] "
     "[--intensity I] [--border 0|1] [--y-offset Y]",
-    "write a scrolling text animation", RunBanner};
+    "write a scrolling text animation", RunBanner,
+    "banner 'Hello there' -o hello.gif --frames 40 --width 200 --height 40"};
 const CliCommandRegistration bannerRegistration(kBanner);
 
 bool ParseInt(const std::string& text, int32_t& out) {

@@ -14,6 +14,8 @@ struct CliCommand {
     // args excludes the program and command names. Returns the exit status: 0 success,
     // 1 failure (message on standard error), 2 usage error.
     int (*run)(const std::vector<std::string>& args);
+    // One command line that shows the command at work, for its help.
+    const char* example = nullptr;
 };
 
 const std::vector<CliCommand>& CliCommands();
@@ -26,6 +28,9 @@ struct CliCommandRegistration {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+
+// Prints one command's help to standard output: its usage, what it does and an example.
+void PrintCommandHelp(const CliCommand& command);
 
 // Prints "velmora-cli: <text>" and the command's usage to standard error; returns 2.
 int UsageError(const CliCommand& command, const std::string& text);

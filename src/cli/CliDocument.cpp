@@ -9,6 +9,7 @@
 #include "host/Host.h"
 #include "import/FileImport.h"
 #include "io/AnimationSave.h"
+#include "io/AviImport.h"
 #include "io/Jpeg.h"
 
 std::string LowerExtension(const std::string& path) {
@@ -25,7 +26,13 @@ int LoadByExtension(AnimationDocument& doc, const std::string& path) {
         doc.selectedItem = doc.EntryOfFrame(doc.selectedFrame);
     }
     // The same table of file types as the editor's, AVI frames by the remembered choices.
-    const int result = OpenFileByType(doc, path, DispatchVariant::CommandLine);
+    AviImportOptions video;
+    video.progress = [&doc](int index, int position, int count) {
+        doc.host.showProgress(AviProgressText(index, position, count),
+                              count > 0 ? position * 100 / count : -1);
+        return true;
+    };
+    const int result = OpenFileByType(doc, path, DispatchVariant::CommandLine, video);
     if (result != kImportUnknownType) return result == kImportOk ? 0 : 1;
     doc.host.message("Unsupported file type: " + path +
                          " (reads GIF, JPG, JPEG, BMP, DIB, TGA, ICO, CUR, ANI, AVI, MP4, WEBM, "
@@ -55,10 +62,10 @@ int SaveJpegDocument(AnimationDocument& doc, const std::string& path) {
 int SaveByExtension(AnimationDocument& doc, const std::string& path) {
     const std::string ext = LowerExtension(path);
     if (ext == ".jpg" || ext == ".jpeg") return SaveJpegDocument(doc, path);
-    if (ext != ".gif" && ext != ".avi") {
-        doc.host.message(
-            "Unsupported file type: " + path + " (writes GIF, AVI, JPG and JPEG files)", "Error",
-            MessageIcon::Exclamation);
+    if (ext != ".gif" && IsGifPath(path)) {
+        doc.host.message("Unsupported file type: " + path +
+                             " (writes GIF, AVI, WEBP, APNG, MP4, WEBM, JPG and JPEG files)",
+                         "Error", MessageIcon::Exclamation);
         return 1;
     }
     const int result = SaveAnimationByType(doc, path);

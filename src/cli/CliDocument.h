@@ -11,7 +11,8 @@ class AnimationDocument;
 // frame. Returns 0, or non-zero after the loader (or this function) has said why.
 int LoadByExtension(AnimationDocument& doc, const std::string& path);
 
-// Saves by extension (".gif", ".avi", ".jpg" for a one-frame document). Returns 0, or non-zero after saying why.
+// Saves by extension (".gif", ".avi", ".webp", ".apng", ".mp4", ".webm", ".jpg" for a
+// one-frame document). Returns 0, or non-zero after saying why.
 int SaveByExtension(AnimationDocument& doc, const std::string& path);
 
 // The lower-case extension with its dot (".gif"), or "".

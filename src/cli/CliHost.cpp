@@ -2,13 +2,30 @@
 
 #include <unistd.h>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 
 namespace {
 std::mutex outputMutex;
 }
 
-CliHost::CliHost() : progressOnTerminal_(isatty(STDERR_FILENO) != 0) {}
+ProgressOptions& CliProgressOptions() {
+    static ProgressOptions options = [] {
+        ProgressOptions o;
+        if (const char* after = std::getenv("VELMORA_PROGRESS_AFTER_MS")) {
+            char* end = nullptr;
+            const long ms = std::strtol(after, &end, 10);
+            if (end != after && *end == '\0' && ms >= 0 && ms <= 3600000) o.afterMs = int(ms);
+        }
+        return o;
+    }();
+    return options;
+}
+
+CliHost::CliHost()
+    : progressOnTerminal_(!CliProgressOptions().quiet && isatty(STDERR_FILENO) != 0),
+      started_(std::chrono::steady_clock::now()),
+      showAfter_(CliProgressOptions().afterMs) {}
 
 void CliHost::message(const std::string& text, const std::string& caption, MessageIcon) {
     finishProgress();
@@ -39,6 +56,8 @@ Answer CliHost::ask(const std::string& text, const std::string& caption, Buttons
 
 void CliHost::showProgress(const std::string& text, int position) {
     if (!progressOnTerminal_) return;
+    // Quick work shows no line at all.
+    if (std::chrono::steady_clock::now() - started_ < showAfter_) return;
     std::lock_guard lock(outputMutex);
     if (position >= 0)
         std::fprintf(stderr, "\r%-40s %3d%%", text.c_str(), position);

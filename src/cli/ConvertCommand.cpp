@@ -21,7 +21,9 @@ const CliCommand kConvert{
     "convert INPUT... -o OUTPUT [--avi-first I] [--avi-count N] [--reverse] [--fps F] "
     "[--size WxH] [--optimize 1..5] [--lossy 0..200] [--palette exact|quality] "
     "[--dither 0..100]",
-    "load the inputs one after another and save them as one file", RunConvert};
+    "load the inputs one after another and save them as one file", RunConvert,
+    "convert clip.mp4 -o clip.gif --fps 15 --size 480x0 --optimize 3\nconvert anim.gif -o "
+    "anim.webp"};
 const CliCommandRegistration registration(kConvert);
 
 bool ParseNumber(const std::string& text, long long& value) {

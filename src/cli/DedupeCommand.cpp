@@ -18,7 +18,7 @@ const CliCommand kDedupe{
     "dedupe", "dedupe INPUT -o OUTPUT [--threshold T]",
     "remove frames whose picture differs from the one kept before by at most T (mean "
     "difference per channel, 0-255; default 0, identical); their delay goes to it",
-    RunDedupe};
+    RunDedupe, "dedupe anim.gif -o fewer.gif --threshold 2"};
 const CliCommandRegistration registration(kDedupe);
 
 bool ParseThreshold(const std::string& text, double& value) {

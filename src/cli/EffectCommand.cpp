@@ -26,20 +26,21 @@ int RunTransition(const std::vector<std::string>& args);
 
 const CliCommand kList{"effects", "effects",
                        "list the effects (E) and transitions (T) by index, with their fields",
-                       RunList};
+                       RunList, "effects"};
 const CliCommand kEffect{
     "effect",
     "effect [--name] NAME INPUT -o OUTPUT [--frame K] [--frames N] [--FIELD V]... "
     "[--value1..5 V] [--option1..4 0|1] [--list1 I] [--list2 I] [--color INDEX] [--pingpong] "
     "[--palette exact|quality] [--dither 0..100]",
-    "insert the frames of an effect on frame K after it (--help: the fields)", RunEffect};
+    "insert the frames of an effect on frame K after it (--help: the fields)", RunEffect,
+    "effect Blind in.gif -o out.gif --blind-height 12"};
 const CliCommand kTransition{
     "transition",
     "transition [--name] NAME INPUT -o OUTPUT [--frame K] [--frames N] [--FIELD V]... "
     "[--value1..5 V] [--option1..4 0|1] [--list1 I] [--list2 I] [--color INDEX] [--pingpong] "
     "[--palette exact|quality] [--dither 0..100]",
-    "insert the frames of a transition between frame K and K+1 (--help: the fields)",
-    RunTransition};
+    "insert the frames of a transition between frame K and K+1 (--help: the fields)", RunTransition,
+    "transition 'Move both Images' in.gif -o out.gif --frame 0"};
 const CliCommandRegistration listRegistration(kList);
 const CliCommandRegistration effectRegistration(kEffect);
 const CliCommandRegistration transitionRegistration(kTransition);

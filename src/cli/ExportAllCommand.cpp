@@ -16,7 +16,7 @@ int RunExportAll(const std::vector<std::string>& args);
 const CliCommand kExportAll{
     "export-all", "export-all INPUT PATTERN [--jpeg] [--quality Q] [--indicator C]",
     "write every frame as its own GIF (or JPEG), numbered into PATTERN (anim.gif -> anim0.gif ...)",
-    RunExportAll};
+    RunExportAll, "export-all anim.gif frame.jpg --jpeg --quality 85"};
 const CliCommandRegistration registration(kExportAll);
 
 int RunExportAll(const std::vector<std::string>& args) {

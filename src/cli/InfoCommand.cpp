@@ -16,7 +16,7 @@ int RunInfo(const std::vector<std::string>& args);
 
 const CliCommand kInfo{"info", "info FILE [--json]",
                        "show the logical screen, palettes, loop count, comments and frames",
-                       RunInfo};
+                       RunInfo, "info anim.gif --json"};
 const CliCommandRegistration registration(kInfo);
 
 // Comments are bytes; they are shown as Latin-1.

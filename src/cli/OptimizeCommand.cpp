@@ -21,9 +21,10 @@ const CliCommand kOptimize{
     "optimize", "optimize INPUT -o OUTPUT [--quality 1..5] [--lossy 0..200]",
     "crop frames to their changes and share one palette (1 Highest Quality .. 5 Smallest Size, "
     "default 3); --lossy lets colours stray for a smaller file (default 0, lossless)",
-    RunOptimize};
+    RunOptimize, "optimize anim.gif -o small.gif --quality 4 --lossy 40"};
 const CliCommand kUnoptimize{"unoptimize", "unoptimize INPUT -o OUTPUT",
-                             "make every frame full-screen and opaque again", RunUnoptimize};
+                             "make every frame full-screen and opaque again", RunUnoptimize,
+                             "unoptimize small.gif -o whole.gif"};
 const CliCommandRegistration optimizeRegistration(kOptimize);
 const CliCommandRegistration unoptimizeRegistration(kUnoptimize);
 

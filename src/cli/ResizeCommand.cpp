@@ -15,7 +15,8 @@ int RunResize(const std::vector<std::string>& args);
 
 const CliCommand kResize{
     "resize", "resize INPUT -o OUTPUT --size WxH [--smooth 0|1]",
-    "resize every frame for a new screen size (smooth by default; 0: nearest pixel)", RunResize};
+    "resize every frame for a new screen size (smooth by default; 0: nearest pixel)", RunResize,
+    "resize anim.gif -o small.gif --size 160x120"};
 const CliCommandRegistration registration(kResize);
 
 // The largest side the Resize dialog accepts.

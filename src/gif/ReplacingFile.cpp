@@ -95,6 +95,11 @@ void ReplacingFile::Write(const void* data, size_t size) {
     if (std::fwrite(data, 1, size, file_) != size) ok_ = false;
 }
 
+void ReplacingFile::Seek(int64_t position) {
+    if (!ok_) return;
+    if (position < 0 || fseeko(file_, off_t(position), SEEK_SET) != 0) ok_ = false;
+}
+
 bool ReplacingFile::Commit() {
     if (!file_) return false;
     if (std::fflush(file_) != 0) ok_ = false;

@@ -25,6 +25,9 @@ class ReplacingFile {
     const std::string& destination() const { return destination_; }
     // Appends bytes; a failure is remembered and makes Commit fail.
     void Write(const void* data, size_t size);
+    // Moves the write position (for writers that go back to fill in sizes); a failure is
+    // remembered as a write failure is.
+    void Seek(int64_t position);
     bool ok() const { return ok_; }
     // Flushes, closes and renames over the target. False (and nothing replaced) when any
     // step or any earlier write failed.

@@ -7,11 +7,17 @@
 #include "colour/ColourReduction.h"
 #include "document/AnimationDocument.h"
 #include "host/Host.h"
+#include "io/ExportTiming.h"
 #include "io/FileBytes.h"
 
 namespace {
 
-constexpr uint32_t kFramesPerSecond = 15;
+// The stream runs at a constant rate whose tick is the delays' greatest common divisor,
+// at most 50 frames per second (a tick of at least 2 hundredths) and at most a million
+// ticks; a frame that lasts several ticks is repeated by empty chunks, which readers
+// take as "the picture stays", so repeats cost 24 bytes each.
+constexpr uint32_t kShortestTick = 2;
+constexpr uint64_t kMostTicks = 1000000;
 constexpr uint32_t kKeyFrame = 0x10, kNoTime = 0x100, kHasIndex = 0x10;
 // The stream header's flag that announces palette-change ("00pc") chunks.
 constexpr uint32_t kPaletteChanges = 0x10000;
@@ -140,20 +146,23 @@ bool BuildAvi(AnimationDocument& doc, FrameRecord* first, std::vector<uint8_t>& 
     if (!first || width <= 0 || height <= 0 || !IsPlaneSizeAcceptable(width, height)) return false;
     const uint32_t stride = (uint32_t(width) + 3u) & ~3u;
     const uint64_t pictureBytes = uint64_t(stride) * uint64_t(height);
-    uint32_t frames = 0;
-    for (FrameRecord* f = first; f; f = f->next) ++frames;
+    const std::vector<uint32_t> delays = PlayedDelays(doc, first);
+    const uint32_t frames = uint32_t(delays.size());
+    const ConstantRate rate = RateForDelays(delays, kShortestTick, kMostTicks);
+    uint64_t ticks = 0;
+    for (const uint32_t r : rate.repeats) ticks += r;
     // The RIFF sizes are 32 bits.
-    if ((pictureBytes + 1100) * frames + 4096 > 0xFFFFFFF0u) return false;
+    if ((pictureBytes + 1100) * frames + 24 * ticks + 4096 > 0xFFFFFFF0u) return false;
 
     try {
         const size_t riff = BeginChunk(out, "RIFF", "AVI ");
         const size_t hdrl = BeginChunk(out, "LIST", "hdrl");
         const size_t avih = BeginChunk(out, "avih");
-        PutLe32(out, 1000000u / kFramesPerSecond);
-        PutLe32(out, uint32_t(pictureBytes * kFramesPerSecond));
+        PutLe32(out, 10000u * rate.tick);  // microseconds a frame
+        PutLe32(out, uint32_t(std::min<uint64_t>(pictureBytes * 100 / rate.tick, 0xFFFFFFFFu)));
         PutLe32(out, 0);
         PutLe32(out, kHasIndex);
-        PutLe32(out, frames);
+        PutLe32(out, uint32_t(ticks));
         PutLe32(out, 0);
         PutLe32(out, 1);
         PutLe32(out, uint32_t(pictureBytes));
@@ -168,12 +177,12 @@ bool BuildAvi(AnimationDocument& doc, FrameRecord* first, std::vector<uint8_t>& 
         PutId(out, "iv32");
         // Flags: every picture after the first comes with its palette.
         PutLe32(out, frames > 1 ? kPaletteChanges : 0);
-        PutLe32(out, 0);  // priority, language
-        PutLe32(out, 0);  // initial frames
-        PutLe32(out, 1);  // scale
-        PutLe32(out, kFramesPerSecond);
-        PutLe32(out, 0);       // start
-        PutLe32(out, frames);  // length: the real frame count
+        PutLe32(out, 0);          // priority, language
+        PutLe32(out, 0);          // initial frames
+        PutLe32(out, rate.tick);  // scale: the rate is 100 / tick frames per second
+        PutLe32(out, 100);
+        PutLe32(out, 0);                // start
+        PutLe32(out, uint32_t(ticks));  // length, repeats included
         PutLe32(out, uint32_t(pictureBytes));
         PutLe32(out, 10000);  // quality
         PutLe32(out, 0);      // sample size
@@ -242,6 +251,12 @@ bool BuildAvi(AnimationDocument& doc, FrameRecord* first, std::vector<uint8_t>& 
                              kKeyFrame,
                              uint32_t(at - moviStart),
                              uint32_t(pictureBytes)});
+            // The picture stays for the rest of its delay.
+            for (uint32_t r = 1; r < rate.repeats[k]; ++r) {
+                const size_t empty = out.size();
+                EndChunk(out, BeginChunk(out, "00db"));
+                index.push_back({{'0', '0', 'd', 'b'}, 0, uint32_t(empty - moviStart), 0});
+            }
         }
         EndChunk(out, movi);
 

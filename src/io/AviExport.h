@@ -7,8 +7,9 @@
 class AnimationDocument;
 class FrameRecord;
 
-// The AVI writer: an uncompressed 8-bit palettised video stream at 15 frames per
-// second in which every frame carries its own palette (the first in the stream format,
+// The AVI writer: an uncompressed 8-bit palettised video stream at a constant rate that
+// keeps every frame's delay (see AviExport.cpp), in which every frame carries its own
+// palette (the first in the stream format,
 // each later one in a palette-change chunk before its picture). Every picture covers
 // the logical screen; a frame that does not is composed onto the screen and reduced to
 // a palette of its own.

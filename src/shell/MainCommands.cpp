@@ -272,8 +272,8 @@ void MainWindow::cmdOpen() {
 
 bool MainWindow::writeAnimation(const QString& path) {
     AnimationDocument& doc = *document_;
-    // An AVI takes none of the GIF optimiser's work.
-    const bool optimised = doc.settings.saveOptimized && !IsAviPath(Local(path));
+    // AVI and the video formats take none of the GIF optimiser's work.
+    const bool optimised = doc.settings.saveOptimized && IsGifPath(Local(path));
     const bool optimiseDocument = optimised && doc.settings.reloadAfterSave;
     doc.busy = true;
     host_.waitCursor(true);

@@ -40,11 +40,28 @@ void AddPanel(QFileDialog& dialog, QWidget* panel) {
     }
 }
 
+// The extension a name filter such as "MP4 Video(*.mp4)" stands for: "GIF" for the GIF
+// filter, else the pattern's extension.
+QString SuffixOfFilter(const QString& filter) {
+    const int star = filter.lastIndexOf(QLatin1String("*."));
+    const int close = filter.lastIndexOf(QLatin1Char(')'));
+    if (star < 0 || close < star) return QStringLiteral("GIF");
+    const QString ext = filter.mid(star + 2, close - star - 2);
+    return ext.compare(QLatin1String("gif"), Qt::CaseInsensitive) == 0 ? QStringLiteral("GIF")
+                                                                       : ext;
+}
+
 bool HasExtension(const QString& path, const char* ext) {
     return QFileInfo(path).suffix().compare(QLatin1String(ext), Qt::CaseInsensitive) == 0;
 }
 
 }  // namespace
+
+QStringList SaveAsFilters() {
+    return {QStringLiteral("Gif Image(*.gif)"),      QStringLiteral("AVI Files(*.avi)"),
+            QStringLiteral("Animated WebP(*.webp)"), QStringLiteral("Animated PNG(*.apng)"),
+            QStringLiteral("MP4 Video(*.mp4)"),      QStringLiteral("WebM Video(*.webm)")};
+}
 
 int QualityLevelForMask(uint32_t mask) {
     for (int i = 0; i < 5; ++i) {
@@ -73,10 +90,14 @@ SaveAsChoice RunSaveAsDialog(QWidget* parent, const QString& startPath,
                              const SaveAsChoice& initial) {
     QFileDialog dialog(parent, QStringLiteral("Save Animation"));
     Prepare(dialog, startPath);
-    dialog.setNameFilter(QStringLiteral("Gif Image(*.gif)"));
+    // GIF first; the other animated formats are written by their extension.
+    const QStringList filters = SaveAsFilters();
+    dialog.setNameFilters(filters);
     // The dialog adds the extension itself, so that the name it asks about before
-    // replacing a file is the name written.
+    // replacing a file is the name written; it follows the chosen type.
     dialog.setDefaultSuffix(QStringLiteral("GIF"));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& f) { dialog.setDefaultSuffix(SuffixOfFilter(f)); });
 
     auto* panel = new QGroupBox;
     auto* row = new QHBoxLayout(panel);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 class QWidget;
@@ -24,6 +25,10 @@ int QualityLevelForMask(uint32_t mask);
 uint32_t MaskForQualityLevel(int level);
 // "Highest Quality" ... "Smallest Size".
 QString QualityLevelText(int level);
+
+// The Save As dialog's types: "Gif Image(*.gif)" first, then AVI, WebP, APNG, MP4 and
+// WebM, each written by its extension.
+QStringList SaveAsFilters();
 
 SaveAsChoice RunSaveAsDialog(QWidget* parent, const QString& startPath,
                              const SaveAsChoice& initial);

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QUrl>
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <memory>
@@ -375,6 +376,49 @@ TEST_F(MainWindowTest, ANameWithoutExtensionAsksBeforeReplacingTheFileWithIt) {
             ASSERT_TRUE(QFile::remove(existing));
             ASSERT_TRUE(QFile::copy(file("other.gif"), existing));
         }
+    }
+}
+
+// Save As offers the animated types after GIF; the type chosen, or the name's extension,
+// decides what is written, and only a GIF goes through the optimiser.
+TEST_F(MainWindowTest, SaveAsWritesTheAnimatedTypes) {
+    ASSERT_TRUE(editor.open(QString::fromStdString(MakePhotoGif(folder, "rose.gif", 81, 53, 3))));
+    doc().settings.saveOptimized = true;
+    const struct {
+        const char* typed;
+        const char* filter;  // chosen in the dialog, nullptr: left at GIF
+        const char* written;
+        std::string framesCommand;  // a peer printing a line per frame
+    } cases[] = {
+        {"clip.webp", nullptr, "clip.webp", "identify -format '%T\\n' "},
+        {"clip", "MP4 Video(*.mp4)", "clip.mp4",
+         "ffprobe -v error -show_entries packet=pts -of csv=p=0 "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.written);
+        QStringList offered;
+        WhenModal<QFileDialog>([&](QFileDialog& dialog) {
+            offered = dialog.nameFilters();
+            dialog.setDirectory(dir());
+            if (c.filter) {
+                dialog.selectNameFilter(c.filter);
+                emit dialog.filterSelected(c.filter);
+            }
+            dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(c.typed);
+            auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Save), Qt::LeftButton);
+        });
+        window().runCommand(kCmdSaveAs);
+        ASSERT_FALSE(offered.isEmpty());
+        EXPECT_EQ(offered.first(), "Gif Image(*.gif)");
+        for (const char* type : {"AVI Files(*.avi)", "Animated WebP(*.webp)",
+                                 "Animated PNG(*.apng)", "MP4 Video(*.mp4)", "WebM Video(*.webm)"})
+            EXPECT_TRUE(offered.contains(type)) << type;
+        const std::string written = file(c.written).toStdString();
+        ASSERT_TRUE(QFile::exists(file(c.written)));
+        const ToolResult frames = RunTool(c.framesCommand + ShellQuote(written));
+        EXPECT_EQ(frames.status, 0);
+        EXPECT_EQ(std::count(frames.out.begin(), frames.out.end(), '\n'), 3) << frames.out;
     }
 }
 

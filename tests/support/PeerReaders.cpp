@@ -137,8 +137,9 @@ std::optional<std::vector<ComposedPicture>> PeerVideoFrames(const std::string& p
     if (size.status != 0 || !(words >> w >> comma >> h)) return std::nullopt;
     const TempFolder folder;
     const std::string raw = folder.file("frames.rgba");
-    if (RunTool("ffmpeg -v error -nostdin -i " + ShellQuote(path) + " -f rawvideo -pix_fmt rgba " +
-                ShellQuote(raw))
+    // Every decoded frame once: no frames repeated or dropped to make a constant rate.
+    if (RunTool("ffmpeg -v error -nostdin -i " + ShellQuote(path) +
+                " -fps_mode passthrough -f rawvideo -pix_fmt rgba " + ShellQuote(raw))
             .status != 0)
         return std::nullopt;
     return SplitRgba(ReadBytes(raw), w, h);

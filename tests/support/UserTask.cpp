@@ -121,12 +121,21 @@ std::string MakePhoto(const TempFolder& folder, const std::string& name, int w, 
 
 std::string MakePhotoGif(const TempFolder& folder, const std::string& name, int w, int h,
                          int frames) {
+    return MakeTimedPhotoGif(folder, name, w, h, std::vector<int>(size_t(std::max(frames, 0)), 8),
+                             -1);
+}
+
+std::string MakeTimedPhotoGif(const TempFolder& folder, const std::string& name, int w, int h,
+                              const std::vector<int>& delays, int iterations) {
     // Frames of the photo moved and lit differently, so neighbours differ everywhere.
-    std::string command = "convert -delay 8";
-    for (int i = 0; i < frames; ++i) {
-        command += " \\( rose: -resize " + Size(w, h) + "! -modulate " +
-                   std::to_string(80 + (i * 37) % 45) + "," + std::to_string(70 + (i * 53) % 60) +
-                   " -roll +" + std::to_string(i * 3 % std::max(1, w)) + "+" +
+    std::string command = "convert";
+    if (iterations >= 0) command += " -loop " + std::to_string(iterations);
+    for (size_t k = 0; k < delays.size(); ++k) {
+        const int i = int(k);
+        command += " -delay " + std::to_string(delays[k]) + " \\( rose: -resize " + Size(w, h) +
+                   "! -modulate " + std::to_string(80 + (i * 37) % 45) + "," +
+                   std::to_string(70 + (i * 53) % 60) + " -roll +" +
+                   std::to_string(i * 3 % std::max(1, w)) + "+" +
                    std::to_string(i * 2 % std::max(1, h)) + " \\)";
     }
     const std::string path = folder.file(name);

@@ -49,6 +49,10 @@ std::string ShellQuote(const std::string& word);
 // `frames` frames that drift and change brightness, on one global 256-colour table.
 std::string MakePhotoGif(const TempFolder& folder, const std::string& name, int w, int h,
                          int frames);
+// The same with a delay (hundredths of a second) for each frame, and ImageMagick's
+// -loop (how often it plays, 0 for ever; -1 leaves its default).
+std::string MakeTimedPhotoGif(const TempFolder& folder, const std::string& name, int w, int h,
+                              const std::vector<int>& delays, int iterations);
 // A clip from FFmpeg's generators ("testsrc", "testsrc2", "mandelbrot", "pan" for a
 // pan over a photo): w x h, `frames` frames at `fps`, in the container named by the
 // file's extension (.avi, .mp4, .mkv, .webm, .mov; FFmpeg's mpeg4 encoder where the container
