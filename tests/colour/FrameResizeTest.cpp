@@ -16,77 +16,66 @@ std::vector<uint32_t> Pixels(const TrueColourBuffer& plane) {
     return {plane.data(), plane.data() + size_t(plane.width) * size_t(plane.height)};
 }
 
+std::vector<int> Rect(const FrameRecord& f) {
+    return {f.left, f.top, f.width, f.height};
+}
+
 uint32_t Grey(int v) {
     return uint32_t(v << 16 | v << 8 | v);
 }
 
 TEST(ScaleTest, HandWorkedRowsAndColumns) {
-    const uint32_t T = kTransparentMarker;
-    const std::vector<uint32_t> tens{Grey(0),  Grey(10), Grey(20), Grey(30), Grey(40),
-                                     Grey(50), Grey(60), Grey(70), Grey(80), Grey(90)};
+    // Grey levels; a negative value -v is the transparent pixel of colour v.
+    const auto pixels = [](const std::vector<int>& values) {
+        std::vector<uint32_t> out;
+        for (int v : values) out.push_back(v < 0 ? kTransparentMarker | uint32_t(-v) : Grey(v));
+        return out;
+    };
     const struct {
         const char* label;
         bool vertical;
-        std::vector<uint32_t> source;  // one row, or one column
+        std::vector<int> source;  // one row, or one column
         int to;
-        std::vector<uint32_t> expected;
+        std::vector<int> expected;
     } cases[] = {
-        {"enlarging ramps towards the next pixel",
+        {"enlarging ramps towards the next pixel", false, {0, 100}, 4, {0, 50, 100, 100}},
+        {"vertically the same", true, {0, 100}, 4, {0, 50, 100, 100}},
+        {"three times: steps of a third, cut", false, {0, 100}, 6, {0, 33, 66, 100, 100, 100}},
+        {"a transparent pixel is repeated, marker included",
          false,
-         {Grey(0), Grey(100)},
+         {-0xFF, 10},
          4,
-         {Grey(0), Grey(50), Grey(100), Grey(100)}},
-        {"vertically the same",
-         true,
-         {Grey(0), Grey(100)},
-         4,
-         {Grey(0), Grey(50), Grey(100), Grey(100)}},
-        {"three times: steps of a third, cut to integers",
-         false,
-         {Grey(0), Grey(100)},
-         6,
-         {Grey(0), Grey(33), Grey(66), Grey(100), Grey(100), Grey(100)}},
-        {"a transparent pixel is repeated as it is, marker included",
-         false,
-         {T | 0xFFu, Grey(10)},
-         4,
-         {T | 0xFFu, T | 0xFFu, Grey(10), Grey(10)}},
+         {-0xFF, -0xFF, 10, 10}},
         {"halving a box with a transparent pixel yields that pixel",
          false,
-         {Grey(10), T | 0x123456u, Grey(30), Grey(50)},
+         {10, -0x123456, 30, 50},
          2,
-         {T | 0x123456u, Grey(40)}},
-        {"shrinking cuts horizontally", false, {Grey(1), Grey(2)}, 1, {Grey(1)}},
-        {"and rounds vertically", true, {Grey(1), Grey(2)}, 1, {Grey(2)}},
+         {-0x123456, 40}},
+        {"shrinking cuts horizontally", false, {1, 2}, 1, {1}},
+        {"and rounds vertically", true, {1, 2}, 1, {2}},
         // 10 -> 4: step 2, box 3. Boxes start at 0, 2, 4, 6, 8 and land on 0, 0, 1, 2, 3;
         // the box at 2 (pixels 2-4) overwrites the one at 0; the last box is cut to 2.
         {"boxes of a factor of 0.4 overlap",
          false,
-         tens,
+         {0, 10, 20, 30, 40, 50, 60, 70, 80, 90},
          4,
-         {Grey(30), Grey(50), Grey(70), Grey(85)}},
+         {30, 50, 70, 85}},
         // (21+30+40)/3 = 30.33 -> 30; (40+50+60)/3 = 50; (60+70+80)/3 = 70; (80+91)/2 -> 86.
         {"vertically with rounding",
          true,
-         {Grey(0), Grey(10), Grey(21), Grey(30), Grey(40), Grey(50), Grey(60), Grey(70), Grey(80),
-          Grey(91)},
+         {0, 10, 21, 30, 40, 50, 60, 70, 80, 91},
          4,
-         {Grey(30), Grey(50), Grey(70), Grey(86)}},
+         {30, 50, 70, 86}},
         // 11 -> 5: the boxes land on 0..3 only; the last pixel repeats its neighbour.
-        {"the far edge is never left black", false, std::vector<uint32_t>(11, Grey(200)), 5,
-         std::vector<uint32_t>(5, Grey(200))},
-        {"nor the bottom edge", true, std::vector<uint32_t>(11, Grey(200)), 5,
-         std::vector<uint32_t>(5, Grey(200))},
+        {"the far edge is never left black", false, std::vector<int>(11, 200), 5,
+         std::vector<int>(5, 200)},
+        {"nor the bottom edge", true, std::vector<int>(11, 200), 5, std::vector<int>(5, 200)},
     };
     for (const auto& c : cases) {
         const int n = int(c.source.size());
-        if (c.vertical) {
-            EXPECT_EQ(Pixels(*ScaleVertically(*Plane(1, n, c.source), c.to)), c.expected)
-                << c.label;
-        } else {
-            EXPECT_EQ(Pixels(*ScaleHorizontally(*Plane(n, 1, c.source), c.to)), c.expected)
-                << c.label;
-        }
+        const auto scaled = c.vertical ? ScaleVertically(*Plane(1, n, pixels(c.source)), c.to)
+                                       : ScaleHorizontally(*Plane(n, 1, pixels(c.source)), c.to);
+        EXPECT_EQ(Pixels(*scaled), pixels(c.expected)) << c.label;
     }
     // A one-pixel-wide frame of two rows doubled: each row repeats its pixel.
     EXPECT_EQ(Pixels(*ScaleHorizontally(*Plane(1, 2, {0x102030u, 0x405060u}), 2)),
@@ -122,17 +111,11 @@ TEST_F(ResizeTest, GeometryScalesFramesAtAnOffset) {
     doc.screenWidth = 200;
     doc.screenHeight = 100;
     ASSERT_EQ(Resize(*a, 100, 50, true, false, false), 0);
-    EXPECT_EQ(doc.resizeReferenceWidth, 200);  // the first frame: the screen size
-    EXPECT_EQ(doc.resizeReferenceHeight, 100);
-    EXPECT_EQ(a->width, 100);
-    EXPECT_EQ(a->height, 20);
-    EXPECT_EQ(a->left, 0);
-    EXPECT_EQ(a->top, 0);
+    // The first frame's reference is the screen size.
+    EXPECT_EQ(std::pair(doc.resizeReferenceWidth, doc.resizeReferenceHeight), std::pair(200, 100));
+    EXPECT_EQ(Rect(*a), std::vector<int>({0, 0, 100, 20}));
     ASSERT_EQ(Resize(*b, 100, 50, true, false, false), 0);
-    EXPECT_EQ(b->width, 25);
-    EXPECT_EQ(b->height, 15);
-    EXPECT_EQ(b->left, 4);
-    EXPECT_EQ(b->top, 10);
+    EXPECT_EQ(Rect(*b), std::vector<int>({4, 10, 25, 15}));
     EXPECT_EQ(b->trueColourPlane()->width, 25);
     EXPECT_EQ(b->indexPlane()->height, 15);
     EXPECT_FALSE(b->IsPaletteValid());

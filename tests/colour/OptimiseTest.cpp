@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 
 #include "colour/Optimise.h"
@@ -147,66 +148,60 @@ TEST_F(OptimiseTest, IdenticalFramesKeepTheirSizeAndPosition) {
     }
 }
 
-TEST_F(OptimiseTest, CropToChangesFindsTheChangedRectangleAndDropsIsolatedPixels) {
-    const int w = 100, h = 60;  // width / 20 = 5 differing pixels per row or column allowed
-    Picture first = Flat(w, h, kDesk);
-    Picture second = first;
-    Paint(second, w, 30, 20, 45, 28, kInk);  // a block: rows 20-27, columns 30-44
-    // Isolated pixels: each alone in its row and column, 3 or more apart.
-    const std::pair<int, int> isolated[] = {{2, 2}, {90, 5}, {60, 50}, {10, 40}};
-    for (auto [x, y] : isolated) second[size_t(y * w + x)] = 0xFF00FF;
-    AddPicture(doc, first, w, h);
-    FrameRecord* f = AddPicture(doc, second, w, h);
-    ASSERT_TRUE(CropToChanges(*f));
-    EXPECT_EQ(Rect(f), std::vector<int>({30, 20, 15, 8}));
-    EXPECT_EQ(f->indexPlane()->width, 15);
-    // Exactly the isolated pixels are lost from the picture.
-    const auto after = GetComposedBitmap(*f);
-    ASSERT_TRUE(after);
-    EXPECT_EQ(Mismatches(after->pixels, second, 0xFFFFFF), 4);
-    for (auto [x, y] : isolated) EXPECT_EQ(after->at(x, y), kDesk);
-    // Nothing left to crop: the second call changes nothing.
-    EXPECT_FALSE(CropToChanges(*f));
-
-    // At the highest quality the isolated pixels stay.
-    doc.settings.gifCompression = QualityMask(1);
-    FrameRecord* g = AddPicture(doc, first, w, h);
-    FrameRecord* h2 = AddPicture(doc, second, w, h);
-    ASSERT_TRUE(CropToChanges(*h2));
-    EXPECT_EQ(Rect(h2), std::vector<int>({2, 2, 89, 49}));
-    EXPECT_EQ(Mismatches(GetComposedBitmap(*h2)->pixels, second, 0xFFFFFF), 0);
-    EXPECT_EQ(Rect(g), std::vector<int>({0, 0, w, h}));
-}
-
-TEST_F(OptimiseTest, PixelsCloserThanThreeOrTooManyInARowCountAsChanges) {
-    const int w = 100, h = 40;
-    Picture first = Flat(w, h, kDesk);
-    Picture second = first;
-    second[size_t(10 * w + 20)] = kInk;  // two pixels 2 apart in row 10
-    second[size_t(10 * w + 22)] = kInk;
-    for (int k = 0; k < 6; ++k) second[size_t(30 * w + 40 + k * 9)] = kInk;  // 6 > 100 / 20
-    AddPicture(doc, first, w, h);
-    FrameRecord* f = AddPicture(doc, second, w, h);
-    ASSERT_TRUE(CropToChanges(*f));
-    // Rows 10 and 30 change; no column does (each holds one pixel), so the width covers
-    // every differing pixel of those rows rather than none.
-    EXPECT_EQ(Rect(f), std::vector<int>({20, 10, 40 + 5 * 9 - 20 + 1, 21}));
-    EXPECT_EQ(Mismatches(GetComposedBitmap(*f)->pixels, second, 0xFFFFFF), 0);
-}
-
-TEST_F(OptimiseTest, TheQualityMaskDecidesWhichColoursAreEqual) {
-    const int w = 40, h = 30;
-    Picture first = Flat(w, h, 0x406080);
-    Picture second = first;
-    Paint(second, w, 10, 10, 20, 20, 0x7F5FBF);  // equal to 0x406080 in the top 2 bits only
-    AddPicture(doc, first, w, h);
-    FrameRecord* f = AddPicture(doc, second, w, h);
-    doc.settings.gifCompression = 0xC0C0C0;
-    EXPECT_FALSE(CropToChanges(*f));
-    EXPECT_EQ(f->width, w);
-    doc.settings.gifCompression = 0xE0E0E0;
-    ASSERT_TRUE(CropToChanges(*f));
-    EXPECT_EQ(std::pair(f->left, f->width), std::pair(10, 10));
+// Hand-worked crops of a second frame over a flat first one: a row or column counts as
+// changed with more than width / 20 differing pixels, or two of them less than 3 apart.
+TEST_F(OptimiseTest, CropToChangesTakesTheChangedRectangle) {
+    using Area = std::array<int, 5>;  // left, top, right, bottom (exclusive), colour
+    std::vector<Area> block{{30, 20, 45, 28, kInk}};  // and four isolated pixels
+    for (auto [x, y] : {std::pair{2, 2}, {90, 5}, {60, 50}, {10, 40}})
+        block.push_back({x, y, x + 1, y + 1, 0xFF00FF});
+    std::vector<Area> row{{20, 10, 21, 11, kInk}, {22, 10, 23, 11, kInk}};              // 2 apart
+    for (int k = 0; k < 6; ++k) row.push_back({40 + 9 * k, 30, 41 + 9 * k, 31, kInk});  // 6 > 5
+    const Area lighter{10, 10, 20, 20, 0x7F5FBF};  // 0x406080 in the top 2 bits only
+    const struct {
+        const char* label;
+        int w, h;
+        uint32_t flat, mask;
+        std::vector<Area> areas;
+        std::vector<int> rect;
+        int lost;  // pixels that differ from the second picture afterwards
+    } cases[] = {
+        {"isolated pixels dropped", 100, 60, kDesk, 0xF0F0F0, block, {30, 20, 15, 8}, 4},
+        {"isolated pixels kept at the highest quality",
+         100,
+         60,
+         kDesk,
+         QualityMask(1),
+         block,
+         {2, 2, 89, 49},
+         0},
+        // No column changes (each holds one pixel): the rows' differing pixels set the width.
+        {"pixels close together or many in a row",
+         100,
+         40,
+         kDesk,
+         0xF0F0F0,
+         row,
+         {20, 10, 66, 21},
+         0},
+        {"a single row", 60, 30, kDesk, 0xF0F0F0, {{10, 12, 50, 13, kInk}}, {10, 12, 40, 1}, 0},
+        {"equal under the mask", 40, 30, 0x406080, 0xC0C0C0, {lighter}, {0, 0, 40, 30}, 0},
+        {"different under the mask", 40, 30, 0x406080, 0xE0E0E0, {lighter}, {10, 10, 10, 10}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        doc.Clear();
+        doc.settings.gifCompression = c.mask;
+        Picture second = Flat(c.w, c.h, c.flat);
+        for (const Area& a : c.areas) Paint(second, c.w, a[0], a[1], a[2], a[3], uint32_t(a[4]));
+        AddPicture(doc, Flat(c.w, c.h, c.flat), c.w, c.h);
+        FrameRecord* f = AddPicture(doc, second, c.w, c.h);
+        EXPECT_EQ(CropToChanges(*f), c.rect != std::vector<int>({0, 0, c.w, c.h}));
+        EXPECT_EQ(Rect(f), c.rect);
+        EXPECT_EQ(f->indexPlane()->width, c.rect[2]);
+        EXPECT_EQ(Mismatches(GetComposedBitmap(*f)->pixels, second, 0xFFFFFF), c.lost);
+        EXPECT_FALSE(CropToChanges(*f));  // nothing left to crop
+    }
 }
 
 TEST_F(OptimiseTest, The257thColourKeepsOnlyThatFrameOnItsLocalPalette) {
@@ -520,17 +515,6 @@ TEST_F(OptimiseTest, AFrameUsingEveryIndexTakesARepeatedColourAsItsSlotOrStaysOp
     EXPECT_EQ(four->effectivePalette()[four->transparentIndex].rgb(), Distinct(7));
     // Not one pixel changes, at any level.
     EXPECT_EQ(ComposeAll(doc), before);
-}
-
-TEST_F(OptimiseTest, ASingleChangedRowIsCroppedToThatRow) {
-    const int w = 60, h = 30;  // each column holds one differing pixel: none counts alone
-    Picture first = Flat(w, h, kDesk);
-    Picture second = first;
-    Paint(second, w, 10, 12, 50, 13, kInk);
-    AddPicture(doc, first, w, h);
-    FrameRecord* f = AddPicture(doc, second, w, h);
-    ASSERT_TRUE(CropToChanges(*f));
-    EXPECT_EQ(Rect(f), std::vector<int>({10, 12, 40, 1}));
 }
 
 // After a restore to the background a frame that draws the background colour goes on

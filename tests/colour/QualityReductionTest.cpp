@@ -110,7 +110,6 @@ TEST_F(QualityReductionTest, TransparentPixelsGoToTheSlotAfterTheColours) {
     EXPECT_LE(frame->transparentIndex, 255u);
     EXPECT_EQ(frame->transparencyActive.load(), 1u);
     auto indexes = frame->indexPlane();
-    auto plane = frame->trueColourPlane();
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 64; ++x) {
             const bool hole = x < 16 || (x + y) % 7 == 0;

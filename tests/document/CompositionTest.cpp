@@ -295,8 +295,10 @@ TEST(ComposedCache, KeepsPicturesWithinItsBudgetAndRecomputesThem) {
     EXPECT_LE(held, 3);
     EXPECT_LE(doc.composedCache.bytesHeld(), 3 * 16 * 16 * 4);
     EXPECT_NE(doc.lastFrame()->composedBitmap, nullptr);  // the one just made stays
-    // Dropped pictures come back the same.
+    // Dropped pictures give back their bytes, and come back the same.
+    const int64_t before = doc.composedCache.bytesHeld();
     DiscardComposedBitmap(*doc.lastFrame());
+    EXPECT_EQ(doc.composedCache.bytesHeld(), before - 16 * 16 * 4);
     EXPECT_EQ(GetComposedBitmap(*doc.lastFrame())->pixels, expected);
     EXPECT_EQ(GetComposedBitmap(*doc.firstFrame)->at(0, 0), 0x010101u);
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "document/AnimationDocument.h"
+#include "document/DocumentState.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -178,6 +179,19 @@ TEST_F(HistoryTest, ASavedStateDroppedByTheLimitNeverComesBack) {
     EXPECT_EQ(h.bytes(), 0);
     h.clear(false);
     EXPECT_FALSE(h.atSavedPoint()) << "a recovered document starts modified";
+}
+
+// What a step costs: planes the other side shares cost nothing, a plane only this side
+// holds counts once however many frames hold it (a 10 x 4 true-colour plane: 160 bytes).
+TEST(StepBytes, OnlyPlanesTheOtherSideLacksCountAndEachOnce) {
+    FrameState both;
+    both.data.indexBuffer = IndexBuffer::Create(nullptr, 10, 4);
+    both.data.ppTC = TrueColourBuffer::Create(10, 4);
+    FrameState indexOnly;
+    indexOnly.data.indexBuffer = both.data.indexBuffer;
+    EXPECT_EQ(PlaneBytesNotIn({both, both}, {both}), 0);
+    EXPECT_EQ(PlaneBytesNotIn({both, both}, {indexOnly}), 160);
+    EXPECT_EQ(PlaneBytesNotIn({indexOnly}, {both}), 0);
 }
 
 }  // namespace

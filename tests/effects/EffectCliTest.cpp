@@ -103,8 +103,8 @@ TEST(EffectCli, PingPongMirrorsTheNewFrames) {
     const ts::TempFolder folder;
     const std::string in = ts::MakePhotoGif(folder, "in.gif", 40, 30, 3);
     const std::string out = folder.file("pp.gif");
-    const ts::ToolResult r = ts::RunCli("effect 'Fade Out' " + ts::ShellQuote(in) + " -o " +
-                                        ts::ShellQuote(out) + " --frames 5 --pingpong --color 0");
+    const ts::ToolResult r = ts::RunCli(
+        {"effect", "Fade Out", in, "-o", out, "--frames", "5", "--pingpong", "--color", "0"});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto file = ts::GiflibDecode(out);
     ASSERT_TRUE(file);

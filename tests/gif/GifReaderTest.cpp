@@ -147,13 +147,17 @@ TEST_F(GifReaderTest, GraphicControlOfFourBytesOnly) {
     b.Header().Screen(2, 1, 1);
     b.Control(0x09, 25, 1).Descriptor(0, 0, 2, 1).Pixels(1, {0, 1});
     b.Control(0x09, 77, 1, 3).Descriptor(0, 0, 2, 1).Pixels(1, {1, 1});
-    b.Control(0x0D, 66, 0, 5).Descriptor(0, 0, 2, 1).Pixels(1, {1, 0}).Trailer();
+    b.Control(0x0D, 66, 0, 5).Descriptor(0, 0, 2, 1).Pixels(1, {1, 0});
+    // A block of length 0 is just its terminator.
+    b.Raw({0x21, 0xF9, 0x00}).Descriptor(0, 0, 2, 1).Pixels(1, {0, 0}).Trailer();
     ASSERT_EQ(Read(b), kGifOk);
-    ASSERT_EQ(Count(), 3);
-    // delay, disposal, transparency flag and index. Short and long blocks are skipped:
-    // the defaults, with the delay a new frame inherits from its predecessor.
-    const std::vector<std::vector<int>> expected{{25, 2, 1, 1}, {25, 0, 0, 0}, {25, 0, 0, 0}};
-    for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(Count(), 4);
+    EXPECT_EQ(FramePixels(Frame(3)), (Bytes{0, 0}));
+    // delay, disposal, transparency flag and index. Short, long and empty blocks are
+    // skipped: the defaults, with the delay a new frame inherits from its predecessor.
+    const std::vector<std::vector<int>> expected{
+        {25, 2, 1, 1}, {25, 0, 0, 0}, {25, 0, 0, 0}, {25, 0, 0, 0}};
+    for (int i = 0; i < 4; ++i) {
         const FrameRecord& f = Frame(i);
         const std::vector<int> got{int(f.delay), f.disposal, int(f.hasTransparency),
                                    f.hasTransparency ? int(f.transparentIndex) : 0};
@@ -254,19 +258,6 @@ TEST_F(GifReaderTest, ThousandsOfImagesAreReadWithoutRecursion) {
     EXPECT_EQ(Count(), n);
     EXPECT_EQ(info_.imageCount, n);
     EXPECT_EQ(Frame(n - 1).prev, &Frame(n - 2));
-}
-
-// A graphic control block of length 0 is just its terminator: the image behind it is read
-// with the defaults.
-TEST_F(GifReaderTest, AnEmptyGraphicControlBlockIsSkipped) {
-    GifBuilder b;
-    b.Header().Screen(2, 1, 1).Control(0x09, 25, 1).Descriptor(0, 0, 2, 1).Pixels(1, {0, 1});
-    b.Raw({0x21, 0xF9, 0x00}).Descriptor(0, 0, 2, 1).Pixels(1, {1, 1}).Trailer();
-    ASSERT_EQ(Read(b), kGifOk);
-    ASSERT_EQ(Count(), 2);
-    EXPECT_EQ(Frame(1).delay, 25);
-    EXPECT_EQ(Frame(1).hasTransparency, 0);
-    EXPECT_EQ(FramePixels(Frame(1)), (Bytes{1, 1}));
 }
 
 // 2100 pixels each behind a clear code, then the end code: 4201 codes of 9 bits in 4727

@@ -38,7 +38,6 @@ std::string TwoFrames(const std::string& path) {
 
 class LoadGifTest : public ::testing::Test {
   protected:
-    std::string TempPath(const std::string& name) const { return folder_.file(name); }
     // The frames in list order; each one's predecessor must be the one before it.
     std::vector<FrameRecord*> Frames() const {
         std::vector<FrameRecord*> out;
@@ -57,7 +56,7 @@ class LoadGifTest : public ::testing::Test {
 
 // Screen, values and palettes as velmora-cli info shows them are checked there.
 TEST_F(LoadGifTest, IntoAnEmptyDocument) {
-    const std::string path = TwoFrames(TempPath("two.gif"));
+    const std::string path = TwoFrames(folder_.file("two.gif"));
     ASSERT_EQ(LoadGifIntoDocument(doc_, path), 0);
     {
         // The first frame is composed at once, before the load returns.
@@ -84,7 +83,7 @@ TEST_F(LoadGifTest, IntoAnEmptyDocument) {
 }
 
 TEST_F(LoadGifTest, AfterTheSelectedFrameAndInFront) {
-    ASSERT_EQ(LoadGifIntoDocument(doc_, TwoFrames(TempPath("a.gif"))), 0);
+    ASSERT_EQ(LoadGifIntoDocument(doc_, TwoFrames(folder_.file("a.gif"))), 0);
     FrameRecord* a1 = doc_.firstFrame;
     FrameRecord* a2 = a1->next;
     const Palette oldGlobal = doc_.globalPalette;
@@ -93,7 +92,7 @@ TEST_F(LoadGifTest, AfterTheSelectedFrameAndInFront) {
     GifBuilder b;
     b.Header().Screen(7, 6, {0xC80000, 0xC90000, 0xCA0000, 0xCB0000});
     b.Descriptor(0, 0, 7, 6).Pixels(2, std::vector<uint8_t>(42, 3)).Trailer();
-    const std::string bPath = b.WriteTo(TempPath("b.gif"));
+    const std::string bPath = b.WriteTo(folder_.file("b.gif"));
     ASSERT_EQ(LoadGifIntoDocument(doc_, bPath), 0);
     EXPECT_EQ(host_.resizeQuestions(), 0);
     FrameRecord* b1 = a1->next;
@@ -124,7 +123,7 @@ TEST_F(LoadGifTest, AfterTheSelectedFrameAndInFront) {
 }
 
 TEST_F(LoadGifTest, FailuresLeaveTheDocumentAlone) {
-    ASSERT_EQ(LoadGifIntoDocument(doc_, TwoFrames(TempPath("a.gif"))), 0);
+    ASSERT_EQ(LoadGifIntoDocument(doc_, TwoFrames(folder_.file("a.gif"))), 0);
     const Palette global = doc_.globalPalette;
     const auto frames = Frames();
     const auto labels = Labels(doc_.tree.root());
@@ -132,7 +131,7 @@ TEST_F(LoadGifTest, FailuresLeaveTheDocumentAlone) {
     GifBuilder bad;  // a good global table, then a broken first image
     std::vector<uint8_t> screen{7, 0, 6, 0, 0x81, 1, 0};
     bad.Header().Raw(screen).Raw(std::vector<uint8_t>(12, 9)).Loop(9).Raw({0x2C, 0, 0});
-    const std::string badPath = bad.WriteTo(TempPath("bad.gif"));
+    const std::string badPath = bad.WriteTo(folder_.file("bad.gif"));
     EXPECT_EQ(LoadGifIntoDocument(doc_, badPath), 1);
     EXPECT_EQ(LoadGifIntoDocument(doc_, "/no/such/file.gif"), 1);
     const auto messages = host_.messages();
@@ -146,7 +145,7 @@ TEST_F(LoadGifTest, FailuresLeaveTheDocumentAlone) {
     GifBuilder other;
     other.Header().Screen(3, 3, 1).Loop(9).Descriptor(0, 0, 3, 3);
     other.Pixels(1, std::vector<uint8_t>(9, 1));
-    const std::string otherPath = other.Trailer().WriteTo(TempPath("other.gif"));
+    const std::string otherPath = other.Trailer().WriteTo(folder_.file("other.gif"));
     EXPECT_EQ(LoadGifIntoDocument(doc_, otherPath), -1);
     EXPECT_EQ(host_.resizeQuestions(), 1);
 
@@ -170,7 +169,7 @@ TEST_F(LoadGifTest, FailuresLeaveTheDocumentAlone) {
 // Opening in steps as the editor does (the window's side is in tests/shell): the first
 // image on a screen of its own size, then one image per step, ending as the whole load.
 TEST_F(LoadGifTest, InStepsEndsAsTheWholeLoad) {
-    const std::string path = TwoFrames(TempPath("steps.gif"));
+    const std::string path = TwoFrames(folder_.file("steps.gif"));
     AnimationDocument whole(host_, 2);
     ASSERT_EQ(LoadGifIntoDocument(whole, path), 0);
     GifLoadInSteps load(doc_);
@@ -205,7 +204,7 @@ TEST_F(LoadGifTest, InStepsSkipsBadImagesAndStopsAtAScreenThatDoesNotFit) {
     b.Descriptor(0, 0, 6, 5).Pixels(2, std::vector<uint8_t>(30, 2));
     b.Descriptor(65534, 65534, 1, 1).Pixels(2, {3});
     b.Descriptor(0, 0, 6, 5).Pixels(2, std::vector<uint8_t>(30, 3)).Trailer();
-    const std::string path = b.WriteTo(TempPath("steps-bad.gif"));
+    const std::string path = b.WriteTo(folder_.file("steps-bad.gif"));
     GifLoadInSteps load(doc_);
     ASSERT_EQ(load.Begin(path), 0);
     load.Finish();

@@ -231,3 +231,17 @@ int SmallMachineMiB() {
 }
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+std::string ShellWords(std::initializer_list<std::string> words) {
+    std::string out;
+    for (const std::string& word : words) out += (out.empty() ? "" : " ") + ShellQuote(word);
+    return out;
+}
+
+ToolResult RunCli(std::initializer_list<std::string> words, int addressSpaceMiB) {
+    return RunCli(ShellWords(words), addressSpaceMiB);
+}
+
+}  // namespace testing_support

@@ -5,6 +5,7 @@
 // and ImageMagick.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -89,5 +90,14 @@ std::vector<uint8_t> AniFileBytes(const AniParts& parts);
 // The address space (MiB, for RunCli) of a small machine, which a run should not need
 // to exceed; 0 (no limit) in sanitizer builds, whose shadow memory needs far more.
 int SmallMachineMiB();
+
+}  // namespace testing_support
+
+namespace testing_support {
+
+// Words quoted for the shell and joined by spaces.
+std::string ShellWords(std::initializer_list<std::string> words);
+// Runs velmora-cli with the given words, each quoted for the shell.
+ToolResult RunCli(std::initializer_list<std::string> words, int addressSpaceMiB = 0);
 
 }  // namespace testing_support

@@ -45,9 +45,8 @@ TEST_P(EffectsOnRealInputs, EveryEntryMakesAFileGiflibReads) {
         for (int i = 0; i < count; ++i) {
             const std::string name = FindEntry(effect, i)->name;
             const std::string out = folder.file("out.gif");
-            const ts::ToolResult r =
-                ts::RunCli(std::string(effect ? "effect " : "transition ") + ts::ShellQuote(name) +
-                           " " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(out) + " --frames 4");
+            const ts::ToolResult r = ts::RunCli(
+                {effect ? "effect" : "transition", name, in, "-o", out, "--frames", "4"});
             if (r.signal != 0) {
                 ADD_FAILURE() << name << " ended by signal " << r.signal << ": " << r.err;
                 continue;

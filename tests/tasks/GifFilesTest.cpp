@@ -62,12 +62,6 @@ PhotoImages Photo(const ts::TempFolder& folder, int w, int h, int frames) {
     return photo;
 }
 
-std::string CliArgs(std::initializer_list<std::string> words) {
-    std::string out;
-    for (const std::string& w : words) out += (out.empty() ? "" : " ") + ts::ShellQuote(w);
-    return out;
-}
-
 // --- Files that every other reader opens -------------------------------------------
 
 struct EncoderKind {
@@ -120,7 +114,7 @@ TEST_P(OtherEncoders, OpenWithTheSamePixelsAsGiflib) {
     for (size_t i = 0; i < 3; ++i)
         EXPECT_EQ(gif_test::FramePixels(*frames[i]), peer->images[i].indexes) << "frame " << i;
 
-    const ts::ToolResult info = ts::RunCli(CliArgs({"info", path}));
+    const ts::ToolResult info = ts::RunCli({"info", path});
     EXPECT_EQ(info.status, 0) << info.err;
     EXPECT_NE(info.out.find("frames: 3\n"), std::string::npos) << info.out;
 }
@@ -292,13 +286,13 @@ TEST_P(BadImageInTheMiddle, IsSkippedAndTheOthersOpen) {
         EXPECT_EQ(messages[0].caption, "Loading Gif");
         EXPECT_NE(messages[0].text.find(badNumber), std::string::npos) << messages[0].text;
 
-        const ts::ToolResult info = ts::RunCli(CliArgs({"info", path}));
+        const ts::ToolResult info = ts::RunCli({"info", path});
         EXPECT_EQ(info.status, 0) << info.err;
         EXPECT_NE(info.out.find("frames: 3\n"), std::string::npos) << info.out;
         EXPECT_NE(info.err.find(badNumber), std::string::npos) << info.err;
 
         const std::string out = folder.file("saved.gif");
-        const ts::ToolResult convert = ts::RunCli(CliArgs({"convert", path, "-o", out}));
+        const ts::ToolResult convert = ts::RunCli({"convert", path, "-o", out});
         EXPECT_EQ(convert.status, 0) << convert.err;
         EXPECT_NE(convert.err.find("left out"), std::string::npos) << convert.err;
         const auto saved = ts::GiflibDecode(out);
@@ -349,9 +343,9 @@ TEST_P(FarImages, AreRefusedWithAMessageOrOpenNeverACrash) {
     const struct {
         std::string command;
         int status;  // -1: 0 or 1 with a message
-    } runs[] = {{CliArgs({"effect", "Invert", path, "-o", out}), far.opens ? 0 : 1},
-                {CliArgs({"info", path}), 0},
-                {CliArgs({"convert", path, "-o", out}), -1}};
+    } runs[] = {{ts::ShellWords({"effect", "Invert", path, "-o", out}), far.opens ? 0 : 1},
+                {ts::ShellWords({"info", path}), 0},
+                {ts::ShellWords({"convert", path, "-o", out}), -1}};
     for (const auto& run : runs) {
         const ts::ToolResult r = ts::RunCli(run.command, 2560);
         EXPECT_EQ(r.signal, 0) << run.command << ": " << r.err;
@@ -387,7 +381,7 @@ TEST(SavingOverFiles, KeepsModeLinkAndOwnerAndNeverTouchesTheUmask) {
     const std::string shared = folder.file("shared.gif");
     std::filesystem::copy_file(photo, shared);
     ASSERT_EQ(chmod(shared.c_str(), 0604), 0);
-    ts::ToolResult r = ts::RunCli(CliArgs({"convert", photo, photo, "-o", shared}));
+    ts::ToolResult r = ts::RunCli({"convert", photo, photo, "-o", shared});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ModeOf(shared), mode_t(0604));
     EXPECT_EQ(ts::GiflibDecode(shared)->images.size(), 4u);
@@ -399,7 +393,7 @@ TEST(SavingOverFiles, KeepsModeLinkAndOwnerAndNeverTouchesTheUmask) {
     ASSERT_EQ(chmod(real.c_str(), 0640), 0);
     const std::string link = folder.file("link.gif");
     std::filesystem::create_symlink("real/target.gif", link);
-    r = ts::RunCli(CliArgs({"convert", photo, photo, "-o", link}));
+    r = ts::RunCli({"convert", photo, photo, "-o", link});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ModeOf(real), mode_t(0640));
@@ -413,14 +407,14 @@ TEST(SavingOverFiles, KeepsModeLinkAndOwnerAndNeverTouchesTheUmask) {
     const std::string fresh = folder.file("fresh.gif");
     r = ts::RunTool("/bin/sh -c " +
                     ts::ShellQuote("umask 027; exec " + ts::ShellQuote(VELMORA_CLI_PATH) + " " +
-                                   CliArgs({"convert", photo, "-o", fresh})));
+                                   ts::ShellWords({"convert", photo, "-o", fresh})));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ModeOf(fresh), mode_t(0640));
 
     // The owner stays, where the process may give files away.
     if (geteuid() == 0) {
         ASSERT_EQ(chown(shared.c_str(), 4321, 4322), 0);
-        r = ts::RunCli(CliArgs({"convert", photo, "-o", shared}));
+        r = ts::RunCli({"convert", photo, "-o", shared});
         ASSERT_EQ(r.status, 0) << r.err;
         struct stat s {};
         ASSERT_EQ(stat(shared.c_str(), &s), 0);
@@ -438,7 +432,7 @@ TEST(SavingOverFiles, KeepsModeLinkAndOwnerAndNeverTouchesTheUmask) {
             "env \"ASAN_OPTIONS=$ASAN_OPTIONS:detect_leaks=0\" strace -f -qq -e "
             "trace=umask -o " +
             ts::ShellQuote(trace) + " " + ts::ShellQuote(VELMORA_CLI_PATH) + " " +
-            CliArgs({"convert", photo, "-o", folder.file("traced.gif")}));
+            ts::ShellWords({"convert", photo, "-o", folder.file("traced.gif")}));
         ASSERT_EQ(r.status, 0) << r.err;
         std::ifstream in(trace);
         const std::string calls((std::istreambuf_iterator<char>(in)), {});

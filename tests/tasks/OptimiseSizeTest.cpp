@@ -148,8 +148,7 @@ TEST_P(OptimiseForSize, EveryLevelKeepsThePicturesItMayKeepAndEveryMoment) {
         SCOPED_TRACE("level " + std::to_string(level));
         const std::string out = folder.file("level" + std::to_string(level) + ".gif");
         const ts::ToolResult r =
-            ts::RunCli("optimize " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(out) +
-                       " --quality " + std::to_string(level));
+            ts::RunCli({"optimize", in, "-o", out, "--quality", std::to_string(level)});
         ASSERT_EQ(r.status, 0) << r.err;
         const Timeline result = TimelineOf(out);
         ASSERT_FALSE(result.pictures.empty());
@@ -183,9 +182,8 @@ TEST_P(OptimiseForSize, LossyCodingIsSmallerAndStaysClose) {
     for (const int lossy : {0, 40, 120}) {
         SCOPED_TRACE("lossy " + std::to_string(lossy));
         const std::string out = folder.file("lossy" + std::to_string(lossy) + ".gif");
-        const ts::ToolResult r =
-            ts::RunCli("optimize " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(out) +
-                       " --quality 1 --lossy " + std::to_string(lossy));
+        const ts::ToolResult r = ts::RunCli(
+            {"optimize", in, "-o", out, "--quality", "1", "--lossy", std::to_string(lossy)});
         ASSERT_EQ(r.status, 0) << r.err;
         const Timeline result = TimelineOf(out);
         ASSERT_FALSE(result.pictures.empty());
@@ -206,12 +204,8 @@ TEST_P(OptimiseForSize, LossyCodingIsSmallerAndStaysClose) {
     }
     // Converting with --lossy 0 writes what converting without it writes.
     const std::string plain = folder.file("plain.gif"), zero = folder.file("zero.gif");
-    ASSERT_EQ(ts::RunCli("convert " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(plain)).status,
-              0);
-    ASSERT_EQ(
-        ts::RunCli("convert " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(zero) + " --lossy 0")
-            .status,
-        0);
+    ASSERT_EQ(ts::RunCli({"convert", in, "-o", plain}).status, 0);
+    ASSERT_EQ(ts::RunCli({"convert", in, "-o", zero, "--lossy", "0"}).status, 0);
     EXPECT_EQ(ts::ReadBytes(plain), ts::ReadBytes(zero));
 }
 
@@ -224,16 +218,13 @@ TEST(OptimiseDisposal, FramesThatRestoreCostNoMoreThanFramesThatKeep) {
     const std::string kept = DisposedClipGif(folder, "None");
     ASSERT_FALSE(kept.empty());
     const std::string keptOut = folder.file("kept.out.gif");
-    ASSERT_EQ(
-        ts::RunCli("optimize " + ts::ShellQuote(kept) + " -o " + ts::ShellQuote(keptOut)).status,
-        0);
+    ASSERT_EQ(ts::RunCli({"optimize", kept, "-o", keptOut}).status, 0);
     const size_t keptSize = ts::ReadBytes(keptOut).size();
     for (const std::string dispose : {"Background", "Previous"}) {
         SCOPED_TRACE(dispose);
         const std::string in = DisposedClipGif(folder, dispose);
         const std::string out = folder.file(dispose + ".out.gif");
-        ASSERT_EQ(
-            ts::RunCli("optimize " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(out)).status, 0);
+        ASSERT_EQ(ts::RunCli({"optimize", in, "-o", out}).status, 0);
         EXPECT_LE(ts::ReadBytes(out).size(), keptSize + keptSize / 20);
         const Timeline source = TimelineOf(in), result = TimelineOf(out);
         ASSERT_EQ(result.pictures.size(), source.pictures.size());

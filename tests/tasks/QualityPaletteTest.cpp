@@ -12,10 +12,6 @@ namespace ts = testing_support;
 
 namespace {
 
-std::string Q(const std::string& word) {
-    return ts::ShellQuote(word);
-}
-
 TEST(QualityPalette, AClipConvertedWithItStaysCloserToTheClip) {
     const ts::TempFolder folder;
     const struct {
@@ -33,8 +29,7 @@ TEST(QualityPalette, AClipConvertedWithItStaysCloserToTheClip) {
         const char* kinds[] = {"exact", "quality"};
         for (int k = 0; k < 2; ++k) {
             const std::string out = folder.file(std::string(kinds[k]) + ".gif");
-            const ts::ToolResult r =
-                ts::RunCli("convert " + Q(in) + " -o " + Q(out) + " --palette " + kinds[k]);
+            const ts::ToolResult r = ts::RunCli({"convert", in, "-o", out, "--palette", kinds[k]});
             ASSERT_EQ(r.status, 0) << r.err;
             const auto got = ts::PeerComposedPictures(out);
             ASSERT_TRUE(got && got->size() == 6);
@@ -53,14 +48,14 @@ TEST(QualityPalette, EffectsReduceTheirFramesWithIt) {
     const char* kinds[] = {"exact", "quality"};
     for (int k = 0; k < 2; ++k) {
         files[k] = folder.file(std::string(kinds[k]) + ".gif");
-        const ts::ToolResult r = ts::RunCli("transition 'Fade' " + Q(in) + " -o " + Q(files[k]) +
-                                            " --frames 4 --palette " + kinds[k] + " --dither 100");
+        const ts::ToolResult r = ts::RunCli({"transition", "Fade", in, "-o", files[k], "--frames",
+                                             "4", "--palette", kinds[k], "--dither", "100"});
         ASSERT_EQ(r.status, 0) << r.err;
         ASSERT_EQ(ts::GiflibDecode(files[k])->images.size(), 6u);
     }
     EXPECT_NE(ts::ReadBytes(files[0]), ts::ReadBytes(files[1]));
     const ts::ToolResult wrong =
-        ts::RunCli("effect Blind " + Q(in) + " -o " + Q(folder.file("x.gif")) + " --palette fine");
+        ts::RunCli({"effect", "Blind", in, "-o", folder.file("x.gif"), "--palette", "fine"});
     EXPECT_EQ(wrong.status, 2);
     EXPECT_NE(wrong.err.find("--palette is exact or quality"), std::string::npos) << wrong.err;
 }
@@ -72,10 +67,13 @@ TEST(QualityPalette, OneCommandMakesASmallGifOfAClip) {
     ASSERT_FALSE(in.empty());
     const std::string plain = folder.file("plain.gif");
     const std::string small = folder.file("small.gif");
-    const std::string common = " --fps 15 --size 64x0 --palette quality";
-    ASSERT_EQ(ts::RunCli("convert " + Q(in) + " -o " + Q(plain) + common).status, 0);
+    ASSERT_EQ(ts::RunCli({"convert", in, "-o", plain, "--fps", "15", "--size", "64x0", "--palette",
+                          "quality"})
+                  .status,
+              0);
     const ts::ToolResult r =
-        ts::RunCli("convert " + Q(in) + " -o " + Q(small) + common + " --optimize 3 --lossy 40");
+        ts::RunCli({"convert", in, "-o", small, "--fps", "15", "--size", "64x0", "--palette",
+                    "quality", "--optimize", "3", "--lossy", "40"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_LT(ts::ReadBytes(small).size() * 10, ts::ReadBytes(plain).size() * 9);
     const auto expected = ts::PeerComposedPictures(plain);
@@ -87,9 +85,7 @@ TEST(QualityPalette, OneCommandMakesASmallGifOfAClip) {
         EXPECT_EQ((*got)[i].width, 64);
         EXPECT_LE(ts::MeanChannelDifference((*expected)[i], (*got)[i]), 6) << "frame " << i;
     }
-    EXPECT_EQ(
-        ts::RunCli("convert " + Q(in) + " -o " + Q(folder.file("x.png")) + " --optimize 3").status,
-        2);
+    EXPECT_EQ(ts::RunCli({"convert", in, "-o", folder.file("x.png"), "--optimize", "3"}).status, 2);
 }
 
 }  // namespace

@@ -25,8 +25,7 @@ TEST(SaveAfterReduction, TransitionFadeOnAPhotoGif) {
     const std::string gif = ts::MakePhotoGif(folder, "a.gif", 200, 150, 3);
     ASSERT_FALSE(gif.empty());
     const std::string out = folder.file("out.gif");
-    const ts::ToolResult r = ts::RunCli("transition Fade " + ts::ShellQuote(gif) + " -o " +
-                                        ts::ShellQuote(out) + " --frames 6");
+    const ts::ToolResult r = ts::RunCli({"transition", "Fade", gif, "-o", out, "--frames", "6"});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto file = ts::GiflibDecode(out);
     ASSERT_TRUE(file.has_value()) << "giflib refuses the file";

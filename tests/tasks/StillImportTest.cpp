@@ -31,8 +31,7 @@ bool Magick(const std::string& command) {
 }
 
 ts::ToolResult Convert(const std::string& in, const std::string& out, int addressSpaceMiB = 0) {
-    return ts::RunCli("convert " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(out),
-                      addressSpaceMiB);
+    return ts::RunCli({"convert", in, "-o", out}, addressSpaceMiB);
 }
 
 // ---------------------------------------------------------------- JPEG

@@ -22,10 +22,6 @@ namespace ts = testing_support;
 
 namespace {
 
-std::string Q(const std::string& word) {
-    return ts::ShellQuote(word);
-}
-
 // Clips of odd and small sizes, every source, container and frame rate users have:
 // every frame arrives with FFmpeg's picture, and the GIF plays as long as the clip.
 struct Clip {
@@ -61,8 +57,7 @@ TEST_P(Videos, ConvertToAGifWithEveryFrameAndTheClipsTiming) {
         ts::MakeVideo(folder, clip.name, clip.source, clip.w, clip.h, clip.frames, clip.fps);
     ASSERT_FALSE(in.empty());
     const std::string out = folder.file("out.gif");
-    const ts::ToolResult r =
-        ts::RunCli("convert " + Q(in) + " -o " + Q(out), ts::SmallMachineMiB());
+    const ts::ToolResult r = ts::RunCli({"convert", in, "-o", out}, ts::SmallMachineMiB());
     EXPECT_EQ(r.signal, 0) << r.err;
     ASSERT_EQ(r.status, 0) << r.err;
     const auto gif = ts::GiflibDecode(out);
@@ -97,8 +92,7 @@ TEST(VideoShortfall, ALoadThatRunsOutOfMemoryFailsTheRun) {
     const std::string in = ts::MakeVideo(folder, "hd.avi", "testsrc2", 1920, 1080, 300, 25);
     ASSERT_FALSE(in.empty());
     const std::string out = folder.file("out.gif");
-    const ts::ToolResult r =
-        ts::RunCli("convert " + Q(in) + " -o " + Q(out), ts::SmallMachineMiB());
+    const ts::ToolResult r = ts::RunCli({"convert", in, "-o", out}, ts::SmallMachineMiB());
     EXPECT_EQ(r.signal, 0) << r.err;
     EXPECT_EQ(r.status, 1) << r.err;
     const bool refused =
@@ -122,9 +116,10 @@ class OverBudget : public testing::Test {
         const int64_t frames = PhysicalMemoryBytes() / frameBytes + 50;
         frames_ = int(frames);
         path_ = folder_->file("long.avi");
-        const ts::ToolResult r = ts::RunTool(
-            "ffmpeg -v error -nostdin -y -stream_loop " + std::to_string(frames / 50) + " -i " +
-            Q(part) + " -c copy -frames:v " + std::to_string(frames) + " " + Q(path_));
+        const ts::ToolResult r =
+            ts::RunTool("ffmpeg -v error -nostdin -y -stream_loop " + std::to_string(frames / 50) +
+                        " -i " + ts::ShellQuote(part) + " -c copy -frames:v " +
+                        std::to_string(frames) + " " + ts::ShellQuote(path_));
         ASSERT_EQ(r.status, 0) << r.err;
     }
     static void TearDownTestSuite() {
@@ -138,8 +133,7 @@ class OverBudget : public testing::Test {
 
 TEST_F(OverBudget, TheCommandLineRefusesUpFront) {
     const std::string out = folder_->file("out.gif");
-    const ts::ToolResult r =
-        ts::RunCli("convert " + Q(path_) + " -o " + Q(out), ts::SmallMachineMiB());
+    const ts::ToolResult r = ts::RunCli({"convert", path_, "-o", out}, ts::SmallMachineMiB());
     EXPECT_EQ(r.signal, 0) << r.err;
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_NE(r.err.find("need more memory than this computer has"), std::string::npos) << r.err;
@@ -175,7 +169,7 @@ TEST(AviExportIndex, EveryIndexEntryPointsAtItsChunk) {
     const std::string in = ts::MakePhotoGif(folder, "photo.gif", 120, 90, 4);
     ASSERT_FALSE(in.empty());
     const std::string out = folder.file("out.avi");
-    const ts::ToolResult r = ts::RunCli("convert " + Q(in) + " -o " + Q(out));
+    const ts::ToolResult r = ts::RunCli({"convert", in, "-o", out});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::vector<uint8_t> b = ts::ReadBytes(out);
     auto le32 = [&](size_t at) {
