@@ -309,7 +309,7 @@ TEST_F(GifWriterTest, SmallerCodeSizesAndKeptTablesAreWrittenOnlyWhereThePixelsA
     // Noise fills the table many times over; kept full, it codes to other bytes.
     FrameRecord* noise = RandomFrame(doc_, 200, 150, 256, 9);
     AppendToDocument(doc_, noise, "noise");
-    const std::string cleared = TempPath("cleared.gif"), kept = TempPath("kept.gif");
+    const std::string cleared = folder_.file("cleared.gif"), kept = folder_.file("kept.gif");
     ASSERT_EQ(SaveAnimation(doc_, cleared), kSaveOk);
     noise->lzwKeepsFullTable = true;
     ASSERT_EQ(SaveAnimation(doc_, kept), kSaveOk);

@@ -75,7 +75,9 @@ TEST_F(PlaybackTest, LoopCountStopsPlayingOnTheLastImage) {
         EXPECT_EQ(shown, c.shown);
         EXPECT_EQ(playback().playing(), c.stillPlaying);
         EXPECT_EQ(editor.enabled(kCmdStopAnimation), c.stillPlaying);
-        if (!c.stillPlaying) EXPECT_EQ(doc().selectedFrame, doc().lastFrame());
+        if (!c.stillPlaying) {
+            EXPECT_EQ(doc().selectedFrame, doc().lastFrame());
+        }
         playback().stop();
         window().runCommand(kCmdNew);
     }
