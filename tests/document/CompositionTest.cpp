@@ -41,8 +41,8 @@ class CompositionTest : public ::testing::Test {
     }
 };
 
-// Which pixels of a picture no frame has covered: see-through pixels with nothing
-// beneath (the screen around a first frame shows the background).
+// Which pixels of a picture a viewer shows see-through: where no frame has put an opaque
+// pixel, or a restore to the background cleared it.
 TEST_F(CompositionTest, PicturesMarkWhatNoFrameCovers) {
     struct Layer {
         int left, top, w, h;
@@ -56,10 +56,16 @@ TEST_F(CompositionTest, PicturesMarkWhatNoFrameCovers) {
     } cases[] = {
         {"a whole opaque frame", {{0, 0, 4, 3, {}}}, 0, {}},
         {"a hole in the first frame", {{0, 0, 4, 3, {{2, 1}}}}, 0, {{2, 1}}},
-        {"the background fills the hole", {{0, 0, 4, 3, {{2, 1}}}}, 2, {}},
-        {"the background around a small first frame", {{1, 1, 2, 1, {}}}, 0, {}},
+        {"restoring the background keeps the hole", {{0, 0, 4, 3, {{2, 1}}}}, 2, {{2, 1}}},
+        {"the screen around a small first frame",
+         {{1, 1, 2, 1, {}}},
+         0,
+         {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {3, 1}, {0, 2}, {1, 2}, {2, 2}, {3, 2}}},
         {"a hole over an earlier frame", {{0, 0, 4, 3, {}}, {0, 0, 4, 3, {{1, 1}}}}, 0, {}},
-        {"a small frame on a small one", {{0, 0, 2, 3, {}}, {2, 0, 1, 3, {{2, 1}}}}, 0, {{2, 1}}},
+        {"a small frame on a small one",
+         {{0, 0, 2, 3, {}}, {2, 0, 1, 3, {{2, 1}}}},
+         0,
+         {{2, 1}, {3, 0}, {3, 1}, {3, 2}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -295,10 +301,11 @@ TEST(ComposedCache, KeepsPicturesWithinItsBudgetAndRecomputesThem) {
     EXPECT_LE(held, 3);
     EXPECT_LE(doc.composedCache.bytesHeld(), 3 * 16 * 16 * 4);
     EXPECT_NE(doc.lastFrame()->composedBitmap, nullptr);  // the one just made stays
-    // Dropped pictures give back their bytes, and come back the same.
+    // Dropped pictures give back their bytes (the pixels and the see-through mask: six
+    // blocks of the screen are never covered), and come back the same.
     const int64_t before = doc.composedCache.bytesHeld();
     DiscardComposedBitmap(*doc.lastFrame());
-    EXPECT_EQ(doc.composedCache.bytesHeld(), before - 16 * 16 * 4);
+    EXPECT_EQ(doc.composedCache.bytesHeld(), before - 16 * 16 * 5);
     EXPECT_EQ(GetComposedBitmap(*doc.lastFrame())->pixels, expected);
     EXPECT_EQ(GetComposedBitmap(*doc.firstFrame)->at(0, 0), 0x010101u);
 }
