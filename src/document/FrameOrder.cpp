@@ -281,7 +281,10 @@ int InsertFrames(AnimationDocument& doc, const CopiedFrames& copied, const TreeI
     return Place(doc, layout, blocks, {}, target, place);
 }
 
-int DeleteFrames(AnimationDocument& doc, const std::vector<size_t>& positions) {
+namespace {
+
+// The frames at the given positions (ascending) in the chain.
+std::vector<FrameRecord*> FramesAt(AnimationDocument& doc, const std::vector<size_t>& positions) {
     std::vector<FrameRecord*> frames;
     size_t k = 0;
     auto wanted = positions.begin();
@@ -290,6 +293,13 @@ int DeleteFrames(AnimationDocument& doc, const std::vector<size_t>& positions) {
         frames.push_back(f);
         ++wanted;
     }
+    return frames;
+}
+
+}  // namespace
+
+int DeleteFrames(AnimationDocument& doc, const std::vector<size_t>& positions) {
+    const std::vector<FrameRecord*> frames = FramesAt(doc, positions);
     if (frames.empty()) return -1;
     for (FrameRecord* f : frames) DeleteFrame(doc, f);
     SyncGroupTables(doc);
@@ -298,14 +308,7 @@ int DeleteFrames(AnimationDocument& doc, const std::vector<size_t>& positions) {
 }
 
 int DuplicateFrames(AnimationDocument& doc, const std::vector<size_t>& positions) {
-    std::vector<FrameRecord*> frames;
-    size_t k = 0;
-    auto wanted = positions.begin();
-    for (FrameRecord* f = doc.firstFrame; f && wanted != positions.end(); f = f->next, ++k) {
-        if (k != *wanted) continue;
-        frames.push_back(f);
-        ++wanted;
-    }
+    const std::vector<FrameRecord*> frames = FramesAt(doc, positions);
     if (frames.empty()) return -1;
     // Back to front, so that every copy lands behind its own frame.
     for (auto it = frames.rbegin(); it != frames.rend(); ++it) {

@@ -18,6 +18,7 @@ extern "C" {
 #include "document/ChainOperations.h"
 #include "document/MemoryBudget.h"
 #include "host/Host.h"
+#include "io/FfmpegHandles.h"
 
 namespace {
 
@@ -26,18 +27,6 @@ constexpr long long kMaxVideoFrames = 100000;
 
 struct FormatCloser {
     void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct ScaleFree {
-    void operator()(SwsContext* c) const { sws_freeContext(c); }
 };
 
 std::string Printf(const char* pattern, long long a, long long b = 0, long long c = 0) {

@@ -20,6 +20,7 @@ extern "C" {
 #include "gif/ReplacingFile.h"
 #include "host/Host.h"
 #include "io/ExportTiming.h"
+#include "io/FfmpegHandles.h"
 #include "io/FileBytes.h"
 #include "io/ShownPictures.h"
 
@@ -85,18 +86,6 @@ const FormatSpec& SpecOf(VideoFormat format) {
     return Specs().front();
 }
 
-struct CodecCloser {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct ScaleFree {
-    void operator()(SwsContext* c) const { sws_freeContext(c); }
-};
 struct OutputFree {
     void operator()(AVFormatContext* c) const { avformat_free_context(c); }
 };
