@@ -93,6 +93,19 @@ def run(command, timeout=None, env=None):
         return -1
 
 
+def failed_tests(command):
+    """The names of the tests that failed (["(timeout or crash)"] when ctest itself failed)."""
+    try:
+        result = subprocess.run(command, capture_output=True, text=True, timeout=1800)
+    except subprocess.TimeoutExpired:
+        return ["(ctest timed out)"]
+    if result.returncode == 0:
+        return []
+    tail = result.stdout.split("The following tests FAILED:")[-1]
+    names = [m.group(1) for m in re.finditer(r"^\s*\d+ - (.+?) \([^()]*\)$", tail, re.M)]
+    return names or ["(ctest failed)"]
+
+
 def object_files(build):
     """Source path -> the object files compiled from it (relative to the build folder)."""
     entries = json.loads((pathlib.Path(build) / "compile_commands.json").read_text())
@@ -198,11 +211,13 @@ def main():
     elif record_path.exists():
         record_path.unlink()
 
-    def record(number, outcome, where):
+    def record(number, outcome, where, killed_by=None):
         outcomes[number] = (outcome, where)
+        entry = {"sample": sample_key, "number": number, "outcome": outcome, "where": where}
+        if killed_by:
+            entry["killed_by"] = killed_by
         with record_path.open("a") as f:
-            f.write(json.dumps({"sample": sample_key, "number": number, "outcome": outcome,
-                                "where": where}) + "\n")
+            f.write(json.dumps(entry) + "\n")
 
     def counted():
         return sum(1 for outcome, _ in outcomes.values() if outcome in ("killed", "survived"))
@@ -266,15 +281,17 @@ def main():
                 print(f"[{number}] does not build: {where}", flush=True)
                 continue
             # The folder's own tests first (fast), the end-to-end ones only if they all pass.
-            status = 0
+            killed_by = []
             for one in labels:
-                status = run(["ctest", "--test-dir", args.build, "-j2", "-L", f"^(threading-)?{one}$",
-                              *exclusions, "--stop-on-failure", "--timeout", "300"],
-                             timeout=1800)
-                if status != 0:
+                killed_by = failed_tests(["ctest", "--test-dir", args.build, "-j2", "-L",
+                                          f"^(threading-)?{one}$", *exclusions, "--stop-on-failure",
+                                          "--timeout", "300"])
+                if killed_by:
                     break
-            if status != 0:
-                record(number, "killed", where)
+            if killed_by:
+                # Which tests saw it: after the suite changes, only mutants whose killers are
+                # gone need running again.
+                record(number, "killed", where, killed_by)
                 print(f"{tag} killed: {where}", flush=True)
             else:
                 record(number, "survived", where)
