@@ -1,9 +1,11 @@
 #include "colour/OptimiseEncoding.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -117,12 +119,17 @@ PixelKind KindOf(const FrameRecord& frame, const IndexBuffer& plane, int x, int 
                : kOpaque;
 }
 
+// Two coders, so that the ways of coding a frame are tried on two threads.
+struct Coders {
+    LzwEncoder first, second;
+};
+
 // Codes the frame with one table in each of the ways the coder may treat pixels that
 // can be transparent, keeping the smallest: all transparent, or either index as it
 // continues a match (trying the transparent or the own index first, starting new
 // strings with either).
 void Encode(const FrameTarget& t, const std::unordered_map<uint32_t, uint8_t>& indexOf,
-            const uint32_t* colours, int maxError, LzwEncoder& encoder, Candidate& c) {
+            const uint32_t* colours, int maxError, Coders& coders, Candidate& c) {
     std::shared_ptr<IndexBuffer> allTransparent = IndexBuffer::Create(nullptr, t.w, t.h);
     std::shared_ptr<IndexBuffer> own = IndexBuffer::Create(nullptr, t.w, t.h);
     std::shared_ptr<IndexBuffer> runs = IndexBuffer::Create(nullptr, t.w, t.h);
@@ -163,9 +170,11 @@ void Encode(const FrameTarget& t, const std::unordered_map<uint32_t, uint8_t>& i
                         {runs.get(), false, false, false, false},
                         {runs.get(), true, false, false, true}};
     const size_t table = c.global ? 0 : size_t(3) << c.bits;
-    // Each way with a table started afresh once full; then the best way again with the
-    // full table kept, which codes smaller where the picture goes on as it began.
-    const auto code = [&](const Way& way, bool keepFullTable) {
+    struct Coded {
+        size_t bytes = SIZE_MAX;
+        std::shared_ptr<IndexBuffer> indexes;
+    };
+    const auto code = [&](const Way& way, bool keepFullTable, LzwEncoder& encoder) {
         LzwChoices choices;
         choices.flexible = way.flexible ? flexible.data() : nullptr;
         choices.alternative = c.transparentIndex;
@@ -176,22 +185,48 @@ void Encode(const FrameTarget& t, const std::unordered_map<uint32_t, uint8_t>& i
         // Looking ahead codes losslessly, which lossy coding may always do too.
         choices.maxError = way.lookAhead ? 0 : maxError;
         choices.keepFullTable = keepFullTable;
+        Coded coded;
+        coded.indexes = IndexBuffer::Create(nullptr, t.w, t.h);
+        if (!coded.indexes) return coded;
         std::vector<uint8_t> out;
-        std::shared_ptr<IndexBuffer> chosen = IndexBuffer::Create(nullptr, t.w, t.h);
-        if (!chosen) return false;
-        encoder.EncodeChoosing(way.plane, t.w, t.h, c.codeSize, choices, out, chosen.get());
-        if (out.size() + table >= c.bytes) return false;
-        c.bytes = out.size() + table;
-        c.indexes = std::move(chosen);
-        c.keepFullTable = keepFullTable;
-        return true;
+        encoder.EncodeChoosing(way.plane, t.w, t.h, c.codeSize, choices, out, coded.indexes.get());
+        coded.bytes = out.size() + table;
+        return coded;
     };
-    const Way* best = nullptr;
+    std::vector<const Way*> toTry;
     for (const Way& way : ways) {
         if (way.flexible && !anyFlexible) continue;
-        if (code(way, false)) best = &way;
+        // Lossy coding searches every continuation: which index it tries first changes nothing.
+        if (maxError > 0 && way.preferTransparent) continue;
+        toTry.push_back(&way);
     }
-    if (best) code(*best, true);
+    // Each way with a table started afresh once full, half of them on a second thread.
+    std::vector<Coded> coded(toTry.size());
+    {
+        std::jthread second([&] {
+            for (size_t i = 1; i < toTry.size(); i += 2)
+                coded[i] = code(*toTry[i], false, coders.second);
+        });
+        for (size_t i = 0; i < toTry.size(); i += 2)
+            coded[i] = code(*toTry[i], false, coders.first);
+    }
+    size_t best = toTry.size();
+    for (size_t i = 0; i < toTry.size(); ++i) {
+        if (coded[i].bytes < c.bytes) {
+            c.bytes = coded[i].bytes;
+            c.indexes = std::move(coded[i].indexes);
+            c.keepFullTable = false;
+            best = i;
+        }
+    }
+    if (best == toTry.size()) return;
+    // The best way again with the full table kept, which codes smaller where the picture
+    // goes on as it began.
+    if (Coded kept = code(*toTry[best], true, coders.first); kept.bytes < c.bytes) {
+        c.bytes = kept.bytes;
+        c.indexes = std::move(kept.indexes);
+        c.keepFullTable = true;
+    }
 }
 
 // The smallest way found to write a frame: its rectangle and coding.
@@ -205,7 +240,7 @@ struct FramePlan {
 std::optional<FramePlan> PlanFrameEncoding(const FrameRecord& frame, const ScreenPixels& before,
                                            const ScreenPixels& after, const BeneathPixels& beneath,
                                            const GlobalTable& global, int maxError,
-                                           LzwEncoder& encoder) {
+                                           Coders& coders) {
     const AnimationDocument& doc = frame.document;
     const int sw = doc.screenWidth, sh = doc.screenHeight;
     const std::shared_ptr<IndexBuffer> plane = frame.indexPlane();
@@ -289,7 +324,7 @@ std::optional<FramePlan> PlanFrameEncoding(const FrameRecord& frame, const Scree
             c.palette[size_t(i)] = PaletteEntry::FromRgb(localColours[size_t(i)]);
             colours[i] = localColours[size_t(i)];
         }
-        Encode(t, local, colours, maxError, encoder, c);
+        Encode(t, local, colours, maxError, coders, c);
         if (c.bytes < best.bytes) best = std::move(c);
     }
     if (global.usable) {
@@ -323,7 +358,7 @@ std::optional<FramePlan> PlanFrameEncoding(const FrameRecord& frame, const Scree
             uint32_t colours[256];
             std::copy(std::begin(global.colours), std::end(global.colours), colours);
             if (anyFree) colours[c.transparentIndex] = kNotAColour;
-            Encode(t, onGlobal, colours, maxError, encoder, c);
+            Encode(t, onGlobal, colours, maxError, coders, c);
             if (c.bytes < best.bytes) best = std::move(c);
         }
     }
@@ -411,12 +446,23 @@ void CodeFirstFrame(FrameRecord& frame, const GlobalTable& global, int maxError,
         LzwChoices choices;
         choices.colours = colours;
         choices.maxError = maxError;
-        std::shared_ptr<IndexBuffer> chosen =
-            IndexBuffer::Create(&frame, frame.width, frame.height);
-        if (!chosen) return;
-        std::vector<uint8_t> out;
-        encoder.EncodeChoosing(plane.get(), frame.width, frame.height, codeSize, choices, out,
-                               chosen.get());
+        // The strings found differ once the table is full: kept or started afresh, the
+        // smaller coding wins.
+        std::shared_ptr<IndexBuffer> chosen;
+        size_t smallest = SIZE_MAX;
+        for (const bool keep : {false, true}) {
+            choices.keepFullTable = keep;
+            std::shared_ptr<IndexBuffer> indexes =
+                IndexBuffer::Create(&frame, frame.width, frame.height);
+            if (!indexes) return;
+            std::vector<uint8_t> out;
+            encoder.EncodeChoosing(plane.get(), frame.width, frame.height, codeSize, choices, out,
+                                   indexes.get());
+            if (out.size() < smallest) {
+                smallest = out.size();
+                chosen = std::move(indexes);
+            }
+        }
         AnimationDocument::StructureWriteLock lock(frame.document);
         frame.ReplaceIndexPlane(chosen);
         frame.ReplaceTrueColourPlane(nullptr);
@@ -510,7 +556,7 @@ bool ChooseEncodings(AnimationDocument& doc, int lossy, OptimiseProgress& progre
     OrderGlobalTableByUse(doc);
     const GlobalTable global = ReadGlobalTable(doc);
     const int maxError = LossyMaxError(lossy);
-    LzwEncoder encoder;
+    Coders coders;
     // A frame that restores the background before a frame covering the whole screen
     // opaquely may as well keep the screen: every viewer then shows the same pictures.
     // Each such frame keeps the screen for now; its successor decides by size.
@@ -530,19 +576,19 @@ bool ChooseEncodings(AnimationDocument& doc, int lossy, OptimiseProgress& progre
         f->WaitForReduction();
         ScreenPixels before = ScreenBefore(*f, screen);
         if (!f->prev) {
-            CodeFirstFrame(*f, global, maxError, encoder);
+            CodeFirstFrame(*f, global, maxError, coders.first);
         } else {
             ScreenPixels after = before;
             DrawFrameOnScreen(*f, after, &beneath);
             std::optional<FramePlan> plan =
-                PlanFrameEncoding(*f, before, after, beneath, global, maxError, encoder);
+                PlanFrameEncoding(*f, before, after, beneath, global, maxError, coders);
             if (const auto own = restoring.find(f->prev); own != restoring.end()) {
                 // The frame as it came (the whole screen, opaque) after the restore, against
                 // the frame written over the kept screen: the smaller wins.
                 f->prev->disposal = own->second;
                 ScreenPixels cleared = ScreenBefore(*f, screen);
                 std::optional<FramePlan> whole =
-                    PlanFrameEncoding(*f, cleared, after, beneath, global, maxError, encoder);
+                    PlanFrameEncoding(*f, cleared, after, beneath, global, maxError, coders);
                 if (plan && (!whole || plan->coding.bytes < whole->coding.bytes)) {
                     f->prev->disposal = 1;
                 } else {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "document/PixelPlanes.h"
 
@@ -12,6 +13,12 @@ constexpr uint32_t kMaxCode = 4096;
 // How far the coder looks ahead when choosing: longer matches are rare, and the cost of
 // looking grows with the distance.
 constexpr size_t kLookAheadLimit = 16;
+// How many table entries a lossy search may visit for one string: near colours branch,
+// and the longest string is usually found long before the bound.
+constexpr int kLossySearchLimit = 1024;
+// The squared colour distance lossy coding accepts for one pixel, per unit of maxError:
+// at the setting 80 (maxError 20), 800, a step of 16 in every channel or 28 in one.
+constexpr int kSquaredErrorPerLossyStep = 40;
 }  // namespace
 
 int LossyMaxError(int lossy) {
@@ -71,50 +78,211 @@ int Channel(uint32_t colour, int c) {
     return int((colour >> (16 - 8 * c)) & 0xFF);
 }
 
-int Distance(const int want[3], uint32_t colour) {
+// The largest difference in one channel.
+int Distance(const int channels[3], uint32_t colour) {
     int d = 0;
-    for (int c = 0; c < 3; ++c) d = std::max(d, std::abs(want[c] - Channel(colour, c)));
+    for (int c = 0; c < 3; ++c) d = std::max(d, std::abs(channels[c] - Channel(colour, c)));
     return d;
 }
 
-// The error a lossy coder carries from pixel to pixel (Floyd-Steinberg weights), so that
-// colours written instead of others do not drift in one direction over an area.
-class CarriedError {
+// The search of lossy coding for the next string: from the pixel at `start`, the longest
+// string in the table whose every pixel stands within the allowed error of the pixel it
+// replaces, with the error carried along the string (three quarters of it passed on, so
+// that replacements do not drift in one direction); of strings equally long, the one
+// with the least error. Whole-picture error diffusion would spoil the matches the search
+// looks for; carrying it along the string keeps the damage local.
+class LossySearch {
   public:
-    CarriedError(int width, int limit)
-        : limit_(limit), current_(size_t(width + 2) * 3, 0), next_(size_t(width + 2) * 3, 0) {}
+    struct Found {
+        uint32_t code = 0;
+        size_t end = 0;  // the first pixel after the string
+    };
 
-    // The colour wanted at x: the pixel's own plus what its neighbours left.
-    void Want(int x, uint32_t colour, int want[3]) const {
-        for (int c = 0; c < 3; ++c) {
-            want[c] = std::clamp(Channel(colour, c) + current_[size_t(x + 1) * 3 + size_t(c)] / 16,
-                                 0, 255);
+    LossySearch(const IndexBuffer& plane, int width, size_t total, const LzwChoices& choices)
+        : plane_(plane), width_(size_t(width)), total_(total), choices_(choices) {}
+
+    uint8_t PixelAt(size_t k) const { return plane_.row(int(k / width_))[k % width_]; }
+
+    // The string from `start` whose first index is `root`; its indexes go to `path`.
+    Found Longest(const uint32_t* table, uint32_t stamp, size_t start, uint8_t root,
+                  std::vector<uint8_t>& path) {
+        Found best{root, start + 1};
+        int64_t bestError = 0;
+        path.assign(1, root);
+        steps_.clear();
+        steps_.push_back(Step{root, {0, 0, 0}, 0, 0});
+        current_.assign(1, root);
+        int visits = 0;
+        while (!steps_.empty()) {
+            Step& step = steps_.back();
+            const size_t k = start + steps_.size();
+            std::optional<Step> child;
+            if (k < total_ && visits < kLossySearchLimit) child = NextChild(table, stamp, k, step);
+            if (!child) {
+                steps_.pop_back();
+                current_.pop_back();
+                continue;
+            }
+            ++visits;
+            current_.push_back(child->pick);
+            steps_.push_back(*child);
+            if (k + 1 > best.end || (k + 1 == best.end && child->error < bestError)) {
+                best = Found{child->code, k + 1};
+                bestError = child->error;
+                path = current_;
+            }
         }
-    }
-    void Spread(int x, const int want[3], uint32_t written) {
-        for (int c = 0; c < 3; ++c) {
-            const int e = std::clamp(want[c] - Channel(written, c), -limit_, limit_);
-            current_[size_t(x + 2) * 3 + size_t(c)] += 7 * e;
-            next_[size_t(x) * 3 + size_t(c)] += 3 * e;
-            next_[size_t(x + 1) * 3 + size_t(c)] += 5 * e;
-            next_[size_t(x + 2) * 3 + size_t(c)] += e;
-        }
-    }
-    void NextRow() {
-        current_.swap(next_);
-        std::fill(next_.begin(), next_.end(), 0);
+        return best;
     }
 
   private:
-    int limit_;
-    std::vector<int> current_, next_;  // sixteenths
+    struct Step {
+        uint32_t code;
+        int carried[3];
+        int64_t error;
+        uint32_t tried;  // candidates tried for the next pixel: own, alternative, near ones
+        uint8_t pick = 0;
+    };
+
+    const std::vector<uint8_t>& Near(uint8_t p) {
+        if (!nearKnown_[p]) {
+            const uint32_t own = choices_.colours[p];
+            const int ownChannels[3] = {Channel(own, 0), Channel(own, 1), Channel(own, 2)};
+            for (uint32_t k = 0; k < 256; ++k) {
+                if (k == p || (choices_.colours[k] & kNotAColour)) continue;
+                if (Distance(ownChannels, choices_.colours[k]) <= 2 * choices_.maxError)
+                    near_[p].push_back(uint8_t(k));
+            }
+            nearKnown_[p] = true;
+        }
+        return near_[p];
+    }
+
+    // The next untried index that continues `step`'s string at pixel k, as a step.
+    std::optional<Step> NextChild(const uint32_t* table, uint32_t stamp, size_t k, Step& step) {
+        const uint8_t p = PixelAt(k);
+        const bool flexible = choices_.flexible && choices_.flexible[k];
+        const uint32_t own = choices_.colours[p];
+        const bool hasColour = !(own & kNotAColour);
+        const auto live = [&](uint8_t index, uint32_t& code) {
+            const uint32_t e = table[step.code * 256 + index];
+            code = e & 0xFFFFu;
+            return (e & 0xFFFF0000u) == stamp;
+        };
+        uint32_t code = 0;
+        // Own index, or the alternative that shows the same: exact, the carried error fades.
+        while (step.tried < 2) {
+            const uint32_t candidate = step.tried++;
+            const uint8_t index = candidate == 0 ? p : choices_.alternative;
+            if (candidate == 1 && (!flexible || index == p)) continue;
+            if (!live(index, code)) continue;
+            Step next{code, {}, step.error, 0, index};
+            for (int c = 0; c < 3; ++c) next.carried[c] = step.carried[c] * 3 / 4;
+            return next;
+        }
+        if (!hasColour) return std::nullopt;
+        const std::vector<uint8_t>& near = Near(p);
+        // A near colour: its squared distance to the own colour plus the error carried here
+        // (or half of it, where a full correction would overshoot) must stay within the
+        // limit; the error passed on is this step's plus three quarters of what came.
+        const int limit = kSquaredErrorPerLossyStep * choices_.maxError;
+        while (step.tried - 2 < near.size()) {
+            const uint8_t index = near[step.tried++ - 2];
+            if (!live(index, code)) continue;
+            const uint32_t colour = choices_.colours[index];
+            int full = 0, half = 0, error[3];
+            for (int c = 0; c < 3; ++c) {
+                error[c] = Channel(own, c) - Channel(colour, c);
+                full += (error[c] + step.carried[c]) * (error[c] + step.carried[c]);
+                half += (error[c] + step.carried[c] / 2) * (error[c] + step.carried[c] / 2);
+            }
+            const int d = std::min(full, half);
+            if (d > limit) continue;
+            Step next{code, {}, step.error + d, 0, index};
+            for (int c = 0; c < 3; ++c) next.carried[c] = error[c] + step.carried[c] * 3 / 4;
+            return next;
+        }
+        return std::nullopt;
+    }
+
+    const IndexBuffer& plane_;
+    size_t width_, total_;
+    const LzwChoices& choices_;
+    std::vector<Step> steps_;
+    std::vector<uint8_t> current_;
+    std::vector<uint8_t> near_[256];
+    bool nearKnown_[256] = {};
 };
 
 }  // namespace
 
+void LzwEncoder::EncodeLossy(const IndexBuffer& plane, int width, int height, int bitsPerPixel,
+                             const LzwChoices& choices, std::vector<uint8_t>& out,
+                             IndexBuffer* chosen) {
+    out_ = &out;
+    blockFill_ = 0;
+    acc_ = 0;
+    count_ = 0;
+    const int b = std::clamp(bitsPerPixel, 1, 8);
+    out.push_back(uint8_t(b));
+    const uint32_t clearCode = 1u << b;
+    codeWidth = uint32_t(b + 1);
+    ResetTable();
+    uint32_t stamp = generation_ << 16;
+    EmitCode(clearCode);
+    uint32_t next = clearCode + 2;
+
+    const size_t total = size_t(width) * size_t(std::max(height, 0));
+    LossySearch search(plane, width, total, choices);
+    const auto rootAt = [&](size_t k) {
+        const bool flexible = choices.flexible && choices.flexible[k];
+        return flexible && choices.startWithAlternative ? choices.alternative : search.PixelAt(k);
+    };
+    std::vector<uint8_t> path;
+    uint32_t* const table = table_.data();
+    size_t at = 0;
+    uint8_t root = total > 0 ? rootAt(0) : 0;
+    while (at < total) {
+        const LossySearch::Found found = search.Longest(table, stamp, at, root, path);
+        if (chosen) {
+            for (size_t k = at; k < found.end; ++k)
+                chosen->row(int(k / size_t(width)))[k % size_t(width)] = path[k - at];
+        }
+        EmitCode(found.code);
+        at = found.end;
+        if (at == total) break;
+        root = rootAt(at);
+        // The decoder learns the string just written followed by the next one's first index.
+        const bool full = next == kMaxCode;
+        if (!full) table[found.code * 256 + root] = stamp | next;
+        if (next == (1u << codeWidth) && codeWidth < 12) {
+            ++codeWidth;
+            ++next;
+        } else if (full && choices.keepFullTable) {
+            // The full table stays: its strings still match what follows.
+        } else if (full) {
+            ResetTable();
+            stamp = generation_ << 16;
+            EmitCode(clearCode);
+            codeWidth = uint32_t(b + 1);
+            next = clearCode + 2;
+        } else {
+            ++next;
+        }
+    }
+    EmitCode(clearCode + 1);
+    EmitCode(kFlushCode);
+    out.push_back(0);
+    out_ = nullptr;
+}
+
 void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height, int bitsPerPixel,
                                 const LzwChoices& choices, std::vector<uint8_t>& out,
                                 IndexBuffer* chosen) {
+    if (plane && choices.colours && choices.maxError > 0 && width > 0) {
+        EncodeLossy(*plane, width, height, bitsPerPixel, choices, out, chosen);
+        return;
+    }
     out_ = &out;
     blockFill_ = 0;
     acc_ = 0;
@@ -131,21 +299,11 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
 
     const uint8_t* const flexible = choices.flexible;
     const uint32_t alternative = choices.alternative;
-    const uint32_t* const colours = choices.colours;
-    const bool lossy = colours && choices.maxError > 0 && width > 0;
-    std::unique_ptr<CarriedError> carried;
-    std::vector<std::vector<uint8_t>> near;  // per index: the indexes that may stand in
-    std::vector<bool> nearKnown;
-    if (lossy) {
-        carried = std::make_unique<CarriedError>(width, choices.maxError);
-        near.resize(256);
-        nearKnown.assign(256, false);
-    }
 
     uint32_t prefix = 0;
     bool started = false;
     uint32_t* const table = table_.data();
-    const bool lookAhead = choices.lookAhead && flexible && plane && !lossy;
+    const bool lookAhead = choices.lookAhead && flexible && plane;
     const size_t total = size_t(width) * size_t(std::max(height, 0));
     // How many pixels after `start` extend the string `code`, taking the own index where
     // it continues and else the alternative where allowed.
@@ -173,9 +331,6 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
         for (int x = 0; x < width; ++x) {
             const uint32_t p = row ? row[x] : 0;
             const bool mayAlter = flexRow && flexRow[x];
-            int want[3] = {0, 0, 0};
-            const bool hasColour = lossy && !(colours[p] & kNotAColour);
-            if (hasColour) carried->Want(x, colours[p], want);
             uint32_t pick = p;
             bool matched = false;
             const size_t at = size_t(y) * size_t(width) + size_t(x);
@@ -214,31 +369,6 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
                 pick = alternative;
                 prefix = a & 0xFFFFu;
                 matched = true;
-            } else if (hasColour) {
-                if (!nearKnown[p]) {
-                    for (uint32_t k = 0; k < 256; ++k) {
-                        if (k == p || (colours[k] & kNotAColour)) continue;
-                        const int own[3] = {Channel(colours[p], 0), Channel(colours[p], 1),
-                                            Channel(colours[p], 2)};
-                        if (Distance(own, colours[k]) <= 2 * choices.maxError)
-                            near[p].push_back(uint8_t(k));
-                    }
-                    nearKnown[p] = true;
-                }
-                int best = choices.maxError + 1;
-                for (const uint8_t k : near[p]) {
-                    const uint32_t e = table[prefix * 256 + k];
-                    if ((e & 0xFFFF0000u) != stamp) continue;
-                    const int d = Distance(want, colours[k]);
-                    if (d < best) {
-                        best = d;
-                        pick = k;
-                    }
-                }
-                if (pick != p) {
-                    prefix = table[prefix * 256 + pick] & 0xFFFFu;
-                    matched = true;
-                }
             }
             if (!matched) {
                 if (!lookAhead || !mayAlter) {
@@ -265,13 +395,7 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
                 prefix = pick;
             }
             if (chosenRow) chosenRow[x] = uint8_t(pick);
-            if (hasColour) {
-                // A flexible pixel written as the alternative still shows its own colour.
-                carried->Spread(x, want,
-                                pick == alternative && mayAlter ? colours[p] : colours[pick]);
-            }
         }
-        if (lossy) carried->NextRow();
     }
     if (started) EmitCode(prefix);
     EmitCode(clearCode + 1);

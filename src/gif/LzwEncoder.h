@@ -22,8 +22,10 @@ struct LzwChoices {
     // along the table) instead of a fixed preference.
     bool lookAhead = false;
     // Lossy coding: the colour of every index (0x00RRGGBB, kNotAColour for indexes that
-    // must not stand in for others) and the largest difference per channel between a
-    // pixel's colour, with the error carried from its neighbours, and the colour written.
+    // must not stand in for others) and how far a colour written may be from a pixel's
+    // own. Each string is the longest in the table whose colours stand within the error:
+    // at most 2 x maxError in any channel, and at most 40 x maxError as squared distance
+    // (summed over the channels) once the error carried along the string is counted.
     const uint32_t* colours = nullptr;
     int maxError = 0;
     // Once the code table is full, go on with it instead of starting a new one.
@@ -63,6 +65,8 @@ class LzwEncoder {
     uint32_t codeWidth = 9;
 
   private:
+    void EncodeLossy(const IndexBuffer& plane, int width, int height, int bitsPerPixel,
+                     const LzwChoices& choices, std::vector<uint8_t>& out, IndexBuffer* chosen);
     void ResetTable();
     void PutByte(uint8_t b);
 
