@@ -8,7 +8,6 @@
 #include "document/PixelPlanes.h"
 
 namespace {
-constexpr size_t kTableEntries = 4096 * 256;
 constexpr uint32_t kMaxCode = 4096;
 // How far the coder looks ahead when choosing: longer matches are rare, and the cost of
 // looking grows with the distance.
@@ -25,15 +24,7 @@ int LossyMaxError(int lossy) {
     return std::clamp(lossy, 0, kMaxLossy) / 4;
 }
 
-LzwEncoder::LzwEncoder() : table_(kTableEntries, 0) {}
-
-void LzwEncoder::ResetTable() {
-    // Stamp 0 never marks a live entry; after 65535 resets the table is cleared for real.
-    if (++generation_ > 0xFFFF) {
-        std::fill(table_.begin(), table_.end(), 0);
-        generation_ = 1;
-    }
-}
+LzwEncoder::LzwEncoder() = default;
 
 void LzwEncoder::PutByte(uint8_t b) {
     std::vector<uint8_t>& out = *out_;
@@ -104,7 +95,7 @@ class LossySearch {
     uint8_t PixelAt(size_t k) const { return plane_.row(int(k / width_))[k % width_]; }
 
     // The string from `start` whose first index is `root`; its indexes go to `path`.
-    Found Longest(const uint32_t* table, uint32_t stamp, size_t start, uint8_t root,
+    Found Longest(const LzwStringTable& table, size_t start, uint8_t root,
                   std::vector<uint8_t>& path) {
         Found best{root, start + 1};
         int64_t bestError = 0;
@@ -117,7 +108,7 @@ class LossySearch {
             Step& step = steps_.back();
             const size_t k = start + steps_.size();
             std::optional<Step> child;
-            if (k < total_ && visits < kLossySearchLimit) child = NextChild(table, stamp, k, step);
+            if (k < total_ && visits < kLossySearchLimit) child = NextChild(table, k, step);
             if (!child) {
                 steps_.pop_back();
                 current_.pop_back();
@@ -159,15 +150,14 @@ class LossySearch {
     }
 
     // The next untried index that continues `step`'s string at pixel k, as a step.
-    std::optional<Step> NextChild(const uint32_t* table, uint32_t stamp, size_t k, Step& step) {
+    std::optional<Step> NextChild(const LzwStringTable& table, size_t k, Step& step) {
         const uint8_t p = PixelAt(k);
         const bool flexible = choices_.flexible && choices_.flexible[k];
         const uint32_t own = choices_.colours[p];
         const bool hasColour = !(own & kNotAColour);
         const auto live = [&](uint8_t index, uint32_t& code) {
-            const uint32_t e = table[step.code * 256 + index];
-            code = e & 0xFFFFu;
-            return (e & 0xFFFF0000u) == stamp;
+            code = table.Find(step.code, index);
+            return code != LzwStringTable::kNone;
         };
         uint32_t code = 0;
         // Own index, or the alternative that shows the same: exact, the carried error fades.
@@ -227,8 +217,7 @@ void LzwEncoder::EncodeLossy(const IndexBuffer& plane, int width, int height, in
     out.push_back(uint8_t(b));
     const uint32_t clearCode = 1u << b;
     codeWidth = uint32_t(b + 1);
-    ResetTable();
-    uint32_t stamp = generation_ << 16;
+    table_.Clear();
     EmitCode(clearCode);
     uint32_t next = clearCode + 2;
 
@@ -239,11 +228,10 @@ void LzwEncoder::EncodeLossy(const IndexBuffer& plane, int width, int height, in
         return flexible && choices.startWithAlternative ? choices.alternative : search.PixelAt(k);
     };
     std::vector<uint8_t> path;
-    uint32_t* const table = table_.data();
     size_t at = 0;
     uint8_t root = total > 0 ? rootAt(0) : 0;
     while (at < total) {
-        const LossySearch::Found found = search.Longest(table, stamp, at, root, path);
+        const LossySearch::Found found = search.Longest(table_, at, root, path);
         if (chosen) {
             for (size_t k = at; k < found.end; ++k)
                 chosen->row(int(k / size_t(width)))[k % size_t(width)] = path[k - at];
@@ -254,15 +242,14 @@ void LzwEncoder::EncodeLossy(const IndexBuffer& plane, int width, int height, in
         root = rootAt(at);
         // The decoder learns the string just written followed by the next one's first index.
         const bool full = next == kMaxCode;
-        if (!full) table[found.code * 256 + root] = stamp | next;
+        if (!full) table_.Add(found.code, root, next);
         if (next == (1u << codeWidth) && codeWidth < 12) {
             ++codeWidth;
             ++next;
         } else if (full && choices.keepFullTable) {
             // The full table stays: its strings still match what follows.
         } else if (full) {
-            ResetTable();
-            stamp = generation_ << 16;
+            table_.Clear();
             EmitCode(clearCode);
             codeWidth = uint32_t(b + 1);
             next = clearCode + 2;
@@ -292,8 +279,7 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
     const uint32_t clearCode = 1u << b;
     codeWidth = uint32_t(b + 1);
 
-    ResetTable();
-    uint32_t stamp = generation_ << 16;
+    table_.Clear();
     EmitCode(clearCode);
     uint32_t next = clearCode + 2;
 
@@ -302,27 +288,28 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
 
     uint32_t prefix = 0;
     bool started = false;
-    uint32_t* const table = table_.data();
+    const LzwStringTable& table = table_;
+    constexpr uint32_t kNone = LzwStringTable::kNone;
     const bool lookAhead = choices.lookAhead && flexible && plane;
     const size_t total = size_t(width) * size_t(std::max(height, 0));
-    // How many pixels after `start` extend the string `code`, taking the own index where
-    // it continues and else the alternative where allowed.
-    const auto matchLength = [&](uint32_t code, size_t start) {
-        size_t k = start;
+    // The string `code` extended by the pixel at k: the own index where it continues, else
+    // the alternative where allowed; kNone where neither does.
+    const auto extend = [&](uint32_t code, size_t k) {
+        const uint32_t own = plane->row(int(k / size_t(width)))[k % size_t(width)];
+        if (const uint32_t e = table.Find(code, own); e != kNone) return e;
+        return flexible[k] ? table.Find(code, alternative) : kNone;
+    };
+    // Whether more pixels after `start` extend the string `a` than the string `b`: both
+    // are followed side by side, so the walk ends where the shorter one does.
+    const auto goesFurther = [&](uint32_t a, uint32_t b, size_t start) {
         const size_t limit = std::min(total, start + kLookAheadLimit);
-        for (; k < limit; ++k) {
-            const int ky = int(k / size_t(width)), kx = int(k % size_t(width));
-            const uint32_t own = plane->row(ky)[kx];
-            if (const uint32_t e = table[code * 256 + own]; (e & 0xFFFF0000u) == stamp) {
-                code = e & 0xFFFFu;
-            } else if (const uint32_t a = table[code * 256 + alternative];
-                       flexible[k] && (a & 0xFFFF0000u) == stamp) {
-                code = a & 0xFFFFu;
-            } else {
-                break;
-            }
+        for (size_t k = start; k < limit; ++k) {
+            a = extend(a, k);
+            if (a == kNone) return false;
+            b = extend(b, k);
+            if (b == kNone) return true;
         }
-        return k - start;
+        return false;
     };
     for (int y = 0; y < height; ++y) {
         const uint8_t* row = plane ? plane->row(y) : nullptr;
@@ -335,19 +322,16 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
             bool matched = false;
             const size_t at = size_t(y) * size_t(width) + size_t(x);
             if (lookAhead && mayAlter && started) {
-                const uint32_t e = table[prefix * 256 + p], a = table[prefix * 256 + alternative];
-                const bool ownGoesOn = (e & 0xFFFF0000u) == stamp,
-                           altGoesOn = (a & 0xFFFF0000u) == stamp;
+                const uint32_t e = table.Find(prefix, p), a = table.Find(prefix, alternative);
+                const bool ownGoesOn = e != kNone, altGoesOn = a != kNone;
                 if (ownGoesOn && altGoesOn) {
-                    const bool useAlt =
-                        matchLength(a & 0xFFFFu, at + 1) > matchLength(e & 0xFFFFu, at + 1);
+                    const bool useAlt = goesFurther(a, e, at + 1);
                     pick = useAlt ? alternative : p;
-                    prefix = (useAlt ? a : e) & 0xFFFFu;
+                    prefix = useAlt ? a : e;
                     matched = true;
                 } else if (!ownGoesOn && !altGoesOn) {
                     // The next string starts here: with the root that leads further.
-                    pick =
-                        matchLength(alternative, at + 1) > matchLength(p, at + 1) ? alternative : p;
+                    pick = goesFurther(alternative, p, at + 1) ? alternative : p;
                 }
             }
             if (matched) {
@@ -357,17 +341,17 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
                 prefix = pick;
                 started = true;
                 matched = true;
-            } else if (const uint32_t a = table[prefix * 256 + alternative];
-                       mayAlter && choices.preferAlternative && (a & 0xFFFF0000u) == stamp) {
+            } else if (const uint32_t a = mayAlter ? table.Find(prefix, alternative) : kNone;
+                       a != kNone && choices.preferAlternative) {
                 pick = alternative;
-                prefix = a & 0xFFFFu;
+                prefix = a;
                 matched = true;
-            } else if (const uint32_t e = table[prefix * 256 + p]; (e & 0xFFFF0000u) == stamp) {
-                prefix = e & 0xFFFFu;
+            } else if (const uint32_t e = table.Find(prefix, p); e != kNone) {
+                prefix = e;
                 matched = true;
-            } else if (mayAlter && (a & 0xFFFF0000u) == stamp) {
+            } else if (a != kNone) {
                 pick = alternative;
-                prefix = a & 0xFFFFu;
+                prefix = a;
                 matched = true;
             }
             if (!matched) {
@@ -375,7 +359,7 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
                     pick = mayAlter && choices.startWithAlternative ? alternative : p;
                 }
                 const bool full = next == kMaxCode;
-                if (!full || !choices.keepFullTable) table[prefix * 256 + pick] = stamp | next;
+                if (!full) table_.Add(prefix, pick, next);
                 EmitCode(prefix);
                 if (next == (1u << codeWidth) && codeWidth < 12) {
                     ++codeWidth;
@@ -384,8 +368,7 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
                     // The full table stays: its strings still match what follows.
                 } else if (full) {
                     // 3838 new strings at 8 bits per pixel: start again from the roots.
-                    ResetTable();
-                    stamp = generation_ << 16;
+                    table_.Clear();
                     EmitCode(clearCode);
                     codeWidth = uint32_t(b + 1);
                     next = clearCode + 2;
