@@ -97,7 +97,14 @@ void WriteImage(FrameRecord& frame, LzwEncoder& encoder, std::vector<uint8_t>& o
         colours[frame.transparentIndex] = kNotAColour;
     choices.colours = colours;
     choices.maxError = LossyMaxError(lossy);
-    encoder.EncodeChoosing(pixels, frame.width, frame.height, codeSize, choices, out, nullptr);
+    // Lossy strings differ once the table is full: started afresh or kept, the smaller wins.
+    std::vector<uint8_t> afresh, kept;
+    choices.keepFullTable = false;
+    encoder.EncodeChoosing(pixels, frame.width, frame.height, codeSize, choices, afresh, nullptr);
+    choices.keepFullTable = true;
+    encoder.EncodeChoosing(pixels, frame.width, frame.height, codeSize, choices, kept, nullptr);
+    const std::vector<uint8_t>& smaller = kept.size() < afresh.size() ? kept : afresh;
+    out.insert(out.end(), smaller.begin(), smaller.end());
 }
 
 // Pending bytes go to the file once they pass this size.
