@@ -38,38 +38,28 @@ TEST(ScaleTest, HandWorkedRowsAndColumns) {
         int to;
         std::vector<int> expected;
     } cases[] = {
+        // clang-format off
         {"enlarging ramps towards the next pixel", false, {0, 100}, 4, {0, 50, 100, 100}},
         {"vertically the same", true, {0, 100}, 4, {0, 50, 100, 100}},
         {"three times: steps of a third, cut", false, {0, 100}, 6, {0, 33, 66, 100, 100, 100}},
-        {"a transparent pixel is repeated, marker included",
-         false,
-         {-0xFF, 10},
-         4,
+        {"a transparent pixel is repeated, marker included", false, {-0xFF, 10}, 4,
          {-0xFF, -0xFF, 10, 10}},
-        {"halving a box with a transparent pixel yields that pixel",
-         false,
-         {10, -0x123456, 30, 50},
-         2,
-         {-0x123456, 40}},
+        {"halving a box with a transparent pixel yields that pixel", false,
+         {10, -0x123456, 30, 50}, 2, {-0x123456, 40}},
         {"shrinking cuts horizontally", false, {1, 2}, 1, {1}},
         {"and rounds vertically", true, {1, 2}, 1, {2}},
         // 10 -> 4: step 2, box 3. Boxes start at 0, 2, 4, 6, 8 and land on 0, 0, 1, 2, 3;
         // the box at 2 (pixels 2-4) overwrites the one at 0; the last box is cut to 2.
-        {"boxes of a factor of 0.4 overlap",
-         false,
-         {0, 10, 20, 30, 40, 50, 60, 70, 80, 90},
-         4,
+        {"boxes of a factor of 0.4 overlap", false, {0, 10, 20, 30, 40, 50, 60, 70, 80, 90}, 4,
          {30, 50, 70, 85}},
         // (21+30+40)/3 = 30.33 -> 30; (40+50+60)/3 = 50; (60+70+80)/3 = 70; (80+91)/2 -> 86.
-        {"vertically with rounding",
-         true,
-         {0, 10, 21, 30, 40, 50, 60, 70, 80, 91},
-         4,
+        {"vertically with rounding", true, {0, 10, 21, 30, 40, 50, 60, 70, 80, 91}, 4,
          {30, 50, 70, 86}},
         // 11 -> 5: the boxes land on 0..3 only; the last pixel repeats its neighbour.
         {"the far edge is never left black", false, std::vector<int>(11, 200), 5,
          std::vector<int>(5, 200)},
         {"nor the bottom edge", true, std::vector<int>(11, 200), 5, std::vector<int>(5, 200)},
+        // clang-format on
     };
     for (const auto& c : cases) {
         const int n = int(c.source.size());
