@@ -13,6 +13,7 @@ namespace {
 
 using Renderer = FrameRecord* (*)(FrameRecord*, FrameRecord*, int, const EffectParams&);
 using Pattern = int (*)(int x, int y);
+using Ramp = uint32_t (*)(int c);
 
 constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kGrey = 0x808080;
 
@@ -22,41 +23,19 @@ struct Picture {
     std::array<uint32_t, 4> colours{};
     Pattern index = nullptr;
     int transparent = -1;
-    uint32_t (*ramp)(int c) = nullptr;
+    Ramp ramp = nullptr;
 };
-int One(int, int) {
-    return 1;
-}
-int Zero(int, int) {
-    return 0;
-}
-int Column(int x, int) {
-    return x + 1;
-}
-int Row(int, int y) {
-    return y + 1;
-}
-int Tens(int x, int) {
-    return x / 10 + 1;
-}
-uint32_t Grey1(int c) {
-    return 0x010101u * uint32_t(c);
-}
-uint32_t Grey10(int c) {
-    return 0x0A0A0Au * uint32_t(c) & kRgbMask;
-}
-uint32_t Grey16(int c) {
-    return 0x101010u * uint32_t(c) & kRgbMask;
-}
-uint32_t Mixed(int c) {
-    return 0x010203u * uint32_t(c);
-}
-uint32_t Blues(int c) {
-    return uint32_t(c);
-}
-uint32_t Reds(int c) {
-    return (0x100000u * uint32_t(c) & kRgbMask) + 0x11u;
-}
+constexpr Pattern One = [](int, int) { return 1; };
+constexpr Pattern Zero = [](int, int) { return 0; };
+constexpr Pattern Column = [](int x, int) { return x + 1; };
+constexpr Pattern Row = [](int, int y) { return y + 1; };
+constexpr Pattern Tens = [](int x, int) { return x / 10 + 1; };
+constexpr Ramp Grey1 = [](int c) { return 0x010101u * uint32_t(c); };
+constexpr Ramp Grey10 = [](int c) { return 0x0A0A0Au * uint32_t(c) & kRgbMask; };
+constexpr Ramp Grey16 = [](int c) { return 0x101010u * uint32_t(c) & kRgbMask; };
+constexpr Ramp Mixed = [](int c) { return 0x010203u * uint32_t(c); };
+constexpr Ramp Blues = [](int c) { return uint32_t(c); };
+constexpr Ramp Reds = [](int c) { return (0x100000u * uint32_t(c) & kRgbMask) + 0x11u; };
 // Index 1 in `colour`; 0 black, 2 blue, 3 green for the selected colour.
 Picture Plain(int w, int h, uint32_t colour) {
     return {w, h, {0x000000, colour, kBlue, kGreen}, One};
@@ -68,19 +47,12 @@ const Picture kCoordinates{
     -1, [](int c) { return 0x100000u | uint32_t(c / 40) << 8 | uint32_t(c % 40); }};
 // 4 x 3: left half dark red, right half light grey, (0, 0) index 2 (hidden when asked).
 Picture FadeImage(int transparent) {
-    return {4,
-            3,
-            {0x400000, 0xC0C0C0, kGreen, 0x000080},
-            [](int x, int y) { return x == 0 && y == 0 ? 2 : (x < 2 ? 0 : 1); },
-            transparent};
+    const Pattern corner = [](int x, int y) { return x == 0 && y == 0 ? 2 : (x < 2 ? 0 : 1); };
+    return {4, 3, {0x400000, 0xC0C0C0, kGreen, 0x000080}, corner, transparent};
 }
 // Column x of the satellite's picture: entry x + 1 of a ramp of reds over blue 0x80.
-uint32_t Satellite(int c) {
-    return (0x010000u * uint32_t(c) & kRgbMask) + 0x80u;
-}
-uint32_t Col(int x) {
-    return Satellite(x + 1);
-}
+constexpr Ramp Satellite = [](int c) { return (0x010000u * uint32_t(c) & kRgbMask) + 0x80u; };
+constexpr Ramp Col = [](int x) { return Satellite(x + 1); };
 
 struct Probe {
     int frame, x, y;

@@ -235,30 +235,28 @@ TEST_F(GifWriterTest, ChoosingCodersDecodeToWhatTheyChose) {
     for (size_t i = 0; i < flexible.size(); ++i) flexible[i] = (i * 7919) % 3 == 0;
     std::vector<uint32_t> colours(256, kNotAColour);
     for (int i = 0; i < 63; ++i) colours[size_t(i)] = uint32_t(i) * 0x040404u;
-    struct Way {
-        const char* label;
-        bool flexible, preferAlternative, startWithAlternative, keepFullTable;
-        int maxError;
-        bool lookAhead = false;
-    };
-    const Way ways[] = {{"plain, table kept", false, false, false, true, 0},
-                        {"flexible", true, false, false, false, 0},
-                        {"flexible, alternative first", true, true, true, true, 0},
-                        {"lossy", false, false, false, false, 12},
-                        {"lossy and flexible, table kept", true, true, false, true, 30},
-                        {"flexible, looking ahead", true, false, false, false, 0, true},
-                        {"flexible, looking ahead, table kept", true, false, false, true, 0, true}};
-    for (const Way& way : ways) {
-        SCOPED_TRACE(way.label);
-        LzwChoices choices;
-        choices.flexible = way.flexible ? flexible.data() : nullptr;
+    const std::pair<const char*, LzwChoices> ways[] = {
+        {"plain, table kept", {.keepFullTable = true}},
+        {"flexible", {.flexible = flexible.data()}},
+        {"flexible, alternative first",
+         {.flexible = flexible.data(),
+          .preferAlternative = true,
+          .startWithAlternative = true,
+          .keepFullTable = true}},
+        {"lossy", {.maxError = 12}},
+        {"lossy and flexible, table kept",
+         {.flexible = flexible.data(),
+          .preferAlternative = true,
+          .maxError = 30,
+          .keepFullTable = true}},
+        {"flexible, looking ahead", {.flexible = flexible.data(), .lookAhead = true}},
+        {"flexible, looking ahead, table kept",
+         {.flexible = flexible.data(), .lookAhead = true, .keepFullTable = true}}};
+    for (const auto& [label, way] : ways) {
+        SCOPED_TRACE(label);
+        LzwChoices choices = way;
         choices.alternative = 63;
-        choices.preferAlternative = way.preferAlternative;
-        choices.startWithAlternative = way.startWithAlternative;
-        choices.keepFullTable = way.keepFullTable;
-        choices.lookAhead = way.lookAhead;
         choices.colours = colours.data();
-        choices.maxError = way.maxError;
         auto chosen = IndexBuffer::Create(nullptr, w, h);
         std::vector<uint8_t> out;
         LzwEncoder encoder;
