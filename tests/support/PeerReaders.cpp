@@ -145,33 +145,31 @@ std::optional<std::vector<ComposedPicture>> PeerVideoFrames(const std::string& p
     return SplitRgba(ReadBytes(raw), w, h);
 }
 
-namespace {
-// The differences of the channels below `bits` at each pixel shown in either picture;
-// false when the sizes differ.
-template <typename Visit>
-bool ForEachDifference(const ComposedPicture& a, const ComposedPicture& b, int bits, Visit visit) {
+int MaxChannelDifference(const ComposedPicture& a, const ComposedPicture& b) {
     if (a.width != b.width || a.height != b.height || a.pixels.size() != b.pixels.size())
-        return false;
+        return 256;
+    int worst = 0;
     for (size_t i = 0; i < a.pixels.size(); ++i) {
         const uint32_t p = a.pixels[i], q = b.pixels[i];
         if ((p >> 24) == 0 && (q >> 24) == 0) continue;
-        for (int shift = 0; shift < bits; shift += 8)
-            visit(std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)));
+        for (int shift = 0; shift < 32; shift += 8)
+            worst = std::max(worst, std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)));
     }
-    return true;
-}
-}  // namespace
-
-int MaxChannelDifference(const ComposedPicture& a, const ComposedPicture& b) {
-    int worst = 0;
-    return ForEachDifference(a, b, 32, [&worst](int d) { worst = std::max(worst, d); }) ? worst
-                                                                                        : 256;
+    return worst;
 }
 
 double MeanChannelDifference(const ComposedPicture& a, const ComposedPicture& b) {
+    if (a.width != b.width || a.height != b.height || a.pixels.size() != b.pixels.size())
+        return 256;
     double sum = 0;
     size_t counted = 0;
-    if (!ForEachDifference(a, b, 24, [&](int d) { sum += d, ++counted; })) return 256;
+    for (size_t i = 0; i < a.pixels.size(); ++i) {
+        const uint32_t p = a.pixels[i], q = b.pixels[i];
+        if ((p >> 24) == 0 && (q >> 24) == 0) continue;
+        for (int shift = 0; shift < 24; shift += 8)
+            sum += std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF));
+        counted += 3;
+    }
     return counted ? sum / double(counted) : 0;
 }
 
