@@ -34,7 +34,6 @@ constexpr Ramp Grey1 = [](int c) { return 0x010101u * uint32_t(c); };
 constexpr Ramp Grey10 = [](int c) { return 0x0A0A0Au * uint32_t(c) & kRgbMask; };
 constexpr Ramp Grey16 = [](int c) { return 0x101010u * uint32_t(c) & kRgbMask; };
 constexpr Ramp Mixed = [](int c) { return 0x010203u * uint32_t(c); };
-constexpr Ramp Blues = [](int c) { return uint32_t(c); };
 constexpr Ramp Reds = [](int c) { return (0x100000u * uint32_t(c) & kRgbMask) + 0x11u; };
 // Index 1 in `colour`; 0 black, 2 blue, 3 green for the selected colour.
 Picture Plain(int w, int h, uint32_t colour) {
@@ -260,10 +259,11 @@ const Geometry kGeometry[] = {
 
     // Pixelize and random rectangles. Blocks of 2, 3, ... from (0, 0) hold the mean of
     // their pixels x + 3y: (0 + 1 + 3 + 4) / 4, (2 + 3 + 5 + 6) / 4, 36 / 9, 352 / 16 and
-    // 7272 / 36 (x and y 48..53).
+    // 7272 / 36 (x and y 48..53), in every channel.
     {"pixelize blocks hold their mean", RenderPixelize, {60, 60, {}, [](int x, int y) {return x +
-     3 * y;}, -1, Blues}, {}, {.frameCount = 5}, 5, {{0, 1, 1, 2}, {0, 2, 0, 4}, {1, 2, 2, 4},
-     {2, 5, 6, 22}, {4, 53, 53, 202}, {4, 48, 48, 202}, {4, 54, 54, 226}}, {}},
+     3 * y;}, -1, Grey1}, {}, {.frameCount = 5}, 5, {{0, 1, 1, 0x020202}, {0, 2, 0, 0x040404},
+     {1, 2, 2, 0x040404}, {2, 5, 6, 0x161616}, {4, 53, 53, 0xCACACA}, {4, 48, 48, 0xCACACA},
+     {4, 54, 54, 0xE2E2E2}}, {}},
     // Blocks of 4 on 62 pixels: columns and rows 60 and 61 are clipped, and darker.
     {"pixelize clips the last blocks", RenderPixelize, {62, 62, {200}, Zero}, {}, {.frameCount = 5},
      5, {{2, 0, 0, 200}, {2, 61, 0, 100}, {2, 61, 61, 50}}, {}},
