@@ -26,9 +26,8 @@ class ReductionTest : public ::testing::Test {
         frame->indexPlane()->fill(0);
         frame->CreateTrueColourBuffer();
         auto plane = frame->trueColourPlane();
-        for (int y = 0; y < h; ++y) {
+        for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) plane->set(x, y, pixel(x, y));
-        }
         return frame;
     }
 };
@@ -96,9 +95,8 @@ TEST_F(ReductionTest, MoreThan255ColoursKeepTheMostFrequent) {
     // Colour k (k = 0..299) appears k + 1 times, spread over the columns.
     auto colourOf = [](int k) { return uint32_t((k / 100) * 2 << 16 | ((k % 100) * 2) << 8); };
     std::vector<uint32_t> pixels;
-    for (int k = 0; k < 300; ++k) {
+    for (int k = 0; k < 300; ++k)
         for (int n = 0; n <= k; ++n) pixels.push_back(colourOf(k));
-    }
     std::shuffle(pixels.begin(), pixels.end(), std::mt19937(7));
     const int w = 150, h = int((pixels.size() + w - 1) / w);
     pixels.resize(size_t(w * h), kTransparentMarker);
@@ -135,9 +133,8 @@ TEST_F(ReductionTest, FullyTransparentPicture) {
     EXPECT_EQ(frame->transparencyActive.load(), 1u);
     EXPECT_FALSE(frame->palette[0].used());
     auto indexes = frame->indexPlane();
-    for (int y = 0; y < 5; ++y) {
+    for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 7; ++x) EXPECT_EQ(indexes->get(x, y), 0);
-    }
 }
 
 TEST_F(ReductionTest, ReservedColoursComeFirst) {
@@ -267,10 +264,9 @@ TEST(NearestColourTest, MappingAgreesWithOneTreeQueryPerColour) {
         }
         const int w = 52 * 52, h = 52;
         auto plane = TrueColourBuffer::Create(w, h);
-        for (int y = 0; y < h; ++y) {
+        for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 plane->set(x, y, uint32_t((x % 52) * 5 << 16 | (x / 52) * 5 << 8 | y * 5));
-        }
         auto out = IndexBuffer::Create(nullptr, w, h);
         bool active = false;
         ASSERT_TRUE(MapToPalette(*plane, palette, round.colours, *out, active, nullptr));

@@ -25,9 +25,8 @@ TEST(ColourTreeTest, AnswersAreAsNearAsASearchOfEveryPoint) {
         std::vector<ColourPoint> points(static_cast<size_t>(n));
         // Some rounds on a coarse lattice: duplicates and equal distances abound.
         const int32_t step = round % 3 == 0 ? 64 : 1;
-        for (auto& p : points) {
+        for (auto& p : points)
             for (auto& c : p) c = int32_t(rng() % 256) / step * step;
-        }
         std::vector<int> indexes(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i) indexes[size_t(i)] = i;
         ColourTreeContext context;

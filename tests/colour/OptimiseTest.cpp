@@ -18,7 +18,7 @@
 
 namespace ts = testing_support;
 
-namespace optimise_test {
+namespace {
 
 using Picture = std::vector<uint32_t>;
 
@@ -57,12 +57,6 @@ class RecordingProgress : public OptimiseProgress {
     bool aborted = false, closed = false;
 };
 
-}  // namespace optimise_test
-
-using namespace optimise_test;
-
-namespace {
-
 constexpr uint32_t kDesk = 0x3060A0, kInk = 0xE0E0E0;
 
 class OptimiseTest : public ::testing::Test {
@@ -72,13 +66,18 @@ class OptimiseTest : public ::testing::Test {
 
     Picture Flat(int w, int h, uint32_t colour) { return Picture(size_t(w) * size_t(h), colour); }
     static void Paint(Picture& p, int w, int x0, int y0, int x1, int y1, uint32_t colour) {
-        for (int y = y0; y < y1; ++y) {
+        for (int y = y0; y < y1; ++y)
             for (int x = x0; x < x1; ++x) p[size_t(y * w + x)] = colour;
-        }
     }
     // Colour k of a set that no tolerance or mask of level 1 merges.
     static uint32_t Distinct(int k) {
         return uint32_t((k % 32) * 8) << 16 | uint32_t((k / 32) * 8 + 4) << 8 | 100u;
+    }
+    // 16 x 16 pixels p of colours Distinct(first + (p + shift) % count).
+    static Picture Shifted(int shift, int count = 256, int first = 0) {
+        Picture out;
+        for (int p = 0; p < 256; ++p) out.push_back(Distinct(first + (p + shift) % count));
+        return out;
     }
     int Run() {
         RecordingProgress progress;
@@ -104,8 +103,9 @@ TEST_F(OptimiseTest, QualityLevelsAndMasks) {
                            "Medium", "Small Size",      "Smallest Size"};
     for (int level = 0; level <= 6; ++level) {
         EXPECT_EQ(QualityMask(level), masks[level]);
-        if (level % 6) EXPECT_STREQ(QualityName(level), names[level]);
-        if (level % 6) EXPECT_EQ(QualityLevel(masks[level]), level);
+        if (level % 6 == 0) continue;  // beyond the levels: Medium
+        EXPECT_STREQ(QualityName(level), names[level]);
+        EXPECT_EQ(QualityLevel(masks[level]), level);
     }
     EXPECT_EQ(QualityLevel(0xFFFFFF), 3);
     EXPECT_EQ(doc.settings.gifCompression.load(), 0xF0F0F0u);  // the default is "Medium"
@@ -179,16 +179,12 @@ TEST_F(OptimiseTest, CropToChangesTakesTheChangedRectangle) {
 
 TEST_F(OptimiseTest, The257thColourKeepsOnlyThatFrameOnItsLocalPalette) {
     doc.settings.gifCompression = 0xFCFCFC;
-    const int w = 16, h = 16;
-    std::vector<Picture> pictures(4, Picture(size_t(w * h)));
-    for (int p = 0; p < w * h; ++p) {
-        pictures[0][size_t(p)] = Distinct(p % 200);         // 200 colours
-        pictures[1][size_t(p)] = Distinct(200 + p % 55);    // 55 more: the palette is full
-        pictures[2][size_t(p)] = Distinct((p + 7) % 200);   // old colours ...
-        pictures[3][size_t(p)] = Distinct((p + 13) % 200);  // old colours only
-    }
-    pictures[2][0] = Distinct(255);  // ... and one that no longer fits
-    for (const Picture& p : pictures) AddPicture(doc, p, w, h);
+    // 200 colours, 55 more (the palette is full), old ones and one that no longer fits, old
+    // ones only.
+    std::vector<Picture> pictures{Shifted(0, 200), Shifted(0, 55, 200), Shifted(7, 200),
+                                  Shifted(13, 200)};
+    pictures[2][0] = Distinct(255);
+    for (const Picture& p : pictures) AddPicture(doc, p, 16, 16);
     const auto before = ts::ComposedPixels(doc);
     ASSERT_EQ(Run(), 0);
     EXPECT_TRUE(doc.hasGlobalPalette);
@@ -219,10 +215,9 @@ TEST_F(OptimiseTest, AFrameMoreThanAThirdUnchangedKeepsItsPaletteWithThosePixels
     ASSERT_EQ(f->hasTransparency, 1u);
     EXPECT_EQ(f->transparencyActive.load(), 1u);
     EXPECT_EQ(f->width, w);
-    for (int y = 0; y < h; ++y) {
+    for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             EXPECT_EQ(f->indexPlane()->get(x, y) == f->transparentIndex, (x + y) % 2 == 1);
-    }
     EXPECT_EQ(ts::ComposedPixels(doc), before);
 }
 
@@ -420,22 +415,15 @@ TEST_F(OptimiseTest, SavingACopyWritesWhatOptimisingTheDocumentWritesAndAnAbortN
 }
 
 TEST_F(OptimiseTest, AFrameUsingEveryIndexTakesARepeatedColourAsItsSlotOrStaysOpaque) {
-    const int w = 16, h = 16;
-    Picture first(size_t(w * h)), second(size_t(w * h)), fourth(size_t(w * h));
-    std::vector<int> moving;  // every pixel but 7 takes the colour of the next one
-    for (int p = 0; p < w * h; ++p) {
-        first[size_t(p)] = Distinct(p);
-        second[size_t(p)] = Distinct((p + 1) % 256);
-        if (p != 7) moving.push_back(p);
-    }
-    for (size_t k = 0; k < moving.size(); ++k)
-        fourth[size_t(moving[k])] = Distinct(moving[(k + 1) % moving.size()]);
-    fourth[7] = Distinct(7);  // stays where it was in the third frame
-    AddPicture(doc, first, w, h);
-    FrameRecord* f = AddPicture(doc, second, w, h);
-    FrameRecord* three = AddPicture(doc, first, w, h);
+    // The fourth: every pixel but 7 takes the colour of the next one; 7 stays.
+    Picture fourth = Shifted(1);
+    fourth[6] = Distinct(8);
+    fourth[7] = Distinct(7);
+    AddPicture(doc, Shifted(0), 16, 16);
+    FrameRecord* f = AddPicture(doc, Shifted(1), 16, 16);
+    FrameRecord* three = AddPicture(doc, Shifted(0), 16, 16);
     three->indexPlane()->set(1, 0, 0);  // leaves index 1 free
-    FrameRecord* four = AddPicture(doc, fourth, w, h);
+    FrameRecord* four = AddPicture(doc, fourth, 16, 16);
     doc.settings.gifCompression = QualityMask(1);
     ASSERT_EQ(f->hasTransparency, 0u);
     ASSERT_EQ(four->hasTransparency, 0u);
@@ -455,39 +443,23 @@ TEST_F(OptimiseTest, AFrameUsingEveryIndexTakesARepeatedColourAsItsSlotOrStaysOp
 // After a restore to the background a frame that draws the background colour goes on
 // drawing it: viewers that show nothing on a cleared screen must show that colour too.
 TEST_F(OptimiseTest, AfterARestoreTheBackgroundColourStaysDrawn) {
-    const int w = 16, h = 16;
-    Picture first(size_t(w * h)), second(size_t(w * h));
-    for (int p = 0; p < w * h; ++p) {
-        first[size_t(p)] = Distinct((p + 3) % 256);
-        second[size_t(p)] = Distinct(p);  // every index used, colour 7 the background's
-    }
-    AddPicture(doc, first, w, h, 0, 0, 2);
-    FrameRecord* f = AddPicture(doc, second, w, h);
+    AddPicture(doc, Shifted(3), 16, 16, 0, 0, 2);
+    FrameRecord* f = AddPicture(doc, Shifted(0), 16, 16);  // every index used, 7 the background's
     doc.globalPalette[0] = PaletteEntry::FromRgb(Distinct(7));
     doc.backgroundIndex = 0;
     doc.settings.gifCompression = QualityMask(1);
     const auto before = ts::ComposedPixels(doc);
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(ts::ComposedPixels(doc), before);
-    EXPECT_EQ(Rect(f), std::vector<int>({0, 0, w, h}));
-    int transparent = 0;
-    for (int y = 0; y < f->height; ++y) {
-        for (int x = 0; x < f->width; ++x)
-            transparent += f->hasTransparency && f->indexPlane()->get(x, y) == f->transparentIndex;
-    }
-    EXPECT_EQ(transparent, 0);
+    EXPECT_EQ(Rect(f), std::vector<int>({0, 0, 16, 16}));
+    for (int k = 0; k < 256 && f->hasTransparency; ++k)
+        EXPECT_NE(f->indexPlane()->get(k % 16, k / 16), f->transparentIndex) << k;
 }
 
 // The transparent slot is an index no row uses, the first row included.
 TEST_F(OptimiseTest, AnIndexUsedOnlyInTheFirstRowIsNotTheTransparentSlot) {
-    const int w = 16, h = 16;
-    Picture first(size_t(w * h)), second(size_t(w * h));
-    for (int p = 0; p < w * h; ++p) {
-        first[size_t(p)] = Distinct(p);
-        second[size_t(p)] = Distinct((p + 1) % 256);
-    }
-    AddPicture(doc, first, w, h);
-    FrameRecord* f = AddPicture(doc, second, w, h);
+    AddPicture(doc, Shifted(0), 16, 16);
+    FrameRecord* f = AddPicture(doc, Shifted(1), 16, 16);
     f->indexPlane()->set(5, 0, 255);  // index 5 is free, 255 only in the first row
     f->indexPlane()->set(15, 15, 0);
     doc.settings.gifCompression = QualityMask(1);

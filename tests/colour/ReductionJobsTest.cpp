@@ -10,10 +10,9 @@ namespace {
 
 std::vector<uint32_t> Gradient(int w, int h, uint32_t topByte = 0) {
     std::vector<uint32_t> pixels;
-    for (int y = 0; y < h; ++y) {
+    for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             pixels.push_back(topByte | uint32_t(x * 16 << 16 | y * 16 << 8 | 0x40));
-    }
     return pixels;
 }
 
@@ -146,10 +145,9 @@ TEST_F(ReductionJobsTest, ManyFramesReduceInParallelToTheSameResult) {
         }
         ASSERT_TRUE(ReduceFrame(*copy));
         EXPECT_EQ(copy->palette, f->palette);
-        for (int y = 0; y < 30; ++y) {
+        for (int y = 0; y < 30; ++y)
             for (int x = 0; x < 40; ++x)
                 ASSERT_EQ(copy->indexPlane()->get(x, y), f->indexPlane()->get(x, y)) << i;
-        }
     }
 }
 

@@ -228,9 +228,8 @@ TEST_F(GifWriterTest, ChoosingCodersDecodeToWhatTheyChose) {
     AppendToDocument(doc_, f, "choosing");
     // Runs, so that strings grow long, over noise, so that the table fills.
     auto plane = f->indexPlane();
-    for (int y = 0; y < h; y += 2) {
+    for (int y = 0; y < h; y += 2)
         for (int x = 0; x < w / 2; ++x) plane->set(x, y, uint8_t((x / 9) % 5));
-    }
     std::vector<uint8_t> flexible(size_t(w) * size_t(h));
     for (size_t i = 0; i < flexible.size(); ++i) flexible[i] = (i * 7919) % 3 == 0;
     std::vector<uint32_t> colours(256, kNotAColour);
