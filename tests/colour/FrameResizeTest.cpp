@@ -112,42 +112,37 @@ TEST_F(ResizeTest, GeometryScalesFramesAtAnOffset) {
 }
 
 TEST_F(ResizeTest, ReferenceSizeFollowsFramesAtTheOriginUnlessABatchRuns) {
-    AddFrame(0, 0, 200, 100);
+    // The size and place a frame takes when asked for w x h: {w, h, left, top}, or with
+    // `only` one of them.
+    auto geometry = [](FrameRecord* f, int w, int h, int only = -1) {
+        int left = f->left, top = f->top;
+        ScaleResizeGeometry(*f, w, h, left, top);
+        const std::vector<int> all{w, h, left, top};
+        return only < 0 ? all : std::vector<int>{all[size_t(only)]};
+    };
+    FrameRecord* a = AddFrame(0, 0, 200, 100);
     FrameRecord* b = AddFrame(0, 0, 200, 40);
     FrameRecord* c = AddFrame(10, 20, 50, 30);
     doc.screenWidth = 200;
     doc.screenHeight = 100;
     doc.resizingInProgress = true;
-    int w = 100, h = 50, left = b->left, top = b->top;
-    ScaleResizeGeometry(*b, w, h, left, top);
+    EXPECT_EQ(geometry(b, 100, 50, 1), std::vector<int>{20});
     EXPECT_EQ(doc.resizeReferenceHeight, 100);  // kept while a batch resize runs
-    EXPECT_EQ(h, 20);
     doc.resizingInProgress = false;
-    w = 100, h = 50;
-    ScaleResizeGeometry(*b, w, h, left, top);
+    geometry(b, 100, 50);
     EXPECT_EQ(doc.resizeReferenceWidth, 200);
     EXPECT_EQ(doc.resizeReferenceHeight, 40);  // a frame at the origin sets it
-    w = 100, h = 50, left = c->left, top = c->top;
-    ScaleResizeGeometry(*c, w, h, left, top);
-    EXPECT_EQ(h, 38);    // 30 * 50 / 40 = 37.5, rounded up
-    EXPECT_EQ(top, 25);  // 20 * 50 / 40 + 0.5 = 25.5, cut
-    // A full-screen frame at the origin asked for the screen's own height keeps it.
-    w = 200, h = 100, left = 0, top = 0;
-    ScaleResizeGeometry(*doc.firstFrame, w, h, left, top);
-    EXPECT_EQ(w, 200);
-    EXPECT_EQ(h, 100);
+    // 30 * 50 / 40 = 37.5, rounded up; 20 * 50 / 40 + 0.5 = 25.5, cut.
+    EXPECT_EQ(geometry(c, 100, 50, 1), std::vector<int>{38});
+    EXPECT_EQ(geometry(c, 100, 50, 3), std::vector<int>{25});
+    // A full-screen frame at the origin asked for the screen's own size keeps it.
+    EXPECT_EQ(geometry(a, 200, 100), std::vector<int>({200, 100, 0, 0}));
     // A sliver never shrinks to nothing.
-    FrameRecord* d = AddFrame(1, 1, 1, 1);
-    w = 10, h = 10, left = 1, top = 1;
-    ScaleResizeGeometry(*d, w, h, left, top);
-    EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({1, 1}));
+    EXPECT_EQ(geometry(AddFrame(1, 1, 1, 1), 10, 10, 0), std::vector<int>{1});
+    EXPECT_EQ(geometry(doc.lastFrame(), 10, 10, 1), std::vector<int>{1});
     // A frame of one pixel at the origin is a reference like any other.
-    FrameRecord* e = AddFrame(0, 0, 1, 1);
-    w = 100, h = 50, left = 0, top = 0;
-    ScaleResizeGeometry(*e, w, h, left, top);
-    w = 100, h = 50, left = c->left, top = c->top;
-    ScaleResizeGeometry(*c, w, h, left, top);
-    EXPECT_EQ(std::vector<int>({w, h, left, top}), std::vector<int>({5000, 1500, 999, 1000}));
+    geometry(AddFrame(0, 0, 1, 1), 100, 50);
+    EXPECT_EQ(geometry(c, 100, 50), std::vector<int>({5000, 1500, 999, 1000}));
 }
 
 TEST_F(ResizeTest, AnAnimationIsNotResizedToNothing) {

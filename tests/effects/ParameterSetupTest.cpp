@@ -5,6 +5,7 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include "EffectTestSupport.h"
 #include "effects/EffectRegistry.h"
@@ -220,31 +221,34 @@ TEST_F(FieldTableTest, TheFormShowsExactlyTheDeclaredFields) {
             const RegistryEntry& entry = *FindEntry(effect, i);
             const auto selection = Choose(effect, i);
             const ParameterForm& form = selection->form;
+            // Each slot: shown, its label, its text (or checked state, or lines and
+            // selection) as declared.
             for (int slot = 1; slot <= 5; ++slot) {
                 const ParameterForm::EditSlot& edit = form.edits[size_t(slot - 1)];
                 const EffectField* field = Declared(entry, FieldKind::Number, slot);
-                EXPECT_EQ(edit.enabled, field != nullptr) << "edit " << slot;
-                EXPECT_EQ(edit.label, field ? field->label : kNotUsed) << "edit " << slot;
-                EXPECT_EQ(edit.text, field ? std::to_string(field->defaultValue) : "")
+                EXPECT_EQ(std::tuple(edit.enabled, edit.label, edit.text),
+                          std::tuple(field != nullptr, field ? field->label : kNotUsed,
+                                     field ? std::to_string(field->defaultValue) : ""))
                     << "edit " << slot;
             }
             for (int slot = 1; slot <= 4; ++slot) {
                 const ParameterForm::CheckSlot& check = form.checks[size_t(slot - 1)];
                 const EffectField* field = Declared(entry, FieldKind::Switch, slot);
-                EXPECT_EQ(check.enabled, field != nullptr) << "option " << slot;
-                EXPECT_EQ(check.label, field ? field->label : kNotUsed) << "option " << slot;
-                EXPECT_EQ(check.checked, field && field->defaultValue == 1) << "option " << slot;
+                EXPECT_EQ(std::tuple(check.enabled, check.label, check.checked),
+                          std::tuple(field != nullptr, field ? field->label : kNotUsed,
+                                     field && field->defaultValue == 1))
+                    << "option " << slot;
             }
             for (int slot = 1; slot <= 2; ++slot) {
                 const ParameterForm::ListSlot& list = form.lists[size_t(slot - 1)];
                 const EffectField* field = Declared(entry, FieldKind::Choice, slot);
-                EXPECT_EQ(list.enabled, field != nullptr) << "list " << slot;
-                EXPECT_EQ(list.label, field && field->label ? field->label : kNotUsed)
-                    << "list " << slot;
                 std::vector<std::string> lines;
                 if (field) lines.assign(field->lines.begin(), field->lines.end());
-                EXPECT_EQ(list.lines, lines) << "list " << slot;
-                EXPECT_EQ(list.selection, field ? field->defaultValue : -1) << "list " << slot;
+                EXPECT_EQ(
+                    std::tuple(list.enabled, list.label, list.lines, list.selection),
+                    std::tuple(field != nullptr, field && field->label ? field->label : kNotUsed,
+                               lines, field ? field->defaultValue : -1))
+                    << "list " << slot;
             }
             const bool colour = Declared(entry, FieldKind::Colour, 0) != nullptr;
             EXPECT_EQ(form.colourEnabled, colour);

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <climits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "EffectTestSupport.h"
@@ -162,10 +163,8 @@ TEST_P(RendererProperties, MakesTheAskedFramesMirroredWithPingPongAndNoneForNone
 // Whatever the renderer draws, frame 1 and 2 keep their pixels and palettes, and a final
 // run leaves valid palettes and idle counters.
 TEST_P(RendererProperties, InputsStayAndTheFinalRunEndsIdle) {
-    const auto palette1 = frame1->palette;
-    const auto palette2 = frame2->palette;
-    const auto indexes1 = Indexes(*frame1);
-    const auto indexes2 = Indexes(*frame2);
+    const auto before = std::tuple(frame1->palette, frame2->palette, Indexes(*frame1),
+                                   Indexes(*frame2), frame1->next, frame2->prev);
     for (const int preview : {1, 0}) {
         EffectParams p = Defaults(5, 1);
         p.preview = preview;
@@ -177,12 +176,8 @@ TEST_P(RendererProperties, InputsStayAndTheFinalRunEndsIdle) {
         }
         doc.jobs().WaitIdle();  // the frames' composition jobs end before the frames go
     }
-    EXPECT_EQ(frame1->palette, palette1);
-    EXPECT_EQ(frame2->palette, palette2);
-    EXPECT_EQ(Indexes(*frame1), indexes1);
-    EXPECT_EQ(Indexes(*frame2), indexes2);
-    EXPECT_EQ(frame1->next, frame2);
-    EXPECT_EQ(frame2->prev, frame1);
+    EXPECT_TRUE(before == std::tuple(frame1->palette, frame2->palette, Indexes(*frame1),
+                                     Indexes(*frame2), frame1->next, frame2->prev));
     const auto counters = doc.notifier.snapshot();
     EXPECT_EQ(counters.calculation.total, 0);
     // Flag's shrinking copy is reduced while the document is busy, which reports nothing.
