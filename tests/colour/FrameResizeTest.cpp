@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "colour/FrameResize.h"
+#include "support/GifBuilder.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -202,10 +203,7 @@ TEST_F(ResizeTest, PlainResizeOnlyRepeatsOrSkipsIndexes) {
         EXPECT_EQ(f->left, 2);
         EXPECT_EQ(f->palette, palette);
         EXPECT_TRUE(f->IsPaletteValid());
-        std::vector<uint8_t> pixels;
-        for (int y = 0; y < c.h; ++y)
-            for (int x = 0; x < c.w; ++x) pixels.push_back(f->indexPlane()->get(x, y));
-        EXPECT_EQ(pixels, c.expected) << c.w << " x " << c.h;
+        EXPECT_EQ(gif_test::FramePixels(*f), c.expected) << c.w << " x " << c.h;
     }
 }
 
