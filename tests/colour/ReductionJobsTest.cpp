@@ -51,12 +51,7 @@ TEST_F(ReductionJobsTest, APictureBecomesTheFirstFrameAndIsReduced) {
     EXPECT_EQ(f->transparentIndex, 32u);
     EXPECT_EQ(f->hasLocalPalette, 1);
     EXPECT_EQ(f->transparencyActive.load(), 0u);
-    // Column by column: (0,0), (0,1), ... then (1,0).
-    EXPECT_EQ(
-        std::vector<uint32_t>({f->palette[0].rgb(), f->palette[1].rgb(), f->palette[4].rgb()}),
-        std::vector<uint32_t>({0x000040u, 0x001040u, 0x100040u}));
-    EXPECT_EQ(f->indexPlane()->get(1, 0), 4);
-    EXPECT_EQ(f->indexPlane()->get(7, 3), 31);
+    EXPECT_EQ(f->indexPlane()->get(7, 3), 31);  // the palette's order: ReductionTest
 }
 
 TEST_F(ReductionJobsTest, EmptyPicturesAreRefused) {
