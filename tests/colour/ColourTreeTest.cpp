@@ -25,9 +25,8 @@ TEST(ColourTreeTest, AnswersAreAsNearAsASearchOfEveryPoint) {
         std::vector<ColourPoint> points(static_cast<size_t>(n));
         // Some rounds on a coarse lattice: duplicates and equal distances abound.
         const int32_t step = round % 3 == 0 ? 64 : 1;
-        for (auto& p : points) {
+        for (auto& p : points)
             for (auto& c : p) c = int32_t(rng() % 256) / step * step;
-        }
         std::vector<int> indexes(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i) indexes[size_t(i)] = i;
         ColourTreeContext context;
@@ -92,25 +91,6 @@ TEST(ColourTreeTest, BuildSplitsAtTheMeanOfTheWidestDimension) {
     Search(small.get(), q, context);
     EXPECT_EQ(context.bestIndex, 0);
     EXPECT_EQ(context.bestDistance, 25);
-}
-
-TEST(ColourTreeTest, MaxNormVariant) {
-    std::vector<ColourPoint> points{{0, 0, 0}, {9, 9, 9}};
-    std::vector<int> ids{0, 1};
-    ColourTreeContext context;
-    Init(context, 3, true);
-    context.points = points.data();
-    ColourTree tree = Build(ids.data(), 2, context);
-    const int32_t q[3] = {6, 0, 0};  // squared sum: 36 vs 99; largest difference: 6 vs 9
-    ResetQuery(context);
-    Search(tree.get(), q, context);
-    EXPECT_EQ(context.bestIndex, 0);
-    EXPECT_EQ(context.bestDistance, 36);
-    const int32_t r[3] = {5, 5, 5};
-    ResetQuery(context);
-    Search(tree.get(), r, context);
-    EXPECT_EQ(context.bestIndex, 1);
-    EXPECT_EQ(context.bestDistance, 16);
 }
 
 }  // namespace

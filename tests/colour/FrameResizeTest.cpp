@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "colour/FrameResize.h"
+#include "support/GifBuilder.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -38,38 +39,28 @@ TEST(ScaleTest, HandWorkedRowsAndColumns) {
         int to;
         std::vector<int> expected;
     } cases[] = {
+        // clang-format off
         {"enlarging ramps towards the next pixel", false, {0, 100}, 4, {0, 50, 100, 100}},
         {"vertically the same", true, {0, 100}, 4, {0, 50, 100, 100}},
         {"three times: steps of a third, cut", false, {0, 100}, 6, {0, 33, 66, 100, 100, 100}},
-        {"a transparent pixel is repeated, marker included",
-         false,
-         {-0xFF, 10},
-         4,
+        {"a transparent pixel is repeated, marker included", false, {-0xFF, 10}, 4,
          {-0xFF, -0xFF, 10, 10}},
-        {"halving a box with a transparent pixel yields that pixel",
-         false,
-         {10, -0x123456, 30, 50},
-         2,
-         {-0x123456, 40}},
+        {"halving a box with a transparent pixel yields that pixel", false,
+         {10, -0x123456, 30, 50}, 2, {-0x123456, 40}},
         {"shrinking cuts horizontally", false, {1, 2}, 1, {1}},
         {"and rounds vertically", true, {1, 2}, 1, {2}},
         // 10 -> 4: step 2, box 3. Boxes start at 0, 2, 4, 6, 8 and land on 0, 0, 1, 2, 3;
         // the box at 2 (pixels 2-4) overwrites the one at 0; the last box is cut to 2.
-        {"boxes of a factor of 0.4 overlap",
-         false,
-         {0, 10, 20, 30, 40, 50, 60, 70, 80, 90},
-         4,
+        {"boxes of a factor of 0.4 overlap", false, {0, 10, 20, 30, 40, 50, 60, 70, 80, 90}, 4,
          {30, 50, 70, 85}},
         // (21+30+40)/3 = 30.33 -> 30; (40+50+60)/3 = 50; (60+70+80)/3 = 70; (80+91)/2 -> 86.
-        {"vertically with rounding",
-         true,
-         {0, 10, 21, 30, 40, 50, 60, 70, 80, 91},
-         4,
+        {"vertically with rounding", true, {0, 10, 21, 30, 40, 50, 60, 70, 80, 91}, 4,
          {30, 50, 70, 86}},
         // 11 -> 5: the boxes land on 0..3 only; the last pixel repeats its neighbour.
         {"the far edge is never left black", false, std::vector<int>(11, 200), 5,
          std::vector<int>(5, 200)},
         {"nor the bottom edge", true, std::vector<int>(11, 200), 5, std::vector<int>(5, 200)},
+        // clang-format on
     };
     for (const auto& c : cases) {
         const int n = int(c.source.size());
@@ -122,42 +113,37 @@ TEST_F(ResizeTest, GeometryScalesFramesAtAnOffset) {
 }
 
 TEST_F(ResizeTest, ReferenceSizeFollowsFramesAtTheOriginUnlessABatchRuns) {
-    AddFrame(0, 0, 200, 100);
+    // The size and place a frame takes when asked for w x h: {w, h, left, top}, or with
+    // `only` one of them.
+    auto geometry = [](FrameRecord* f, int w, int h, int only = -1) {
+        int left = f->left, top = f->top;
+        ScaleResizeGeometry(*f, w, h, left, top);
+        const std::vector<int> all{w, h, left, top};
+        return only < 0 ? all : std::vector<int>{all[size_t(only)]};
+    };
+    FrameRecord* a = AddFrame(0, 0, 200, 100);
     FrameRecord* b = AddFrame(0, 0, 200, 40);
     FrameRecord* c = AddFrame(10, 20, 50, 30);
     doc.screenWidth = 200;
     doc.screenHeight = 100;
     doc.resizingInProgress = true;
-    int w = 100, h = 50, left = b->left, top = b->top;
-    ScaleResizeGeometry(*b, w, h, left, top);
+    EXPECT_EQ(geometry(b, 100, 50, 1), std::vector<int>{20});
     EXPECT_EQ(doc.resizeReferenceHeight, 100);  // kept while a batch resize runs
-    EXPECT_EQ(h, 20);
     doc.resizingInProgress = false;
-    w = 100, h = 50;
-    ScaleResizeGeometry(*b, w, h, left, top);
+    geometry(b, 100, 50);
     EXPECT_EQ(doc.resizeReferenceWidth, 200);
     EXPECT_EQ(doc.resizeReferenceHeight, 40);  // a frame at the origin sets it
-    w = 100, h = 50, left = c->left, top = c->top;
-    ScaleResizeGeometry(*c, w, h, left, top);
-    EXPECT_EQ(h, 38);    // 30 * 50 / 40 = 37.5, rounded up
-    EXPECT_EQ(top, 25);  // 20 * 50 / 40 + 0.5 = 25.5, cut
-    // A full-screen frame at the origin asked for the screen's own height keeps it.
-    w = 200, h = 100, left = 0, top = 0;
-    ScaleResizeGeometry(*doc.firstFrame, w, h, left, top);
-    EXPECT_EQ(w, 200);
-    EXPECT_EQ(h, 100);
+    // 30 * 50 / 40 = 37.5, rounded up; 20 * 50 / 40 + 0.5 = 25.5, cut.
+    EXPECT_EQ(geometry(c, 100, 50, 1), std::vector<int>{38});
+    EXPECT_EQ(geometry(c, 100, 50, 3), std::vector<int>{25});
+    // A full-screen frame at the origin asked for the screen's own size keeps it.
+    EXPECT_EQ(geometry(a, 200, 100), std::vector<int>({200, 100, 0, 0}));
     // A sliver never shrinks to nothing.
-    FrameRecord* d = AddFrame(1, 1, 1, 1);
-    w = 10, h = 10, left = 1, top = 1;
-    ScaleResizeGeometry(*d, w, h, left, top);
-    EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({1, 1}));
+    EXPECT_EQ(geometry(AddFrame(1, 1, 1, 1), 10, 10, 0), std::vector<int>{1});
+    EXPECT_EQ(geometry(doc.lastFrame(), 10, 10, 1), std::vector<int>{1});
     // A frame of one pixel at the origin is a reference like any other.
-    FrameRecord* e = AddFrame(0, 0, 1, 1);
-    w = 100, h = 50, left = 0, top = 0;
-    ScaleResizeGeometry(*e, w, h, left, top);
-    w = 100, h = 50, left = c->left, top = c->top;
-    ScaleResizeGeometry(*c, w, h, left, top);
-    EXPECT_EQ(std::vector<int>({w, h, left, top}), std::vector<int>({5000, 1500, 999, 1000}));
+    geometry(AddFrame(0, 0, 1, 1), 100, 50);
+    EXPECT_EQ(geometry(c, 100, 50), std::vector<int>({5000, 1500, 999, 1000}));
 }
 
 TEST_F(ResizeTest, AnAnimationIsNotResizedToNothing) {
@@ -217,10 +203,7 @@ TEST_F(ResizeTest, PlainResizeOnlyRepeatsOrSkipsIndexes) {
         EXPECT_EQ(f->left, 2);
         EXPECT_EQ(f->palette, palette);
         EXPECT_TRUE(f->IsPaletteValid());
-        std::vector<uint8_t> pixels;
-        for (int y = 0; y < c.h; ++y)
-            for (int x = 0; x < c.w; ++x) pixels.push_back(f->indexPlane()->get(x, y));
-        EXPECT_EQ(pixels, c.expected) << c.w << " x " << c.h;
+        EXPECT_EQ(gif_test::FramePixels(*f), c.expected) << c.w << " x " << c.h;
     }
 }
 

@@ -22,15 +22,6 @@ std::vector<Pictures> OptimiseAndUnOptimise(const std::string& path, bool jobs) 
     RecordingHost host;
     AnimationDocument doc{host, 3};
     EXPECT_EQ(LoadGifIntoDocument(doc, path), 0);
-    auto composeAll = [&doc] {
-        Pictures out;
-        for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
-            f->WaitForReduction();
-            const auto picture = GetComposedBitmap(*f);
-            out.push_back(picture ? picture->pixels : std::vector<uint32_t>{});
-        }
-        return out;
-    };
     auto startCompositions = [&doc, jobs] {
         for (FrameRecord* f = doc.firstFrame; f && jobs; f = f->next) {
             DiscardComposedBitmap(*f);
@@ -42,10 +33,10 @@ std::vector<Pictures> OptimiseAndUnOptimise(const std::string& path, bool jobs) 
     startCompositions();
     EXPECT_EQ(Optimise(doc, progress), 0);
     startCompositions();
-    out.push_back(composeAll());
+    out.push_back(ts::ComposedPixels(doc));
     EXPECT_EQ(UnOptimise(doc, true), 0);
     startCompositions();
-    out.push_back(composeAll());
+    out.push_back(ts::ComposedPixels(doc));
     doc.StopAllJobs();
     return out;
 }

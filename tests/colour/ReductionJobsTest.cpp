@@ -4,16 +4,16 @@
 
 #include "colour/ColourReduction.h"
 #include "colour/CreateFrameFromPicture.h"
+#include "support/GifBuilder.h"
 #include "support/TestSupport.h"
 
 namespace {
 
 std::vector<uint32_t> Gradient(int w, int h, uint32_t topByte = 0) {
     std::vector<uint32_t> pixels;
-    for (int y = 0; y < h; ++y) {
+    for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             pixels.push_back(topByte | uint32_t(x * 16 << 16 | y * 16 << 8 | 0x40));
-    }
     return pixels;
 }
 
@@ -51,12 +51,7 @@ TEST_F(ReductionJobsTest, APictureBecomesTheFirstFrameAndIsReduced) {
     EXPECT_EQ(f->transparentIndex, 32u);
     EXPECT_EQ(f->hasLocalPalette, 1);
     EXPECT_EQ(f->transparencyActive.load(), 0u);
-    // Column by column: (0,0), (0,1), ... then (1,0).
-    EXPECT_EQ(
-        std::vector<uint32_t>({f->palette[0].rgb(), f->palette[1].rgb(), f->palette[4].rgb()}),
-        std::vector<uint32_t>({0x000040u, 0x001040u, 0x100040u}));
-    EXPECT_EQ(f->indexPlane()->get(1, 0), 4);
-    EXPECT_EQ(f->indexPlane()->get(7, 3), 31);
+    EXPECT_EQ(f->indexPlane()->get(7, 3), 31);  // the palette's order: ReductionTest
 }
 
 TEST_F(ReductionJobsTest, EmptyPicturesAreRefused) {
@@ -146,10 +141,7 @@ TEST_F(ReductionJobsTest, ManyFramesReduceInParallelToTheSameResult) {
         }
         ASSERT_TRUE(ReduceFrame(*copy));
         EXPECT_EQ(copy->palette, f->palette);
-        for (int y = 0; y < 30; ++y) {
-            for (int x = 0; x < 40; ++x)
-                ASSERT_EQ(copy->indexPlane()->get(x, y), f->indexPlane()->get(x, y)) << i;
-        }
+        EXPECT_EQ(gif_test::FramePixels(*copy), gif_test::FramePixels(*f)) << i;
     }
 }
 

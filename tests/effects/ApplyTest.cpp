@@ -56,12 +56,6 @@ class ApplyTest : public ::testing::Test {
             return dialog.Ok();
         };
     }
-    std::vector<std::string> RootLabels() const {
-        std::vector<std::string> out;
-        for (int i = 0; i < doc.tree.root()->childCount(); ++i)
-            out.push_back(doc.tree.root()->child(i)->text());
-        return out;
-    }
 };
 
 TEST_F(ApplyTest, EffectsAndTransitionsAreNumberedSeparately) {
@@ -73,7 +67,7 @@ TEST_F(ApplyTest, EffectsAndTransitionsAreNumberedSeparately) {
     Select(0);
     EXPECT_EQ(RunTransitionCommand(doc, session, Choose("Fade", 2)), ApplyResult::Inserted);
     EXPECT_EQ(doc.selectedItem->text(), "Gif :Fade (1/2)");
-    EXPECT_EQ(RootLabels(),
+    EXPECT_EQ(testing_support::ChildLabels(doc.tree.root()),
               (std::vector<std::string>{"Gif :a.gif", "Trans 1: Fade", "Effect 2: Fade Out",
                                         "Effect 1: Blur", "Gif :b.gif", "Gif :c.gif"}));
     TreeItem* blur = doc.tree.root()->child(3);

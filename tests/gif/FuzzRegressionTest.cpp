@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "gif/GifReader.h"
 #include "support/TestSupport.h"
+#include "support/UserTask.h"
 
 TEST(FuzzRegressionTest, ReaderInputsReplay) {
     RecordingHost host;
@@ -17,8 +17,7 @@ TEST(FuzzRegressionTest, ReaderInputsReplay) {
         const std::filesystem::path path = std::string(VELMORA_TEST_DATA) + dir;
         if (!std::filesystem::exists(path)) continue;
         for (const auto& entry : std::filesystem::directory_iterator(path)) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            const std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+            const std::vector<uint8_t> bytes = testing_support::ReadBytes(entry.path());
             FrameRecord* first =
                 AnimationDocument::Adopt(FrameRecord::Construct(doc, nullptr, nullptr));
             GifFileInfo info;

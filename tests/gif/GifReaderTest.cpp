@@ -214,9 +214,8 @@ TEST_F(GifReaderTest, BadImagesAreSkippedAndListed) {
 TEST_F(GifReaderTest, InterlacedImagesOfEveryHeightPlaceEachRowOnce) {
     for (int h = 1; h <= 12; ++h) {
         Bytes pixels, expected;
-        for (auto [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}}) {
+        for (auto [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
             for (int y = start; y < h; y += step) pixels.insert(pixels.end(), 3, uint8_t(y));
-        }
         for (int y = 0; y < h; ++y) expected.insert(expected.end(), 3, uint8_t(y));
         GifBuilder b;
         b.Header().Screen(3, h, 4).Descriptor(0, 0, 3, h, 0, true).Pixels(4, pixels).Trailer();

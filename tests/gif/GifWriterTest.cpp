@@ -41,9 +41,6 @@ FrameRecord* RandomFrame(AnimationDocument& doc, int w, int h, int colours, uint
     return f;
 }
 
-size_t HeaderEnd(const std::vector<uint8_t>& file) {
-    return 13 + ((file[10] & 0x80) ? (3u << ((file[10] & 7) + 1)) : 0u);
-}
 class GifWriterTest : public ::testing::Test {
   protected:
     const testing_support::TempFolder folder_;
@@ -61,7 +58,7 @@ TEST_F(GifWriterTest, OnePixelFrameIsClearPixelEndAndAnEmptyCommentOneBlock) {
     const auto bytes = testing_support::ReadBytes(path);
     // No graphic control or application block in a single image: the descriptor and its
     // table of 256, code size 8, then 256, 1, 257 at 9 bits: 27 bits in 4 bytes.
-    const size_t d = HeaderEnd(bytes);
+    const size_t d = 13 + ((bytes[10] & 0x80) ? (3u << ((bytes[10] & 7) + 1)) : 0u);
     ASSERT_EQ(bytes.size(), d + 10 + 768 + 8);
     EXPECT_EQ(bytes[d], 0x2C);
     const std::vector<uint8_t> expected{8, 4, 0x00, 0x03, 0x04, 0x04, 0x00, 0x3B};
@@ -111,7 +108,7 @@ TEST_F(GifWriterTest, GiflibReadsEverythingWeWriteAndOurOwnReadingSavesTheSameBy
         {"global"}, {std::string("\0\xff\x80 bytes", 9)}, {std::string(600, 'g')}};
     // Sizes around the sub-block and code width boundaries, frames on the global palette
     // and on their own, transparency, offsets, comments of one and two sub-blocks (giflib
-    // cannot read an empty one); delays above 16 bits are clamped.
+    // cannot read an empty one), a delay above 16 bits.
     const std::vector<std::pair<int, int>> sizes{{1, 1},   {1, 7},   {255, 1},
                                                  {3, 300}, {64, 64}, {333, 97}};
     int n = 0;
@@ -151,19 +148,19 @@ TEST_F(GifWriterTest, GiflibReadsEverythingWeWriteAndOurOwnReadingSavesTheSameBy
     size_t i = 0;
     for (FrameRecord* f = doc_.firstFrame; f; f = f->next, ++i) {
         const testing_support::PeerImage& img = peer->images[i];
-        EXPECT_EQ(std::vector<int>({img.left, img.top, img.width, img.height}),
-                  std::vector<int>({f->left, f->top, f->width, f->height}))
+        // Delays above 16 bits are clamped.
+        EXPECT_EQ(std::vector<int>({img.left, img.top, img.width, img.height, img.hasLocalMap,
+                                    img.transparent, img.delay, img.disposal}),
+                  std::vector<int>({f->left, f->top, f->width, f->height, f->hasLocalPalette,
+                                    f->hasTransparency ? int(f->transparentIndex) : -1,
+                                    std::min<int>(int(f->delay), 65535), f->disposal}))
             << i;
-        EXPECT_EQ(img.hasLocalMap, f->hasLocalPalette != 0) << i;
         EXPECT_EQ(img.indexes, FramePixels(*f)) << "frame " << i;
         // The table always has 256 entries; unused palette slots are written as white.
         const Palette& pal = f->effectivePalette();
         ASSERT_EQ(img.colours.size(), 256u);
         for (size_t c = 0; c < 256; ++c)
             EXPECT_EQ(img.colours[c], pal[c].used() ? pal[c].rgb() : 0xFFFFFFu) << i << " " << c;
-        EXPECT_EQ(img.transparent, f->hasTransparency ? int(f->transparentIndex) : -1) << i;
-        EXPECT_EQ(img.delay, std::min<int>(int(f->delay), 65535)) << i;
-        EXPECT_EQ(img.disposal, f->disposal) << i;
         std::vector<std::string> comments;
         for (const CommentNode& comment : f->comments) comments.push_back(comment.text);
         EXPECT_EQ(img.comments, comments) << i;
@@ -228,37 +225,34 @@ TEST_F(GifWriterTest, ChoosingCodersDecodeToWhatTheyChose) {
     AppendToDocument(doc_, f, "choosing");
     // Runs, so that strings grow long, over noise, so that the table fills.
     auto plane = f->indexPlane();
-    for (int y = 0; y < h; y += 2) {
+    for (int y = 0; y < h; y += 2)
         for (int x = 0; x < w / 2; ++x) plane->set(x, y, uint8_t((x / 9) % 5));
-    }
     std::vector<uint8_t> flexible(size_t(w) * size_t(h));
     for (size_t i = 0; i < flexible.size(); ++i) flexible[i] = (i * 7919) % 3 == 0;
     std::vector<uint32_t> colours(256, kNotAColour);
     for (int i = 0; i < 63; ++i) colours[size_t(i)] = uint32_t(i) * 0x040404u;
-    struct Way {
-        const char* label;
-        bool flexible, preferAlternative, startWithAlternative, keepFullTable;
-        int maxError;
-        bool lookAhead = false;
-    };
-    const Way ways[] = {{"plain, table kept", false, false, false, true, 0},
-                        {"flexible", true, false, false, false, 0},
-                        {"flexible, alternative first", true, true, true, true, 0},
-                        {"lossy", false, false, false, false, 12},
-                        {"lossy and flexible, table kept", true, true, false, true, 30},
-                        {"flexible, looking ahead", true, false, false, false, 0, true},
-                        {"flexible, looking ahead, table kept", true, false, false, true, 0, true}};
-    for (const Way& way : ways) {
-        SCOPED_TRACE(way.label);
-        LzwChoices choices;
-        choices.flexible = way.flexible ? flexible.data() : nullptr;
+    const std::pair<const char*, LzwChoices> ways[] = {
+        {"plain, table kept", {.keepFullTable = true}},
+        {"flexible", {.flexible = flexible.data()}},
+        {"flexible, alternative first",
+         {.flexible = flexible.data(),
+          .preferAlternative = true,
+          .startWithAlternative = true,
+          .keepFullTable = true}},
+        {"lossy", {.maxError = 12}},
+        {"lossy and flexible, table kept",
+         {.flexible = flexible.data(),
+          .preferAlternative = true,
+          .maxError = 30,
+          .keepFullTable = true}},
+        {"flexible, looking ahead", {.flexible = flexible.data(), .lookAhead = true}},
+        {"flexible, looking ahead, table kept",
+         {.flexible = flexible.data(), .lookAhead = true, .keepFullTable = true}}};
+    for (const auto& [label, way] : ways) {
+        SCOPED_TRACE(label);
+        LzwChoices choices = way;
         choices.alternative = 63;
-        choices.preferAlternative = way.preferAlternative;
-        choices.startWithAlternative = way.startWithAlternative;
-        choices.keepFullTable = way.keepFullTable;
-        choices.lookAhead = way.lookAhead;
         choices.colours = colours.data();
-        choices.maxError = way.maxError;
         auto chosen = IndexBuffer::Create(nullptr, w, h);
         std::vector<uint8_t> out;
         LzwEncoder encoder;

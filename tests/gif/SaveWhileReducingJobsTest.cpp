@@ -4,7 +4,7 @@
 // force; both ways of writing (the animation, one image) are met.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
+#include <future>
 #include <mutex>
 
 #include "colour/ColourReduction.h"
@@ -30,19 +30,14 @@ class GateHost : public RecordingHost {
         RecordingHost::waitCursor(on);
     }
     void Open() {
-        std::lock_guard lock(mutex_);
-        open_ = true;
-        opened_.notify_all();
+        std::call_once(once_, [this] { open_.set_value(); });
     }
-    void WaitOpen() {
-        std::unique_lock lock(mutex_);
-        opened_.wait(lock, [this] { return open_; });
-    }
+    void WaitOpen() { opened_.wait(); }
 
   private:
-    std::mutex mutex_;
-    std::condition_variable opened_;
-    bool open_ = false;
+    std::once_flag once_;
+    std::promise<void> open_;
+    std::shared_future<void> opened_ = open_.get_future().share();
 };
 
 constexpr int kW = 200, kH = 150;

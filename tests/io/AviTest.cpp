@@ -50,21 +50,14 @@ TEST(AviChoicesTest, RangeValidationAndTexts) {
         {false, -1, 2, "The AVI-frame indizes range from 0 to 9."},
     };
     for (const auto& c : cases) {
-        AviLoadChoices choices;
-        choices.loadAll = false;
-        choices.reverse = c.reverse;
-        choices.firstIndex = c.first;
-        choices.count = c.count;
+        const AviLoadChoices choices{
+            .loadAll = false, .reverse = c.reverse, .count = c.count, .firstIndex = c.first};
         EXPECT_EQ(ValidateAviChoices(info, choices), c.says) << c.reverse << " " << c.first;
     }
     EXPECT_EQ(AviProgressText(7, 1, 3), "Loading Frame 7 [1 of 3]");
-    AviLoadChoices all;
-    all.reverse = true;
-    const AviLoadPlan plan = PlanAviLoad(info, all);
-    EXPECT_EQ(plan.start, 9);
-    EXPECT_EQ(plan.count, 10);
-    EXPECT_EQ(plan.IndexAt(0), 9);
-    EXPECT_EQ(plan.IndexAt(9), 0);
+    const AviLoadPlan plan = PlanAviLoad(info, AviLoadChoices{.reverse = true});
+    EXPECT_EQ(std::vector<int>({plan.start, plan.count, plan.IndexAt(0), plan.IndexAt(9)}),
+              std::vector<int>({9, 10, 9, 0}));
 }
 
 // A palettised clip whose every frame brings its own colours keeps them exactly, also
@@ -79,8 +72,7 @@ TEST(AviImportTest, PalettisedFramesKeepTheirColoursBackwardsToo) {
               0);
     const auto peer = ts::PeerVideoFrames(path);
     ASSERT_TRUE(peer && peer->size() == 10u);
-    RememberedAviChoices() = AviLoadChoices{};
-    RememberedAviChoices().reverse = true;
+    RememberedAviChoices() = {.reverse = true};
     RecordingHost host;
     AnimationDocument doc(host);
     ASSERT_EQ(ImportAvi(doc, path), 0);
@@ -143,10 +135,7 @@ class VideoDirectionTest : public ::testing::Test {
         AviImportOptions options;
         options.interactive = true;
         options.choose = [reverse, first, count](const AviStreamInfo&, AviLoadChoices& c) {
-            c.loadAll = count == 0;
-            c.reverse = reverse;
-            c.firstIndex = first;
-            c.count = count;
+            c = {.loadAll = count == 0, .reverse = reverse, .count = count, .firstIndex = first};
             return true;
         };
         options.progress = [&steps, cancelAt](int index, int position, int count) {
@@ -249,9 +238,7 @@ TEST_F(VideoDirectionTest, ShortOrRefusedLoads) {
         EXPECT_FALSE(std::filesystem::exists(folder_->file("out.gif")));
     }
 
-    RememberedAviChoices().loadAll = false;
-    RememberedAviChoices().firstIndex = 38;
-    RememberedAviChoices().count = 3;
+    RememberedAviChoices() = {.loadAll = false, .count = 3, .firstIndex = 38};
     AnimationDocument refused(host);
     EXPECT_EQ(ImportAvi(refused, clip_), -1);
     EXPECT_EQ(host.messages().back().text,

@@ -28,65 +28,54 @@ std::vector<std::vector<uint8_t>> Inputs(const char* target) {
     return out;
 }
 
-TEST(FuzzRegressionTest, BitmapInputs) {
-    const auto inputs = Inputs("fuzz_bmp");
-    EXPECT_FALSE(inputs.empty());
-    for (const auto& bytes : inputs) {
-        DecodedPicture picture;
-        if (DecodeBmpFile(bytes.data(), bytes.size(), picture)) {
-            EXPECT_EQ(picture.pixels.size(), size_t(picture.width) * size_t(picture.height));
-        }
-        DecodeDib(bytes.data(), bytes.size(), 0, true, picture);
+// Each decoder on its inputs: a picture as large as it says, or a refusal.
+void Bitmap(const std::vector<uint8_t>& bytes) {
+    DecodedPicture picture;
+    if (DecodeBmpFile(bytes.data(), bytes.size(), picture)) {
+        EXPECT_EQ(picture.pixels.size(), size_t(picture.width) * size_t(picture.height));
     }
+    DecodeDib(bytes.data(), bytes.size(), 0, true, picture);
 }
-
-TEST(FuzzRegressionTest, TargaInputs) {
-    const auto inputs = Inputs("fuzz_targa");
-    EXPECT_FALSE(inputs.empty());
-    for (const auto& bytes : inputs) {
-        TargaImage image("");
-        if (image.LoadFromBytes(bytes)) {
-            const std::vector<uint32_t> pixels = image.CreateBitmap();
-            EXPECT_EQ(pixels.size(), size_t(image.GetWidth()) * size_t(image.GetHeight()));
-            image.TrimBorder(pixels.empty() ? 0 : pixels[0]);
-        }
-    }
+void Targa(const std::vector<uint8_t>& bytes) {
+    TargaImage image("");
+    if (!image.LoadFromBytes(bytes)) return;
+    const std::vector<uint32_t> pixels = image.CreateBitmap();
+    EXPECT_EQ(pixels.size(), size_t(image.GetWidth()) * size_t(image.GetHeight()));
+    image.TrimBorder(pixels.empty() ? 0 : pixels[0]);
 }
-
-TEST(FuzzRegressionTest, IconAndAnimatedCursorInputs) {
-    const auto inputs = Inputs("fuzz_icon");
-    EXPECT_FALSE(inputs.empty());
-    for (const auto& bytes : inputs) {
-        DecodedPicture picture;
-        for (int i = 0; i < CountIconImages(bytes.data(), bytes.size()) && i < 4; ++i)
-            if (DecodeIconImage(bytes.data(), bytes.size(), i, picture))
-                DrawOverBackground(picture, kCursorBackground);
-        AniFile ani;
-        if (ParseAni(bytes.data(), bytes.size(), ani)) {
-            for (uint32_t step = 0; step < ani.steps && step < 16; ++step) {
-                const int frame = ani.FrameOfStep(step);
-                if (frame < 0) break;
-                if (DecodeAniFrame(bytes.data(), ani, frame, picture))
-                    DrawOverBackground(picture, kCursorBackground);
-            }
-        }
-    }
+void IconOrCursor(const std::vector<uint8_t>& bytes) {
+    DecodedPicture picture;
+    for (int i = 0; i < CountIconImages(bytes.data(), bytes.size()) && i < 4; ++i)
+        if (DecodeIconImage(bytes.data(), bytes.size(), i, picture))
+            DrawOverBackground(picture, kCursorBackground);
+    AniFile ani;
+    if (!ParseAni(bytes.data(), bytes.size(), ani)) return;
+    for (uint32_t step = 0; step < ani.steps && step < 16 && ani.FrameOfStep(step) >= 0; ++step)
+        if (DecodeAniFrame(bytes.data(), ani, ani.FrameOfStep(step), picture))
+            DrawOverBackground(picture, kCursorBackground);
 }
-
-TEST(FuzzRegressionTest, JpegInputs) {
-    const auto inputs = Inputs("fuzz_jpeg");
-    EXPECT_FALSE(inputs.empty());
+// Imported whole, or refused with a message.
+void Jpeg(const std::vector<uint8_t>& bytes) {
     const ts::TempFolder folder;
-    const std::string path = folder.file("in.jpg");
-    for (const auto& bytes : inputs) {
-        ts::WriteBytes(path, bytes);
-        RecordingHost host;
-        AnimationDocument doc(host);
-        // Imported whole, or refused with a message.
-        if (ImportJpeg(doc, path) == 0)
-            EXPECT_EQ(doc.countFrames(), 1);
-        else
-            EXPECT_FALSE(host.messages().empty());
+    ts::WriteBytes(folder.file("in.jpg"), bytes);
+    RecordingHost host;
+    AnimationDocument doc(host);
+    if (ImportJpeg(doc, folder.file("in.jpg")) == 0)
+        EXPECT_EQ(doc.countFrames(), 1);
+    else
+        EXPECT_FALSE(host.messages().empty());
+}
+
+TEST(FuzzRegressionTest, DecodersTakeEveryInput) {
+    const std::pair<const char*, void (*)(const std::vector<uint8_t>&)> targets[] = {
+        {"fuzz_bmp", Bitmap},
+        {"fuzz_targa", Targa},
+        {"fuzz_icon", IconOrCursor},
+        {"fuzz_jpeg", Jpeg}};
+    for (const auto& [target, decode] : targets) {
+        const auto inputs = Inputs(target);
+        EXPECT_FALSE(inputs.empty()) << target;
+        for (const auto& bytes : inputs) decode(bytes);
     }
 }
 

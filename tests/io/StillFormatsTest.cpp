@@ -299,8 +299,6 @@ TEST(ImportScaling, EveryImporterAsksOnceAndScalesOrAddsNothing) {
             host.resizeAnswer = yes;
             AnimationDocument doc(host);
             ts::AppendToDocument(doc, ts::MakeFrame(doc, 90, 70, {0x123456}), "first.gif");
-            doc.screenWidth = 90;
-            doc.screenHeight = 70;
             doc.selectedFrame = doc.firstFrame;
             doc.selectedItem = doc.EntryOfFrame(doc.firstFrame);
             EXPECT_EQ(LoadFileByType(doc, c.path), yes ? 0 : -1);
