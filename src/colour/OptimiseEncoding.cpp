@@ -195,7 +195,8 @@ void Encode(const FrameTarget& t, const std::unordered_map<uint32_t, uint8_t>& i
     };
     std::vector<const Way*> toTry;
     for (const Way& way : ways) {
-        if (way.flexible && !anyFlexible) continue;
+        // Without pixels that may go either way, the runs are the all-transparent plane.
+        if ((way.flexible || way.plane == runs.get()) && !anyFlexible) continue;
         // Lossy coding searches every continuation: which index it tries first changes nothing.
         if (maxError > 0 && way.preferTransparent) continue;
         toTry.push_back(&way);

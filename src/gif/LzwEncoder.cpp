@@ -1,6 +1,7 @@
 #include "gif/LzwEncoder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -131,54 +132,59 @@ class LossySearch {
         uint32_t code;
         int carried[3];
         int64_t error;
-        uint32_t tried;  // candidates tried for the next pixel: own, alternative, near ones
+        // Candidates for the next pixel: 0 own index, 1 the alternative, 2 the longer
+        // strings from `cursor` on.
+        uint32_t stage;
+        uint32_t cursor = LzwStringTable::kNone;
         uint8_t pick = 0;
     };
 
-    const std::vector<uint8_t>& Near(uint8_t p) {
+    // Whether `index` is near the pixel's own `p` (within twice the error in every channel).
+    bool IsNear(uint8_t p, uint8_t index) {
         if (!nearKnown_[p]) {
             const uint32_t own = choices_.colours[p];
             const int ownChannels[3] = {Channel(own, 0), Channel(own, 1), Channel(own, 2)};
             for (uint32_t k = 0; k < 256; ++k) {
-                if (k == p || (choices_.colours[k] & kNotAColour)) continue;
-                if (Distance(ownChannels, choices_.colours[k]) <= 2 * choices_.maxError)
-                    near_[p].push_back(uint8_t(k));
+                near_[p][k] = k != p && !(choices_.colours[k] & kNotAColour) &&
+                              Distance(ownChannels, choices_.colours[k]) <= 2 * choices_.maxError;
             }
             nearKnown_[p] = true;
         }
-        return near_[p];
+        return near_[p][index];
     }
 
     // The next untried index that continues `step`'s string at pixel k, as a step.
     std::optional<Step> NextChild(const LzwStringTable& table, size_t k, Step& step) {
         const uint8_t p = PixelAt(k);
         const bool flexible = choices_.flexible && choices_.flexible[k];
-        const uint32_t own = choices_.colours[p];
-        const bool hasColour = !(own & kNotAColour);
-        const auto live = [&](uint8_t index, uint32_t& code) {
-            code = table.Find(step.code, index);
-            return code != LzwStringTable::kNone;
-        };
-        uint32_t code = 0;
+        const uint8_t alternative = choices_.alternative;
         // Own index, or the alternative that shows the same: exact, the carried error fades.
-        while (step.tried < 2) {
-            const uint32_t candidate = step.tried++;
-            const uint8_t index = candidate == 0 ? p : choices_.alternative;
+        while (step.stage < 2) {
+            const uint32_t candidate = step.stage++;
+            const uint8_t index = candidate == 0 ? p : alternative;
             if (candidate == 1 && (!flexible || index == p)) continue;
-            if (!live(index, code)) continue;
-            Step next{code, {}, step.error, 0, index};
+            const uint32_t code = table.Find(step.code, index);
+            if (code == LzwStringTable::kNone) continue;
+            Step next{code, {}, step.error, 0};
+            next.pick = index;
             for (int c = 0; c < 3; ++c) next.carried[c] = step.carried[c] * 3 / 4;
             return next;
         }
-        if (!hasColour) return std::nullopt;
-        const std::vector<uint8_t>& near = Near(p);
+        const uint32_t own = choices_.colours[p];
+        if (own & kNotAColour) return std::nullopt;
         // A near colour: its squared distance to the own colour plus the error carried here
         // (or half of it, where a full correction would overshoot) must stay within the
         // limit; the error passed on is this step's plus three quarters of what came.
         const int limit = kSquaredErrorPerLossyStep * choices_.maxError;
-        while (step.tried - 2 < near.size()) {
-            const uint8_t index = near[step.tried++ - 2];
-            if (!live(index, code)) continue;
+        if (step.stage == 2) {
+            step.cursor = table.FirstLonger(step.code);
+            step.stage = 3;
+        }
+        while (step.cursor != LzwStringTable::kNone) {
+            const uint32_t code = step.cursor;
+            step.cursor = table.NextSibling(code);
+            const uint8_t index = table.LastIndex(code);
+            if (index == p || (flexible && index == alternative) || !IsNear(p, index)) continue;
             const uint32_t colour = choices_.colours[index];
             int full = 0, half = 0, error[3];
             for (int c = 0; c < 3; ++c) {
@@ -188,7 +194,8 @@ class LossySearch {
             }
             const int d = std::min(full, half);
             if (d > limit) continue;
-            Step next{code, {}, step.error + d, 0, index};
+            Step next{code, {}, step.error + d, 0};
+            next.pick = index;
             for (int c = 0; c < 3; ++c) next.carried[c] = error[c] + step.carried[c] * 3 / 4;
             return next;
         }
@@ -200,7 +207,7 @@ class LossySearch {
     const LzwChoices& choices_;
     std::vector<Step> steps_;
     std::vector<uint8_t> current_;
-    std::vector<uint8_t> near_[256];
+    std::vector<std::array<bool, 256>> near_ = std::vector<std::array<bool, 256>>(256);
     bool nearKnown_[256] = {};
 };
 

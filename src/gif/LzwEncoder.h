@@ -36,18 +36,26 @@ constexpr uint32_t kNotAColour = 0xFF000000u;
 
 // The lossy setting runs from 0 (lossless) to this.
 constexpr int kMaxLossy = 200;
-// The largest difference per channel that lossy coding at `lossy` allows.
+// The error unit of lossy coding at `lossy` (a quarter of it): how close in every channel an
+// unchanged pixel must stay to be left transparent; the coder's bounds are multiples of it.
 int LossyMaxError(int lossy);
 
 // The strings an LZW coder has learnt: (prefix code, index) -> code, in an open-addressing
 // hash table of 64 KiB, which stays in the processor's cache where a direct 4096 x 256
-// table would not.
+// table would not; and each string's longer strings as a list, for the lossy search.
 class LzwStringTable {
   public:
     static constexpr uint32_t kNone = 0xFFFFFFFFu;
 
-    LzwStringTable() : slots_(kSlots, kEmpty) {}
-    void Clear() { std::fill(slots_.begin(), slots_.end(), kEmpty); }
+    LzwStringTable()
+        : slots_(kSlots, kEmpty),
+          firstLonger_(kCodes, kNoCode),
+          nextSibling_(kCodes),
+          lastIndex_(kCodes) {}
+    void Clear() {
+        std::fill(slots_.begin(), slots_.end(), kEmpty);
+        std::fill(firstLonger_.begin(), firstLonger_.end(), kNoCode);
+    }
     // The code of the string `prefix` followed by `index`, or kNone.
     uint32_t Find(uint32_t prefix, uint32_t index) const {
         const uint32_t key = prefix << 8 | index;
@@ -63,16 +71,29 @@ class LzwStringTable {
         uint32_t s = Slot(key);
         while (slots_[s] != kEmpty) s = (s + 1) & (kSlots - 1);
         slots_[s] = key << 12 | code;
+        nextSibling_[code] = firstLonger_[prefix];
+        firstLonger_[prefix] = uint16_t(code);
+        lastIndex_[code] = uint8_t(index);
     }
+    // The strings one index longer than `code`: the first, then each one's sibling, until
+    // kNone; and the index that ends each.
+    uint32_t FirstLonger(uint32_t code) const { return Code(firstLonger_[code]); }
+    uint32_t NextSibling(uint32_t code) const { return Code(nextSibling_[code]); }
+    uint8_t LastIndex(uint32_t code) const { return lastIndex_[code]; }
 
   private:
     // Four times the 4096 codes, so that probes stay short. An entry is key << 12 | code;
     // all ones would be the string of code 4095 learnt again, which never happens.
     static constexpr uint32_t kSlots = 1u << 14;
     static constexpr uint32_t kEmpty = 0xFFFFFFFFu;
+    static constexpr uint32_t kCodes = 4096;
+    static constexpr uint16_t kNoCode = 0xFFFF;
     static uint32_t Slot(uint32_t key) { return (key * 2654435761u) >> 18; }
+    static uint32_t Code(uint16_t stored) { return stored == kNoCode ? kNone : stored; }
 
     std::vector<uint32_t> slots_;
+    std::vector<uint16_t> firstLonger_, nextSibling_;
+    std::vector<uint8_t> lastIndex_;
 };
 
 // GIF LZW coding of one image after another.
