@@ -3,7 +3,8 @@
 # a pan over ImageMagick's wizard photo, FFmpeg's mandelbrot and testsrc2, and a screen
 # recording (a command typed into a terminal-like window), SECONDS long at 30 frames per
 # second, at 320x240 and 640x480. Each is converted at 15 frames per second and its own
-# size by velmora-cli with the exact and the quality palette, and by FFmpeg. For each: the
+# size by velmora-cli with the exact and the quality palette (plain; --optimize 1 with
+# --shared-palette; --optimize 3 --lossy 40), and by FFmpeg. For each: the
 # bytes, the mean and worst frame's PSNR and the mean SSIM against the clip at 15 frames
 # per second (FFmpeg's filters), the wall time and peak memory.
 # With LONG=1, last: the peak memory of a 60 s 640x480 clip at 15 frames per second.
@@ -76,16 +77,23 @@ quality() {  # $1 = gif, $2 = clip
          END { printf "%.4f", sum / n }' "$work/ssim.log"
 }
 
-printf "%-11s %-8s %-16s %10s %7s %7s %7s %7s %8s\n" clip size converter bytes "PSNR" worst SSIM seconds "peakMiB"
+echo "load before: $(uptime)"
+printf "%-11s %-8s %-16s %10s %7s %7s %7s %7s %8s %6s\n" clip size converter bytes "PSNR" worst SSIM seconds "peakMiB" load
 for kind in pan mandelbrot testsrc2 screen; do
     for size in 320x240 640x480; do
         clip="$work/$kind-$size.mkv"
         make_clip "$kind" "$size" "$clip"
-        for how in exact quality ffmpeg; do
+        for how in exact quality shared lossy ffmpeg; do
             out="$work/out-$how.gif"
             case "$how" in
                 exact | quality)
                     m=$(measure "$out" "$cli" convert "$clip" -o "$out" --fps 15 --palette "$how") ;;
+                shared)
+                    m=$(measure "$out" "$cli" convert "$clip" -o "$out" --fps 15 --palette quality \
+                        --optimize 1 --shared-palette) ;;
+                lossy)
+                    m=$(measure "$out" "$cli" convert "$clip" -o "$out" --fps 15 --palette quality \
+                        --optimize 3 --lossy 40) ;;
                 ffmpeg)
                     m=$(measure "$out" sh -c "ffmpeg -loglevel error -y -i '$clip' -vf \"$half,palettegen\" \
 '$work/palette.png' && ffmpeg -loglevel error -y -i '$clip' -i '$work/palette.png' \
@@ -93,8 +101,8 @@ for kind in pan mandelbrot testsrc2 screen; do
             esac
             read -r bytes secs peak <<<"$m"
             read -r psnr worst ssim <<<"$(quality "$out" "$clip")"
-            printf "%-11s %-8s %-16s %10d %7s %7s %7s %7s %8d\n" "$kind" "$size" "$how" "$bytes" \
-                "$psnr" "$worst" "$ssim" "$secs" "$((peak / 1024))"
+            printf "%-11s %-8s %-16s %10d %7s %7s %7s %7s %8d %6s\n" "$kind" "$size" "$how" "$bytes" \
+                "$psnr" "$worst" "$ssim" "$secs" "$((peak / 1024))" "$(cut -d' ' -f1 /proc/loadavg)"
         done
     done
 done
@@ -106,6 +114,6 @@ if [ "${LONG:-0}" = 1 ]; then
     for how in exact quality; do
         m=$(measure "$work/long.gif" "$cli" convert "$clip" -o "$work/long.gif" --fps 15 --palette "$how")
         read -r bytes secs peak <<<"$m"
-        echo "60 s of 640x480 at 15 fps, $how palette: $bytes bytes, $secs s, peak $((peak / 1024)) MiB"
+        echo "60 s of 640x480 at 15 fps, $how palette: $bytes bytes, $secs s, peak $((peak / 1024)) MiB, load $(cut -d' ' -f1 /proc/loadavg)"
     done
 fi

@@ -109,6 +109,7 @@ AppSettings SettingsStore::Load(QSettings& s, int screenWidth, int screenHeight)
     a.gifLossy = ReadDword(s, "Gif Lossy", 0, IsLossy);
     a.colourReduction = ReadDword(s, "Colour Reduction", 0, IsBool);
     a.dither = ReadDword(s, "Dither", 100, IsQuality);
+    a.sharedPalette = ReadDword(s, "Shared Palette", 0, IsBool);
     a.transparentWarning = ReadDword(s, "Transparent Warning", 0, IsBool);
     a.optimizeWarning = ReadDword(s, "Optimize Warning", 0, IsBool);
     a.unOptimizeWarning = ReadDword(s, "UnOptimize Warning", 0, IsBool);
@@ -150,6 +151,7 @@ void SettingsStore::Save(QSettings& s, const AppSettings& a) {
     s.setValue("Gif Lossy", a.gifLossy);
     s.setValue("Colour Reduction", a.colourReduction);
     s.setValue("Dither", a.dither);
+    s.setValue("Shared Palette", a.sharedPalette);
     s.setValue("Transparent Warning", a.transparentWarning);
     s.setValue("Optimize Warning", a.optimizeWarning);
     s.setValue("UnOptimize Warning", a.unOptimizeWarning);

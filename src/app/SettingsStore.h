@@ -45,6 +45,7 @@ struct AppSettings {
     uint32_t gifLossy = 0;         // 0 (lossless) .. 200
     uint32_t colourReduction = 0;  // 0 the exact rule, 1 the quality palette
     uint32_t dither = 100;         // the quality palette's dithering, 0 .. 100
+    uint32_t sharedPalette = 0;    // with the quality palette: video frames share palettes
     uint32_t transparentWarning = 0;
     uint32_t optimizeWarning = 0;
     uint32_t unOptimizeWarning = 0;

@@ -20,10 +20,13 @@ const CliCommand kConvert{
     "convert",
     "convert INPUT... -o OUTPUT [--avi-first I] [--avi-count N] [--reverse] [--fps F] "
     "[--size WxH] [--optimize 1..5] [--lossy 0..200] [--palette exact|quality] "
-    "[--dither 0..100]",
-    "load the inputs one after another and save them as one file", RunConvert,
-    "convert clip.mp4 -o clip.gif --fps 15 --size 480x0 --optimize 3\nconvert anim.gif -o "
-    "anim.webp"};
+    "[--dither 0..100] [--shared-palette]",
+    "load the inputs one after another and save them as one file; --shared-palette (with "
+    "--palette quality only) lets consecutive video frames that look the same on one palette "
+    "share it, which saves a smaller GIF",
+    RunConvert,
+    "convert clip.mp4 -o clip.gif --fps 15 --size 480x0 --optimize 3\nconvert clip.mp4 -o "
+    "clip.gif --palette quality --shared-palette\nconvert anim.gif -o anim.webp"};
 const CliCommandRegistration registration(kConvert);
 
 bool ParseNumber(const std::string& text, long long& value) {
@@ -42,6 +45,7 @@ int RunConvert(const std::vector<std::string>& args) {
     std::string output;
     int lossy = 0;
     int optimize = 0;  // 0: saved as loaded
+    bool sharedPalette = false;
     ReductionOptions reduction;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string wrong;
@@ -101,6 +105,8 @@ int RunConvert(const std::vector<std::string>& args) {
                 return UsageError(kConvert, "--optimize needs a level 1..5");
             optimize = v[0] - '0';
             ++i;
+        } else if (args[i] == "--shared-palette") {
+            sharedPalette = true;
         } else if (args[i] == "--reverse") {
             RememberedAviChoices().reverse = true;
         } else if (!args[i].empty() && args[i][0] == '-') {
@@ -119,6 +125,9 @@ int RunConvert(const std::vector<std::string>& args) {
         count = count || a == "--avi-count";
     }
     if (first != count) return UsageError(kConvert, "--avi-first and --avi-count go together");
+    // The exact palette is each frame's own colours: there is nothing to share.
+    if (sharedPalette && reduction.palette != PaletteKind::Quality)
+        return UsageError(kConvert, "--shared-palette goes with --palette quality");
 
     CliHost host;
     AnimationDocument doc(host);
@@ -127,6 +136,10 @@ int RunConvert(const std::vector<std::string>& args) {
     doc.settings.lossy = lossy;
     doc.settings.palette = reduction.palette;
     doc.settings.dither = reduction.dither;
+    doc.settings.sharedPalette = sharedPalette;
+    // A GIF needs nothing but the palettes: frames let their true colour go once reduced,
+    // so that a long clip holds only a few frames in true colour.
+    if (LowerExtension(output) == ".gif") doc.settings.keepTrueColorInfo = false;
     for (const std::string& input : inputs) {
         if (LoadByExtension(doc, input) != 0) {
             host.finishProgress();

@@ -124,6 +124,8 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
     reductionLayout->addWidget(new QLabel(QStringLiteral("Dither:")), 1, 0);
     reductionLayout->addWidget(ditherSlider_, 1, 1);
     reductionLayout->addWidget(ditherReadOut_, 1, 2);
+    sharedPalette_ = new QCheckBox(QStringLiteral("Shared palette for similar video frames"));
+    reductionLayout->addWidget(sharedPalette_, 2, 0, 1, 3);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
                                          QDialogButtonBox::Help);
@@ -162,6 +164,8 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
     ditherReadOut_->setText(QString::number(ditherSlider_->value()));
     // Only the quality palette dithers.
     ditherSlider_->setEnabled(reduction_->currentIndex() == 1);
+    sharedPalette_->setChecked(settings.sharedPalette != 0);
+    sharedPalette_->setEnabled(reduction_->currentIndex() == 1);
     confirmDelete_->setChecked(settings.confirmDelete != 0);
     multiInstance_->setChecked(settings.multiInst != 0);
     keepTrueColour_->setChecked(settings.keepTrueColorInfo != 0);
@@ -182,8 +186,10 @@ OptionsDialog::OptionsDialog(QWidget* parent, AppSettings& settings)
             [this](int value) { lossyReadOut_->setText(QString::number(value)); });
     connect(ditherSlider_, &QSlider::valueChanged, this,
             [this](int value) { ditherReadOut_->setText(QString::number(value)); });
-    connect(reduction_, &QComboBox::currentIndexChanged, this,
-            [this](int index) { ditherSlider_->setEnabled(index == 1); });
+    connect(reduction_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        ditherSlider_->setEnabled(index == 1);
+        sharedPalette_->setEnabled(index == 1);
+    });
     connect(reactivate_, &QPushButton::clicked, this, [this] {
         settings_.transparentWarning = settings_.optimizeWarning = settings_.unOptimizeWarning =
             settings_.resizeWarning = settings_.localPalWarning = settings_.globalPalWarning = 0;
@@ -230,6 +236,7 @@ void OptionsDialog::accept() {
     settings_.jpegCompression = workingQuality_;
     settings_.colourReduction = reduction_->currentIndex() == 1 ? 1 : 0;
     settings_.dither = uint32_t(ditherSlider_->value());
+    settings_.sharedPalette = sharedPalette_->isChecked() ? 1 : 0;
     // A DWORD: never a wrapped negative, never more than the settings keep.
     settings_.previewFrames = uint32_t(std::clamp(n, 0, AppSettings::kMaxPreviewFrames));
     settings_.fixedPreviewFrames = fixed ? 1 : 0;

@@ -36,6 +36,7 @@ class OptionsDialog : public QDialog {
     QLabel* lossyReadOut() const { return lossyReadOut_; }
     QComboBox* reductionList() const { return reduction_; }
     QSlider* ditherSlider() const { return ditherSlider_; }
+    QCheckBox* sharedPaletteBox() const { return sharedPalette_; }
     QPushButton* reactivateButton() const { return reactivate_; }
 
   public slots:
@@ -61,5 +62,6 @@ class OptionsDialog : public QDialog {
     QComboBox* reduction_ = nullptr;
     QSlider* ditherSlider_ = nullptr;
     QLabel* ditherReadOut_ = nullptr;
+    QCheckBox* sharedPalette_ = nullptr;
     QPushButton* reactivate_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "document/PixelPlanes.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 
 bool IsPlaneSizeAcceptable(int width, int height) {
@@ -25,8 +26,33 @@ void IndexBuffer::fill(uint8_t index) {
     std::fill(pixels_.begin(), pixels_.end(), index);
 }
 
+namespace {
+std::atomic<int64_t> liveTrueColour{0};
+std::atomic<int64_t> peakTrueColour{0};
+}  // namespace
+
 TrueColourBuffer::TrueColourBuffer(int width_, int height_) : width(width_), height(height_) {
     pixels_.resize(size_t(width) * size_t(height));
+    const int64_t live = ++liveTrueColour;
+    int64_t peak = peakTrueColour.load();
+    while (live > peak && !peakTrueColour.compare_exchange_weak(peak, live)) {
+    }
+}
+
+TrueColourBuffer::~TrueColourBuffer() {
+    --liveTrueColour;
+}
+
+int64_t TrueColourBuffer::LiveCount() {
+    return liveTrueColour.load();
+}
+
+int64_t TrueColourBuffer::PeakCount() {
+    return peakTrueColour.load();
+}
+
+void TrueColourBuffer::ResetPeak() {
+    peakTrueColour = liveTrueColour.load();
 }
 
 std::unique_ptr<TrueColourBuffer> TrueColourBuffer::Create(int width, int height) {

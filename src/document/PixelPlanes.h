@@ -44,7 +44,15 @@ class IndexBuffer {
 class TrueColourBuffer {
   public:
     static std::unique_ptr<TrueColourBuffer> Create(int width, int height);
-    virtual ~TrueColourBuffer() = default;
+    virtual ~TrueColourBuffer();
+    TrueColourBuffer(const TrueColourBuffer&) = delete;
+    TrueColourBuffer& operator=(const TrueColourBuffer&) = delete;
+
+    // How many planes are alive, and the most there were since ResetPeak: true colour is
+    // the memory that grows with a video, so imports are checked against these.
+    static int64_t LiveCount();
+    static int64_t PeakCount();
+    static void ResetPeak();
 
     uint32_t get(int x, int y) const { return pixels_[size_t(y) * size_t(width) + size_t(x)]; }
     void set(int x, int y, uint32_t pixel) {

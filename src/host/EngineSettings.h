@@ -26,6 +26,9 @@ struct EngineSettings {
     // The colour reduction of true-colour pictures, and its dithering level 0-100.
     std::atomic<PaletteKind> palette{PaletteKind::Exact};
     std::atomic<int> dither{100};
+    // With the quality palette: consecutive video frames that look the same on one
+    // palette share it.
+    std::atomic<bool> sharedPalette{false};
 };
 
 // Gives `to` the values of `from` (a second document working like the first).
@@ -38,4 +41,5 @@ inline void CopyEngineSettings(const EngineSettings& from, EngineSettings& to) {
     to.jpegCompression = from.jpegCompression.load();
     to.palette = from.palette.load();
     to.dither = from.dither.load();
+    to.sharedPalette = from.sharedPalette.load();
 }

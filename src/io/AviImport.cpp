@@ -10,10 +10,12 @@ extern "C" {
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <utility>
 #include <vector>
 
+#include "colour/StreamedReduction.h"
 #include "document/AnimationDocument.h"
 #include "document/ChainOperations.h"
 #include "document/MemoryBudget.h"
@@ -442,17 +444,54 @@ FramePick PickFrames(const VideoReader& reader, const AviLoadPlan& plan, double 
     return pick;
 }
 
+// Bytes of n frames of w x h when at most `inColour` of them are in true colour at once:
+// the rest hold their indexes only.
+int64_t LoadBytes(int64_t n, int64_t w, int64_t h, int64_t inColour) {
+    const int64_t all = ChainBytes(n, w, h);
+    if (inColour >= n || all == std::numeric_limits<int64_t>::max()) return all;
+    return all - (n - inColour) * w * h * 4;
+}
+
 // The most frames of w x h, up to `count`, that the memory budget allows.
-int FramesThatFit(int count, int w, int h) {
+int FramesThatFit(int count, int w, int h, int inColour) {
     int low = 0, high = count;
     while (low < high) {
         const int middle = low + (high - low + 1) / 2;
-        if (FitsInMemory(ChainBytes(middle, w, h)))
+        if (FitsInMemory(LoadBytes(middle, w, h, inColour)))
             low = middle;
         else
             high = middle - 1;
     }
     return low;
+}
+
+// Gives the document the palette of the longest run of frames from `first` to `last`
+// that share one as its global palette; those frames then carry none of their own.
+void UseLongestRunAsGlobal(AnimationDocument& doc, FrameRecord* first, FrameRecord* last) {
+    const auto same = [](const FrameRecord* a, const FrameRecord* b) {
+        return a->IsPaletteValid() && b->IsPaletteValid() && a->palette == b->palette &&
+               a->transparentIndex == b->transparentIndex;
+    };
+    FrameRecord* best = nullptr;
+    int bestLength = 0;
+    for (FrameRecord* start = first; start != last->next;) {
+        int length = 1;
+        FrameRecord* f = start->next;
+        while (f != last->next && same(start, f)) {
+            ++length;
+            f = f->next;
+        }
+        if (length > bestLength && start->IsPaletteValid()) {
+            best = start;
+            bestLength = length;
+        }
+        start = f;
+    }
+    if (bestLength < 2) return;
+    doc.hasGlobalPalette = true;
+    doc.globalPalette = best->palette;
+    for (FrameRecord* f = best; f != last->next && same(best, f); f = f->next)
+        f->hasLocalPalette = 0;
 }
 
 // Reads the plan's frames in loading order into `loaded`, reporting each before it is
@@ -461,7 +500,8 @@ class FrameLoader {
   public:
     FrameLoader(AnimationDocument& doc, VideoReader& reader, const AviLoadPlan& plan,
                 const FramePick& pick, const AviImportOptions& options, int targetWidth,
-                int targetHeight, bool smooth, const std::string& name)
+                int targetHeight, bool smooth, const std::string& name,
+                StreamedReduction& reduction)
         : doc_(doc),
           reader_(reader),
           plan_(plan),
@@ -470,7 +510,8 @@ class FrameLoader {
           targetWidth_(targetWidth),
           targetHeight_(targetHeight),
           smooth_(smooth),
-          name_(name) {}
+          name_(name),
+          reduction_(reduction) {}
 
     bool Run(LoadedFrames& loaded) { return plan_.forward ? Forward(loaded) : Backward(loaded); }
 
@@ -514,8 +555,11 @@ class FrameLoader {
                     cancelled = true;
                     return false;
                 }
+                // The decoder waits while the window of frames in true colour is full.
+                reduction_.WaitForRoom();
                 std::unique_ptr<FrameRecord> frame = Make(picture, index);
                 if (!frame) return false;
+                reduction_.Add(*frame);
                 loaded.emplace_back(index, std::move(frame));
             }
             return ++expected <= last;
@@ -546,6 +590,7 @@ class FrameLoader {
             while (!part.empty() && part.back().first == top) {
                 if (part.back().second) {
                     if (!Report(top)) return false;
+                    reduction_.Add(*part.back().second);
                     loaded.push_back(std::move(part.back()));
                 }
                 part.pop_back();
@@ -564,6 +609,7 @@ class FrameLoader {
     const int targetWidth_, targetHeight_;
     const bool smooth_;
     const std::string& name_;
+    StreamedReduction& reduction_;
     int reported_ = 0;
 };
 
@@ -612,8 +658,15 @@ int ImportAvi(AnimationDocument& doc, const std::string& path, const AviImportOp
     const double rate = wanted < own * 0.999 ? wanted : 0;
     FramePick pick = PickFrames(reader, plan, rate);
     const int asked = pick.kept;
-    if (!FitsInMemory(ChainBytes(pick.kept, targetWidth, targetHeight))) {
-        const int fitting = FramesThatFit(pick.kept, targetWidth, targetHeight);
+    // Frames are reduced while the clip is decoded: without their true colour kept, only
+    // the window's frames are held in true colour at once (backwards, a key frame's
+    // distance more).
+    StreamedReduction reduction(doc, doc.settings.sharedPalette);
+    const int inColour = doc.settings.keepTrueColorInfo || !plan.forward
+                             ? std::numeric_limits<int>::max()
+                             : reduction.window();
+    if (!FitsInMemory(LoadBytes(pick.kept, targetWidth, targetHeight, inColour))) {
+        const int fitting = FramesThatFit(pick.kept, targetWidth, targetHeight, inColour);
         const std::string need =
             Printf("%lld frames of %lld x %lld pixels need more memory than this computer has",
                    pick.kept, targetWidth, targetHeight);
@@ -636,9 +689,10 @@ int ImportAvi(AnimationDocument& doc, const std::string& path, const AviImportOp
     const std::string name = std::filesystem::path(path).filename().string();
 
     LoadedFrames ordered;
-    const bool cancelled =
-        !FrameLoader(doc, reader, plan, pick, options, targetWidth, targetHeight, smooth, name)
-             .Run(ordered);
+    const bool cancelled = !FrameLoader(doc, reader, plan, pick, options, targetWidth, targetHeight,
+                                        smooth, name, reduction)
+                                .Run(ordered);
+    reduction.Finish();
     doc.host.showProgress("", 0);
     if (options.finished) options.finished();
     if (ordered.empty()) {
@@ -701,9 +755,19 @@ int ImportAvi(AnimationDocument& doc, const std::string& path, const AviImportOp
     doc.selectedFrame = first;
     doc.tree.RequestSelect(firstEntry);
 
-    StartReduction(first, int(ordered.size()));
+    // The palette shared by the most frames is saved once, as the global colour table.
+    if (wasEmpty && reduction.runs() > 0) UseLongestRunAsGlobal(doc, first, last);
+    // Frames reduced on the way are composed (unless the document holds that back); any
+    // whose reduction failed is tried again.
+    std::vector<FrameRecord*> unreduced;
     for (FrameRecord* f = first; f != last->next; f = f->next) {
-        if (!f->trueColourPlane()) StartComposition(*f);
+        if (f->IsPaletteValid()) {
+            if (!doc.busy) StartComposition(*f);
+        } else if (f->trueColourPlane())
+            unreduced.push_back(f);
     }
+    if (!unreduced.empty())
+        doc.notifier.Notify(kNotifyBatchStarts, kBatchReduction, int(unreduced.size()));
+    for (FrameRecord* f : unreduced) StartReduction(*f);
     return 0;
 }

@@ -248,6 +248,7 @@ void MainWindow::applyEngineSettings() {
     document_->settings.palette =
         settings_.colourReduction ? PaletteKind::Quality : PaletteKind::Exact;
     document_->settings.dither = int(settings_.dither);
+    document_->settings.sharedPalette = settings_.sharedPalette != 0;
     document_->settings.jpegCompression = int(settings_.jpegCompression);
     document_->settings.reloadAfterSave = settings_.reloadAfterSave != 0;
     document_->history.setLimits({settings_.undoSteps, int64_t(settings_.undoMemoryMiB) << 20});

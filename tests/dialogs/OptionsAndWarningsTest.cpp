@@ -1,6 +1,8 @@
 // The options dialog, the warnings with their don't-show-again box, the optimiser's
 // progress dialog, and the editor's Options / Optimize / UnOptimize commands.
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSettings>
@@ -36,13 +38,22 @@ TEST(OptionsDialogTest, ReactivateActsAtOnceTheRestOnOkOnly) {
               0u);
     EXPECT_EQ(settings.jpegCompression, 40u);
 
-    // The lossy level is kept on OK.
+    // The lossy level is kept on OK, and so is the shared palette, which only the quality
+    // palette offers.
     OptionsDialog lossy(nullptr, settings);
     EXPECT_EQ(lossy.lossySlider()->value(), 0);
     lossy.lossySlider()->setValue(80);
     EXPECT_EQ(lossy.lossyReadOut()->text(), "80");
+    EXPECT_FALSE(lossy.sharedPaletteBox()->isEnabled());
+    lossy.reductionList()->setCurrentIndex(1);
+    EXPECT_TRUE(lossy.sharedPaletteBox()->isEnabled());
+    EXPECT_FALSE(lossy.sharedPaletteBox()->isChecked());
+    lossy.sharedPaletteBox()->setChecked(true);
     lossy.accept();
     EXPECT_EQ(settings.gifLossy, 80u);
+    EXPECT_EQ(settings.sharedPalette, 1u);
+    OptionsDialog again(nullptr, settings);
+    EXPECT_TRUE(again.sharedPaletteBox()->isChecked());
 }
 
 // A fixed count must be 1 to 1000: every preview makes that many frames.
