@@ -266,6 +266,20 @@ TEST(ComposedCache, KeepsPicturesWithinItsBudgetAndRecomputesThem) {
 
 }  // namespace
 
+// Two opaque 4 x 4 pictures (no see-through mask) fill a budget of exactly their bytes.
+TEST(ComposedCache, PicturesThatFillTheBudgetExactlyAreAllKept) {
+    RecordingHost host;
+    AnimationDocument doc(host, 1);
+    doc.composedCache.setBudget(2 * 4 * 4 * 4);
+    for (uint32_t colour : {0x112233u, 0x445566u})
+        AppendToDocument(doc, MakeFrame(doc, 4, 4, {colour}), "c.gif");
+    doc.screenWidth = doc.screenHeight = 4;
+    ASSERT_TRUE(GetComposedBitmap(*doc.firstFrame));
+    ASSERT_TRUE(GetComposedBitmap(*doc.lastFrame()));
+    EXPECT_EQ(doc.composedCache.bytesHeld(), 2 * 4 * 4 * 4);
+    EXPECT_NE(doc.firstFrame->composedBitmap, nullptr);
+}
+
 TEST_F(CompositionTest, ScreenBeyondTheBudgetGivesNoPictureAndNoWait) {
     // One pixel at the far corner of the largest screen a GIF can name: its picture would
     // take 17 GB. It is not made, and whoever asks for it does not wait for ever.

@@ -180,7 +180,10 @@ TEST_F(DocumentCommandsTest, RearrangedFramesKeepTheTreeRules) {
          b,
          {2, 0, 0, 0}},
     };
-    for (const Row& row : rows) {
+    // The entry selected after each change: the first frame placed (the root not counted).
+    const size_t selected[] = {4, 4, 4, 0, 7};
+    for (size_t r = 0; r < std::size(rows); ++r) {
+        const Row& row = rows[r];
         SCOPED_TRACE(row.what);
         {
             DocumentEdit edit(doc, "Rearrange");
@@ -193,6 +196,11 @@ TEST_F(DocumentCommandsTest, RearrangedFramesKeepTheTreeRules) {
         EXPECT_EQ(comments, row.commentsPerFrame);
         CheckInvariants(row.what);
         if (row.entries == b) continue;  // nothing to take back
+        size_t at = 0;
+        for (TreeItem* e = FrameTree::NextEntry(doc.tree.root()); e && e != doc.selectedItem;
+             e = FrameTree::NextEntry(e))
+            ++at;
+        EXPECT_EQ(at, selected[r]);
         ASSERT_TRUE(doc.history.undo(doc));
         EXPECT_EQ(doc.tree.Entries(), b);
         CheckInvariants("undone");
