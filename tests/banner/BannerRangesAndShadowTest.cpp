@@ -133,21 +133,4 @@ TEST(ShadowedText, SoftShadowRingsGetDarkerFromTheOutsideIn) {
     EXPECT_EQ(canvas.at(59 + 7, 37 + 15), 0xDCDCDCu);  // the shadow itself, below the text
 }
 
-TEST(ShadowedText, RingColoursFollowTheShadowColourPerChannel) {
-    BlockCanvas canvas;
-    canvas.Begin(100, 60);
-    ShadowStyle style;
-    style.shadowColour = 0xFF0000;
-    style.intensity = 100;
-    style.thickness = 2;
-    style.shadowX = 20;
-    DrawShadowedText(canvas, 10, 10, "A", style);
-    // One ring of radius 2 (four points), k = 1 of 3: 255 + (0 - 255) / 3 in green and blue.
-    ASSERT_EQ(canvas.draws.size(), 6u);
-    for (int p = 0; p < 4; ++p) EXPECT_EQ(canvas.draws[size_t(p)].rgb, 0xFFAAAAu);
-    EXPECT_EQ(canvas.at(39, 18), 0xFFAAAAu);  // the ring point (2, 0) past the shadow
-    EXPECT_EQ(canvas.at(37, 18), 0xFF0000u);
-    EXPECT_EQ(canvas.at(15, 18), 0x000000u);
-}
-
 }  // namespace

@@ -85,16 +85,5 @@ TEST(QtCanvasTest, LogicalFontHeightsGiveTheCellOrTheEmHeight) {
     EXPECT_EQ(QtTextCanvas::LogicalFontOf(QtTextCanvas::FontFor(font)).weight, 700);
 }
 
-TEST(QtCanvasTest, CaptureLeavesNoMarkerBits) {
-    QtTextCanvas canvas;
-    ASSERT_TRUE(canvas.Begin(4, 3));
-    canvas.FillRect({0, 0, 4, 3}, 0x123456);
-    auto plane = TrueColourBuffer::Create(4, 3);
-    ASSERT_TRUE(canvas.Capture(*plane));
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(plane->get(x, y), 0x123456u);
-    EXPECT_FALSE(canvas.Begin(0, 5));
-}
-
 }  // namespace
 #endif

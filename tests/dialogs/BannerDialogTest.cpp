@@ -115,32 +115,10 @@ void AnswerBannerDialog(const QString& text, int frames, QString* widthShown) {
     });
 }
 
+// The user deletes every frame with the Delete key, then types Ctrl+B: the banner
+// becomes the animation at its own size; a second one after the selected image takes
+// the screen's size in the dialog and joins as a group of its own.
 TEST(BannerTextCommand, OkInsertsTheBannerFramesAsAGroup) {
-    BannerDialog::Settings() = BannerSettings{};
-    Editor editor;
-    AnimationDocument& doc = editor.doc();
-    // Into the empty document: the banner becomes the animation.
-    QString widthShown;
-    AnswerBannerDialog(QStringLiteral("Hi"), 4, &widthShown);
-    editor->action(kCmdBannerText)->trigger();
-    ASSERT_EQ(doc.countFrames(), 4);
-    EXPECT_TRUE(doc.modified());
-    EXPECT_EQ(ImageLabels(editor.window()).back(), "Gif: Banner 4");
-    EXPECT_EQ(doc.selectedFrame, doc.firstFrame);
-    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
-        f->WaitForReduction();
-        EXPECT_TRUE(f->IsPaletteValid());
-    }
-    // A second banner after the selected image takes the screen's size in the dialog.
-    AnswerBannerDialog(QStringLiteral("More"), 2, &widthShown);
-    editor->runCommand(kCmdBannerText);
-    EXPECT_EQ(widthShown, QStringLiteral("140"));
-    EXPECT_EQ(doc.countFrames(), 6);
-    EXPECT_EQ(doc.firstFrame->next, doc.groups.banners.at(1).first);
-}
-
-// The user deletes every frame with the Delete key, then types Ctrl+B.
-TEST(BannerTextCommand, ABannerIntoADocumentEmptiedByDeleteTakesItsOwnSize) {
     BannerDialog::Settings() = BannerSettings{};
     testing_support::TempFolder folder;
     Editor editor;
@@ -155,12 +133,23 @@ TEST(BannerTextCommand, ABannerIntoADocumentEmptiedByDeleteTakesItsOwnSize) {
     }
     ASSERT_TRUE(doc.empty());
     QString widthShown;
-    AnswerBannerDialog(QStringLiteral("Hi"), 3, &widthShown);
+    AnswerBannerDialog(QStringLiteral("Hi"), 4, &widthShown);
     QTest::keyClick(editor->treeView(), Qt::Key_B, Qt::ControlModifier);
-    ASSERT_EQ(doc.countFrames(), 3);
+    ASSERT_EQ(doc.countFrames(), 4);
     EXPECT_EQ(widthShown, QStringLiteral("140"));
-    EXPECT_EQ(doc.screenWidth, 140);
-    EXPECT_EQ(doc.screenHeight, 80);
+    EXPECT_EQ(std::pair(doc.screenWidth, doc.screenHeight), std::pair(140, 80));
+    EXPECT_EQ(ImageLabels(editor.window()).back(), "Gif: Banner 4");
+    EXPECT_EQ(doc.selectedFrame, doc.firstFrame);
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
+        f->WaitForReduction();
+        EXPECT_TRUE(f->IsPaletteValid());
+    }
+    AnswerBannerDialog(QStringLiteral("More"), 2, &widthShown);
+    editor->runCommand(kCmdBannerText);
+    EXPECT_EQ(widthShown, QStringLiteral("140"));
+    EXPECT_EQ(doc.countFrames(), 6);
+    EXPECT_EQ(doc.firstFrame->next, doc.groups.banners.at(1).first);
+    EXPECT_TRUE(doc.modified());
 }
 
 }  // namespace

@@ -113,6 +113,9 @@ TEST(OptionsDialogTest, EveryOptionSurvivesClosingTheEditor) {
             QTest::keyClicks(d.previewFramesEdit(), "5000");
             typed = d.previewFramesEdit()->text().toInt();
             d.keepTrueColourBox()->click();
+            EXPECT_FALSE(d.ditherSlider()->isEnabled());  // the exact rule does not dither
+            d.reductionList()->setCurrentIndex(1);        // the quality palette
+            EXPECT_TRUE(d.ditherSlider()->isEnabled());
             d.jpegSlider()->setFocus();
             QTest::keyClick(d.jpegSlider(), Qt::Key_Home);  // 0
             for (int i = 0; i < 33; ++i) QTest::keyClick(d.jpegSlider(), Qt::Key_Right);
@@ -125,6 +128,7 @@ TEST(OptionsDialogTest, EveryOptionSurvivesClosingTheEditor) {
         EXPECT_FALSE(editor.doc().settings.keepTrueColorInfo);
         EXPECT_EQ(editor.doc().settings.jpegCompression, 33);
         EXPECT_EQ(editor.doc().settings.gifCompression, 0xC0C0C0u);
+        EXPECT_EQ(editor.doc().settings.palette, PaletteKind::Quality);
     }
     EXPECT_GE(typed, 1);
     EXPECT_LE(typed, AppSettings::kMaxPreviewFrames);
@@ -138,6 +142,7 @@ TEST(OptionsDialogTest, EveryOptionSurvivesClosingTheEditor) {
     EXPECT_EQ(after.keepTrueColorInfo, 0u);
     EXPECT_EQ(after.jpegCompression, 33u);
     EXPECT_EQ(after.gifCompression, 0xC0C0C0u);
+    EXPECT_EQ(after.colourReduction, 1u);
 }
 
 using OptimiseCommandTest = EditorTest;

@@ -41,55 +41,6 @@ class CompositionTest : public ::testing::Test {
     }
 };
 
-// Which pixels of a picture a viewer shows see-through: where no frame has put an opaque
-// pixel, or a restore to the background cleared it.
-TEST_F(CompositionTest, PicturesMarkWhatNoFrameCovers) {
-    struct Layer {
-        int left, top, w, h;
-        std::vector<std::pair<int, int>> holes;
-    };
-    const struct {
-        const char* name;
-        std::vector<Layer> layers;
-        int globalDisposal;
-        std::vector<std::pair<int, int>> seeThrough;  // every other pixel is covered
-    } cases[] = {
-        {"a whole opaque frame", {{0, 0, 4, 3, {}}}, 0, {}},
-        {"a hole in the first frame", {{0, 0, 4, 3, {{2, 1}}}}, 0, {{2, 1}}},
-        {"restoring the background keeps the hole", {{0, 0, 4, 3, {{2, 1}}}}, 2, {{2, 1}}},
-        {"the screen around a small first frame",
-         {{1, 1, 2, 1, {}}},
-         0,
-         {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {3, 1}, {0, 2}, {1, 2}, {2, 2}, {3, 2}}},
-        {"a hole over an earlier frame", {{0, 0, 4, 3, {}}, {0, 0, 4, 3, {{1, 1}}}}, 0, {}},
-        {"a small frame on a small one",
-         {{0, 0, 2, 3, {}}, {2, 0, 1, 3, {{2, 1}}}},
-         0,
-         {{2, 1}, {3, 0}, {3, 1}, {3, 2}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        doc.Clear();
-        SetUp();
-        doc.globalDisposal = c.globalDisposal;
-        doc.useGlobalDisposal = true;
-        for (const Layer& l : c.layers) {
-            FrameRecord* f = Add(l.left, l.top, l.w, l.h, kRed);
-            for (const auto& [x, y] : l.holes) f->indexPlane()->set(x - l.left, y - l.top, 1);
-        }
-        const auto picture = GetComposedBitmap(*doc.lastFrame());
-        ASSERT_TRUE(picture);
-        if (c.seeThrough.empty()) EXPECT_TRUE(picture->seeThrough.empty());
-        for (int y = 0; y < 3; ++y) {
-            for (int x = 0; x < 4; ++x) {
-                const bool expected =
-                    std::count(c.seeThrough.begin(), c.seeThrough.end(), std::make_pair(x, y)) > 0;
-                EXPECT_EQ(picture->isSeeThrough(x, y), expected) << x << "," << y;
-            }
-        }
-    }
-}
-
 // A frame's picture version changes whenever its picture is discarded, also when the
 // cache had already dropped it, and no two frames share one.
 TEST_F(CompositionTest, DiscardingAPictureGivesTheFrameANewVersion) {
@@ -183,6 +134,9 @@ TEST_F(CompositionTest, PicturesOfFrameStacks) {
         {"a first frame smaller than the screen",
          {{1, 1, 2, 1, kGreen, 0, {}}},
          {{0, 0, kWhite, true}, {1, 1, kGreen}}},
+        {"a hole in a small frame beside a small first frame",
+         {{0, 0, 2, 3, kRed, 0, {}}, {2, 0, 1, 3, kGreen, 0, {{0, 1}}}},
+         {{2, 1, kGreyBeneath, true}, {3, 0, kWhite, true}, {1, 1, kRed}, {2, 0, kGreen}}},
         {"inactive transparency shows the palette colour",
          {{0, 0, 4, 3, kRed, 0, {{0, 0}}}},
          {{0, 0, 0x123456}},
@@ -311,6 +265,20 @@ TEST(ComposedCache, KeepsPicturesWithinItsBudgetAndRecomputesThem) {
 }
 
 }  // namespace
+
+// Two opaque 4 x 4 pictures (no see-through mask) fill a budget of exactly their bytes.
+TEST(ComposedCache, PicturesThatFillTheBudgetExactlyAreAllKept) {
+    RecordingHost host;
+    AnimationDocument doc(host, 1);
+    doc.composedCache.setBudget(2 * 4 * 4 * 4);
+    for (uint32_t colour : {0x112233u, 0x445566u})
+        AppendToDocument(doc, MakeFrame(doc, 4, 4, {colour}), "c.gif");
+    doc.screenWidth = doc.screenHeight = 4;
+    ASSERT_TRUE(GetComposedBitmap(*doc.firstFrame));
+    ASSERT_TRUE(GetComposedBitmap(*doc.lastFrame()));
+    EXPECT_EQ(doc.composedCache.bytesHeld(), 2 * 4 * 4 * 4);
+    EXPECT_NE(doc.firstFrame->composedBitmap, nullptr);
+}
 
 TEST_F(CompositionTest, ScreenBeyondTheBudgetGivesNoPictureAndNoWait) {
     // One pixel at the far corner of the largest screen a GIF can name: its picture would

@@ -91,61 +91,6 @@ class DocumentCommandsTest : public ::testing::Test {
     }
 };
 
-TEST_F(DocumentCommandsTest, DeletingTheOnlyFrameEmptiesTheDocumentUndoably) {
-    Load(1);
-    {
-        DocumentEdit edit(doc, "Delete Frame");
-        ASSERT_EQ(DeleteSelectedItem(doc, false), 0);
-    }
-    EXPECT_TRUE(doc.empty());
-    EXPECT_EQ(doc.tree.size(), 1);
-    EXPECT_EQ(doc.selectedItem, doc.tree.root());
-    EXPECT_EQ(doc.selectedFrame, nullptr);
-    EXPECT_EQ(DeleteSelectedItem(doc, false), -1);  // nothing left to delete
-    EXPECT_EQ(doc.history.undoName(), "Delete Frame");
-    ASSERT_TRUE(doc.history.undo(doc));
-    EXPECT_EQ(doc.countFrames(), 1);
-    EXPECT_EQ(doc.selectedFrame, doc.firstFrame);
-    EXPECT_EQ(doc.selectedItem->text(), "Gif :load1.gif");
-    EXPECT_FALSE(doc.modified());  // back where it was loaded
-}
-
-TEST_F(DocumentCommandsTest, ConfirmationGuardsImageDeletion) {
-    Load(2);
-    host.answers = {Answer::No};
-    EXPECT_EQ(DeleteSelectedItem(doc, true), -1);
-    EXPECT_EQ(doc.countFrames(), 2);
-    ASSERT_EQ(host.questions().size(), 1u);
-    EXPECT_EQ(host.questions()[0].text,
-              "Do you really want to remove Gif :load1.gif from the list ?");
-    EXPECT_EQ(host.questions()[0].caption, "Confirm Removal");
-    EXPECT_EQ(DeleteSelectedItem(doc, true), 0);  // answered Yes
-    EXPECT_EQ(doc.countFrames(), 1);
-    EXPECT_TRUE(doc.modified());
-    EXPECT_EQ(doc.selectedItem, doc.EntryOfFrame(doc.firstFrame));  // the next image entry
-}
-
-TEST_F(DocumentCommandsTest, DeletingAGroupRemovesExactlyItsFrames) {
-    Load(3);
-    doc.selectedFrame = doc.firstFrame->next;
-    doc.selectedItem = doc.EntryOfFrame(doc.selectedFrame);
-    ASSERT_TRUE(InsertGroup("Effect", 2));
-    doc.selectedFrame = doc.lastFrame();
-    doc.selectedItem = doc.EntryOfFrame(doc.selectedFrame);
-    ASSERT_TRUE(InsertGroup("Effect", 4));  // Effect 2 after the last frame
-    ASSERT_EQ(doc.countFrames(), 9);
-    TreeItem* effect2 = doc.tree.root()->child(doc.tree.root()->childCount() - 1);
-    ASSERT_EQ(effect2->text(), "Effect 2: X");
-    doc.selectedItem = effect2;
-    ASSERT_EQ(DeleteSelectedItem(doc, true), 0);
-    EXPECT_EQ(host.questions().back().text,
-              "Do you really want to remove 'Effect 2: X' and all its images from the list ?");
-    EXPECT_EQ(doc.countFrames(), 5);
-    EXPECT_EQ(doc.groups.effects[1].first, nullptr);  // the run is gone
-    EXPECT_NE(doc.groups.effects[0].first, nullptr);
-    CheckInvariants("after deleting Effect 2");
-}
-
 TEST_F(DocumentCommandsTest, DeletingTheOnlyFrameOfARunRemovesItsGroup) {
     Load(2);
     ASSERT_TRUE(InsertGroup("Trans", 1));
@@ -235,7 +180,10 @@ TEST_F(DocumentCommandsTest, RearrangedFramesKeepTheTreeRules) {
          b,
          {2, 0, 0, 0}},
     };
-    for (const Row& row : rows) {
+    // The entry selected after each change: the first frame placed (the root not counted).
+    const size_t selected[] = {4, 4, 4, 0, 7};
+    for (size_t r = 0; r < std::size(rows); ++r) {
+        const Row& row = rows[r];
         SCOPED_TRACE(row.what);
         {
             DocumentEdit edit(doc, "Rearrange");
@@ -248,6 +196,11 @@ TEST_F(DocumentCommandsTest, RearrangedFramesKeepTheTreeRules) {
         EXPECT_EQ(comments, row.commentsPerFrame);
         CheckInvariants(row.what);
         if (row.entries == b) continue;  // nothing to take back
+        size_t at = 0;
+        for (TreeItem* e = FrameTree::NextEntry(doc.tree.root()); e && e != doc.selectedItem;
+             e = FrameTree::NextEntry(e))
+            ++at;
+        EXPECT_EQ(at, selected[r]);
         ASSERT_TRUE(doc.history.undo(doc));
         EXPECT_EQ(doc.tree.Entries(), b);
         CheckInvariants("undone");
@@ -255,55 +208,37 @@ TEST_F(DocumentCommandsTest, RearrangedFramesKeepTheTreeRules) {
     EXPECT_EQ(doc.groups.effects.size(), 1u);
 }
 
-// Delays set and scaled for chosen frames, worked out by hand.
+// Delays set and scaled for chosen frames, worked out by hand; -1 where nothing changes.
 TEST_F(DocumentCommandsTest, DelaysAreSetAndScaledForTheChosenFrames) {
     Load(4);
     const uint32_t start[] = {7, 15, 33, 0};
     size_t k = 0;
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) f->delay = start[k++];
-    struct Row {
-        const char* what;
-        std::function<int()> change;
-        std::vector<uint32_t> delays;  // -1 result: as they were
-        int result;
+    const struct {
+        bool scale;
+        std::vector<size_t> frames;
+        int value, result;
+        std::vector<uint32_t> delays;
+    } rows[] = {
+        {false, {1, 3}, 250, 0, {7, 250, 33, 250}}, {false, {1}, 15, -1, {7, 15, 33, 0}},
+        {false, {1}, 65536, -1, {7, 15, 33, 0}},    {true, {0, 1, 2, 3}, 50, 0, {4, 8, 17, 0}},
+        {true, {0, 1, 2}, 33, 0, {2, 5, 11, 0}},    {true, {2}, 1000, 0, {7, 15, 330, 0}},
+        {true, {2}, 1001, -1, {7, 15, 33, 0}},
     };
-    const Row rows[] = {
-        {"set",
-         [&] {
-             return SetFrameDelays(doc, {1, 3}, 250);
-         },
-         {7, 250, 33, 250},
-         0},
-        {"set to what they are", [&] { return SetFrameDelays(doc, {1}, 15); }, {7, 15, 33, 0}, -1},
-        {"set past the field", [&] { return SetFrameDelays(doc, {1}, 65536); }, {7, 15, 33, 0}, -1},
-        {"halved, halves up",
-         [&] {
-             return ScaleFrameDelays(doc, {0, 1, 2, 3}, 50);
-         },
-         {4, 8, 17, 0},
-         0},
-        {"a third",
-         [&] {
-             return ScaleFrameDelays(doc, {0, 1, 2}, 33);
-         },
-         {2, 5, 11, 0},
-         0},
-        {"tenfold", [&] { return ScaleFrameDelays(doc, {2}, 1000); }, {7, 15, 330, 0}, 0},
-        {"percent out of range",
-         [&] { return ScaleFrameDelays(doc, {2}, 1001); },
-         {7, 15, 33, 0},
-         -1},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << (row.scale ? "scale " : "set ") << row.value);
         {
             DocumentEdit edit(doc, "Delays");
-            EXPECT_EQ(row.change(), row.result);
+            EXPECT_EQ(row.scale ? ScaleFrameDelays(doc, row.frames, row.value)
+                                : SetFrameDelays(doc, row.frames, row.value),
+                      row.result);
         }
         std::vector<uint32_t> delays;
         for (FrameRecord* f = doc.firstFrame; f; f = f->next) delays.push_back(f->delay);
         EXPECT_EQ(delays, row.delays);
-        if (row.result == 0) ASSERT_TRUE(doc.history.undo(doc));
+        if (row.result == 0) {
+            ASSERT_TRUE(doc.history.undo(doc));
+        }
     }
     EXPECT_EQ(ScaledDelay(65535, 1000), 65535);  // kept within the field
 }
@@ -536,37 +471,6 @@ TEST_F(DocumentCommandsTest, UndoOfASpliceLeavesTheOtherFramesAlone) {
     EXPECT_EQ(doc.countFrames(), 4);
     EXPECT_EQ(doc.firstFrame->next->next, records[3]);
     CheckInvariants("redo");
-}
-
-// The palette switches keep every picture: frames that drew with the global palette take
-// it as their own, and a frame that gives up its own palette when there is no global one
-// switches the global palette on. The loaded file has one global palette (#102030 and
-// #405060 on alternate frames).
-TEST_F(DocumentCommandsTest, PaletteSwitchesKeepEveryPicture) {
-    Load(3);
-    ASSERT_TRUE(doc.hasGlobalPalette);
-    const auto pictures = [&] {
-        std::vector<uint32_t> corners;
-        for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
-            DiscardComposedBitmap(*f);
-            corners.push_back(GetComposedBitmap(*f)->at(3, 2) & 0xFFFFFF);
-        }
-        return corners;
-    };
-    const std::vector<uint32_t> expected = {0x102030, 0x405060, 0x102030};
-    ASSERT_EQ(pictures(), expected);
-
-    SetUseGlobalPalette(doc, false);
-    EXPECT_FALSE(doc.hasGlobalPalette);
-    for (FrameRecord* f = doc.firstFrame; f; f = f->next) EXPECT_EQ(f->hasLocalPalette, 1);
-    EXPECT_EQ(pictures(), expected);
-
-    EXPECT_TRUE(SetUseLocalPalette(doc, *doc.firstFrame, false)) << "global switched on";
-    EXPECT_TRUE(doc.hasGlobalPalette);
-    EXPECT_EQ(doc.firstFrame->hasLocalPalette, 0);
-    EXPECT_EQ(pictures(), expected);
-    EXPECT_FALSE(SetUseLocalPalette(doc, *doc.firstFrame, true));
-    EXPECT_EQ(pictures(), expected);
 }
 
 }  // namespace

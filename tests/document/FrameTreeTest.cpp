@@ -1,5 +1,5 @@
-// The frame tree as the index of the frames: pre-order walking, EnumGifs, GetGif and
-// the global comment entries.
+// The frame tree as the index of the frames: EnumGifs, GetGif and the global comment
+// entries.
 #include <gtest/gtest.h>
 
 #include "document/AnimationDocument.h"
@@ -40,17 +40,6 @@ class FrameTreeTest : public ::testing::Test {
         }
     }
 };
-
-TEST_F(FrameTreeTest, PreOrderVisitsChildrenBeforeSiblings) {
-    std::vector<std::string> order;
-    for (TreeItem* e = doc.tree.root(); e; e = FrameTree::NextEntry(e)) order.push_back(e->text());
-    const std::vector<std::string> expected = {
-        "Root",           "GlobalComment [1]", "Gif :a.gif",      "Comment [1]",
-        "Effect 1: Blur", "Gif :Blur (1/2)",   "Gif :Blur (2/2)", "Gif :d.gif"};
-    EXPECT_EQ(order, expected);
-    EXPECT_EQ(FrameTree::NextFrameEntry(entries[0]), entries[1]);
-    EXPECT_EQ(FrameTree::NextFrameEntry(entries[3]), nullptr);
-}
 
 TEST_F(FrameTreeTest, EnumGifsCountsFrameEntriesBeforeTheSelection) {
     doc.selectedItem = doc.tree.root();

@@ -149,16 +149,11 @@ TEST_F(FrameTreeViewTest, ThumbnailSizeComesFromTheSettings) {
         store.setValue("Thumbnail Size", row.stored);
         Editor other(&store);
         ASSERT_TRUE(other.open(QString::fromStdString(gif)));
-        QAbstractItemModel* model = other->treeView()->model();
-        const QModelIndex first =
-            other->treeModel()->indexOf(other.doc().EntryOfFrame(other.doc().firstFrame));
-        model->data(first, Qt::DecorationRole);
-        for (int i = 0; i < 600 && !other->thumbnails()->ready(
-                                       other.doc().EntryOfFrame(other.doc().firstFrame));
-             ++i)
-            QTest::qWait(20);
-        const QImage thumb = model->data(first, Qt::DecorationRole).value<QImage>();
-        EXPECT_EQ(thumb.size(), row.thumbnail);
+        TreeItem* first = other.doc().EntryOfFrame(other.doc().firstFrame);
+        const QModelIndex index = other->treeModel()->indexOf(first);
+        index.data(Qt::DecorationRole);
+        (void)QTest::qWaitFor([&] { return other->thumbnails()->ready(first); }, 12000);
+        EXPECT_EQ(Decoration(index).size(), row.thumbnail);
         other.close();
     }
 }
@@ -227,82 +222,68 @@ class FrameCommandsTest : public FrameTreeViewTest {
         QTest::keyClick(tree(), k, modifiers);
     }
     void undo() { key(Qt::Key_Z, Qt::ControlModifier); }
-    std::vector<Pixels> order(std::initializer_list<int> frames) const {
-        std::vector<Pixels> planes;
-        for (int k : frames) planes.push_back(pictures[size_t(k)]);
-        return planes;
-    }
     std::vector<Pixels> pictures;
 };
 
-// Ctrl+A selects everything; Delete then removes every image, and Ctrl+Z brings them
-// all back as one step.
-TEST_F(FrameCommandsTest, SelectAllAndDeleteRemoveEveryImageAndUndoBringsThemBack) {
-    key(Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(tree()->selectionModel()->selectedRows().size(), doc().tree.size());
-    key(Qt::Key_Delete);
-    EXPECT_TRUE(doc().empty());
-    EXPECT_TRUE(ImageLabels(window()).empty());
-    EXPECT_EQ(doc().history.undoName(), "Delete Frames");
-    undo();
-    EXPECT_EQ(Pictures(doc()), pictures);
-    EXPECT_EQ(ImageLabels(window()), std::vector<std::string>(3, "Gif :photo.gif"));
-    EXPECT_EQ(Delays(doc()), (std::vector<uint32_t>{10, 25, 70}));
-}
-
-// Ctrl-click and Shift-click choose the frames that Delete and Duplicate act on.
-TEST_F(FrameCommandsTest, CtrlAndShiftClicksChooseTheFramesCommandsActOn) {
-    click(0);
-    click(2, Qt::ControlModifier);
-    key(Qt::Key_D, Qt::ControlModifier);
-    EXPECT_EQ(Pictures(doc()), order({0, 0, 1, 2, 2}));
-    EXPECT_EQ(doc().history.undoName(), "Duplicate Frames");
-    undo();
-    EXPECT_EQ(Pictures(doc()), pictures);
-
-    click(1);
-    click(2, Qt::ShiftModifier);
-    key(Qt::Key_Delete);
-    EXPECT_EQ(Pictures(doc()), order({0}));
-    undo();
-    EXPECT_EQ(Pictures(doc()), pictures);
-
-    // Copy of two frames, pasted behind the middle one.
-    click(0);
-    click(2, Qt::ControlModifier);
-    key(Qt::Key_C, Qt::ControlModifier);
-    click(1);
-    key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(Pictures(doc()), order({0, 1, 0, 2, 2}));
-    EXPECT_EQ(doc().history.undoName(), "Paste Frames");
-    undo();
-    EXPECT_EQ(Pictures(doc()), pictures);
-
-    // Cut of the first two, pasted behind the last: they have moved there.
-    click(0);
-    click(1, Qt::ShiftModifier);
-    key(Qt::Key_X, Qt::ControlModifier);
-    EXPECT_EQ(Pictures(doc()), order({2}));
-    click(0);
-    key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(Pictures(doc()), order({2, 0, 1}));
-    EXPECT_EQ(Delays(doc()), (std::vector<uint32_t>{70, 10, 25}));
-    undo();
-    undo();
-    EXPECT_EQ(Pictures(doc()), pictures);
-}
-
-// A selection the program makes (Goto First, playback, a command) replaces the user's,
-// whatever key the last click held.
-TEST_F(FrameCommandsTest, SelectingFromTheProgramReplacesASelectionOfSeveral) {
-    click(0);
-    click(2, Qt::ControlModifier);
-    ASSERT_EQ(tree()->selectionModel()->selectedRows().size(), 2);
-    window().selectEntry(doc().EntryOfFrame(doc().firstFrame->next));
-    EXPECT_EQ(tree()->selectionModel()->selectedRows(), QModelIndexList{indexOfFrame(1)});
-    key(Qt::Key_Delete);  // one frame, as Delete always did
-    EXPECT_EQ(Pictures(doc()), order({0, 2}));
-    EXPECT_EQ(doc().history.undoName(), "Delete Frame");
+// Clicks with Ctrl or Shift, Ctrl+A and selections the program makes (which replace the
+// user's) choose the frames the keys act on; Ctrl+Z takes each change back.
+TEST_F(FrameCommandsTest, ClicksAndKeysChooseTheFramesCommandsActOn) {
+    const auto twoApart = [&] {
+        click(0);
+        click(2, Qt::ControlModifier);
+    };
+    const auto ctrl = [&](Qt::Key k) { key(k, Qt::ControlModifier); };
+    struct Row {
+        const char* what;
+        std::function<void()> act;
+        std::vector<int> order;
+        const char* undoName;
+        std::vector<uint32_t> delays = {};  // checked when given
+        int undos = 1;
+    };
+    const Row rows[] = {
+        {"Ctrl+A, Delete", [&] { ctrl(Qt::Key_A), key(Qt::Key_Delete); }, {}, "Delete Frames"},
+        {"two apart, Ctrl+D",
+         [&] { twoApart(), ctrl(Qt::Key_D); },
+         {0, 0, 1, 2, 2},
+         "Duplicate Frames"},
+        {"Shift-click, Delete",
+         [&] { click(1), click(2, Qt::ShiftModifier), key(Qt::Key_Delete); },
+         {0},
+         "Delete Frames"},
+        {"two apart copied, pasted behind the middle one",
+         [&] { twoApart(), ctrl(Qt::Key_C), click(1), ctrl(Qt::Key_V); },
+         {0, 1, 0, 2, 2},
+         "Paste Frames"},
+        {"the first two cut, pasted behind the last: moved",
+         [&] { click(0), click(1, Qt::ShiftModifier), ctrl(Qt::Key_X), click(0), ctrl(Qt::Key_V); },
+         {2, 0, 1},
+         "Paste Frames",
+         {70, 10, 25},
+         2},
+        {"two apart, then the program selects one: Delete takes that one",
+         [&] {
+             twoApart(), window().selectEntry(doc().EntryOfFrame(doc().firstFrame->next));
+             key(Qt::Key_Delete);
+         },
+         {0, 2},
+         "Delete Frame"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.act();
+        std::vector<Pixels> expected;
+        for (int k : row.order) expected.push_back(pictures[size_t(k)]);
+        EXPECT_EQ(Pictures(doc()), expected);
+        EXPECT_EQ(doc().history.undoName(), row.undoName);
+        if (!row.delays.empty()) {
+            EXPECT_EQ(Delays(doc()), row.delays);
+        }
+        for (int i = 0; i < row.undos; ++i) undo();
+        EXPECT_EQ(Pictures(doc()), pictures);
+        EXPECT_EQ(ImageLabels(window()), std::vector<std::string>(3, "Gif :photo.gif"));
+        EXPECT_EQ(Delays(doc()), (std::vector<uint32_t>{10, 25, 70}));
+    }
 }
 
 // The frame commands with orders and delays worked out by hand, each taken back by Ctrl+Z.

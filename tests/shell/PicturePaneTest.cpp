@@ -213,26 +213,22 @@ TEST_F(PicturePaneTest, CtrlWheelZoomsAboutTheMouse) {
     auto middleOfBlock = [](int start, int near) { return start + (near - start) / 32 * 32 + 16; };
     const QPoint at(middleOfBlock(r.left(), viewport->width() / 3),
                     middleOfBlock(r.top(), viewport->height() / 3));
-    const QString before = pane().pixelTextAt(viewport->mapToParent(at));
-    ASSERT_FALSE(before.isEmpty());
-    const QString pixel = before.section(QStringLiteral("  "), 0, 0);  // "x .., y .."
-    wheel(at, -120, Qt::ControlModifier);
-    EXPECT_EQ(statusOf("zoomStatus"), "2400%");
-    EXPECT_EQ(pane().pixelTextAt(viewport->mapToParent(at)).section(QStringLiteral("  "), 0, 0),
-              pixel);
-    wheel(at, -120, Qt::ControlModifier);
-    EXPECT_EQ(statusOf("zoomStatus"), "1600%");
-    EXPECT_EQ(pane().pixelTextAt(viewport->mapToParent(at)).section(QStringLiteral("  "), 0, 0),
-              pixel);
-    wheel(at, 120, Qt::ControlModifier);
-    EXPECT_EQ(statusOf("zoomStatus"), "2400%");
-    EXPECT_EQ(pane().pixelTextAt(viewport->mapToParent(at)).section(QStringLiteral("  "), 0, 0),
-              pixel);
+    // "x .., y .." of the pixel under the mouse.
+    const auto under = [&] {
+        return pane().pixelTextAt(viewport->mapToParent(at)).section(QStringLiteral("  "), 0, 0);
+    };
+    const QString pixel = under();
+    ASSERT_FALSE(pixel.isEmpty());
     // Half a notch (a touchpad) does nothing yet; the other half makes a step.
-    wheel(at, 60, Qt::ControlModifier);
-    EXPECT_EQ(statusOf("zoomStatus"), "2400%");
-    wheel(at, 60, Qt::ControlModifier);
-    EXPECT_EQ(statusOf("zoomStatus"), "3200%");
+    for (const auto& [turn, zoom] : {std::pair{-120, "2400%"},
+                                     {-120, "1600%"},
+                                     {120, "2400%"},
+                                     {60, "2400%"},
+                                     {60, "3200%"}}) {
+        wheel(at, turn, Qt::ControlModifier);
+        EXPECT_EQ(statusOf("zoomStatus"), zoom);
+        EXPECT_EQ(under(), pixel) << zoom;
+    }
     // Without Ctrl: scrolled, not zoomed.
     const int scrolled = pane().verticalScrollBar()->value();
     wheel(at, -120, Qt::NoModifier);

@@ -79,6 +79,10 @@ TEST_F(PlaybackTest, LoopCountStopsPlayingOnTheLastImage) {
             EXPECT_EQ(doc().selectedFrame, doc().lastFrame());
         }
         playback().stop();
+        window().runCommand(kCmdGotoFirst);
+        EXPECT_EQ(doc().selectedFrame, doc().firstFrame);
+        window().runCommand(kCmdGotoLast);
+        EXPECT_EQ(doc().selectedFrame, doc().lastFrame());
         window().runCommand(kCmdNew);
     }
 }
@@ -89,6 +93,7 @@ TEST_F(PlaybackTest, SpeedChangesOnlyThePlaying) {
     auto* speed = window().findChild<QComboBox*>(QStringLiteral("playSpeed"));
     ASSERT_NE(speed, nullptr);
     EXPECT_EQ(speed->currentText(), "100%");
+    EXPECT_EQ(Playback::IntervalFor(0), 10);  // a delay of 0 still shows for 10 ms
     // 30 s a frame at the file's own speed.
     const struct {
         Qt::Key key;
