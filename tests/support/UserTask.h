@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,15 @@ bool ToolSucceeds(const std::string& command);
 int EntriesIn(const std::string& folder);
 // A test case's label as a test name ("a full table" -> "AFullTable").
 std::string TestNameOf(const std::string& label);
+// Prints a test case as its label: a test file's namespace takes it in with
+// `using testing_support::PrintTo;`.
+template <class Case>
+requires requires(const Case& c, std::ostream& os) {
+    os << c.label;
+}
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.label;
+}
 // Names the cases of a parameterised test after their `label`.
 struct ByLabel {
     template <class Info>

@@ -25,6 +25,8 @@ using gif_test::GifBuilder;
 
 namespace {
 
+using ts::PrintTo;
+
 // A document that opened `path` as the editor does; the host records what it was told.
 struct OpenedGif {
     explicit OpenedGif(const std::string& path) : result(LoadGifIntoDocument(doc, path)) {

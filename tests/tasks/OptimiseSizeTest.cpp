@@ -18,6 +18,8 @@ namespace ts = testing_support;
 
 namespace {
 
+using ts::PrintTo;
+
 // Text typed into a terminal-like window, the cursor blinking when the typing stops
 // (so that some frames repeat the one before).
 std::string TypingGif(const ts::TempFolder& f) {
