@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -242,6 +243,48 @@ std::string ShellWords(std::initializer_list<std::string> words) {
 
 ToolResult RunCli(std::initializer_list<std::string> words, int addressSpaceMiB) {
     return RunCli(ShellWords(words), addressSpaceMiB);
+}
+
+}  // namespace testing_support
+
+namespace testing_support {
+
+namespace {
+bool Succeeded(const std::string& command, const ToolResult& r) {
+    if (r.status == 0) return true;
+    ADD_FAILURE() << command << "\nexit status " << r.status << ", signal " << r.signal << "\n"
+                  << r.err;
+    return false;
+}
+}  // namespace
+
+bool CliSucceeds(std::initializer_list<std::string> words) {
+    return CliSucceeds(ShellWords(words));
+}
+
+bool CliSucceeds(const std::string& args) {
+    return Succeeded("velmora-cli " + args, RunCli(args));
+}
+
+bool ToolSucceeds(const std::string& command) {
+    return Succeeded(command, RunTool(command));
+}
+
+int EntriesIn(const std::string& folder) {
+    std::error_code ignored;
+    return int(std::distance(std::filesystem::directory_iterator(folder, ignored),
+                             std::filesystem::directory_iterator()));
+}
+
+std::string TestNameOf(const std::string& label) {
+    std::string name;
+    bool upper = true;
+    for (const char c : label) {
+        const bool alnum = std::isalnum(static_cast<unsigned char>(c)) != 0;
+        if (alnum) name += upper ? char(std::toupper(static_cast<unsigned char>(c))) : c;
+        upper = !alnum;
+    }
+    return name;
 }
 
 }  // namespace testing_support

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -99,5 +100,35 @@ namespace testing_support {
 std::string ShellWords(std::initializer_list<std::string> words);
 // Runs velmora-cli with the given words, each quoted for the shell.
 ToolResult RunCli(std::initializer_list<std::string> words, int addressSpaceMiB = 0);
+
+}  // namespace testing_support
+
+namespace testing_support {
+
+// Runs velmora-cli or a peer tool and fails the current test with the command and its
+// messages unless it exits with 0; whether it did.
+bool CliSucceeds(std::initializer_list<std::string> words);
+bool CliSucceeds(const std::string& args);
+bool ToolSucceeds(const std::string& command);
+// How many entries a folder holds.
+int EntriesIn(const std::string& folder);
+// A test case's label as a test name ("a full table" -> "AFullTable").
+std::string TestNameOf(const std::string& label);
+// Prints a test case as its label: a test file's namespace takes it in with
+// `using testing_support::PrintTo;`.
+template <class Case>
+requires requires(const Case& c, std::ostream& os) {
+    os << c.label;
+}
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.label;
+}
+// Names the cases of a parameterised test after their `label`.
+struct ByLabel {
+    template <class Info>
+    std::string operator()(const Info& info) const {
+        return TestNameOf(info.param.label);
+    }
+};
 
 }  // namespace testing_support

@@ -17,6 +17,8 @@ namespace ts = testing_support;
 
 namespace {
 
+using ts::PrintTo;
+
 // Uneven delays with one that is no multiple of the others; an odd size.
 const std::vector<int> kDelays{10, 20, 30, 40, 7};
 constexpr int kWidth = 71, kHeight = 53;
@@ -24,7 +26,7 @@ constexpr int kWidth = 71, kHeight = 53;
 enum class Reader { Ffmpeg, Magick };
 
 struct FormatCase {
-    const char* extension;
+    const char* label;     // the extension
     Reader reader;         // who decodes the pictures and the timing
     double meanTolerance;  // mean channel difference of the first and last picture
     int codedWidth, codedHeight;
@@ -60,28 +62,18 @@ struct Timing {
 };
 
 Timing FfmpegTiming(const std::string& path) {
+    const auto probe = [&](const std::string& what) {
+        return std::istringstream(
+            ts::RunTool("ffprobe -v error -of csv=p=0 " + what + " " + ts::ShellQuote(path)).out);
+    };
     Timing t;
-    const ts::ToolResult count = ts::RunTool(
-        "ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames "
-        "-of csv=p=0 " +
-        ts::ShellQuote(path));
-    std::istringstream(count.out) >> t.frames;
-    const ts::ToolResult length = ts::RunTool(
-        "ffprobe -v error -show_entries format=duration -of csv=p=0 " + ts::ShellQuote(path));
-    if (!(std::istringstream(length.out) >> t.seconds)) {
+    probe("-count_frames -select_streams v:0 -show_entries stream=nb_read_frames") >> t.frames;
+    if (!(probe("-show_entries format=duration") >> t.seconds)) {
         // APNG has no container length: the last packet's start and duration.
-        const ts::ToolResult packets = ts::RunTool(
-            "ffprobe -v error -select_streams v:0 -show_entries "
-            "packet=pts_time,duration_time -of csv=p=0 " +
-            ts::ShellQuote(path));
-        std::istringstream lines(packets.out);
-        std::string line;
-        while (std::getline(lines, line)) {
-            double start = 0, duration = 0;
-            char comma = 0;
-            if (std::istringstream(line) >> start >> comma >> duration)
-                t.seconds = start + duration;
-        }
+        std::istringstream lines =
+            probe("-select_streams v:0 -show_entries packet=pts_time,duration_time");
+        double start = 0, duration = 0;
+        for (char comma = 0; lines >> start >> comma >> duration;) t.seconds = start + duration;
     }
     return t;
 }
@@ -90,11 +82,8 @@ Timing MagickTiming(const std::string& path) {
     Timing t;
     const ts::ToolResult delays = ts::RunTool("identify -format '%T\\n' " + ts::ShellQuote(path));
     std::istringstream lines(delays.out);
-    int delay = 0, total = 0, frames = 0;
-    while (lines >> delay) {
-        total += delay;
-        ++frames;
-    }
+    int total = 0, frames = 0;
+    for (int delay = 0; lines >> delay; ++frames) total += delay;
     if (delays.status == 0 && frames > 0) t = Timing{frames, total / 100.0};
     return t;
 }
@@ -131,16 +120,12 @@ TEST_P(AnimatedFormats, KeepFramesDurationPicturesAndLoop) {
     const ts::TempFolder folder;
     const std::string gif = ts::MakeTimedPhotoGif(folder, "photo.gif", kWidth, kHeight, kDelays, 3);
     ASSERT_FALSE(gif.empty());
-    const std::string out = folder.file(std::string("out.") + c.extension);
-    const ts::ToolResult run =
-        ts::RunCli("convert " + ts::ShellQuote(gif) + " -o " + ts::ShellQuote(out));
-    ASSERT_EQ(run.signal, 0);
+    const std::string out = folder.file(std::string("out.") + c.label);
+    const ts::ToolResult run = ts::RunCli({"convert", gif, "-o", out});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     // Written beside the target and renamed: nothing else is left in the folder.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
-                            std::filesystem::directory_iterator()),
-              2);
+    EXPECT_EQ(ts::EntriesIn(folder.path()), 2);
 
     const Timing t = c.reader == Reader::Magick ? MagickTiming(out) : FfmpegTiming(out);
     const double length = std::accumulate(kDelays.begin(), kDelays.end(), 0) / 100.0;
@@ -154,8 +139,8 @@ TEST_P(AnimatedFormats, KeepFramesDurationPicturesAndLoop) {
     ASSERT_EQ(got->size(), kDelays.size());
     for (const size_t k : {size_t(0), kDelays.size() - 1}) {
         SCOPED_TRACE(testing::Message() << "picture " << k);
-        EXPECT_EQ((*got)[k].width, c.codedWidth);
-        EXPECT_EQ((*got)[k].height, c.codedHeight);
+        EXPECT_EQ(std::make_pair((*got)[k].width, (*got)[k].height),
+                  std::make_pair(c.codedWidth, c.codedHeight));
         const ts::ComposedPicture picture = Crop((*got)[k], kWidth, kHeight);
         if (c.meanTolerance == 0)
             EXPECT_EQ(ts::MaxChannelDifference((*shown)[k], picture), 0);
@@ -163,35 +148,29 @@ TEST_P(AnimatedFormats, KeepFramesDurationPicturesAndLoop) {
             EXPECT_LE(ts::MeanChannelDifference((*shown)[k], picture), c.meanTolerance);
     }
 
-    if (c.keepsLoop) {
-        const int plays = MagickIterations(gif);
-        EXPECT_EQ(plays, 3);
-        EXPECT_EQ(StoredPlays(out), plays);
-    }
+    if (!c.keepsLoop) return;
+    EXPECT_EQ(MagickIterations(gif), 3);
+    EXPECT_EQ(StoredPlays(out), 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, AnimatedFormats, testing::ValuesIn(kFormats),
-                         [](const auto& info) { return std::string(info.param.extension); });
+INSTANTIATE_TEST_SUITE_P(Formats, AnimatedFormats, testing::ValuesIn(kFormats), ts::ByLabel());
 
 // Transparent parts stay transparent where the format has alpha, as ImageMagick composes
 // the GIF (a disposal to the background clears the first picture).
 TEST(AnimatedFormatsAlpha, WebpAndApngKeepTransparency) {
     const ts::TempFolder folder;
     const std::string gif = folder.file("shapes.gif");
-    ASSERT_EQ(ts::RunTool("convert -dispose background -delay 20 \\( -size 61x41 xc:none -fill "
-                          "'#d02020' -draw 'circle 30 20 30 4' \\) -delay 30 \\( -size 61x41 "
-                          "xc:none -fill '#2040c0' -draw 'rectangle 5 5 33 30' \\) -loop 0 " +
-                          ts::ShellQuote(gif))
-                  .status,
-              0);
+    ASSERT_TRUE(ts::ToolSucceeds(
+        "convert -dispose background -delay 20 \\( -size 61x41 xc:none -fill '#d02020' -draw "
+        "'circle 30 20 30 4' \\) -delay 30 \\( -size 61x41 xc:none -fill '#2040c0' -draw "
+        "'rectangle 5 5 33 30' \\) -loop 0 " +
+        ts::ShellQuote(gif)));
     const auto shown = ts::PeerComposedPictures(gif);
     ASSERT_TRUE(shown && shown->size() == 2u);
     for (const char* ext : {"webp", "apng"}) {
         SCOPED_TRACE(ext);
         const std::string out = folder.file(std::string("out.") + ext);
-        const ts::ToolResult run =
-            ts::RunCli("convert " + ts::ShellQuote(gif) + " -o " + ts::ShellQuote(out));
-        ASSERT_EQ(run.status, 0) << run.err;
+        ASSERT_TRUE(ts::CliSucceeds({"convert", gif, "-o", out}));
         const auto got =
             std::string(ext) == "webp" ? ts::PeerComposedPictures(out) : ts::PeerVideoFrames(out);
         ASSERT_TRUE(got && got->size() == 2u);
@@ -219,16 +198,13 @@ TEST(AnimatedFormatsFailure, CannotWriteSaysSoAndLeavesNoFile) {
     for (const char* ext : {"webp", "apng", "mp4", "webm"}) {
         SCOPED_TRACE(ext);
         const std::string out = folder.file(std::string("missing/out.") + ext);
-        const ts::ToolResult run =
-            ts::RunCli("convert " + ts::ShellQuote(gif) + " -o " + ts::ShellQuote(out));
+        const ts::ToolResult run = ts::RunCli({"convert", gif, "-o", out});
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.err.find("Could not save"), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("while saving animation"), std::string::npos) << run.err;
         EXPECT_FALSE(std::filesystem::exists(out));
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
-                            std::filesystem::directory_iterator()),
-              1);
+    EXPECT_EQ(ts::EntriesIn(folder.path()), 1);
 }
 
 }  // namespace

@@ -47,62 +47,48 @@ const TooMany kTooMany[] = {
     {"Pixelize PingPong at the largest int", "effect Pixelize", "video", "2147483647", true, false},
 };
 
-class EffectLimits : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        folder_ = new ts::TempFolder;
-        photo_ = ts::MakePhotoGif(*folder_, "photo.gif", 200, 150, 2);
-        video_ = ts::MakeVideoGif(*folder_, "video.gif", "testsrc2", 64, 48, 2);
-    }
-    static void TearDownTestSuite() {
-        delete folder_;
-        folder_ = nullptr;
-    }
-
-    static inline ts::TempFolder* folder_ = nullptr;
-    static inline std::string photo_, video_;
-};
-
-TEST_F(EffectLimits, CountsBeyondMemoryEndWithAMessage) {
-    ASSERT_FALSE(photo_.empty());
-    ASSERT_FALSE(video_.empty());
+TEST(EffectLimits, CountsBeyondMemoryEndWithAMessage) {
+    const ts::TempFolder folder;
+    const std::string photo = ts::MakePhotoGif(folder, "photo.gif", 200, 150, 2);
+    const std::string video = ts::MakeVideoGif(folder, "video.gif", "testsrc2", 64, 48, 2);
+    ASSERT_FALSE(photo.empty() || video.empty());
     for (const TooMany& c : kTooMany) {
         SCOPED_TRACE(c.label);
         if (c.limitedOnly && kLimitMiB == 0) continue;
-        const std::string in = std::string(c.input) == "photo" ? photo_ : video_;
-        const std::string out = folder_->file("out.gif");
-        const ts::ToolResult r = ts::RunCli(std::string(c.command) + " " + ts::ShellQuote(in) +
-                                                " -o " + ts::ShellQuote(out) + " --frames " +
-                                                c.frames + (c.pingPong ? " --pingpong" : ""),
-                                            kLimitMiB);
+        const std::string in = std::string(c.input) == "photo" ? photo : video;
+        const ts::ToolResult r =
+            ts::RunCli(std::string(c.command) + " " + ts::ShellQuote(in) + " -o " +
+                           ts::ShellQuote(folder.file("out.gif")) + " --frames " + c.frames +
+                           (c.pingPong ? " --pingpong" : ""),
+                       kLimitMiB);
         EXPECT_EQ(r.signal, 0) << r.err;
         EXPECT_EQ(r.status, 1) << r.err;
         // Refused by the dialog's count check, or by the renderer's budget (message 2004)
         // when memory went elsewhere after the dialog looked.
-        const bool told = r.err.find(kDoesNotFit) != std::string::npos ||
-                          r.err.find(kMessage2004) != std::string::npos;
-        EXPECT_TRUE(told) << r.err;
+        EXPECT_TRUE(r.err.find(kDoesNotFit) != std::string::npos ||
+                    r.err.find(kMessage2004) != std::string::npos)
+            << r.err;
     }
 }
 
 // A random pick of 0..32767 scaled to the width reaches only 32768 columns; once they
 // were covered the run waited for the others for ever. One row keeps the 40000 pixels
 // cheap; 40 frames cover more than 32768 of them.
-TEST_F(EffectLimits, RandomShineEndsOnPicturesWiderThan32767) {
+TEST(EffectLimits, RandomShineEndsOnPicturesWiderThan32767) {
+    const ts::TempFolder folder;
     // ImageMagick's policy stops at 16K pixels a side; FFmpeg scales the photo, and makes
     // the second image its negative, on one palette as its users do.
-    const std::string photo = ts::MakePhoto(*folder_, "rose.png", 70, 46);
+    const std::string photo = ts::MakePhoto(folder, "rose.png", 70, 46);
     ASSERT_FALSE(photo.empty());
-    const std::string wide = folder_->file("wide.gif");
-    const ts::ToolResult made =
-        ts::RunTool("ffmpeg -v error -nostdin -y -i " + ts::ShellQuote(photo) +
-                    " -filter_complex \"[0]scale=40000:1:flags=bicubic,split[a][b];[b]negate[c];"
-                    "[a][c]concat=n=2:v=1:a=0,split[x][y];[x]palettegen[p];[y][p]paletteuse\" " +
-                    ts::ShellQuote(wide));
-    ASSERT_EQ(made.status, 0) << made.err;
+    const std::string wide = folder.file("wide.gif");
+    ASSERT_TRUE(ts::ToolSucceeds(
+        "ffmpeg -v error -nostdin -y -i " + ts::ShellQuote(photo) +
+        " -filter_complex \"[0]scale=40000:1:flags=bicubic,split[a][b];[b]negate[c];"
+        "[a][c]concat=n=2:v=1:a=0,split[x][y];[x]palettegen[p];[y][p]paletteuse\" " +
+        ts::ShellQuote(wide)));
     for (const char* command : {"effect", "transition"}) {
         SCOPED_TRACE(command);
-        const std::string out = folder_->file("shine.gif");
+        const std::string out = folder.file("shine.gif");
         const ts::ToolResult r = ts::RunCli(
             {command, "Random Shine through", wide, "-o", out, "--frames", "40"}, kLimitMiB);
         EXPECT_EQ(r.signal, 0) << r.err;

@@ -3,7 +3,6 @@
 // that FFmpeg made from a video.
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,14 +14,13 @@ namespace ts = testing_support;
 
 namespace {
 
+using ts::PrintTo;
+
 struct Input {
     const char* label;
     std::string (*make)(const ts::TempFolder&);
     size_t images;
 };
-void PrintTo(const Input& c, std::ostream* out) {
-    *out << c.label;
-}
 
 const Input kInputs[] = {
     {"photo 200x150 on one global table",
@@ -97,20 +95,15 @@ TEST_P(EffectsOnRealInputs, NamedFieldsMakeTheFileTheirSlotsMake) {
     ASSERT_FALSE(in.empty());
     for (const Spelling& s : kSpellings) {
         SCOPED_TRACE(std::string(s.command) + " " + s.name);
-        const std::string io = std::string(" ") + ts::ShellQuote(in) + " -o ";
-        const std::string named = folder.file("named.gif");
-        const std::string numbered = folder.file("numbered.gif");
+        const std::string io = " " + ts::ShellQuote(in) + " -o ", entry = ts::ShellQuote(s.name);
+        const std::string named = folder.file("named.gif"), numbered = folder.file("numbered.gif");
         const std::string plain = folder.file("plain.gif");
-        const std::string entry = std::string(s.command) + " " + ts::ShellQuote(s.name);
-        const ts::ToolResult a =
-            ts::RunCli(std::string(s.command) + io + ts::ShellQuote(named) + " --name " +
-                       ts::ShellQuote(s.name) + " --frames 4 " + s.named);
-        const ts::ToolResult b =
-            ts::RunCli(entry + io + ts::ShellQuote(numbered) + " --frames 4 " + s.numbered);
-        const ts::ToolResult c = ts::RunCli(entry + io + ts::ShellQuote(plain) + " --frames 4");
-        ASSERT_EQ(a.status, 0) << a.err;
-        ASSERT_EQ(b.status, 0) << b.err;
-        ASSERT_EQ(c.status, 0) << c.err;
+        ASSERT_TRUE(ts::CliSucceeds(s.command + io + ts::ShellQuote(named) + " --name " + entry +
+                                    " --frames 4 " + s.named));
+        ASSERT_TRUE(ts::CliSucceeds(s.command + (" " + entry) + io + ts::ShellQuote(numbered) +
+                                    " --frames 4 " + s.numbered));
+        ASSERT_TRUE(ts::CliSucceeds(s.command + (" " + entry) + io + ts::ShellQuote(plain) +
+                                    " --frames 4"));
         const std::vector<uint8_t> bytes = ts::ReadBytes(named);
         EXPECT_FALSE(bytes.empty());
         EXPECT_TRUE(bytes == ts::ReadBytes(numbered));
@@ -121,7 +114,6 @@ TEST_P(EffectsOnRealInputs, NamedFieldsMakeTheFileTheirSlotsMake) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, EffectsOnRealInputs, testing::ValuesIn(kInputs),
-                         [](const auto& info) { return std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Inputs, EffectsOnRealInputs, testing::ValuesIn(kInputs), ts::ByLabel());
 
 }  // namespace

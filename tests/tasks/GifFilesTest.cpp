@@ -8,10 +8,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "document/AnimationDocument.h"
@@ -27,39 +25,33 @@ using gif_test::GifBuilder;
 
 namespace {
 
+using ts::PrintTo;
+
 // A document that opened `path` as the editor does; the host records what it was told.
 struct OpenedGif {
-    explicit OpenedGif(const std::string& path) { result = LoadGifIntoDocument(doc, path); }
-    std::vector<FrameRecord*> frames() const {
-        std::vector<FrameRecord*> out;
-        for (FrameRecord* f = doc.firstFrame; f; f = f->next) out.push_back(f);
-        return out;
+    explicit OpenedGif(const std::string& path) : result(LoadGifIntoDocument(doc, path)) {
+        for (FrameRecord* f = doc.firstFrame; f; f = f->next) frames.push_back(f);
     }
     RecordingHost host;
     AnimationDocument doc{host, 1};
     int result = -1;
+    std::vector<FrameRecord*> frames;
 };
 
-// The photo animation's images as giflib reads them, to rebuild them in other ways.
-struct PhotoImages {
-    int width = 0, height = 0;
-    std::vector<uint32_t> colours;
-    std::vector<std::vector<uint8_t>> images;
-};
+// The photo animation as giflib reads it, to rebuild its images in other ways.
+ts::PeerFile Photo(const ts::TempFolder& folder, int w, int h, int frames) {
+    const auto peer = ts::GiflibDecode(ts::MakePhotoGif(folder, "photo-source.gif", w, h, frames));
+    EXPECT_TRUE(peer) << "giflib cannot read the photo";
+    return peer.value_or(ts::PeerFile{});
+}
 
-PhotoImages Photo(const ts::TempFolder& folder, int w, int h, int frames) {
-    PhotoImages photo;
-    const std::string path = ts::MakePhotoGif(folder, "photo-source.gif", w, h, frames);
-    const auto peer = ts::GiflibDecode(path);
-    if (!peer) {
-        ADD_FAILURE() << "giflib cannot read " << path;
-        return photo;
-    }
-    photo.width = peer->screenWidth;
-    photo.height = peer->screenHeight;
-    photo.colours = peer->globalColours;
-    for (const ts::PeerImage& image : peer->images) photo.images.push_back(image.indexes);
-    return photo;
+// velmora-cli lists the file with `frames` frames.
+void ExpectInfoFrames(const std::string& path, int frames, const std::string& message = "") {
+    const ts::ToolResult info = ts::RunCli({"info", path});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("frames: " + std::to_string(frames) + "\n"), std::string::npos)
+        << info.out;
+    EXPECT_NE(info.err.find(message), std::string::npos) << info.err;
 }
 
 // --- Files that every other reader opens -------------------------------------------
@@ -69,10 +61,6 @@ struct EncoderKind {
     int frozenCodes;  // codes sent on a full table before the clear code; -1 never
     std::vector<uint8_t> afterEnd;
 };
-// Test names show the case, not the bytes of the struct.
-void PrintTo(const EncoderKind& c, std::ostream* os) {
-    *os << c.label;
-}
 
 const EncoderKind kEncoderKinds[] = {
     {"a full table stays frozen to the end", -1, {}},
@@ -87,13 +75,13 @@ class OtherEncoders : public testing::TestWithParam<EncoderKind> {};
 
 TEST_P(OtherEncoders, OpenWithTheSamePixelsAsGiflib) {
     const ts::TempFolder folder;
-    const PhotoImages photo = Photo(folder, 160, 120, 3);
+    const ts::PeerFile photo = Photo(folder, 160, 120, 3);
     ASSERT_EQ(photo.images.size(), 3u);
     GifBuilder b;
-    b.Header().Screen(photo.width, photo.height, photo.colours).Loop(0);
-    for (const std::vector<uint8_t>& image : photo.images) {
-        b.Control(0x04, 8, 0).Descriptor(0, 0, photo.width, photo.height);
-        b.Compressed(8, image, GetParam().frozenCodes, GetParam().afterEnd);
+    b.Header().Screen(photo.screenWidth, photo.screenHeight, photo.globalColours).Loop(0);
+    for (const ts::PeerImage& image : photo.images) {
+        b.Control(0x04, 8, 0).Descriptor(0, 0, photo.screenWidth, photo.screenHeight);
+        b.Compressed(8, image.indexes, GetParam().frozenCodes, GetParam().afterEnd);
     }
     const std::string path = b.Trailer().WriteTo(folder.file("other-encoder.gif"));
 
@@ -101,7 +89,6 @@ TEST_P(OtherEncoders, OpenWithTheSamePixelsAsGiflib) {
     const auto peer = ts::GiflibDecode(path);
     ASSERT_TRUE(peer.has_value()) << "giflib refuses the test file";
     ASSERT_EQ(peer->images.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) ASSERT_EQ(peer->images[i].indexes, photo.images[i]) << i;
     const ts::ToolResult gifsicle = ts::RunTool("gifsicle --info " + ts::ShellQuote(path));
     EXPECT_EQ(gifsicle.status, 0) << gifsicle.err;
     EXPECT_EQ(gifsicle.err, "");
@@ -109,18 +96,15 @@ TEST_P(OtherEncoders, OpenWithTheSamePixelsAsGiflib) {
     const OpenedGif opened(path);
     ASSERT_EQ(opened.result, 0);
     EXPECT_TRUE(opened.host.messages().empty());
-    const std::vector<FrameRecord*> frames = opened.frames();
-    ASSERT_EQ(frames.size(), 3u);
-    for (size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(gif_test::FramePixels(*frames[i]), peer->images[i].indexes) << "frame " << i;
-
-    const ts::ToolResult info = ts::RunCli({"info", path});
-    EXPECT_EQ(info.status, 0) << info.err;
-    EXPECT_NE(info.out.find("frames: 3\n"), std::string::npos) << info.out;
+    ASSERT_EQ(opened.frames.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        ASSERT_EQ(peer->images[i].indexes, photo.images[i].indexes) << i;
+        EXPECT_EQ(gif_test::FramePixels(*opened.frames[i]), photo.images[i].indexes) << i;
+    }
+    ExpectInfoFrames(path, 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, OtherEncoders, testing::ValuesIn(kEncoderKinds),
-                         [](const auto& info) { return std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Kinds, OtherEncoders, testing::ValuesIn(kEncoderKinds), ts::ByLabel());
 
 // Valid files as other programs write them: every image is read as giflib reads it,
 // and the composed pictures are ImageMagick's coalesced ones, except after disposal 2
@@ -134,9 +118,6 @@ struct PeerMadeGif {
     const char* command;
     bool compareComposed;
 };
-void PrintTo(const PeerMadeGif& c, std::ostream* os) {
-    *os << c.label;
-}
 
 const PeerMadeGif kPeerMade[] = {
     {"ImageMagick photo on one global table", "", true},
@@ -167,8 +148,7 @@ std::string MakePeerGif(const ts::TempFolder& folder, const std::string& photo,
         for (size_t at; (at = command.find(key)) != std::string::npos;)
             command.replace(at, key.size(), ts::ShellQuote(value));
     }
-    const ts::ToolResult r = ts::RunTool(command);
-    EXPECT_EQ(r.status, 0) << command << ": " << r.err;
+    ts::ToolSucceeds(command);
     return out;
 }
 
@@ -181,44 +161,38 @@ TEST_P(PeerMadeFiles, OpenAsGiflibAndImageMagickShowThem) {
     const auto peer = ts::GiflibDecode(path);
     ASSERT_TRUE(peer.has_value()) << path;
     ASSERT_GT(peer->images.size(), 1u);
+    const auto pictures = ts::PeerComposedPictures(path);
+    ASSERT_TRUE(pictures.has_value());
+    ASSERT_EQ(pictures->size(), peer->images.size());
 
     const OpenedGif opened(path);
     ASSERT_EQ(opened.result, 0);
-    const std::vector<FrameRecord*> frames = opened.frames();
-    ASSERT_EQ(frames.size(), peer->images.size());
-    for (size_t i = 0; i < frames.size(); ++i) {
+    ASSERT_EQ(opened.frames.size(), peer->images.size());
+    for (size_t i = 0; i < opened.frames.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "frame " << i);
         const ts::PeerImage& image = peer->images[i];
-        const FrameRecord& f = *frames[i];
+        FrameRecord& f = *opened.frames[i];
         EXPECT_EQ(std::vector<int>({f.left, f.top, f.width, f.height}),
-                  std::vector<int>({image.left, image.top, image.width, image.height}))
-            << "frame " << i;
-        EXPECT_EQ(gif_test::FramePixels(*frames[i]), image.indexes) << "frame " << i;
-        EXPECT_EQ(gif_test::FrameColours(f, image.colours.size()), image.colours) << "frame " << i;
-        if (image.delay >= 0) {
-            EXPECT_EQ(f.disposal, image.disposal) << "frame " << i;
-        }
-    }
-    if (!GetParam().compareComposed) return;
-    const auto pictures = ts::PeerComposedPictures(path);
-    ASSERT_TRUE(pictures.has_value());
-    ASSERT_EQ(pictures->size(), frames.size());
-    for (size_t i = 0; i < frames.size(); ++i) {
-        const auto ours = GetComposedBitmap(*frames[i]);
-        ASSERT_TRUE(ours) << "frame " << i;
+                  std::vector<int>({image.left, image.top, image.width, image.height}));
+        EXPECT_EQ(gif_test::FramePixels(f), image.indexes);
+        EXPECT_EQ(gif_test::FrameColours(f, image.colours.size()), image.colours);
+        if (image.delay >= 0) EXPECT_EQ(f.disposal, image.disposal);
+        if (!GetParam().compareComposed) continue;
+        const auto ours = GetComposedBitmap(f);
+        ASSERT_TRUE(ours);
         const ts::ComposedPicture& theirs = (*pictures)[i];
-        ASSERT_EQ(ours->width, theirs.width);
-        ASSERT_EQ(ours->height, theirs.height);
+        ASSERT_EQ(std::make_pair(ours->width, ours->height),
+                  std::make_pair(theirs.width, theirs.height));
         int differing = 0;
         for (size_t p = 0; p < theirs.pixels.size(); ++p) {
             if ((theirs.pixels[p] >> 24) == 0) continue;  // nothing shown there yet
             differing += (ours->pixels[p] & 0xFFFFFFu) != (theirs.pixels[p] & 0xFFFFFFu);
         }
-        EXPECT_EQ(differing, 0) << "frame " << i;
+        EXPECT_EQ(differing, 0);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Makers, PeerMadeFiles, testing::ValuesIn(kPeerMade),
-                         [](const auto& info) { return std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Makers, PeerMadeFiles, testing::ValuesIn(kPeerMade), ts::ByLabel());
 
 // --- A bad image in the middle ---------------------------------------------------
 
@@ -226,9 +200,6 @@ struct BadImage {
     const char* label;
     void (*add)(GifBuilder& b, int w, int h);
 };
-void PrintTo(const BadImage& c, std::ostream* os) {
-    *os << c.label;
-}
 
 const BadImage kBadImages[] = {
     {"no pixels (0x0)", [](GifBuilder& b, int, int) { b.Descriptor(0, 0, 0, 0).Pixels(8, {1}); }},
@@ -253,44 +224,40 @@ class BadImageInTheMiddle : public testing::TestWithParam<BadImage> {};
 
 TEST_P(BadImageInTheMiddle, IsSkippedAndTheOthersOpen) {
     const ts::TempFolder folder;
-    const PhotoImages photo = Photo(folder, 120, 90, 3);
+    const ts::PeerFile photo = Photo(folder, 120, 90, 3);
     ASSERT_EQ(photo.images.size(), 3u);
+    const int w = photo.screenWidth, h = photo.screenHeight;
     // Four images, the second one bad; then the same with the bad one first.
-    for (const bool badFirst : {false, true}) {
-        SCOPED_TRACE(badFirst ? "bad image first" : "bad image second");
+    for (const size_t bad : {1u, 0u}) {
+        SCOPED_TRACE(testing::Message() << "bad image " << bad + 1);
         GifBuilder b;
-        b.Header().Screen(photo.width, photo.height, photo.colours).Loop(0);
+        b.Header().Screen(w, h, photo.globalColours).Loop(0);
         for (size_t i = 0; i < 3; ++i) {
-            if (i == (badFirst ? 0u : 1u)) {
+            if (i == bad) {
                 b.Comment("belongs to the bad image").Control(0x09, 50, 3);
-                GetParam().add(b, photo.width, photo.height);
+                GetParam().add(b, w, h);
             }
-            b.Control(0x04, 8, 0).Descriptor(0, 0, photo.width, photo.height);
-            b.Compressed(8, photo.images[i]);
+            b.Control(0x04, 8, 0).Descriptor(0, 0, w, h).Compressed(8, photo.images[i].indexes);
         }
         const std::string path = b.Trailer().WriteTo(folder.file("bad-image.gif"));
-        const std::string badNumber = badFirst ? "image 1 " : "image 2 ";
+        const std::string badNumber = "image " + std::to_string(bad + 1) + " ";
 
         const OpenedGif opened(path);
         ASSERT_EQ(opened.result, 0);
-        const std::vector<FrameRecord*> frames = opened.frames();
-        ASSERT_EQ(frames.size(), 3u);
+        ASSERT_EQ(opened.frames.size(), 3u);
         for (size_t i = 0; i < 3; ++i) {
-            EXPECT_EQ(gif_test::FramePixels(*frames[i]), photo.images[i]) << i;
-            EXPECT_EQ(frames[i]->delay, 8u) << i;
-            EXPECT_TRUE(frames[i]->comments.empty()) << i;
-            EXPECT_EQ(frames[i]->hasTransparency, 0u) << i;
+            const FrameRecord& f = *opened.frames[i];
+            EXPECT_EQ(gif_test::FramePixels(*opened.frames[i]), photo.images[i].indexes) << i;
+            EXPECT_EQ(std::make_tuple(f.delay, f.comments.size(), f.hasTransparency),
+                      std::make_tuple(8u, size_t(0), 0u))
+                << i;
         }
         const auto messages = opened.host.messages();
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].caption, "Loading Gif");
         EXPECT_NE(messages[0].text.find(badNumber), std::string::npos) << messages[0].text;
 
-        const ts::ToolResult info = ts::RunCli({"info", path});
-        EXPECT_EQ(info.status, 0) << info.err;
-        EXPECT_NE(info.out.find("frames: 3\n"), std::string::npos) << info.out;
-        EXPECT_NE(info.err.find(badNumber), std::string::npos) << info.err;
-
+        ExpectInfoFrames(path, 3, badNumber);
         const std::string out = folder.file("saved.gif");
         const ts::ToolResult convert = ts::RunCli({"convert", path, "-o", out});
         EXPECT_EQ(convert.status, 0) << convert.err;
@@ -301,8 +268,7 @@ TEST_P(BadImageInTheMiddle, IsSkippedAndTheOthersOpen) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, BadImageInTheMiddle, testing::ValuesIn(kBadImages),
-                         [](const auto& info) { return std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Kinds, BadImageInTheMiddle, testing::ValuesIn(kBadImages), ts::ByLabel());
 
 // --- Images far outside any screen ----------------------------------------------
 
@@ -311,9 +277,6 @@ struct FarImage {
     int left, top, width, height;
     bool opens;  // the screen it makes is one that fits
 };
-void PrintTo(const FarImage& c, std::ostream* os) {
-    *os << c.label;
-}
 
 const FarImage kFarImages[] = {
     {"1x1 at (65534, 65534)", 65534, 65534, 1, 1, false},
@@ -340,30 +303,25 @@ TEST_P(FarImages, AreRefusedWithAMessageOrOpenNeverACrash) {
     // Opening the file for an effect says that the screen does not fit, or works; what
     // the file holds can still be listed and converted: a status and a message, never a
     // signal, under the address-space limit of a small machine.
-    const struct {
-        std::string command;
-        int status;  // -1: 0 or 1 with a message
-    } runs[] = {{ts::ShellWords({"effect", "Invert", path, "-o", out}), far.opens ? 0 : 1},
-                {ts::ShellWords({"info", path}), 0},
-                {ts::ShellWords({"convert", path, "-o", out}), -1}};
-    for (const auto& run : runs) {
-        const ts::ToolResult r = ts::RunCli(run.command, 2560);
-        EXPECT_EQ(r.signal, 0) << run.command << ": " << r.err;
-        if (run.status >= 0) {
-            EXPECT_EQ(r.status, run.status) << run.command << ": " << r.err;
-        }
-        if (run.status == 1) {
-            EXPECT_NE(r.err.find("memory"), std::string::npos) << r.err;
-        }
-        EXPECT_TRUE(r.status == 0 || (r.status == 1 && !r.err.empty())) << run.command;
+    const std::pair<std::string, int> runs[] = {
+        // status -1: 0, or 1 with a message
+        {ts::ShellWords({"effect", "Invert", path, "-o", out}), far.opens ? 0 : 1},
+        {ts::ShellWords({"info", path}), 0},
+        {ts::ShellWords({"convert", path, "-o", out}), -1}};
+    for (const auto& [command, status] : runs) {
+        SCOPED_TRACE(command);
+        const ts::ToolResult r = ts::RunCli(command, 2560);
+        EXPECT_EQ(r.signal, 0) << r.err;
+        if (status >= 0) EXPECT_EQ(r.status, status) << r.err;
+        if (status == 1) EXPECT_NE(r.err.find("memory"), std::string::npos) << r.err;
+        EXPECT_TRUE(r.status == 0 || (r.status == 1 && !r.err.empty()));
     }
     const OpenedGif opened(path);
     EXPECT_EQ(opened.result, far.opens ? 0 : 1);
     EXPECT_EQ(opened.doc.empty(), !far.opens);
 }
 
-INSTANTIATE_TEST_SUITE_P(Places, FarImages, testing::ValuesIn(kFarImages),
-                         [](const auto& info) { return std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Places, FarImages, testing::ValuesIn(kFarImages), ts::ByLabel());
 
 // --- Saving over files that are not simply files ---------------------------------
 
@@ -376,67 +334,52 @@ TEST(SavingOverFiles, KeepsModeLinkAndOwnerAndNeverTouchesTheUmask) {
     const ts::TempFolder folder;
     const std::string photo = ts::MakePhotoGif(folder, "photo.gif", 80, 60, 2);
     ASSERT_FALSE(photo.empty());
+    const std::string cli = ts::ShellQuote(VELMORA_CLI_PATH) + " ";
 
-    // A file of its own mode keeps it.
-    const std::string shared = folder.file("shared.gif");
-    std::filesystem::copy_file(photo, shared);
-    ASSERT_EQ(chmod(shared.c_str(), 0604), 0);
-    ts::ToolResult r = ts::RunCli({"convert", photo, photo, "-o", shared});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ModeOf(shared), mode_t(0604));
-    EXPECT_EQ(ts::GiflibDecode(shared)->images.size(), 4u);
-
-    // A link stays a link; the file it names gets the new contents.
-    std::filesystem::create_directory(folder.file("real"));
-    const std::string real = folder.file("real/target.gif");
-    std::filesystem::copy_file(photo, real);
-    ASSERT_EQ(chmod(real.c_str(), 0640), 0);
+    // A file of its own mode keeps it; a link stays a link, and the file it names gets the
+    // new contents and keeps its mode, with no temporary file left beside it.
+    const std::string shared = folder.file("shared.gif"), real = folder.file("real/target.gif");
     const std::string link = folder.file("link.gif");
+    std::filesystem::create_directory(folder.file("real"));
     std::filesystem::create_symlink("real/target.gif", link);
-    r = ts::RunCli({"convert", photo, photo, "-o", link});
-    ASSERT_EQ(r.status, 0) << r.err;
+    for (const auto& [target, file, mode] : {std::make_tuple(shared, shared, mode_t(0604)),
+                                             std::make_tuple(link, real, mode_t(0640))}) {
+        SCOPED_TRACE(target);
+        std::filesystem::copy_file(photo, file);
+        ASSERT_EQ(chmod(file.c_str(), mode), 0);
+        ASSERT_TRUE(ts::CliSucceeds({"convert", photo, photo, "-o", target}));
+        EXPECT_EQ(ModeOf(file), mode);
+        EXPECT_EQ(ts::GiflibDecode(file)->images.size(), 4u);
+    }
     EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(ModeOf(real), mode_t(0640));
-    EXPECT_EQ(ts::GiflibDecode(real)->images.size(), 4u);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.file("real")),
-                            std::filesystem::directory_iterator()),
-              1)
-        << "no temporary file is left";
+    EXPECT_EQ(ts::EntriesIn(folder.file("real")), 1) << "no temporary file is left";
 
     // A new file gets what the umask allows.
     const std::string fresh = folder.file("fresh.gif");
-    r = ts::RunTool("/bin/sh -c " +
-                    ts::ShellQuote("umask 027; exec " + ts::ShellQuote(VELMORA_CLI_PATH) + " " +
-                                   ts::ShellWords({"convert", photo, "-o", fresh})));
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(
+        ts::ToolSucceeds("umask 027; " + cli + ts::ShellWords({"convert", photo, "-o", fresh})));
     EXPECT_EQ(ModeOf(fresh), mode_t(0640));
 
     // The owner stays, where the process may give files away.
     if (geteuid() == 0) {
         ASSERT_EQ(chown(shared.c_str(), 4321, 4322), 0);
-        r = ts::RunCli({"convert", photo, "-o", shared});
-        ASSERT_EQ(r.status, 0) << r.err;
+        ASSERT_TRUE(ts::CliSucceeds({"convert", photo, "-o", shared}));
         struct stat s {};
         ASSERT_EQ(stat(shared.c_str(), &s), 0);
-        EXPECT_EQ(s.st_uid, uid_t(4321));
-        EXPECT_EQ(s.st_gid, gid_t(4322));
-        EXPECT_EQ(s.st_mode & 07777, mode_t(0604));
+        EXPECT_EQ(std::make_tuple(s.st_uid, s.st_gid, s.st_mode & 07777),
+                  std::make_tuple(uid_t(4321), gid_t(4322), mode_t(0604)));
     }
 
     // Saving never changes the process's umask, which other threads rely on while they
-    // create files.
+    // create files. (LeakSanitizer cannot run under a tracer.)
     if (ts::RunTool("strace -V").status == 0) {
         const std::string trace = folder.file("trace");
-        // LeakSanitizer cannot run under a tracer.
-        r = ts::RunTool(
-            "env \"ASAN_OPTIONS=$ASAN_OPTIONS:detect_leaks=0\" strace -f -qq -e "
-            "trace=umask -o " +
-            ts::ShellQuote(trace) + " " + ts::ShellQuote(VELMORA_CLI_PATH) + " " +
-            ts::ShellWords({"convert", photo, "-o", folder.file("traced.gif")}));
-        ASSERT_EQ(r.status, 0) << r.err;
-        std::ifstream in(trace);
-        const std::string calls((std::istreambuf_iterator<char>(in)), {});
-        EXPECT_EQ(calls.find("umask("), std::string::npos) << calls;
+        ASSERT_TRUE(ts::ToolSucceeds(
+            "env \"ASAN_OPTIONS=$ASAN_OPTIONS:detect_leaks=0\" strace -f -qq -e trace=umask -o " +
+            ts::ShellQuote(trace) + " " + cli +
+            ts::ShellWords({"convert", photo, "-o", folder.file("traced.gif")})));
+        const std::vector<uint8_t> calls = ts::ReadBytes(trace);
+        EXPECT_EQ(std::string(calls.begin(), calls.end()).find("umask("), std::string::npos);
     }
 }
 

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <ostream>
 #include <string>
 
 #include "support/PeerReaders.h"
@@ -14,15 +13,15 @@ namespace ts = testing_support;
 
 namespace {
 
+using ts::PrintTo;
+
 // A picture of the rose at w x h in the format of the file's extension, as ImageMagick
 // writes it (`format` may force a variant, like "BMP3:").
 std::string Still(const ts::TempFolder& f, const std::string& name, int w, int h,
                   const std::string& options = "", const std::string& format = "") {
     const std::string path = f.file(name);
-    const ts::ToolResult r =
-        ts::RunTool("convert rose: -resize " + std::to_string(w) + "x" + std::to_string(h) + "! " +
-                    options + " " + format + ts::ShellQuote(path));
-    EXPECT_EQ(r.status, 0) << r.err;
+    ts::ToolSucceeds("convert rose: -resize " + std::to_string(w) + "x" + std::to_string(h) + "! " +
+                     options + " " + format + ts::ShellQuote(path));
     return path;
 }
 
@@ -31,9 +30,6 @@ struct StillCase {
     std::function<std::string(const ts::TempFolder&)> make;
     double meanTolerance;  // mean channel difference after reduction to 256 colours
 };
-void PrintTo(const StillCase& c, std::ostream* out) {
-    *out << c.label;
-}
 
 const StillCase kStills[] = {
     {"JPEG photo 161x97", [](auto& f) { return Still(f, "photo.jpg", 161, 97); }, 6},
@@ -56,9 +52,7 @@ TEST_P(StillImport, ConvertsToAGifShowingThePicture) {
     const ts::TempFolder folder;
     const std::string in = GetParam().make(folder);
     const std::string out = folder.file("out.gif");
-    const ts::ToolResult c = ts::RunCli({"convert", in, "-o", out});
-    ASSERT_EQ(c.signal, 0);
-    ASSERT_EQ(c.status, 0) << c.err;
+    ASSERT_TRUE(ts::CliSucceeds({"convert", in, "-o", out}));
     const auto expected = ts::PeerStillPictures(in);
     const auto got = ts::PeerComposedPictures(out);
     ASSERT_TRUE(expected && got);
@@ -66,8 +60,7 @@ TEST_P(StillImport, ConvertsToAGifShowingThePicture) {
     EXPECT_LE(ts::MeanChannelDifference(expected->front(), got->front()), GetParam().meanTolerance);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, StillImport, testing::ValuesIn(kStills),
-                         [](const auto& info) { return std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Kinds, StillImport, testing::ValuesIn(kStills), ts::ByLabel());
 
 // What velmora-cli writes, read by the peers.
 TEST(Exports, JpegAviAndExportAllAreReadByPeersWithThePictures) {
@@ -82,7 +75,7 @@ TEST(Exports, JpegAviAndExportAllAreReadByPeersWithThePictures) {
     for (const std::string& in : {gif, clip}) {
         SCOPED_TRACE(in);
         const std::string avi = folder.file("out.avi");
-        ASSERT_EQ(ts::RunCli({"convert", in, "-o", avi}).status, 0);
+        ASSERT_TRUE(ts::CliSucceeds({"convert", in, "-o", avi}));
         const auto shown = ts::PeerComposedPictures(in);
         const auto frames = ts::PeerVideoFrames(avi);
         ASSERT_TRUE(shown && frames);
@@ -93,7 +86,7 @@ TEST(Exports, JpegAviAndExportAllAreReadByPeersWithThePictures) {
     }
 
     const std::string pattern = folder.file("each.gif");
-    ASSERT_EQ(ts::RunCli({"export-all", gif, pattern}).status, 0);
+    ASSERT_TRUE(ts::CliSucceeds({"export-all", gif, pattern}));
     for (int i = 0; i < 3; ++i) {
         const auto one = ts::PeerComposedPictures(folder.file("each" + std::to_string(i) + ".gif"));
         ASSERT_TRUE(one) << i;
@@ -101,11 +94,8 @@ TEST(Exports, JpegAviAndExportAllAreReadByPeersWithThePictures) {
     }
 
     // As baseline JPEG, numbered through an indicator, at the quality asked.
-    ASSERT_EQ(ts::RunCli("export-all " + ts::ShellQuote(gif) + " " +
-                         ts::ShellQuote(folder.file("img*x.jpg")) +
-                         " --jpeg --quality 60 --indicator '*'")
-                  .status,
-              0);
+    ASSERT_TRUE(ts::CliSucceeds({"export-all", gif, folder.file("img*x.jpg"), "--jpeg", "--quality",
+                                 "60", "--indicator", "*"}));
     EXPECT_EQ(ts::RunTool("identify -format '%m %Q %w %[interlace]\\n' " +
                           ts::ShellQuote(folder.file("img0x.jpg")) + " " +
                           ts::ShellQuote(folder.file("img2x.jpg")))
@@ -114,10 +104,9 @@ TEST(Exports, JpegAviAndExportAllAreReadByPeersWithThePictures) {
     EXPECT_FALSE(std::filesystem::exists(folder.file("img3x.jpg")));
 
     const std::string still = Still(folder, "one.jpg", 70, 46);
-    const std::string back = folder.file("back.jpg");
-    const std::string single = folder.file("single.gif");
-    ASSERT_EQ(ts::RunCli({"convert", still, "-o", single}).status, 0);
-    ASSERT_EQ(ts::RunCli({"convert", single, "-o", back}).status, 0);
+    const std::string back = folder.file("back.jpg"), single = folder.file("single.gif");
+    ASSERT_TRUE(ts::CliSucceeds({"convert", still, "-o", single}));
+    ASSERT_TRUE(ts::CliSucceeds({"convert", single, "-o", back}));
     const auto gifPicture = ts::PeerComposedPictures(single);
     const auto jpegPicture = ts::PeerStillPictures(back);
     ASSERT_TRUE(gifPicture && jpegPicture);
@@ -132,9 +121,8 @@ TEST(EditAndSave, UnoptimizeMakesWholeFramesOfThePictures) {
     const int w = 96, h = 72;
     const std::string in = ts::MakeVideoGif(folder, "clip.gif", "testsrc2", w, h, 20);
     const std::string optimised = folder.file("q1.gif"), out = folder.file("unopt.gif");
-    ASSERT_EQ(ts::RunCli({"optimize", in, "-o", optimised, "-q", "1"}).status, 0);
-    const ts::ToolResult r = ts::RunCli({"unoptimize", optimised, "-o", out});
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(ts::CliSucceeds({"optimize", in, "-o", optimised, "-q", "1"}));
+    ASSERT_TRUE(ts::CliSucceeds({"unoptimize", optimised, "-o", out}));
     const auto file = ts::GiflibDecode(out);
     const auto before = ts::PeerComposedPictures(optimised);
     const auto after = ts::PeerComposedPictures(out);
@@ -176,11 +164,9 @@ TEST(EditAndSave, EffectThenOptimiseKeepsEveryComposedPicture) {
     const ts::TempFolder folder;
     const std::string gif = ts::MakeVideoGif(folder, "clip.gif", "testsrc2", 80, 60, 4, true);
     const std::string withEffect = folder.file("effect.gif"), optimised = folder.file("opt.gif");
-    ASSERT_EQ(
-        ts::RunCli({"effect", "Blind", gif, "-o", withEffect, "--frame", "1", "--frames", "3"})
-            .status,
-        0);
-    ASSERT_EQ(ts::RunCli({"optimize", withEffect, "-o", optimised, "--quality", "1"}).status, 0);
+    ASSERT_TRUE(ts::CliSucceeds(
+        {"effect", "Blind", gif, "-o", withEffect, "--frame", "1", "--frames", "3"}));
+    ASSERT_TRUE(ts::CliSucceeds({"optimize", withEffect, "-o", optimised, "--quality", "1"}));
     const auto source = ts::PeerComposedPictures(gif);
     const auto before = ts::PeerTimelineOf(withEffect);
     const auto after = ts::PeerTimelineOf(optimised);

@@ -18,94 +18,89 @@ namespace ts = testing_support;
 
 namespace {
 
+using ts::PrintTo;
+
 // Text typed into a terminal-like window, the cursor blinking when the typing stops
 // (so that some frames repeat the one before).
 std::string TypingGif(const ts::TempFolder& f) {
-    const std::string text = "$ ls -la";
+    const std::string text = "$ ls -la", gif = f.file("typing.gif");
     std::string frames;
     for (size_t k = 0; k <= text.size() + 4; ++k) {
         const std::string typed = text.substr(0, std::min(k, text.size()));
-        const bool cursor = k <= text.size() || k % 2 == 0;
         const int cx = 4 + 7 * int(typed.size());
+        const std::string cursor =
+            "-draw 'rectangle " + std::to_string(cx) + ",4 " + std::to_string(cx + 6) + ",16' ";
         const std::string png = f.file("type" + std::to_string(100 + k) + ".png");
-        const ts::ToolResult r = ts::RunTool(
-            "convert -size 150x48 xc:'#101418' -font DejaVu-Sans-Mono -fill '#c8d0c0' -pointsize "
-            "11 "
-            "-annotate +4+14 " +
-            ts::ShellQuote(typed.empty() ? " " : typed) +
-            (cursor ? " -draw 'rectangle " + std::to_string(cx) + ",4 " + std::to_string(cx + 6) +
-                          ",16'"
-                    : std::string()) +
-            " " + ts::ShellQuote(png));
-        EXPECT_EQ(r.status, 0) << r.err;
+        ts::ToolSucceeds(
+            "convert -size 150x48 xc:'#101418' -font DejaVu-Sans-Mono -fill "
+            "'#c8d0c0' -pointsize 11 -annotate +4+14 " +
+            ts::ShellQuote(typed.empty() ? " " : typed) + " " +
+            (k <= text.size() || k % 2 == 0 ? cursor : "") + ts::ShellQuote(png));
         frames += " " + ts::ShellQuote(png);
     }
-    const std::string gif = f.file("typing.gif");
-    const ts::ToolResult r =
-        ts::RunTool("convert -delay 8 -loop 0" + frames + " " + ts::ShellQuote(gif));
-    EXPECT_EQ(r.status, 0) << r.err;
+    ts::ToolSucceeds("convert -delay 8 -loop 0" + frames + " " + ts::ShellQuote(gif));
     return gif;
 }
 
-// A ball moving over a transparent canvas, each frame cleared to the background.
+// Six frames of a shape moving over a canvas, each frame cleared to the background:
+// a ball over a transparent canvas, or a box over an opaque black screen whose
+// background colour, black, every frame also draws.
+std::string MovingShapeGif(const ts::TempFolder& f, bool transparent) {
+    std::string frames;
+    for (int k = 0; k < 6; ++k) {
+        const std::string x = std::to_string(10 + 8 * k);
+        frames += transparent ? " \\( -size 72x40 xc:none -fill '#d04020' -draw 'circle " + x +
+                                    ",20 " + std::to_string(17 + 8 * k) + ",20' \\)"
+                              : " \\( -size 80x60 xc:black -fill '#d04020' -draw 'rectangle " + x +
+                                    ",20 " + std::to_string(20 + 8 * k) + ",30' \\)";
+    }
+    const std::string gif = f.file(transparent ? "ball.gif" : "cleared.gif");
+    ts::ToolSucceeds(std::string("convert ") + (transparent ? "" : "-background black ") +
+                     "-delay 6 -dispose Background" + frames + " -loop 0 " + ts::ShellQuote(gif));
+    return gif;
+}
 std::string TransparentGif(const ts::TempFolder& f) {
-    std::string frames;
-    for (int k = 0; k < 6; ++k) {
-        const int x = 10 + 8 * k;
-        frames += " \\( -size 72x40 xc:none -fill '#d04020' -draw 'circle " + std::to_string(x) +
-                  ",20 " + std::to_string(x + 7) + ",20' \\)";
-    }
-    const std::string gif = f.file("ball.gif");
-    const ts::ToolResult r = ts::RunTool("convert -delay 6 -dispose Background" + frames +
-                                         " -loop 0 " + ts::ShellQuote(gif));
-    EXPECT_EQ(r.status, 0) << r.err;
-    return gif;
-}
-
-// A box moving over an opaque black screen, each frame cleared to the background colour,
-// black, which every frame also draws.
-std::string ClearedToBlackGif(const ts::TempFolder& f) {
-    std::string frames;
-    for (int k = 0; k < 6; ++k) {
-        const int x = 10 + 8 * k;
-        frames += " \\( -size 80x60 xc:black -fill '#d04020' -draw 'rectangle " +
-                  std::to_string(x) + ",20 " + std::to_string(x + 10) + ",30' \\)";
-    }
-    const std::string gif = f.file("cleared.gif");
-    const ts::ToolResult r = ts::RunTool("convert -background black -delay 6 -dispose Background" +
-                                         frames + " -loop 0 " + ts::ShellQuote(gif));
-    EXPECT_EQ(r.status, 0) << r.err;
-    return gif;
+    return MovingShapeGif(f, true);
 }
 
 // FFmpeg's testsrc2 clip, every frame whole, each then disposed as `dispose` says.
 std::string DisposedClipGif(const ts::TempFolder& f, const std::string& dispose) {
     const std::string clip = ts::MakeVideoGif(f, "clip.gif", "testsrc2", 96, 64, 8, true);
     const std::string gif = f.file("disposed-" + dispose + ".gif");
-    const ts::ToolResult r =
-        ts::RunTool("convert " + ts::ShellQuote(clip) + " -coalesce -set dispose " + dispose +
-                    " -loop 0 " + ts::ShellQuote(gif));
-    EXPECT_EQ(r.status, 0) << r.err;
+    ts::ToolSucceeds("convert " + ts::ShellQuote(clip) + " -coalesce -set dispose " + dispose +
+                     " -loop 0 " + ts::ShellQuote(gif));
     return gif;
 }
 
+std::string PhotoGif(const ts::TempFolder& f) {
+    return ts::MakePhotoGif(f, "photo.gif", 90, 60, 5);
+}
+std::string Testsrc2Gif(const ts::TempFolder& f) {
+    return ts::MakeVideoGif(f, "t.gif", "testsrc2", 96, 64, 8);
+}
+std::string PanGif(const ts::TempFolder& f) {
+    return ts::MakeVideoGif(f, "p.gif", "pan", 70, 46, 8);
+}
+std::string MandelbrotGif(const ts::TempFolder& f) {
+    return ts::MakeVideoGif(f, "m.gif", "mandelbrot", 80, 60, 6);
+}
+
+using Make = std::function<std::string(const ts::TempFolder&)>;
 struct Input {
     const char* label;
-    std::function<std::string(const ts::TempFolder&)> make;
+    Make make;
 };
-void PrintTo(const Input& c, std::ostream* out) {
-    *out << c.label;
-}
 
 const Input kInputs[] = {
     {"typed text", TypingGif},
-    {"testsrc2", [](auto& f) { return ts::MakeVideoGif(f, "t.gif", "testsrc2", 96, 64, 8); }},
+    {"testsrc2", Testsrc2Gif},
     {"testsrc2 whole frames",
      [](auto& f) { return ts::MakeVideoGif(f, "w.gif", "testsrc2", 96, 64, 8, true); }},
-    {"mandelbrot", [](auto& f) { return ts::MakeVideoGif(f, "m.gif", "mandelbrot", 80, 60, 6); }},
-    {"pan over the rose", [](auto& f) { return ts::MakeVideoGif(f, "p.gif", "pan", 70, 46, 8); }},
+    {"mandelbrot", MandelbrotGif},
+    {"pan over the rose", PanGif},
     {"transparency", TransparentGif},
-    {"opaque frames cleared to a colour they draw", ClearedToBlackGif},
+    {"opaque frames cleared to a colour they draw",
+     [](auto& f) { return MovingShapeGif(f, false); }},
     {"testsrc2 restoring the background", [](auto& f) { return DisposedClipGif(f, "Background"); }},
     {"testsrc2 restoring the previous picture",
      [](auto& f) { return DisposedClipGif(f, "Previous"); }},
@@ -140,16 +135,13 @@ class OptimiseForSize : public testing::TestWithParam<Input> {};
 TEST_P(OptimiseForSize, EveryLevelKeepsThePicturesItMayKeepAndEveryMoment) {
     const ts::TempFolder folder;
     const std::string in = GetParam().make(folder);
-    ASSERT_FALSE(in.empty());
     const Timeline source = TimelineOf(in);
     ASSERT_FALSE(source.pictures.empty());
-    const size_t inputSize = ts::ReadBytes(in).size();
     for (int level = 1; level <= 5; ++level) {
         SCOPED_TRACE("level " + std::to_string(level));
         const std::string out = folder.file("level" + std::to_string(level) + ".gif");
-        const ts::ToolResult r =
-            ts::RunCli({"optimize", in, "-o", out, "--quality", std::to_string(level)});
-        ASSERT_EQ(r.status, 0) << r.err;
+        ASSERT_TRUE(
+            ts::CliSucceeds({"optimize", in, "-o", out, "--quality", std::to_string(level)}));
         const Timeline result = TimelineOf(out);
         ASSERT_FALSE(result.pictures.empty());
         EXPECT_EQ(result.length, source.length);
@@ -158,33 +150,28 @@ TEST_P(OptimiseForSize, EveryLevelKeepsThePicturesItMayKeepAndEveryMoment) {
         const int allowed = (1 << (level + 1)) - 1;
         for (size_t i = 0; i < source.pictures.size(); ++i) {
             const ts::ComposedPicture& shown = result.at(source.starts[i]);
-            if (level == 1) {
-                EXPECT_LE(ts::MaxChannelDifference(source.pictures[i], shown), allowed)
-                    << "frame " << i;
-            } else {
-                // Isolated pixels may be left as they were from level 2 on.
-                EXPECT_LE(PixelsBeyond(source.pictures[i], shown, allowed),
-                          int(shown.pixels.size() / 100))
-                    << "frame " << i;
-            }
+            // Isolated pixels may be left as they were from level 2 on.
+            EXPECT_LE(level == 1 ? ts::MaxChannelDifference(source.pictures[i], shown) - allowed
+                                 : PixelsBeyond(source.pictures[i], shown, allowed) -
+                                       int(shown.pixels.size() / 100),
+                      0)
+                << "frame " << i;
         }
         // A few bytes of table may be added to a file already as small as it gets.
-        EXPECT_LE(ts::ReadBytes(out).size(), inputSize + 16);
+        EXPECT_LE(ts::ReadBytes(out).size(), ts::ReadBytes(in).size() + 16);
     }
 }
 
 TEST_P(OptimiseForSize, LossyCodingIsSmallerAndStaysClose) {
     const ts::TempFolder folder;
     const std::string in = GetParam().make(folder);
-    ASSERT_FALSE(in.empty());
     const Timeline source = TimelineOf(in);
     size_t lossless = 0;
     for (const int lossy : {0, 40, 120}) {
         SCOPED_TRACE("lossy " + std::to_string(lossy));
         const std::string out = folder.file("lossy" + std::to_string(lossy) + ".gif");
-        const ts::ToolResult r = ts::RunCli(
-            {"optimize", in, "-o", out, "--quality", "1", "--lossy", std::to_string(lossy)});
-        ASSERT_EQ(r.status, 0) << r.err;
+        ASSERT_TRUE(ts::CliSucceeds(
+            {"optimize", in, "-o", out, "--quality", "1", "--lossy", std::to_string(lossy)}));
         const Timeline result = TimelineOf(out);
         ASSERT_FALSE(result.pictures.empty());
         for (size_t i = 0; i < source.pictures.size(); ++i) {
@@ -197,34 +184,30 @@ TEST_P(OptimiseForSize, LossyCodingIsSmallerAndStaysClose) {
                 << "frame " << i;
         }
         const size_t size = ts::ReadBytes(out).size();
-        if (lossless) {
-            EXPECT_LE(size, lossless);
-        }
+        EXPECT_LE(size, lossless ? lossless : size);
         if (lossy == 0) lossless = size;
     }
     // Converting with --lossy 0 writes what converting without it writes.
     const std::string plain = folder.file("plain.gif"), zero = folder.file("zero.gif");
-    ASSERT_EQ(ts::RunCli({"convert", in, "-o", plain}).status, 0);
-    ASSERT_EQ(ts::RunCli({"convert", in, "-o", zero, "--lossy", "0"}).status, 0);
+    ASSERT_TRUE(ts::CliSucceeds({"convert", in, "-o", plain}));
+    ASSERT_TRUE(ts::CliSucceeds({"convert", in, "-o", zero, "--lossy", "0"}));
     EXPECT_EQ(ts::ReadBytes(plain), ts::ReadBytes(zero));
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, OptimiseForSize, testing::ValuesIn(kInputs));
+INSTANTIATE_TEST_SUITE_P(Inputs, OptimiseForSize, testing::ValuesIn(kInputs), ts::ByLabel());
 
 // Whole opaque frames that each restore the background or the previous picture show the
 // same as frames that keep the screen: optimised, they take about as few bytes.
 TEST(OptimiseDisposal, FramesThatRestoreCostNoMoreThanFramesThatKeep) {
     const ts::TempFolder folder;
-    const std::string kept = DisposedClipGif(folder, "None");
-    ASSERT_FALSE(kept.empty());
-    const std::string keptOut = folder.file("kept.out.gif");
-    ASSERT_EQ(ts::RunCli({"optimize", kept, "-o", keptOut}).status, 0);
+    const std::string kept = DisposedClipGif(folder, "None"), keptOut = folder.file("kept.out.gif");
+    ASSERT_TRUE(ts::CliSucceeds({"optimize", kept, "-o", keptOut}));
     const size_t keptSize = ts::ReadBytes(keptOut).size();
     for (const std::string dispose : {"Background", "Previous"}) {
         SCOPED_TRACE(dispose);
         const std::string in = DisposedClipGif(folder, dispose);
         const std::string out = folder.file(dispose + ".out.gif");
-        ASSERT_EQ(ts::RunCli({"optimize", in, "-o", out}).status, 0);
+        ASSERT_TRUE(ts::CliSucceeds({"optimize", in, "-o", out}));
         EXPECT_LE(ts::ReadBytes(out).size(), keptSize + keptSize / 20);
         const Timeline source = TimelineOf(in), result = TimelineOf(out);
         ASSERT_EQ(result.pictures.size(), source.pictures.size());
@@ -236,12 +219,9 @@ TEST(OptimiseDisposal, FramesThatRestoreCostNoMoreThanFramesThatKeep) {
 }
 
 // 64-bit FNV-1a of a file's bytes.
-uint64_t Fingerprint(const std::vector<uint8_t>& bytes) {
+uint64_t Fingerprint(const std::string& path) {
     uint64_t h = 0xcbf29ce484222325ull;
-    for (const uint8_t b : bytes) {
-        h ^= b;
-        h *= 0x100000001b3ull;
-    }
+    for (const uint8_t b : ts::ReadBytes(path)) h = (h ^ b) * 0x100000001b3ull;
     return h;
 }
 
@@ -251,39 +231,30 @@ uint64_t Fingerprint(const std::vector<uint8_t>& bytes) {
 // inputs' own fingerprints tell whether the peer tools made the same inputs here.
 struct KnownOutput {
     const char* label;
-    std::function<std::string(const ts::TempFolder&)> make;
+    Make make;
     const char* args;
     int tolerance;  // per channel, for all but 1% of the pixels
     uint64_t input;
     uint64_t output;
 };
-void PrintTo(const KnownOutput& c, std::ostream* out) {
-    *out << c.label << " with " << c.args;
-}
 
 class KnownOutputs : public testing::TestWithParam<KnownOutput> {};
 
 TEST_P(KnownOutputs, SameBytesAsBefore) {
     const ts::TempFolder folder;
     const KnownOutput& c = GetParam();
-    const std::string in = c.make(folder);
-    ASSERT_FALSE(in.empty());
-    const uint64_t input = Fingerprint(ts::ReadBytes(in));
-    const std::string out = folder.file("out.gif");
-    const std::string command = std::string(c.args).substr(0, std::string(c.args).find(' '));
-    const std::string options = std::string(c.args).substr(command.size());
-    const ts::ToolResult r =
-        ts::RunCli(command + " " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(out) + options);
-    ASSERT_EQ(r.status, 0) << r.err;
-    const uint64_t output = Fingerprint(ts::ReadBytes(out));
+    const std::string in = c.make(folder), out = folder.file("out.gif");
+    const std::string args = c.args, command = args.substr(0, args.find(' '));
+    ASSERT_TRUE(ts::CliSucceeds(command + " " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(out) +
+                                args.substr(command.size())));
+    const uint64_t input = Fingerprint(in), output = Fingerprint(out);
     if (input != c.input) {
         GTEST_SKIP() << "the peer tools made another input (0x" << std::hex << input
                      << "); output 0x" << output;
     }
     EXPECT_EQ(output, c.output) << std::hex << "0x" << output;
     // What the expectation was checked against.
-    const Timeline source = TimelineOf(in);
-    const Timeline result = TimelineOf(out);
+    const Timeline source = TimelineOf(in), result = TimelineOf(out);
     EXPECT_EQ(result.length, source.length);
     for (size_t i = 0; i < source.pictures.size(); ++i) {
         const ts::ComposedPicture& shown = result.at(source.starts[i]);
@@ -291,16 +262,6 @@ TEST_P(KnownOutputs, SameBytesAsBefore) {
                   int(shown.pixels.size() / 100))
             << "frame " << i;
     }
-}
-
-std::string PhotoGif(const ts::TempFolder& f) {
-    return ts::MakePhotoGif(f, "photo.gif", 90, 60, 5);
-}
-std::string Testsrc2Gif(const ts::TempFolder& f) {
-    return ts::MakeVideoGif(f, "t.gif", "testsrc2", 96, 64, 8);
-}
-std::string PanGif(const ts::TempFolder& f) {
-    return ts::MakeVideoGif(f, "p.gif", "pan", 70, 46, 8);
 }
 
 const KnownOutput kKnownOutputs[] = {
@@ -318,23 +279,21 @@ const KnownOutput kKnownOutputs[] = {
     {"photo", PhotoGif, "convert --lossy 40", 20, 0x73c836637bcb00fe, 0xc19bd8bf568a8fe4},
     {"testsrc2", Testsrc2Gif, "convert", 0, 0xca199750f25f9f25, 0x735cd1e48a9245a1},
 };
-INSTANTIATE_TEST_SUITE_P(Inputs, KnownOutputs, testing::ValuesIn(kKnownOutputs));
+INSTANTIATE_TEST_SUITE_P(Inputs, KnownOutputs, testing::ValuesIn(kKnownOutputs), [](const auto& i) {
+    return ts::TestNameOf(std::string(i.param.label) + " " + i.param.args);
+});
 
 struct DedupeCase {
     const char* label;
-    std::function<std::string(const ts::TempFolder&)> make;
+    Make make;
     double threshold;
 };
-void PrintTo(const DedupeCase& c, std::ostream* out) {
-    *out << c.label << " at " << c.threshold;
-}
 
 class RemoveDuplicateFrames : public testing::TestWithParam<DedupeCase> {};
 
 TEST_P(RemoveDuplicateFrames, KeepsEachPictureThatDiffersAndTheTime) {
     const ts::TempFolder folder;
-    const std::string in = GetParam().make(folder);
-    ASSERT_FALSE(in.empty());
+    const std::string in = GetParam().make(folder), out = folder.file("out.gif");
     const double threshold = GetParam().threshold;
     const Timeline source = TimelineOf(in);
     ASSERT_FALSE(source.pictures.empty());
@@ -344,13 +303,12 @@ TEST_P(RemoveDuplicateFrames, KeepsEachPictureThatDiffersAndTheTime) {
         if (ts::MeanChannelDifference(source.pictures[i], source.pictures[kept.back()]) > threshold)
             kept.push_back(i);
     }
-    const std::string out = folder.file("out.gif");
     std::string args = "dedupe " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(out);
     if (threshold > 0) args += " --threshold " + std::to_string(threshold);
     const ts::ToolResult r = ts::RunCli(args);
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, std::to_string(source.pictures.size() - kept.size()) + " frame" +
-                         (source.pictures.size() - kept.size() == 1 ? "" : "s") + " removed\n");
+    const size_t removed = source.pictures.size() - kept.size();
+    EXPECT_EQ(r.out, std::to_string(removed) + " frame" + (removed == 1 ? "" : "s") + " removed\n");
     const Timeline result = TimelineOf(out);
     ASSERT_EQ(result.pictures.size(), kept.size());
     EXPECT_EQ(result.length, source.length);
@@ -362,13 +320,13 @@ TEST_P(RemoveDuplicateFrames, KeepsEachPictureThatDiffersAndTheTime) {
 }
 
 const DedupeCase kDedupeCases[] = {
-    {"typed text", TypingGif, 0},
-    {"typed text", TypingGif, 1.5},
-    {"typed text", TypingGif, 255},
-    {"mandelbrot", [](auto& f) { return ts::MakeVideoGif(f, "m.gif", "mandelbrot", 80, 60, 6); },
-     0},
+    {"typed text, identical frames", TypingGif, 0},
+    {"typed text, threshold 1.5", TypingGif, 1.5},
+    {"typed text, threshold 255", TypingGif, 255},
+    {"mandelbrot", MandelbrotGif, 0},
 };
-INSTANTIATE_TEST_SUITE_P(Inputs, RemoveDuplicateFrames, testing::ValuesIn(kDedupeCases));
+INSTANTIATE_TEST_SUITE_P(Inputs, RemoveDuplicateFrames, testing::ValuesIn(kDedupeCases),
+                         ts::ByLabel());
 
 }  // namespace
 
@@ -379,22 +337,18 @@ INSTANTIATE_TEST_SUITE_P(Inputs, RemoveDuplicateFrames, testing::ValuesIn(kDedup
 TEST(OptimiseCoding, ColoursOfLaterFramesComeFirstAndCodeShort) {
     const ts::TempFolder folder;
     const std::string in = folder.file("marks.gif"), out = folder.file("out.gif");
-    ASSERT_EQ(ts::RunTool("convert +antialias -delay 10 rose: -resize 97x61! -colors 64 "
-                          "\\( +clone -fill red -draw 'rectangle 10,10 19,19' \\) "
-                          "\\( +clone -fill blue -draw 'rectangle 50,30 55,33' \\) -loop 0 " +
-                          ts::ShellQuote(in))
-                  .status,
-              0);
-    const ts::ToolResult r = ts::RunCli("optimize " + ts::ShellQuote(in) + " -o " +
-                                        ts::ShellQuote(out) + " --quality 1");
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(
+        ts::ToolSucceeds("convert +antialias -delay 10 rose: -resize 97x61! -colors 64 "
+                         "\\( +clone -fill red -draw 'rectangle 10,10 19,19' \\) "
+                         "\\( +clone -fill blue -draw 'rectangle 50,30 55,33' \\) -loop 0 " +
+                         ts::ShellQuote(in)));
+    ASSERT_TRUE(ts::CliSucceeds({"optimize", in, "-o", out, "--quality", "1"}));
     EXPECT_EQ(ts::LzwCodeSizes(ts::ReadBytes(out)), std::vector<int>({7, 2, 2}));
     const auto peer = ts::GiflibDecode(out);
     ASSERT_TRUE(peer);
     ASSERT_EQ(peer->images.size(), 3u);
     // Red (100 pixels) before blue (24): each later frame draws its one colour.
-    const std::pair<size_t, int> highest[] = {{1, 0}, {2, 1}};
-    for (const auto& [i, index] : highest) {
+    for (const auto& [i, index] : {std::pair<size_t, int>{1, 0}, {2, 1}}) {
         const std::vector<uint8_t>& indexes = peer->images[i].indexes;
         EXPECT_FALSE(peer->images[i].hasLocalMap) << i;
         EXPECT_EQ(*std::max_element(indexes.begin(), indexes.end()), index) << i;

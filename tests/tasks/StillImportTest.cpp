@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,51 +21,40 @@ namespace {
 using ts::ReadBytes;
 using ts::WriteBytes;
 
-// Runs an ImageMagick command; fails the test when it does not succeed.
-bool Magick(const std::string& command) {
-    const ts::ToolResult r = ts::RunTool(command);
-    EXPECT_EQ(r.status, 0) << command << "\n" << r.err;
-    return r.status == 0;
-}
-
 ts::ToolResult Convert(const std::string& in, const std::string& out, int addressSpaceMiB = 0) {
     return ts::RunCli({"convert", in, "-o", out}, addressSpaceMiB);
 }
 
+// The single image of a GIF as giflib reads it.
+ts::PeerImage OnlyImage(const std::string& gif) {
+    const auto file = ts::GiflibDecode(gif);
+    EXPECT_TRUE(file && file->images.size() == 1u) << gif;
+    return file && !file->images.empty() ? file->images[0] : ts::PeerImage{};
+}
+
 // ---------------------------------------------------------------- JPEG
-
-struct JpegKind {
-    const char* label;
-    const char* options;  // ImageMagick options that choose how the photo is coded
-};
-
-const JpegKind kJpegKinds[] = {
-    {"baseline", "-quality 90"},
-    {"progressive", "-quality 90 -interlace JPEG"},
-    {"cmyk", "-colorspace CMYK -quality 90"},
-    {"grey", "-colorspace Gray -quality 90"},
-};
 
 TEST(StillImportTest, APhotoCutShortFailsWithTheLibraryMessageAndWritesNothing) {
     const ts::TempFolder folder;
-    for (const JpegKind& kind : kJpegKinds) {
-        SCOPED_TRACE(kind.label);
-        const std::string whole = folder.file(std::string(kind.label) + ".jpg");
-        ASSERT_TRUE(Magick("convert rose: -resize 640x480! " + std::string(kind.options) + " " +
-                           ts::ShellQuote(whole)));
+    for (const std::string kind :
+         {"-quality 90", "-quality 90 -interlace JPEG", "-colorspace CMYK -quality 90",
+          "-colorspace Gray -quality 90"}) {
+        SCOPED_TRACE(kind);
+        const std::string whole = folder.file("whole.jpg"), cut = folder.file("cut.jpg");
+        ASSERT_TRUE(ts::ToolSucceeds("convert rose: -resize 640x480! " + kind + " " +
+                                     ts::ShellQuote(whole)));
         std::vector<uint8_t> bytes = ReadBytes(whole);
         bytes.resize(bytes.size() / 2);
-        const std::string cut = folder.file(std::string(kind.label) + "-cut.jpg");
         WriteBytes(cut, bytes);
-        const std::string out = folder.file(std::string(kind.label) + ".gif");
+        const std::string out = folder.file("out.gif");
         const ts::ToolResult r = Convert(cut, out);
         EXPECT_EQ(r.signal, 0) << r.err;
         EXPECT_EQ(r.status, 1) << r.err;
         EXPECT_NE(r.err.find("Premature end of JPEG file"), std::string::npos) << r.err;
         EXPECT_FALSE(std::filesystem::exists(out));
         // The whole photo still reads.
-        const ts::ToolResult good = Convert(whole, out);
-        EXPECT_EQ(good.status, 0) << good.err;
+        EXPECT_TRUE(ts::CliSucceeds({"convert", whole, "-o", out}));
+        std::filesystem::remove(out);
     }
 }
 
@@ -89,7 +76,8 @@ bool ClaimSize(std::vector<uint8_t>& jpeg, int side) {
 // A few hundred bytes of a real photo whose header claims 16384 x 16384.
 std::vector<uint8_t> JpegClaim(const ts::TempFolder& folder, const std::string& options) {
     const std::string small = folder.file("small.jpg");
-    if (!Magick("convert rose: -resize 16x12! " + options + " -strip " + ts::ShellQuote(small)))
+    if (!ts::ToolSucceeds("convert rose: -resize 16x12! " + options + " -strip " +
+                          ts::ShellQuote(small)))
         return {};
     std::vector<uint8_t> bytes = ReadBytes(small);
     EXPECT_LT(bytes.size(), 1000u);
@@ -99,50 +87,33 @@ std::vector<uint8_t> JpegClaim(const ts::TempFolder& folder, const std::string& 
 TEST(StillImportTest, JpegFilesConvertUnderEitherExtensionInAnyCase) {
     const ts::TempFolder folder;
     const std::string gif = ts::MakePhotoGif(folder, "photo.gif", 120, 90, 1);
-    ASSERT_FALSE(gif.empty());
-    for (const char* name : {"a.jpeg", "b.JPEG", "c.Jpeg", "d.JPG", "e.jpg"}) {
+    for (const std::string name : {"a.jpeg", "b.JPEG", "c.Jpeg", "d.JPG", "e.jpg"}) {
         SCOPED_TRACE(name);
-        const std::string jpeg = folder.file(name);
         // velmora-cli writes it, and reads back what it wrote.
-        const ts::ToolResult written = Convert(gif, jpeg);
-        ASSERT_EQ(written.status, 0) << written.err;
-        const std::string back = folder.file(std::string(name) + ".gif");
-        const ts::ToolResult read = Convert(jpeg, back);
-        EXPECT_EQ(read.status, 0) << read.err;
-        const auto file = ts::GiflibDecode(back);
-        ASSERT_TRUE(file.has_value());
-        ASSERT_EQ(file->images.size(), 1u);
-        EXPECT_EQ(file->images[0].width, 120);
-        EXPECT_EQ(file->images[0].height, 90);
+        const std::string jpeg = folder.file(name), back = folder.file(name + ".gif");
+        ASSERT_TRUE(ts::CliSucceeds({"convert", gif, "-o", jpeg}));
+        EXPECT_TRUE(ts::CliSucceeds({"convert", jpeg, "-o", back}));
+        const ts::PeerImage image = OnlyImage(back);
+        EXPECT_EQ(std::make_pair(image.width, image.height), std::make_pair(120, 90));
     }
 }
 
 // ---------------------------------------------------------------- icons and cursors
 
-struct IconCase {
-    const char* sizes;  // as ImageMagick writes the entries, in this order
-    int expected;       // the side shown at the standard icon size
-};
-
-const IconCase kIconCases[] = {
-    {"16,32", 32}, {"16,32,48", 32}, {"48,16,32", 32}, {"16,48,64", 48}, {"16,24", 24},
-};
-
 TEST(StillImportTest, AnIconImportsAtTheStandardSizeWhateverItsFirstEntry) {
     const ts::TempFolder folder;
-    for (const IconCase& c : kIconCases) {
-        SCOPED_TRACE(c.sizes);
-        const std::string icon = folder.file("rose.ico");
-        ASSERT_TRUE(Magick("convert rose: -define icon:auto-resize=" + std::string(c.sizes) + " " +
-                           ts::ShellQuote(icon)));
-        const std::string out = folder.file("icon.gif");
-        const ts::ToolResult r = Convert(icon, out);
-        ASSERT_EQ(r.status, 0) << r.err;
-        const auto file = ts::GiflibDecode(out);
-        ASSERT_TRUE(file.has_value());
-        ASSERT_EQ(file->images.size(), 1u);
-        EXPECT_EQ(file->images[0].width, c.expected);
-        EXPECT_EQ(file->images[0].height, c.expected);
+    // The sizes as ImageMagick writes the entries, in this order, and the side shown at
+    // the standard icon size.
+    const std::pair<std::string, int> cases[] = {
+        {"16,32", 32}, {"16,32,48", 32}, {"48,16,32", 32}, {"16,48,64", 48}, {"16,24", 24}};
+    for (const auto& [sizes, side] : cases) {
+        SCOPED_TRACE(sizes);
+        const std::string icon = folder.file("rose.ico"), out = folder.file("icon.gif");
+        ASSERT_TRUE(ts::ToolSucceeds("convert rose: -define icon:auto-resize=" + sizes + " " +
+                                     ts::ShellQuote(icon)));
+        ASSERT_TRUE(ts::CliSucceeds({"convert", icon, "-o", out}));
+        const ts::PeerImage image = OnlyImage(out);
+        EXPECT_EQ(std::make_pair(image.width, image.height), std::make_pair(side, side));
     }
 }
 
@@ -153,8 +124,9 @@ std::vector<std::vector<uint8_t>> RoseFrames(const ts::TempFolder& folder, const
     for (int i = 0; i < count; ++i) {
         const std::string path = folder.file("frame" + std::to_string(i) + "." + type);
         const std::string format = type == "bmp" ? "BMP3:" : "";
-        if (!Magick("convert rose: -resize 32x32! -modulate " + std::to_string(70 + 20 * i) +
-                    " -colors 64 -type TrueColor " + format + ts::ShellQuote(path)))
+        if (!ts::ToolSucceeds("convert rose: -resize 32x32! -modulate " +
+                              std::to_string(70 + 20 * i) + " -colors 64 -type TrueColor " +
+                              format + ts::ShellQuote(path)))
             return {};
         frames.push_back(ReadBytes(path));
     }
@@ -168,51 +140,38 @@ TEST(StillImportTest, AnAnimatedCursorTakesItsStepsDelaysFromTheRateChunk) {
     ASSERT_EQ(parts.frames.size(), 2u);
     parts.steps = 5;
     parts.sequence = {0, 1, 0, 1, 1};
-    parts.rates = {6, 10, 30, 1, 120};  // jiffies of 1/60 s
-    const std::string ani = folder.file("busy.ani");
-    WriteBytes(ani, ts::AniFileBytes(parts));
-    const std::string out = folder.file("busy.gif");
-    const ts::ToolResult r = Convert(ani, out);
-    ASSERT_EQ(r.status, 0) << r.err;
-    const auto file = ts::GiflibDecode(out);
-    ASSERT_TRUE(file.has_value());
-    const std::vector<int> expected = {10, 17, 50, 2, 200};  // hundredths
-    ASSERT_EQ(file->images.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(file->images[i].delay, expected[i]) << i;
-
-    // Without a rate chunk every step shows for the header's rate.
-    parts.rates.clear();
+    // Rates in jiffies of 1/60 s, delays in hundredths; without a rate chunk every step
+    // shows for the header's rate.
+    const std::pair<std::vector<uint32_t>, std::vector<int>> cases[] = {
+        {{6, 10, 30, 1, 120}, {10, 17, 50, 2, 200}}, {{}, {20, 20, 20, 20, 20}}};
     parts.displayRate = 12;
-    WriteBytes(ani, ts::AniFileBytes(parts));
-    ASSERT_EQ(Convert(ani, out).status, 0);
-    const auto even = ts::GiflibDecode(out);
-    ASSERT_TRUE(even.has_value());
-    ASSERT_EQ(even->images.size(), 5u);
-    for (const auto& image : even->images) EXPECT_EQ(image.delay, 20);
+    for (const auto& [rates, delays] : cases) {
+        parts.rates = rates;
+        const std::string ani = folder.file("busy.ani"), out = folder.file("busy.gif");
+        WriteBytes(ani, ts::AniFileBytes(parts));
+        ASSERT_TRUE(ts::CliSucceeds({"convert", ani, "-o", out}));
+        const auto file = ts::GiflibDecode(out);
+        ASSERT_TRUE(file.has_value());
+        std::vector<int> got;
+        for (const ts::PeerImage& image : file->images) got.push_back(image.delay);
+        EXPECT_EQ(got, delays);
+    }
 }
 
 TEST(StillImportTest, AnimatedCursorFramesStoredAsRawBitmapsImport) {
     const ts::TempFolder folder;
     const std::vector<std::vector<uint8_t>> bitmaps = RoseFrames(folder, "bmp", 3);
     ASSERT_EQ(bitmaps.size(), 3u);
-    for (const bool withHeader : {true, false}) {
-        SCOPED_TRACE(withHeader ? "with information header" : "pixel rows only");
-        ts::AniParts parts;
-        parts.flags = 0;
-        parts.width = parts.height = 32;
-        parts.bits = 24;
-        parts.steps = 3;
-        for (const auto& bmp : bitmaps) {
-            // Without the file header, and without the information header when the
-            // cursor's header alone describes the rows.
-            const size_t skip = withHeader ? 14 : 14 + 40;
+    // Without the file header, and without the information header when the cursor's
+    // header alone describes the rows.
+    for (const size_t skip : {14, 14 + 40}) {
+        SCOPED_TRACE(skip == 14 ? "with information header" : "pixel rows only");
+        ts::AniParts parts{.steps = 3, .flags = 0, .width = 32, .height = 32, .bits = 24};
+        for (const auto& bmp : bitmaps)
             parts.frames.emplace_back(bmp.begin() + long(skip), bmp.end());
-        }
-        const std::string ani = folder.file("raw.ani");
+        const std::string ani = folder.file("raw.ani"), out = folder.file("raw.gif");
         WriteBytes(ani, ts::AniFileBytes(parts));
-        const std::string out = folder.file("raw.gif");
-        const ts::ToolResult r = Convert(ani, out);
-        ASSERT_EQ(r.status, 0) << r.err;
+        ASSERT_TRUE(ts::CliSucceeds({"convert", ani, "-o", out}));
         const auto got = ts::PeerComposedPictures(out);
         ASSERT_TRUE(got.has_value());
         ASSERT_EQ(got->size(), 3u);
@@ -265,7 +224,7 @@ std::vector<uint8_t> DibClaim(int side) {
 
 std::vector<uint8_t> PngClaim(const ts::TempFolder& folder, int side) {
     const std::string path = folder.file("claim.png");
-    if (!Magick("convert rose: -resize 8x8! " + ts::ShellQuote(path))) return {};
+    if (!ts::ToolSucceeds("convert rose: -resize 8x8! " + ts::ShellQuote(path))) return {};
     std::vector<uint8_t> png = ReadBytes(path);
     // IHDR width and height (the CRC no longer matches: a damaged file).
     for (size_t at : {size_t(16), size_t(20)}) {
@@ -280,7 +239,8 @@ std::vector<uint8_t> PngClaim(const ts::TempFolder& folder, int side) {
 std::vector<uint8_t> AniClaim(const ts::TempFolder& folder) {
     // One large, well-compressed frame shown for 20000 steps.
     const std::string path = folder.file("big.png");
-    if (!Magick("convert -size 1024x1024 gradient:white-black " + ts::ShellQuote(path))) return {};
+    if (!ts::ToolSucceeds("convert -size 1024x1024 gradient:white-black " + ts::ShellQuote(path)))
+        return {};
     ts::AniParts parts;
     parts.frames.push_back(ts::IconFileBytes(1, {{0, ReadBytes(path)}}));
     parts.steps = 20000;
