@@ -176,7 +176,9 @@ TEST_P(PeerMadeFiles, OpenAsGiflibAndImageMagickShowThem) {
                   std::vector<int>({image.left, image.top, image.width, image.height}));
         EXPECT_EQ(gif_test::FramePixels(f), image.indexes);
         EXPECT_EQ(gif_test::FrameColours(f, image.colours.size()), image.colours);
-        if (image.delay >= 0) EXPECT_EQ(f.disposal, image.disposal);
+        if (image.delay >= 0) {
+            EXPECT_EQ(f.disposal, image.disposal);
+        }
         if (!GetParam().compareComposed) continue;
         const auto ours = GetComposedBitmap(f);
         ASSERT_TRUE(ours);
@@ -312,8 +314,12 @@ TEST_P(FarImages, AreRefusedWithAMessageOrOpenNeverACrash) {
         SCOPED_TRACE(command);
         const ts::ToolResult r = ts::RunCli(command, 2560);
         EXPECT_EQ(r.signal, 0) << r.err;
-        if (status >= 0) EXPECT_EQ(r.status, status) << r.err;
-        if (status == 1) EXPECT_NE(r.err.find("memory"), std::string::npos) << r.err;
+        if (status >= 0) {
+            EXPECT_EQ(r.status, status) << r.err;
+        }
+        if (status == 1) {
+            EXPECT_NE(r.err.find("memory"), std::string::npos) << r.err;
+        }
         EXPECT_TRUE(r.status == 0 || (r.status == 1 && !r.err.empty()));
     }
     const OpenedGif opened(path);

@@ -103,6 +103,20 @@ void CheckInstalledTree(const std::string& root) {
     EXPECT_NE(editorSaid.find(version), std::string::npos) << editorSaid;
     MustRun("desktop-file-validate " +
             ts::ShellQuote(share + "applications/" + kAppId + ".desktop"));
+    // The desktop entry claims the MIME type of every extension the editor opens.
+    const std::string entry = Text(share + "applications/" + kAppId + ".desktop");
+    const size_t at = entry.find("\nMimeType=");
+    ASSERT_NE(at, std::string::npos);
+    std::set<std::string> claimed;
+    std::istringstream list(entry.substr(at + 10, entry.find('\n', at + 1) - at - 10));
+    for (std::string type; std::getline(list, type, ';');) claimed.insert(type);
+    for (const FileType& type : FileTypes()) {
+        for (const std::string& extension : type.extensions) {
+            const std::string mime = MimeTypeOfExtension(extension);
+            EXPECT_FALSE(mime.empty()) << "the MIME database knows no *." << extension;
+            EXPECT_EQ(claimed.count(mime), 1u) << extension << " " << mime;
+        }
+    }
     MustRun("appstreamcli validate --no-net " +
             ts::ShellQuote(share + "metainfo/" + kAppId + ".metainfo.xml"));
     for (const int size : kIconSizes) {

@@ -166,7 +166,11 @@ TEST(StillImportTest, AnimatedCursorFramesStoredAsRawBitmapsImport) {
     // header alone describes the rows.
     for (const size_t skip : {14, 14 + 40}) {
         SCOPED_TRACE(skip == 14 ? "with information header" : "pixel rows only");
-        ts::AniParts parts{.steps = 3, .flags = 0, .width = 32, .height = 32, .bits = 24};
+        ts::AniParts parts;
+        parts.steps = 3;
+        parts.flags = 0;
+        parts.width = parts.height = 32;
+        parts.bits = 24;
         for (const auto& bmp : bitmaps)
             parts.frames.emplace_back(bmp.begin() + long(skip), bmp.end());
         const std::string ani = folder.file("raw.ani"), out = folder.file("raw.gif");
