@@ -59,6 +59,47 @@ void LzwEncoder::EmitCode(uint32_t code) {
     }
 }
 
+void LzwEncoder::BeginImage(int bitsPerPixel, std::vector<uint8_t>& out) {
+    out_ = &out;
+    blockFill_ = 0;
+    acc_ = 0;
+    count_ = 0;
+    minCodeSize_ = uint32_t(std::clamp(bitsPerPixel, 1, 8));
+    out.push_back(uint8_t(minCodeSize_));
+    codeWidth = minCodeSize_ + 1;
+    table_.Clear();
+    EmitCode(1u << minCodeSize_);
+    next_ = (1u << minCodeSize_) + 2;
+}
+
+void LzwEncoder::EndString(uint32_t code, uint8_t following, bool keepFullTable) {
+    EmitCode(code);
+    // The decoder learns the string just written followed by the next one's first index.
+    const bool full = next_ == kMaxCode;
+    if (!full) table_.Add(code, following, next_);
+    if (next_ == (1u << codeWidth) && codeWidth < 12) {
+        ++codeWidth;
+        ++next_;
+    } else if (full && keepFullTable) {
+        // The full table stays: its strings still match what follows.
+    } else if (full) {
+        // 3838 new strings at 8 bits per pixel: start again from the roots.
+        table_.Clear();
+        EmitCode(1u << minCodeSize_);
+        codeWidth = minCodeSize_ + 1;
+        next_ = (1u << minCodeSize_) + 2;
+    } else {
+        ++next_;
+    }
+}
+
+void LzwEncoder::EndImage() {
+    EmitCode((1u << minCodeSize_) + 1);
+    EmitCode(kFlushCode);
+    out_->push_back(0);
+    out_ = nullptr;
+}
+
 void LzwEncoder::EncodeImage(const IndexBuffer* plane, int width, int height, int bitsPerPixel,
                              std::vector<uint8_t>& out) {
     EncodeChoosing(plane, width, height, bitsPerPixel, LzwChoices{}, out, nullptr);
@@ -216,17 +257,7 @@ class LossySearch {
 void LzwEncoder::EncodeLossy(const IndexBuffer& plane, int width, int height, int bitsPerPixel,
                              const LzwChoices& choices, std::vector<uint8_t>& out,
                              IndexBuffer* chosen) {
-    out_ = &out;
-    blockFill_ = 0;
-    acc_ = 0;
-    count_ = 0;
-    const int b = std::clamp(bitsPerPixel, 1, 8);
-    out.push_back(uint8_t(b));
-    const uint32_t clearCode = 1u << b;
-    codeWidth = uint32_t(b + 1);
-    table_.Clear();
-    EmitCode(clearCode);
-    uint32_t next = clearCode + 2;
+    BeginImage(bitsPerPixel, out);
 
     const size_t total = size_t(width) * size_t(std::max(height, 0));
     LossySearch search(plane, width, total, choices);
@@ -243,31 +274,15 @@ void LzwEncoder::EncodeLossy(const IndexBuffer& plane, int width, int height, in
             for (size_t k = at; k < found.end; ++k)
                 chosen->row(int(k / size_t(width)))[k % size_t(width)] = path[k - at];
         }
-        EmitCode(found.code);
         at = found.end;
-        if (at == total) break;
-        root = rootAt(at);
-        // The decoder learns the string just written followed by the next one's first index.
-        const bool full = next == kMaxCode;
-        if (!full) table_.Add(found.code, root, next);
-        if (next == (1u << codeWidth) && codeWidth < 12) {
-            ++codeWidth;
-            ++next;
-        } else if (full && choices.keepFullTable) {
-            // The full table stays: its strings still match what follows.
-        } else if (full) {
-            table_.Clear();
-            EmitCode(clearCode);
-            codeWidth = uint32_t(b + 1);
-            next = clearCode + 2;
-        } else {
-            ++next;
+        if (at == total) {
+            EmitCode(found.code);
+            break;
         }
+        root = rootAt(at);
+        EndString(found.code, root, choices.keepFullTable);
     }
-    EmitCode(clearCode + 1);
-    EmitCode(kFlushCode);
-    out.push_back(0);
-    out_ = nullptr;
+    EndImage();
 }
 
 void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height, int bitsPerPixel,
@@ -277,18 +292,7 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
         EncodeLossy(*plane, width, height, bitsPerPixel, choices, out, chosen);
         return;
     }
-    out_ = &out;
-    blockFill_ = 0;
-    acc_ = 0;
-    count_ = 0;
-    const int b = std::clamp(bitsPerPixel, 1, 8);
-    out.push_back(uint8_t(b));
-    const uint32_t clearCode = 1u << b;
-    codeWidth = uint32_t(b + 1);
-
-    table_.Clear();
-    EmitCode(clearCode);
-    uint32_t next = clearCode + 2;
+    BeginImage(bitsPerPixel, out);
 
     const uint8_t* const flexible = choices.flexible;
     const uint32_t alternative = choices.alternative;
@@ -365,31 +369,12 @@ void LzwEncoder::EncodeChoosing(const IndexBuffer* plane, int width, int height,
                 if (!lookAhead || !mayAlter) {
                     pick = mayAlter && choices.startWithAlternative ? alternative : p;
                 }
-                const bool full = next == kMaxCode;
-                if (!full) table_.Add(prefix, pick, next);
-                EmitCode(prefix);
-                if (next == (1u << codeWidth) && codeWidth < 12) {
-                    ++codeWidth;
-                    ++next;
-                } else if (full && choices.keepFullTable) {
-                    // The full table stays: its strings still match what follows.
-                } else if (full) {
-                    // 3838 new strings at 8 bits per pixel: start again from the roots.
-                    table_.Clear();
-                    EmitCode(clearCode);
-                    codeWidth = uint32_t(b + 1);
-                    next = clearCode + 2;
-                } else {
-                    ++next;
-                }
+                EndString(prefix, uint8_t(pick), choices.keepFullTable);
                 prefix = pick;
             }
             if (chosenRow) chosenRow[x] = uint8_t(pick);
         }
     }
     if (started) EmitCode(prefix);
-    EmitCode(clearCode + 1);
-    EmitCode(kFlushCode);
-    out.push_back(0);
-    out_ = nullptr;
+    EndImage();
 }

@@ -120,11 +120,20 @@ class LzwEncoder {
     uint32_t codeWidth = 9;
 
   private:
+    // The minimum code size byte and the first clear code.
+    void BeginImage(int bitsPerPixel, std::vector<uint8_t>& out);
+    // Writes `code` and learns it followed by `following`, widening the codes or starting
+    // the table again as it fills.
+    void EndString(uint32_t code, uint8_t following, bool keepFullTable);
+    // The end code, the last partial byte and sub-block, and the block terminator.
+    void EndImage();
     void EncodeLossy(const IndexBuffer& plane, int width, int height, int bitsPerPixel,
                      const LzwChoices& choices, std::vector<uint8_t>& out, IndexBuffer* chosen);
     void PutByte(uint8_t b);
 
     LzwStringTable table_;
+    uint32_t minCodeSize_ = 8;
+    uint32_t next_ = 0;  // the code the next string learnt gets
     std::vector<uint8_t>* out_ = nullptr;
     size_t blockStart_ = 0;  // index of the current sub-block's length byte
     uint32_t blockFill_ = 0;
