@@ -353,6 +353,9 @@ const Geometry kGeometry[] = {
     {"flat satellite at full size shows its first column", RenderSatellite, Plain(64, 64, kRed),
      {64, 64, {}, Column, -1, Satellite}, Ring(4, 0, 100, 100, 1), 4,
      {{0, 0, 32, Col(0)}, {0, 1, 32, Col(1)}, {0, 63, 32, Col(63)}}, {}},
+    {"and screen row y its row y, the first one included", RenderSatellite, Plain(64, 64, kRed),
+     {64, 64, {}, Row, -1, Satellite}, Ring(4, 0, 100, 100, 1), 4,
+     {{0, 32, 0, Col(0)}, {0, 32, 1, Col(1)}, {0, 32, 63, Col(63)}}, {}},
     {"ring inside the sphere", RenderSatellite, Plain(64, 64, kRed), Plain(64, 64, kGreen), Ring(3,
      150, 40, 20, 0), 0, {}, {}},
 
