@@ -4,14 +4,9 @@
 #include <string>
 
 #include "EffectTestSupport.h"
-#include "document/Composition.h"
 #include "effects/Apply.h"
 #include "effects/EffectRegistry.h"
 #include "effects/EffectSelection.h"
-#include "gif/GifWriter.h"
-#include "import/LoadGif.h"
-#include "support/PeerReaders.h"
-#include "support/UserTask.h"
 
 using namespace effects_test;
 using testing_support::AppendToDocument;
@@ -91,9 +86,8 @@ TEST_F(ApplyTest, RunsThatMakeNothingReportMessage2004AndChangeNothing) {
         bool effect;
         const char* name;
         int frames, pingPong;
-    } cases[] = {{false, "Fade", 1, 0},          {true, "Blur", 2147483647, 0},
-                 {true, "Weave", 1 << 30, 0},    {true, "Blind", 2147483647, 1},
-                 {false, "Blur", 2147483647, 1}, {true, "Random Shine through", 2147483647, 1}};
+    } cases[] = {
+        {false, "Fade", 1, 0}, {true, "Weave", 1 << 30, 0}, {false, "Blur", 2147483647, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Select(0);
@@ -141,54 +135,6 @@ TEST_F(ApplyTest, RefusalsBeforeTheDialog) {
     EXPECT_EQ(
         emptyHost.messages().back().text,
         "Please load a Gif file prior to applying an Effect/Transition\nor starting an animation.");
-}
-
-// A colour chosen from a palette slot the frame does not use (the palette grid shows it
-// white, a saved table holds it as white): what the editor shows of the new frames and
-// what the saved file shows must be the same pictures.
-TEST(ApplyUnusedColourTest, TheEditorShowsWhatTheFileHolds) {
-    namespace ts = testing_support;
-    const ts::TempFolder folder;
-    // A photo on a table of 64 entries: slots 64 to 255 are unused.
-    const std::string photo = folder.file("photo.gif");
-    ASSERT_EQ(
-        ts::RunTool("convert rose: -resize 160x120! -colors 50 " + ts::ShellQuote(photo)).status,
-        0);
-    // True-colour work, index work, and index work frame by frame.
-    for (const char* name : {"Fade Out", "Color Blending Out", "Blind"}) {
-        RecordingHost host;
-        AnimationDocument doc(host);
-        ASSERT_EQ(LoadGifIntoDocument(doc, photo), 0);
-        ASSERT_FALSE(doc.firstFrame->effectivePalette()[200].used());
-        doc.selectedFrame = doc.firstFrame;
-        doc.selectedItem = doc.EntryOfFrame(doc.firstFrame);
-        EffectSession session;
-        const EffectDialogRunner dialog = [&](EffectSession& s) {
-            EffectSelection selection(host, s);
-            selection.Open(doc.selectedFrame);
-            selection.SelectEffect(FindEntryByName(true, name));
-            selection.form.frameCountText = "3";
-            return selection.ChooseColour(200) && selection.Ok();
-        };
-        ASSERT_EQ(RunEffectCommand(doc, session, dialog), ApplyResult::Inserted) << name;
-        for (FrameRecord* f = doc.firstFrame; f; f = f->next) f->WaitForReduction();
-        doc.jobs().WaitIdle();
-
-        const std::string saved = folder.file("saved.gif");
-        ASSERT_EQ(SaveAnimation(doc, saved), kSaveOk) << name;
-        const auto peer = ts::PeerComposedPictures(saved);
-        ASSERT_TRUE(peer.has_value()) << name;
-        ASSERT_EQ(peer->size(), 4u) << name;
-        int k = 0;
-        for (FrameRecord* f = doc.firstFrame; f; f = f->next, ++k) {
-            const std::shared_ptr<const ComposedPicture> shown = GetComposedBitmap(*f);
-            ASSERT_NE(shown, nullptr) << name;
-            ts::ComposedPicture editor{shown->width, shown->height, {}};
-            for (const uint32_t p : shown->pixels) editor.pixels.push_back(0xFF000000u | p);
-            EXPECT_EQ(ts::MaxChannelDifference(editor, (*peer)[size_t(k)]), 0)
-                << name << ", frame " << k;
-        }
-    }
 }
 
 }  // namespace
