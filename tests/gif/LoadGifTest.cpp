@@ -191,28 +191,3 @@ TEST_F(LoadGifTest, InStepsEndsAsTheWholeLoad) {
         EXPECT_EQ(GetComposedBitmap(*f)->pixels, GetComposedBitmap(*g)->pixels);
     EXPECT_FALSE(doc_.modified());
 }
-
-TEST_F(LoadGifTest, InStepsSkipsBadImagesAndStopsAtAScreenThatDoesNotFit) {
-    // As the editor opens it: a 0x0 image between good ones is left out with a word to
-    // the user; an image at the far corner of the largest screen ends the load there.
-    GifBuilder b;
-    b.Header().Screen(6, 5, 2, 0);
-    b.Descriptor(0, 0, 6, 5).Pixels(2, std::vector<uint8_t>(30, 1));
-    b.Descriptor(0, 0, 0, 0).Pixels(2, {1});
-    b.Descriptor(0, 0, 6, 5).Pixels(2, std::vector<uint8_t>(30, 2));
-    b.Descriptor(65534, 65534, 1, 1).Pixels(2, {3});
-    b.Descriptor(0, 0, 6, 5).Pixels(2, std::vector<uint8_t>(30, 3)).Trailer();
-    const std::string path = b.WriteTo(folder_.file("steps-bad.gif"));
-    GifLoadInSteps load(doc_);
-    ASSERT_EQ(load.Begin(path), 0);
-    load.Finish();
-    EXPECT_EQ(doc_.countFrames(), 2);
-    EXPECT_EQ(doc_.screenWidth, 6);
-    EXPECT_EQ(doc_.screenHeight, 5);
-    const auto messages = host_.messages();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_NE(messages[0].text.find("65535x65535"), std::string::npos) << messages[0].text;
-    EXPECT_NE(messages[1].text.find("image 2 (0x0, no pixels)"), std::string::npos)
-        << messages[1].text;
-    for (FrameRecord* f = doc_.firstFrame; f; f = f->next) EXPECT_TRUE(GetComposedBitmap(*f));
-}
