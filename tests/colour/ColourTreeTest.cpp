@@ -49,22 +49,4 @@ TEST(ColourTreeTest, AnswersAreAsNearAsASearchOfEveryPoint) {
     }
 }
 
-// Of two equally near points in a leaf the first wins; a reset keeps the last answer.
-TEST(ColourTreeTest, TheFirstOfEquallyNearPointsWins) {
-    ColourTreeContext context;
-    Init(context, 3, false);
-    std::vector<ColourPoint> five{{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {0, 0, 10}, {10, 10, 10}};
-    std::vector<int> fiveIds{0, 1, 2, 3, 4};
-    context.points = five.data();
-    ColourTree small = Build(fiveIds.data(), 5, context);
-    EXPECT_TRUE(small->isLeaf());
-    const int32_t q[3] = {5, 0, 0};
-    context.bestIndex = 3;
-    ResetQuery(context);
-    EXPECT_EQ(context.bestIndex, 3);  // ResetQuery leaves the index alone
-    Search(small.get(), q, context);
-    EXPECT_EQ(context.bestIndex, 0);
-    EXPECT_EQ(context.bestDistance, 25);
-}
-
 }  // namespace

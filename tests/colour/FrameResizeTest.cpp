@@ -128,20 +128,6 @@ TEST_F(ResizeTest, ReferenceSizeFollowsFramesAtTheOriginUnlessABatchRuns) {
     EXPECT_EQ(geometry(c, 100, 50), std::vector<int>({5000, 1500, 999, 1000}));
 }
 
-TEST_F(ResizeTest, AnAnimationIsNotResizedToNothing) {
-    FrameRecord* f = AddFrame(0, 0, 20, 10);
-    doc.screenWidth = 20;
-    doc.screenHeight = 10;
-    for (const auto& [w, h] : {std::pair{0, 5}, std::pair{5, 0}, std::pair{-3, 5}}) {
-        EXPECT_EQ(ResizeAnimation(doc, w, h, true), 5);
-        EXPECT_EQ(std::vector<int>({doc.screenWidth, doc.screenHeight, f->width, f->height}),
-                  std::vector<int>({20, 10, 20, 10}));
-    }
-    ASSERT_EQ(ResizeAnimation(doc, 10, 5, true), 0);
-    EXPECT_EQ(std::vector<int>({doc.screenWidth, doc.screenHeight, f->width, f->height}),
-              std::vector<int>({10, 5, 10, 5}));
-}
-
 TEST_F(ResizeTest, SmoothResizeKeepsTransparencyAndSkipsGeometryWhenAsked) {
     FrameRecord* f = AddFrame(3, 4, 4, 2);
     f->hasTransparency = 1;

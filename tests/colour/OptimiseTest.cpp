@@ -43,17 +43,17 @@ FrameRecord* AddPicture(AnimationDocument& doc, const Picture& pixels, int w, in
     return f;
 }
 
-// A progress that records what it was told and can abort after a number of polls.
+// A progress that aborts after a number of polls.
 class RecordingProgress : public OptimiseProgress {
   public:
     void SetLabel(const std::string&) override {}
     void SetPosition(int) override {}
     void ProcessEvents() override { aborted = aborted || ++polls == abortAfterPolls; }
     bool Aborted() const override { return aborted; }
-    void Close() override { closed = true; }
+    void Close() override {}
 
     int polls = 0, abortAfterPolls = -1;
-    bool aborted = false, closed = false;
+    bool aborted = false;
 };
 
 constexpr uint32_t kDesk = 0x3060A0, kInk = 0xE0E0E0;
@@ -166,29 +166,6 @@ TEST_F(OptimiseTest, The257thColourKeepsOnlyThatFrameOnItsLocalPalette) {
     EXPECT_EQ(ts::ComposedPixels(doc), before);
 }
 
-TEST_F(OptimiseTest, AFrameMoreThanAThirdUnchangedKeepsItsPaletteWithThosePixelsTransparent) {
-    const int w = 30, h = 30;
-    Picture first = Flat(w, h, kDesk);
-    Paint(first, w, 0, 0, 30, 5, 0x101010);
-    Picture second = first;
-    // Every other pixel changes: too dense to crop, half of it unchanged.
-    for (int i = 0; i < w * h; ++i)
-        if ((i % w + i / w) % 2 == 0) second[size_t(i)] = (i % w % 4) ? kInk : 0x802020;
-    AddPicture(doc, first, w, h);
-    FrameRecord* f = AddPicture(doc, second, w, h);
-    const auto before = ts::ComposedPixels(doc);
-    ASSERT_EQ(Run(), 0);
-    EXPECT_EQ(f->hasLocalPalette, 1);
-    EXPECT_EQ(doc.firstFrame->hasLocalPalette, 0);
-    ASSERT_EQ(f->hasTransparency, 1u);
-    EXPECT_EQ(f->transparencyActive.load(), 1u);
-    EXPECT_EQ(f->width, w);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            EXPECT_EQ(f->indexPlane()->get(x, y) == f->transparentIndex, (x + y) % 2 == 1);
-    EXPECT_EQ(ts::ComposedPixels(doc), before);
-}
-
 TEST_F(OptimiseTest, ColoursJoinAGlobalEntryOnlyWithinToleranceAndUnderTheMask) {
     doc.settings.gifCompression = 0xF0F0F0;
     const int w = 8, h = 8;
@@ -210,47 +187,6 @@ TEST_F(OptimiseTest, ColoursJoinAGlobalEntryOnlyWithinToleranceAndUnderTheMask) 
     ASSERT_EQ(f3->hasLocalPalette, 0);
     EXPECT_NE(f3->indexPlane()->get(0, 0), f1->indexPlane()->get(0, 0));
     EXPECT_EQ(doc.globalPalette[f3->indexPlane()->get(0, 0)].rgb(), 0x3E3E3Eu);
-}
-
-TEST_F(OptimiseTest, TheBackgroundColourSurvivesTheNewGlobalPalette) {
-    doc.hasGlobalPalette = true;
-    doc.globalPalette[5] = PaletteEntry::FromRgb(0x123456);
-    doc.backgroundIndex = 5;
-    // A first frame that leaves part of the 20 x 20 screen to the background.
-    AddPicture(doc, Picture(size_t(10 * 10), kInk), 10, 10);
-    doc.screenWidth = doc.screenHeight = 20;
-    AddPicture(doc, Picture(size_t(20 * 20), kDesk), 20, 20)->disposal = 2;
-    AddPicture(doc, Picture(size_t(5 * 5), 0x00FF00), 5, 5, 3, 3);
-    doc.screenWidth = doc.screenHeight = 20;
-    const auto before = ts::ComposedPixels(doc);
-    ASSERT_EQ(Run(), 0);
-    EXPECT_EQ(doc.backgroundColour(), 0x123456u);
-    EXPECT_EQ(ts::ComposedPixels(doc), before);
-}
-
-// Three phases of four frames each poll once a frame; an abort stops after the frame
-// in progress: the second frame was cropped, the later ones were not touched.
-TEST_F(OptimiseTest, ProgressRunsThroughTheThreePhasesAndAbortStopsAfterTheFrameInProgress) {
-    Picture p = Flat(20, 20, kDesk);
-    for (int i = 0; i < 4; ++i) {
-        Paint(p, 20, i * 4, 5, i * 4 + 3, 10, kInk);
-        AddPicture(doc, p, 20, 20);
-    }
-    const auto before = ts::ComposedPixels(doc);
-    RecordingProgress aborting;
-    aborting.abortAfterPolls = 2;
-    EXPECT_EQ(Optimise(doc, aborting), -1);
-    EXPECT_EQ(aborting.polls, 2);
-    EXPECT_TRUE(aborting.closed);
-    EXPECT_LT(doc.firstFrame->next->width, 20);
-    EXPECT_EQ(doc.firstFrame->next->next->width, 20);
-    EXPECT_FALSE(doc.hasGlobalPalette);
-    EXPECT_EQ(ts::ComposedPixels(doc), before);
-
-    RecordingProgress progress;
-    ASSERT_EQ(Optimise(doc, progress), 0);
-    EXPECT_EQ(progress.polls, 12);
-    EXPECT_EQ(ts::ComposedPixels(doc), before);
 }
 
 // Both ways of saving optimised write the same file, cropped and with its comments; the
@@ -336,22 +272,6 @@ TEST_F(OptimiseTest, AFrameUsingEveryIndexTakesARepeatedColourAsItsSlotOrStaysOp
     EXPECT_EQ(four->effectivePalette()[four->transparentIndex].rgb(), Distinct(7));
     // Not one pixel changes, at any level.
     EXPECT_EQ(ts::ComposedPixels(doc), before);
-}
-
-// After a restore to the background a frame that draws the background colour goes on
-// drawing it: viewers that show nothing on a cleared screen must show that colour too.
-TEST_F(OptimiseTest, AfterARestoreTheBackgroundColourStaysDrawn) {
-    AddPicture(doc, Shifted(3), 16, 16, 0, 0, 2);
-    FrameRecord* f = AddPicture(doc, Shifted(0), 16, 16);  // every index used, 7 the background's
-    doc.globalPalette[0] = PaletteEntry::FromRgb(Distinct(7));
-    doc.backgroundIndex = 0;
-    doc.settings.gifCompression = QualityMask(1);
-    const auto before = ts::ComposedPixels(doc);
-    ASSERT_EQ(Run(), 0);
-    EXPECT_EQ(ts::ComposedPixels(doc), before);
-    EXPECT_EQ(Rect(f), std::vector<int>({0, 0, 16, 16}));
-    for (int k = 0; k < 256 && f->hasTransparency; ++k)
-        EXPECT_NE(f->indexPlane()->get(k % 16, k / 16), f->transparentIndex) << k;
 }
 
 // The transparent slot is an index no row uses, the first row included.

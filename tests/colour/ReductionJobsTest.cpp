@@ -1,5 +1,5 @@
-// The colour reduction as a frame job: aborting and reducing again, keeping the true
-// colours or not, many frames at once.
+// The colour reduction as a frame job: empty pictures refused, aborting and reducing
+// again, many frames at once.
 #include <gtest/gtest.h>
 
 #include "colour/ColourReduction.h"
@@ -58,16 +58,6 @@ TEST_F(ReductionJobsTest, AnAbortedReductionLeavesTheFrameUnreducedAndCanRunAgai
     f->WaitForReduction();
     EXPECT_TRUE(f->IsPaletteValid());
     EXPECT_EQ(f->transparentIndex, 255u);
-}
-
-TEST_F(ReductionJobsTest, TrueColourIsDroppedUnlessKept) {
-    for (const bool keep : {false, true}) {
-        doc.settings.keepTrueColorInfo = keep;
-        ASSERT_EQ(Add(Gradient(4, 4), 4, 4, "a.jpg", false), 0);
-        doc.selectedFrame->WaitForReduction();
-        doc.jobs().WaitIdle();
-        EXPECT_EQ(doc.selectedFrame->trueColourPlane() != nullptr, keep);
-    }
 }
 
 TEST_F(ReductionJobsTest, ManyFramesReduceInParallelToTheSameResult) {

@@ -37,11 +37,8 @@ TEST(EffectCli, RefusedParametersAndUsage) {
         {"effect Blind", " --blind-hieght 12", 2,
          "unknown option '--blind-hieght' for effect 'Blind' (its fields: --blind-height, "
          "--color)"},
-        {"transition fade", " --strength 5", 2,
-         "unknown option '--strength' for transition 'Fade' (it has no named fields)"},
         {"effect Blind", " --blind-height 31", 2,
          "--blind-height 31 is out of range: 1 to the picture height (1-30 on this picture)"},
-        {"effect Emboss", " --bias 256", 2, "--bias 256 is out of range: 0-255"},
         {"effect Flag", " --halfwaves 40", 2,
          "--halfwaves 40 is out of range: 0 to the picture width less 1 (0-39 on this picture)"},
         {"effect Page", " --rolling-thickness x", 2,

@@ -129,9 +129,6 @@ const Geometry kGeometry[] = {
      {0, 4, 5, kGrey}, {0, 5, 8, 0xC0C0C0}, {0, 5, 11, 0x404040}, {1, 0, 5, 0x000000}}, {}},
 
     // Blur and emboss.
-    {"blur at full strength repeats frame 1", RenderBlur, {9, 7, {kRed, kBlue}, [](int x,
-     int y) {return (x + y) % 2;}}, {}, {.frameCount = 4, .value = {100}}, 4, {{0, 0, 0, kRed},
-     {0, 1, 0, kBlue}, {2, 4, 4, kRed}, {3, 8, 6, kRed}, {3, 8, 5, kBlue}}, {}},
     // Side neighbours weigh 3/16, corners 1/16, the pixel nothing; outside counts as black.
     {"blur at strength 0", RenderBlur, Plain(8, 8, kGrey), {}, {.frameCount = 1}, 1,
      {{0, 4, 4, kGrey}, {0, 0, 0, 0x383838}, {0, 3, 0, 0x585858}, {0, 7, 7, 0x383838}}, {}},
@@ -178,7 +175,6 @@ const Geometry kGeometry[] = {
     // The border reaches 50 / 4 per frame: 12, 25, 37.
     {"frame out", RenderFrameOut, Plain(100, 100, kGrey), {}, {.frameCount = 4, .colorIndex = 3}, 4,
      {{0, 12, 50, kGreen}, {0, 13, 50, kGrey}, {0, 50, 87, kGreen}, {0, 50, 86, kGrey},
-     {1, 25, 50, kGreen}, {1, 26, 50, kGrey}, {1, 50, 74, kGreen}, {1, 50, 73, kGrey},
      {2, 37, 50, kGreen}, {2, 38, 50, kGrey}, {2, 50, 62, kGreen}, {2, 50, 61, kGrey}},
      {{3, kGreen, 100 * 100}}},
     // Divided by 5: the last frame leaves the centre 18 x 18 of image 1.
@@ -274,8 +270,6 @@ const Geometry kGeometry[] = {
     {"radar sweeps quarters counter-clockwise", RenderRadar, Plain(61, 61, kRed), {},
      {.frameCount = 3}, 3, {{0, 30, 30, 0}, {0, 32, 10, 0}, {0, 30, 10, 0}, {0, 28, 10, kRed},
      {1, 10, 28, 0}, {1, 10, 32, kRed}, {2, 28, 50, 0}, {2, 32, 50, kRed}}, {}},
-    {"radar clockwise", RenderRadar, Plain(61, 61, kRed), {}, {.frameCount = 1, .option = {1}}, 1,
-     {{0, 50, 32, 0}, {0, 50, 28, kRed}}, {}},
     // 360 starts like 0, also at pixels whose angle rounds to 360.
     {"radar from 360", RenderRadar, Plain(401, 3, kRed), {}, {.frameCount = 2, .value = {360}}, 2,
      {{0, 400, 1, 0}, {0, 300, 2, kRed}}, {}},

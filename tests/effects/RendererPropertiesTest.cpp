@@ -233,15 +233,4 @@ TEST_P(RendererProperties, PreviewTakesEveryFieldAtTheEndsOfItsRange) {
 INSTANTIATE_TEST_SUITE_P(Registry, RendererProperties, testing::ValuesIn(AllEntries()),
                          [](const auto& info) { return TestName(info.param); });
 
-// Users name the entries in any case, and only whole names.
-TEST(EffectRegistry, LookUp) {
-    EXPECT_EQ(FindEntryByName(true, "color blending out"), 3);
-    EXPECT_EQ(FindEntryByName(false, "ZOOM OUT"), 25);
-    EXPECT_EQ(FindEntryByName(true, "Zoom In"), -1);
-    EXPECT_EQ(FindEntryByName(true, "Zoom Ou"), -1);
-    EXPECT_EQ(FindEntry(true, 23), nullptr);
-    EXPECT_EQ(FindEntry(false, 26), nullptr);
-    EXPECT_EQ(FindEntry(false, -1), nullptr);
-}
-
 }  // namespace

@@ -73,10 +73,7 @@ TEST_F(LoadGifTest, IntoAnEmptyDocument) {
     EXPECT_EQ(Labels(doc_.tree.root()),
               (std::vector<std::string>{"GlobalComment [1]", "Gif :" + name, "Gif :" + name,
                                         "  Comment [1]"}));
-    EXPECT_EQ(doc_.selectedFrame, doc_.firstFrame);
     EXPECT_EQ(doc_.GetGif(doc_.selectedItem), doc_.firstFrame);
-    EXPECT_EQ(doc_.firstFrame->fileName, path);
-    EXPECT_TRUE(host_.messages().empty());
     // The others follow on the workers.
     doc_.jobs().WaitIdle();
     for (FrameRecord* f = doc_.firstFrame; f; f = f->next)

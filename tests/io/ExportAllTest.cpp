@@ -70,15 +70,10 @@ TEST(FileKindTest, KindsPerWayOfOpeningAndTheCommandLineRefusal) {
         V variant;
         FileKind kind;
     } kinds[] = {
-        {"/x/a.GIF", V::CommandLine, FileKind::Gif},
-        {"/x/a.Dib", V::Open, FileKind::Bitmap},
-        {"/x/a.ANI", V::Open, FileKind::Cursor},
-        {"/x/a.WebM", V::Open, FileKind::Avi},
-        {"/x/a.Jpeg", V::DragDrop, FileKind::Jpeg},
-        {"/x/a.png", V::Open, FileKind::Gif},
-        {"/x/a", V::Open, FileKind::Gif},
-        {"/x/a.png", V::DragDrop, FileKind::Unknown},
-        {"/x.y/a", V::DragDrop, FileKind::Gif},
+        {"/x/a.GIF", V::CommandLine, FileKind::Gif},  {"/x/a.Dib", V::Open, FileKind::Bitmap},
+        {"/x/a.ANI", V::Open, FileKind::Cursor},      {"/x/a.WebM", V::Open, FileKind::Avi},
+        {"/x/a.Jpeg", V::DragDrop, FileKind::Jpeg},   {"/x/a.png", V::Open, FileKind::Gif},
+        {"/x/a.png", V::DragDrop, FileKind::Unknown}, {"/x.y/a", V::DragDrop, FileKind::Gif},
         {"/x/a", V::CommandLine, FileKind::Unknown},
     };
     for (const auto& k : kinds) EXPECT_EQ(KindOfPath(k.path, k.variant), k.kind) << k.path;

@@ -1,13 +1,11 @@
 // The still-picture readers (bitmaps, Targa, icons, cursors, animated cursors): every
 // variant ImageMagick writes, to the pixel; hand-made files for what it does not write;
-// damaged files refused with the loader's message; and every importer's answer to a
-// picture of another size than the screen.
+// and damaged files refused with the loader's message.
 #include <gtest/gtest.h>
 
 #include "document/AnimationDocument.h"
 #include "import/FileImport.h"
 #include "io/AnimatedCursor.h"
-#include "io/AviImport.h"
 #include "io/BmpDecoder.h"
 #include "io/FileBytes.h"
 #include "io/IconCursor.h"
@@ -69,7 +67,6 @@ TEST(StillFormatsTest, EveryVariantImageMagickWritesReadsToThePixel) {
         {"rle.tga", "-compress RLE", "21x13", Targa},
         {"top.tga", "-orient TopLeft", "21x13", Targa},
         {"mapped.tga", "-colors 20 -type palette", "21x13", Targa},
-        {"grey.tga", "-colorspace gray -compress RLE", "21x13", Targa},
         {"a.ico", "", "16x16", Icon},
     };
     for (const auto& c : cases) {
@@ -130,20 +127,20 @@ TEST(StillFormatsTest, HandMadeFiles) {
     EXPECT_EQ(Targa(tga), (std::vector<uint32_t>{0xFFFFFF, 0x0000FF}));
 }
 
-// A 2x2 4-bit icon image: black, `topRight` / blue, red; the black pixel (top left) is
+// A 2x2 4-bit icon image: black, green / blue, red; the black pixel (top left) is
 // masked out.
-std::vector<uint8_t> SmallIconImage(uint32_t topRight = 0x00FF00) {
+std::vector<uint8_t> SmallIconImage() {
     std::vector<uint8_t> dib;
     for (uint32_t v : {40u, 2u, 4u}) PutLe32(dib, v);  // height counts the mask too
     PutLe16(dib, 1);
     PutLe16(dib, 4);
     for (uint32_t v : {0u, 0u, 0u, 0u, 16u, 0u}) PutLe32(dib, v);
-    const uint32_t colours[4] = {0x000000, 0xFF0000, topRight, 0x0000FF};
+    const uint32_t colours[4] = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
     for (int i = 0; i < 16; ++i) {
         const uint32_t c = i < 4 ? colours[i] : 0;
         dib.insert(dib.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0});
     }
-    // Colour rows, bottom-up: bottom row (blue, red), top row (black, topRight).
+    // Colour rows, bottom-up: bottom row (blue, red), top row (black, green).
     dib.insert(dib.end(), {0x31, 0, 0, 0, 0x02, 0, 0, 0});
     // AND mask rows, bottom-up: bottom opaque, top-left transparent.
     dib.insert(dib.end(), {0x00, 0, 0, 0, 0x80, 0, 0, 0});
@@ -259,57 +256,6 @@ TEST(StillFormatsTest, DamagedFilesAreRefusedWithTheLoadersMessage) {
             << m.caption << ": " << m.text;
         EXPECT_TRUE(doc.empty());
     }
-}
-
-// Every kind of file opened into a document whose screen has another size: one resize
-// question; Yes scales every new frame to the screen, No adds nothing.
-TEST(ImportScaling, EveryImporterAsksOnceAndScalesOrAddsNothing) {
-    const ts::TempFolder folder;
-    ts::AniParts ani;
-    ani.frames = {ts::IconFileBytes(2, {{2, SmallIconImage(0xFF00FF)}}),
-                  ts::IconFileBytes(2, {{2, SmallIconImage(0x00FF00)}})};
-    ani.steps = 6;
-    ani.sequence = {0, 1, 1, 0, 1, 0};
-    ts::WriteBytes(folder.file("a.ani"), ts::AniFileBytes(ani));
-    const struct {
-        std::string path;
-        int frames;
-        std::vector<std::pair<int, int>> alike;  // frames showing the same picture
-    } cases[] = {
-        {ts::MakePhoto(folder, "p.jpg", 48, 32), 1, {}},
-        {folder.file("a.ani"), 6, {{0, 3}, {0, 5}, {1, 2}, {1, 4}}},
-        {ts::MakeVideo(folder, "v.avi", "testsrc2", 64, 48, 5, 25), 5, {}},
-    };
-    for (const auto& c : cases) {
-        for (const bool yes : {true, false}) {
-            SCOPED_TRACE(c.path + (yes ? " yes" : " no"));
-            RememberedAviChoices() = AviLoadChoices{};
-            RecordingHost host;
-            host.resizeAnswer = yes;
-            AnimationDocument doc(host);
-            ts::AppendToDocument(doc, ts::MakeFrame(doc, 90, 70, {0x123456}), "first.gif");
-            doc.selectedFrame = doc.firstFrame;
-            doc.selectedItem = doc.EntryOfFrame(doc.firstFrame);
-            EXPECT_EQ(LoadFileByType(doc, c.path), yes ? 0 : -1);
-            EXPECT_EQ(host.resizeQuestions(), 1);
-            EXPECT_TRUE(ts::TreeIndexesFrames(doc));
-            ASSERT_EQ(doc.countFrames(), 1 + (yes ? c.frames : 0));
-            if (!yes) continue;
-            std::vector<std::vector<uint32_t>> pictures;
-            for (FrameRecord* f = doc.firstFrame->next; f; f = f->next) {
-                EXPECT_EQ(std::pair(f->width, f->height), std::pair(90, 70));
-                f->WaitForReduction();
-                EXPECT_TRUE(f->IsPaletteValid());
-                pictures.push_back(Pixels(*f));
-            }
-            EXPECT_EQ(doc.screenWidth, 90);
-            for (const auto& [a, b] : c.alike) EXPECT_EQ(pictures[size_t(a)], pictures[size_t(b)]);
-            if (!c.alike.empty()) {
-                EXPECT_NE(pictures[0], pictures[1]);
-            }
-        }
-    }
-    RememberedAviChoices() = AviLoadChoices{};
 }
 
 }  // namespace
