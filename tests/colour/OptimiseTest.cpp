@@ -274,6 +274,21 @@ TEST_F(OptimiseTest, AFrameUsingEveryIndexTakesARepeatedColourAsItsSlotOrStaysOp
     EXPECT_EQ(ts::ComposedPixels(doc), before);
 }
 
+// After a restore to the background a frame that draws the background colour goes on
+// drawing it: viewers that show nothing on a cleared screen must show that colour too.
+TEST_F(OptimiseTest, AfterARestoreTheBackgroundColourStaysDrawn) {
+    AddPicture(doc, Shifted(3), 16, 16, 0, 0, 2);
+    FrameRecord* f = AddPicture(doc, Shifted(0), 16, 16);  // every index used, 7 the background's
+    doc.globalPalette[0] = PaletteEntry::FromRgb(Distinct(7));
+    doc.backgroundIndex = 0;
+    doc.settings.gifCompression = QualityMask(1);
+    const auto before = ts::ComposedPixels(doc);
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(ts::ComposedPixels(doc), before);
+    for (int k = 0; k < 256 && f->hasTransparency; ++k)
+        EXPECT_NE(f->indexPlane()->get(k % 16, k / 16), f->transparentIndex) << k;
+}
+
 // The transparent slot is an index no row uses, the first row included.
 TEST_F(OptimiseTest, AnIndexUsedOnlyInTheFirstRowIsNotTheTransparentSlot) {
     AddPicture(doc, Shifted(0), 16, 16);

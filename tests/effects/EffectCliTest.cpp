@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "effects/EffectRegistry.h"
 #include "support/PeerReaders.h"
 #include "support/UserTask.h"
 

@@ -87,13 +87,6 @@ TEST(StillFormatsTest, EveryVariantImageMagickWritesReadsToThePixel) {
             EXPECT_TRUE(Bmp({bytes.begin(), bytes.end() - ptrdiff_t(pixels / 2)}).empty());
         }
     }
-    // A PNG entry of an icon.
-    const std::string png = ts::MakePhoto(folder, "p.png", 24, 24);
-    const std::vector<uint8_t> icon = ts::IconFileBytes(1, {{24, ts::ReadBytes(png)}});
-    DecodedPicture p;
-    ASSERT_TRUE(DecodeIconImage(icon.data(), icon.size(), 0, p));
-    EXPECT_EQ(p.pixels, ts::PeerStillRgb(png));
-    EXPECT_EQ(p.alpha.size(), 24u * 24u);
 }
 
 TEST(StillFormatsTest, HandMadeFiles) {
