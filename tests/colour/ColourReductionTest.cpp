@@ -59,20 +59,6 @@ TEST_F(ReductionTest, TwoHundredColoursInOrderOfFirstAppearanceByColumn) {
 }
 
 TEST_F(ReductionTest, ManyColoursEndOnACoarserGrid) {
-    auto frame = Picture(64, 64, Lattice);
-    const PaletteResult result =
-        CountPalette(*frame->trueColourPlane(), frame->reservedColours, nullptr);
-    EXPECT_EQ(result.finalMask, 0xE0E0E0u);
-    EXPECT_EQ(result.colours, 255);
-    std::set<uint32_t> seen;
-    for (int i = 0; i < 255; ++i) {
-        const uint32_t c = result.palette[size_t(i)].rgb();
-        EXPECT_EQ(c & 0xE0E0E0u, c);
-        seen.insert(c);
-    }
-    EXPECT_EQ(seen.size(), 255u);
-    EXPECT_FALSE(result.palette[255].used());
-
     // Colours on a lattice of `step`: 1025 that stay distinct on FC coarsen exactly once;
     // a further one coarsens again, although the list did not grow past 1025 by much;
     // 1024 never coarsen.
@@ -160,21 +146,10 @@ TEST_F(ReductionTest, ReservedColoursComeFirst) {
     EXPECT_EQ(many->palette[0].rgb(), 0x404040u);
 }
 
-TEST_F(ReductionTest, AbortLeavesTheFrameAsItWasAndAReductionCanFollow) {
+// The abort of a whole reduction is met in ReductionJobsTest; mapping polls the flag
+// per pixel and leaves the target alone.
+TEST_F(ReductionTest, AnAbortStopsTheMapping) {
     auto frame = Picture(30, 20, [](int x, int y) { return uint32_t(x * 8 << 16 | y * 12 << 8); });
-    const std::vector<uint32_t> before(frame->trueColourPlane()->data(),
-                                       frame->trueColourPlane()->data() + 600);
-    const auto oldIndexes = frame->indexPlane();
-    frame->palette[0] = PaletteEntry{1, 2, 3};
-    frame->abortReduce = 1;
-    EXPECT_FALSE(ReduceFrame(*frame));
-    EXPECT_EQ(BuildPalette(*frame), -1);
-    EXPECT_EQ(frame->palette[0], (PaletteEntry{1, 2, 3}));
-    EXPECT_EQ(frame->indexPlane(), oldIndexes);
-    EXPECT_FALSE(frame->IsPaletteValid());
-    EXPECT_TRUE(std::equal(before.begin(), before.end(), frame->trueColourPlane()->data()));
-
-    // Mapping polls the flag per pixel.
     auto target = IndexBuffer::Create(frame.get(), 30, 20);
     target->fill(9);
     bool active = true;
@@ -184,11 +159,6 @@ TEST_F(ReductionTest, AbortLeavesTheFrameAsItWasAndAReductionCanFollow) {
     EXPECT_FALSE(MapToPalette(*frame->trueColourPlane(), palette.palette, palette.colours, *target,
                               active, &stop));
     EXPECT_EQ(target->get(0, 0), 9);
-
-    frame->abortReduce = 0;
-    ASSERT_TRUE(ReduceFrame(*frame));
-    EXPECT_NE(frame->indexPlane(), oldIndexes);
-    EXPECT_EQ(frame->palette[0], (PaletteEntry{0, 0, 0}));
 }
 
 TEST_F(ReductionTest, RandomPicturesKeepTheirColoursAndHideTheirTransparentPixels) {

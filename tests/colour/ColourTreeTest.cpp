@@ -49,48 +49,4 @@ TEST(ColourTreeTest, AnswersAreAsNearAsASearchOfEveryPoint) {
     }
 }
 
-TEST(ColourTreeTest, BuildSplitsAtTheMeanOfTheWidestDimension) {
-    // Spread only in blue: the root splits dimension 2 at the mean.
-    std::vector<ColourPoint> points;
-    for (int i = 0; i < 8; ++i) points.push_back({10, 20, i * 10});
-    std::vector<int> indexes{0, 1, 2, 3, 4, 5, 6, 7};
-    ColourTreeContext context;
-    Init(context, 3, false);
-    context.points = points.data();
-    ColourTree tree = Build(indexes.data(), 8, context);
-    ASSERT_FALSE(tree->isLeaf());
-    EXPECT_EQ(tree->splitDimension, 2);
-    EXPECT_DOUBLE_EQ(tree->splitValue, 35.0);
-    EXPECT_EQ(tree->left->bucket, (std::vector<int>{0, 1, 2, 3}));
-    EXPECT_EQ(tree->right->bucket, (std::vector<int>{4, 5, 6, 7}));
-
-    // Equal spreads: the earlier dimension wins; no spread at all: a leaf (a side of
-    // fewer than 2 points).
-    std::vector<ColourPoint> square{{0, 0, 5},   {0, 10, 5}, {10, 0, 5},
-                                    {10, 10, 5}, {0, 0, 5},  {10, 10, 5}};
-    std::vector<int> six{0, 1, 2, 3, 4, 5};
-    context.points = square.data();
-    ColourTree squareTree = Build(six.data(), 6, context);
-    EXPECT_EQ(squareTree->splitDimension, 0);
-    std::vector<ColourPoint> same(6, ColourPoint{7, 7, 7});
-    context.points = same.data();
-    ColourTree flat = Build(six.data(), 6, context);
-    EXPECT_TRUE(flat->isLeaf());
-    EXPECT_EQ(flat->bucket.size(), 6u);
-
-    // Five points are a leaf; the first of two equally near points wins.
-    std::vector<ColourPoint> five{{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {0, 0, 10}, {10, 10, 10}};
-    std::vector<int> fiveIds{0, 1, 2, 3, 4};
-    context.points = five.data();
-    ColourTree small = Build(fiveIds.data(), 5, context);
-    EXPECT_TRUE(small->isLeaf());
-    const int32_t q[3] = {5, 0, 0};
-    context.bestIndex = 3;
-    ResetQuery(context);
-    EXPECT_EQ(context.bestIndex, 3);  // ResetQuery leaves the index alone
-    Search(small.get(), q, context);
-    EXPECT_EQ(context.bestIndex, 0);
-    EXPECT_EQ(context.bestDistance, 25);
-}
-
 }  // namespace

@@ -41,7 +41,6 @@ TEST(ScaleTest, HandWorkedRowsAndColumns) {
     } cases[] = {
         // clang-format off
         {"enlarging ramps towards the next pixel", false, {0, 100}, 4, {0, 50, 100, 100}},
-        {"vertically the same", true, {0, 100}, 4, {0, 50, 100, 100}},
         {"three times: steps of a third, cut", false, {0, 100}, 6, {0, 33, 66, 100, 100, 100}},
         {"a transparent pixel is repeated, marker included", false, {-0xFF, 10}, 4,
          {-0xFF, -0xFF, 10, 10}},
@@ -59,7 +58,6 @@ TEST(ScaleTest, HandWorkedRowsAndColumns) {
         // 11 -> 5: the boxes land on 0..3 only; the last pixel repeats its neighbour.
         {"the far edge is never left black", false, std::vector<int>(11, 200), 5,
          std::vector<int>(5, 200)},
-        {"nor the bottom edge", true, std::vector<int>(11, 200), 5, std::vector<int>(5, 200)},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -96,22 +94,6 @@ class ResizeTest : public ::testing::Test {
     }
 };
 
-TEST_F(ResizeTest, GeometryScalesFramesAtAnOffset) {
-    FrameRecord* a = AddFrame(0, 0, 200, 40);
-    FrameRecord* b = AddFrame(10, 20, 50, 30);
-    doc.screenWidth = 200;
-    doc.screenHeight = 100;
-    ASSERT_EQ(Resize(*a, 100, 50, true, false, false), 0);
-    // The first frame's reference is the screen size.
-    EXPECT_EQ(std::pair(doc.resizeReferenceWidth, doc.resizeReferenceHeight), std::pair(200, 100));
-    EXPECT_EQ(Rect(*a), std::vector<int>({0, 0, 100, 20}));
-    ASSERT_EQ(Resize(*b, 100, 50, true, false, false), 0);
-    EXPECT_EQ(Rect(*b), std::vector<int>({4, 10, 25, 15}));
-    EXPECT_EQ(b->trueColourPlane()->width, 25);
-    EXPECT_EQ(b->indexPlane()->height, 15);
-    EXPECT_FALSE(b->IsPaletteValid());
-}
-
 TEST_F(ResizeTest, ReferenceSizeFollowsFramesAtTheOriginUnlessABatchRuns) {
     // The size and place a frame takes when asked for w x h: {w, h, left, top}, or with
     // `only` one of them.
@@ -144,20 +126,6 @@ TEST_F(ResizeTest, ReferenceSizeFollowsFramesAtTheOriginUnlessABatchRuns) {
     // A frame of one pixel at the origin is a reference like any other.
     geometry(AddFrame(0, 0, 1, 1), 100, 50);
     EXPECT_EQ(geometry(c, 100, 50), std::vector<int>({5000, 1500, 999, 1000}));
-}
-
-TEST_F(ResizeTest, AnAnimationIsNotResizedToNothing) {
-    FrameRecord* f = AddFrame(0, 0, 20, 10);
-    doc.screenWidth = 20;
-    doc.screenHeight = 10;
-    for (const auto& [w, h] : {std::pair{0, 5}, std::pair{5, 0}, std::pair{-3, 5}}) {
-        EXPECT_EQ(ResizeAnimation(doc, w, h, true), 5);
-        EXPECT_EQ(std::vector<int>({doc.screenWidth, doc.screenHeight, f->width, f->height}),
-                  std::vector<int>({20, 10, 20, 10}));
-    }
-    ASSERT_EQ(ResizeAnimation(doc, 10, 5, true), 0);
-    EXPECT_EQ(std::vector<int>({doc.screenWidth, doc.screenHeight, f->width, f->height}),
-              std::vector<int>({10, 5, 10, 5}));
 }
 
 TEST_F(ResizeTest, SmoothResizeKeepsTransparencyAndSkipsGeometryWhenAsked) {

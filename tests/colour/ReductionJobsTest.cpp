@@ -1,5 +1,5 @@
-// The colour reduction as a frame job: pictures that become frames, resizing that
-// restarts the reduction, aborting and reducing again.
+// The colour reduction as a frame job: empty pictures refused, aborting and reducing
+// again, many frames at once.
 #include <gtest/gtest.h>
 
 #include "colour/ColourReduction.h"
@@ -27,32 +27,7 @@ class ReductionJobsTest : public ::testing::Test {
             bool bottomUp = false) {
         return CreateFrameFromPicture(doc, pixels.data(), w, h, bottomUp, name, askResize);
     }
-    std::vector<std::string> Labels() {
-        std::vector<std::string> out;
-        for (TreeItem* i = FrameTree::NextEntry(doc.tree.root()); i; i = FrameTree::NextEntry(i))
-            out.push_back(i->text());
-        return out;
-    }
 };
-
-TEST_F(ReductionJobsTest, APictureBecomesTheFirstFrameAndIsReduced) {
-    ASSERT_EQ(Add(Gradient(8, 4, 0xFF000000u), 8, 4, "/some/dir/picture.jpg", true), 0);
-    EXPECT_EQ(std::vector<int>({doc.screenWidth, doc.screenHeight, doc.frameCount}),
-              std::vector<int>({8, 4, 1}));
-    EXPECT_EQ(host.resizeQuestions(), 0);
-    FrameRecord* f = doc.firstFrame;
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f, doc.selectedFrame);
-    EXPECT_EQ(Labels(), std::vector<std::string>{"Gif :picture.jpg"});
-    EXPECT_EQ(f->fileName, "/some/dir/picture.jpg");
-    EXPECT_EQ(f->bitsPerPixel, 8);
-    f->WaitForReduction();
-    ASSERT_TRUE(f->IsPaletteValid());
-    EXPECT_EQ(f->transparentIndex, 32u);
-    EXPECT_EQ(f->hasLocalPalette, 1);
-    EXPECT_EQ(f->transparencyActive.load(), 0u);
-    EXPECT_EQ(f->indexPlane()->get(7, 3), 31);  // the palette's order: ReductionTest
-}
 
 TEST_F(ReductionJobsTest, EmptyPicturesAreRefused) {
     EXPECT_EQ(Add({0}, 0, 5, "x.jpg", true), -1);
@@ -60,27 +35,6 @@ TEST_F(ReductionJobsTest, EmptyPicturesAreRefused) {
     EXPECT_EQ(host.messages()[0].text, "..in Image Data");
     EXPECT_EQ(host.messages()[0].caption, "Error");
     EXPECT_TRUE(doc.empty());
-    EXPECT_EQ(doc.frameCount, 0);
-}
-
-TEST_F(ReductionJobsTest, WithTheRootSelectedThePictureGoesToTheFrontResizedToTheScreen) {
-    ASSERT_EQ(Add(Gradient(10, 6), 10, 6, "one.jpg", true), 0);
-    doc.globalComments.push_back({"hello"});
-    doc.RebuildGlobalCommentEntries();
-    doc.selectedItem = doc.tree.root();
-    ASSERT_EQ(Add(Gradient(5, 9), 5, 9, "front.jpg", true), 0);
-    EXPECT_EQ(doc.firstFrame, doc.selectedFrame);
-    EXPECT_EQ(doc.firstFrame->next->prev, doc.firstFrame);
-    EXPECT_EQ(std::pair(doc.firstFrame->width, doc.firstFrame->height), std::pair(10, 6));
-    EXPECT_EQ(Labels(),
-              (std::vector<std::string>{"GlobalComment [1]", "Gif :front.jpg", "Gif :one.jpg"}));
-    EXPECT_EQ(doc.GetGif(doc.selectedItem), doc.firstFrame);
-    doc.firstFrame->WaitForReduction();
-    EXPECT_TRUE(doc.firstFrame->IsPaletteValid());
-    // Without asking, a picture keeps its own size.
-    ASSERT_EQ(Add(Gradient(5, 9), 5, 9, "own.jpg", false), 0);
-    EXPECT_EQ(host.resizeQuestions(), 1);
-    EXPECT_EQ(std::pair(doc.selectedFrame->width, doc.selectedFrame->height), std::pair(5, 9));
 }
 
 TEST_F(ReductionJobsTest, AnAbortedReductionLeavesTheFrameUnreducedAndCanRunAgain) {
@@ -103,16 +57,6 @@ TEST_F(ReductionJobsTest, AnAbortedReductionLeavesTheFrameUnreducedAndCanRunAgai
     f->WaitForReduction();
     EXPECT_TRUE(f->IsPaletteValid());
     EXPECT_EQ(f->transparentIndex, 255u);
-}
-
-TEST_F(ReductionJobsTest, TrueColourIsDroppedUnlessKept) {
-    for (const bool keep : {false, true}) {
-        doc.settings.keepTrueColorInfo = keep;
-        ASSERT_EQ(Add(Gradient(4, 4), 4, 4, "a.jpg", false), 0);
-        doc.selectedFrame->WaitForReduction();
-        doc.jobs().WaitIdle();
-        EXPECT_EQ(doc.selectedFrame->trueColourPlane() != nullptr, keep);
-    }
 }
 
 TEST_F(ReductionJobsTest, ManyFramesReduceInParallelToTheSameResult) {

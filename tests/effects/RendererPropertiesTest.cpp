@@ -233,27 +233,4 @@ TEST_P(RendererProperties, PreviewTakesEveryFieldAtTheEndsOfItsRange) {
 INSTANTIATE_TEST_SUITE_P(Registry, RendererProperties, testing::ValuesIn(AllEntries()),
                          [](const auto& info) { return TestName(info.param); });
 
-// The two tables as the CLI lists them and users name them.
-TEST(EffectRegistry, NamesAndLookUp) {
-    std::string effects, transitions;
-    for (const RegistryEntry& e : EffectTable()) effects += std::string(e.name) + "|";
-    for (const RegistryEntry& e : TransitionTable()) transitions += std::string(e.name) + "|";
-    EXPECT_EQ(effects,
-              "Blind|Blur|Checkers|Color Blending Out|Emboss|Fade Out|Flag|Frame Out|Fringe|"
-              "Invert|Move|Page|Pixelize|Radar|Random Shine through|Roll Sphere|Rotor|Spiral|"
-              "Spot|Tilt In|Wave Out|Weave|Zoom Out|");
-    EXPECT_EQ(transitions,
-              "Blind|Blur|Color Blending|Emboss|Fade|Frame Out 1. Image|Frame In 2. Image|"
-              "Fringe|Move 1. Image|Move 2. Image|Move both Images|Overblend|Page|Pixelize|"
-              "Radar|Random Rects|Random Shine through|Roll Sphere|Roll Sphere with Satellite|"
-              "Rotor|Spiral|Spot|Tilt In|Wave|Zoom In|Zoom Out|");
-    EXPECT_EQ(FindEntryByName(true, "color blending out"), 3);
-    EXPECT_EQ(FindEntryByName(false, "ZOOM OUT"), 25);
-    EXPECT_EQ(FindEntryByName(true, "Zoom In"), -1);
-    EXPECT_EQ(FindEntryByName(true, "Zoom Ou"), -1);
-    EXPECT_EQ(FindEntry(true, 23), nullptr);
-    EXPECT_EQ(FindEntry(false, 26), nullptr);
-    EXPECT_EQ(FindEntry(false, -1), nullptr);
-}
-
 }  // namespace

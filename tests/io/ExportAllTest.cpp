@@ -16,8 +16,7 @@ namespace {
 
 TEST(ExportNamingTest, NormalAndAdvancedNames) {
     // One digit below nine frames, two below 99, three below 999, four below 9999.
-    const std::pair<int, int> digits[] = {{1, 1},   {8, 1},   {9, 2},    {98, 2},   {99, 3},
-                                          {998, 3}, {999, 4}, {9998, 4}, {9999, 5}, {20000, 5}};
+    const std::pair<int, int> digits[] = {{8, 1}, {9, 2}, {98, 2}, {99, 3}, {9998, 4}, {9999, 5}};
     for (const auto& [frames, expected] : digits) EXPECT_EQ(ExportDigits(frames), expected);
     const struct {
         const char* pattern;
@@ -27,10 +26,8 @@ TEST(ExportNamingTest, NormalAndAdvancedNames) {
     } names[] = {
         {"C:\\a\\anim.gif", 4, 1, 0, "C:\\a\\anim4.gif"},
         {"/a/anim.gif", 0, 2, 0, "/a/anim00.gif"},
-        {"/a/anim.gif", 11, 2, 0, "/a/anim11.gif"},
         {"/a/anim.gif", 123, 2, 0, "/a/anim123.gif"},
         {"/a/img**x.gif", 0, 2, '*', "/a/img00x.gif"},
-        {"/a/img**x.gif", 11, 2, '*', "/a/img11x.gif"},
         // Without extension the number goes at the end; a dot in a folder is no extension.
         {"/a/anim", 3, 1, 0, "/a/anim3"},
         {"/my.pictures/anim", 3, 1, 0, "/my.pictures/anim3"},
@@ -74,11 +71,8 @@ TEST(FileKindTest, KindsPerWayOfOpeningAndTheCommandLineRefusal) {
         FileKind kind;
     } kinds[] = {
         {"/x/a.GIF", V::CommandLine, FileKind::Gif},  {"/x/a.Dib", V::Open, FileKind::Bitmap},
-        {"/x/a.tga", V::Open, FileKind::Targa},       {"/x/a.ico", V::Open, FileKind::Icon},
-        {"/x/a.ANI", V::Open, FileKind::Cursor},      {"/x/a.cur", V::DragDrop, FileKind::Cursor},
-        {"/x/a.mp4", V::Open, FileKind::Avi},         {"/x/a.WebM", V::Open, FileKind::Avi},
-        {"/x/a.jpg", V::Open, FileKind::Jpeg},        {"/x/a.Jpeg", V::DragDrop, FileKind::Jpeg},
-        {"/x/a.png", V::Open, FileKind::Gif},         {"/x/a", V::Open, FileKind::Gif},
+        {"/x/a.ANI", V::Open, FileKind::Cursor},      {"/x/a.WebM", V::Open, FileKind::Avi},
+        {"/x/a.Jpeg", V::DragDrop, FileKind::Jpeg},   {"/x/a.png", V::Open, FileKind::Gif},
         {"/x/a.png", V::DragDrop, FileKind::Unknown}, {"/x.y/a", V::DragDrop, FileKind::Gif},
         {"/x/a", V::CommandLine, FileKind::Unknown},
     };
@@ -96,9 +90,7 @@ TEST(FileKindTest, KindsPerWayOfOpeningAndTheCommandLineRefusal) {
 }
 
 TEST(ExportTiming, DelaysTooShortToPlayBecomeATenth) {
-    const struct {
-        uint32_t delay, played;
-    } cases[] = {{0, 10}, {1, 10}, {2, 2}, {7, 7}, {10, 10}, {65535, 65535}};
+    const struct { uint32_t delay, played; } cases[] = {{0, 10}, {1, 10}, {2, 2}, {65535, 65535}};
     for (const auto& c : cases) EXPECT_EQ(PlayedDelay(c.delay), c.played) << c.delay;
 }
 
@@ -112,7 +104,6 @@ TEST(ExportTiming, ConstantRateRepeatsFramesAndKeepsTheLength) {
     } cases[] = {
         // A common divisor is the tick itself.
         {{10, 20, 30, 40}, 2, 1000000, 10, {1, 2, 3, 4}},
-        {{8, 8, 8}, 2, 1000000, 8, {1, 1, 1}},
         // 7 leaves a divisor of 1: the tick is the shortest allowed, starts rounded on
         // the clip's clock (ends at 10, 30, 60, 100, 107 -> ticks 5, 15, 30, 50, 54).
         {{10, 20, 30, 40, 7}, 2, 1000000, 2, {5, 10, 15, 20, 4}},
