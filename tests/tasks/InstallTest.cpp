@@ -71,6 +71,7 @@ void CheckInstalledTree(const std::string& root) {
     const std::string said = MustRun(ts::ShellQuote(root + "/bin/velmora-cli") + " --version").out;
     EXPECT_EQ(said, ts::RunCli("--version").out);
     EXPECT_EQ(said.rfind("velmora-cli " + version + "\n", 0), 0u) << said;
+    EXPECT_NE(said.find("GPL-3.0-or-later"), std::string::npos) << said;
     // Each file with what it has to say (manual pages as man reads them); the manual page
     // is written from the program's help, with the sections it cannot give.
     const std::pair<std::string, std::vector<std::string>> files[] = {
@@ -101,6 +102,7 @@ void CheckInstalledTree(const std::string& root) {
         MustRun("QT_QPA_PLATFORM=offscreen " + ts::ShellQuote(root + "/bin/velmora") + " --version")
             .out;
     EXPECT_NE(editorSaid.find(version), std::string::npos) << editorSaid;
+    EXPECT_NE(editorSaid.find("GPL-3.0-or-later"), std::string::npos) << editorSaid;
     MustRun("desktop-file-validate " +
             ts::ShellQuote(share + "applications/" + kAppId + ".desktop"));
     // The desktop entry claims the MIME type of every extension the editor opens.
