@@ -166,6 +166,28 @@ TEST_F(OptimiseTest, The257thColourKeepsOnlyThatFrameOnItsLocalPalette) {
     EXPECT_EQ(ts::ComposedPixels(doc), before);
 }
 
+// A frame joins the global palette while at most a third of its pixels are unchanged
+// (made transparent). The unchanged pixels lie on diagonals, so no row or column is cropped:
+// 80 of 256 join, 96 keep their own table.
+TEST_F(OptimiseTest, AFrameMoreThanAThirdUnchangedKeepsItsOwnPalette) {
+    doc.settings.gifCompression = 0xFCFCFC;
+    for (const auto [diagonals, local] : {std::pair{5, 0}, {6, 1}}) {
+        SCOPED_TRACE(diagonals);
+        doc.Clear();
+        const Picture first = Shifted(0, 200);
+        Picture second = Shifted(1, 200);
+        for (int p = 0; p < 256; ++p)
+            if ((p % 16 + p / 16) % 16 < diagonals) second[size_t(p)] = first[size_t(p)];
+        AddPicture(doc, first, 16, 16);
+        FrameRecord* f = AddPicture(doc, second, 16, 16);
+        const auto before = ts::ComposedPixels(doc);
+        ASSERT_EQ(Run(), 0);
+        EXPECT_EQ(Rect(f), (std::vector<int>{0, 0, 16, 16}));
+        EXPECT_EQ(f->hasLocalPalette, local);
+        EXPECT_EQ(ts::ComposedPixels(doc), before);
+    }
+}
+
 TEST_F(OptimiseTest, ColoursJoinAGlobalEntryOnlyWithinToleranceAndUnderTheMask) {
     doc.settings.gifCompression = 0xF0F0F0;
     const int w = 8, h = 8;
