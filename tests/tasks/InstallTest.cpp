@@ -28,8 +28,7 @@ ts::ToolResult MustRun(const std::string& command) {
     return r;
 }
 
-// Checks an installed tree under `root` (the prefix as it lands on disk) and runs its
-// programs.
+// Checks an installed tree under `root` (the prefix as it lands on disk), runs its programs.
 void CheckInstalledTree(const std::string& root) {
     SCOPED_TRACE(root);
     const std::string share = root + "/share/", version = VELMORA_VERSION;

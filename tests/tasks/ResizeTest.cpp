@@ -1,6 +1,5 @@
-// Resizing an animation with velmora-cli, checked against ImageMagick resizing the same
-// composed pictures: photo animations of odd sizes, smaller and larger, smooth and plain,
-// and a clip whose frames are partial and at offsets.
+// Resizing with velmora-cli against ImageMagick resizing the same composed pictures: odd
+// sizes, smaller and larger, smooth and plain, and a clip of partial frames at offsets.
 #include <gtest/gtest.h>
 
 #include <set>
