@@ -262,20 +262,24 @@ def main():
                 record(number, "equivalent", where)
                 print(f"[{number}] equivalent (same object code): {where}", flush=True)
                 continue
-            targets = covering_targets(args.build, labels)
-            if compared == "does not build" or run(
-                    ["cmake", "--build", args.build, "-j2", "--target", *targets]) != 0:
-                record(number, "invalid", where)
-                print(f"[{number}] does not build: {where}", flush=True)
-                continue
-            # The folder's own tests first (fast), the end-to-end ones only if they all pass.
+            # The folder's own tests first (fast), the end-to-end ones only if they all pass;
+            # each label's programs are linked only when its turn comes.
             killed_by = []
+            built = compared != "does not build"
             for one in labels:
+                built = built and run(["cmake", "--build", args.build, "-j2", "--target",
+                                       *covering_targets(args.build, [one])]) == 0
+                if not built:
+                    break
                 killed_by = failed_tests(["ctest", "--test-dir", args.build, "-j2", "-L",
                                           f"^(threading-)?{one}$", *exclusions, "--stop-on-failure",
                                           "--timeout", "300"])
                 if killed_by:
                     break
+            if not built:
+                record(number, "invalid", where)
+                print(f"[{number}] does not build: {where}", flush=True)
+                continue
             if killed_by:
                 # Which tests saw it: after the suite changes, only mutants whose killers are
                 # gone need running again.

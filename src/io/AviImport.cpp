@@ -252,6 +252,21 @@ class VideoReader {
     int lastIndex_ = -1;
 };
 
+// Converts with the matrix and range the stream declares (most HD clips are BT.709);
+// libswscale assumes BT.601 and, except for the JPEG formats, the limited range.
+void UsePicturesColourMatrix(SwsContext& scale, const AVFrame& picture) {
+    int* inverse = nullptr;
+    int* table = nullptr;
+    int sourceRange = 0, targetRange = 0, brightness = 0, contrast = 0, saturation = 0;
+    if (sws_getColorspaceDetails(&scale, &inverse, &sourceRange, &table, &targetRange, &brightness,
+                                 &contrast, &saturation) < 0) {
+        return;  // not a conversion from YUV
+    }
+    if (picture.color_range == AVCOL_RANGE_JPEG) sourceRange = 1;
+    sws_setColorspaceDetails(&scale, sws_getCoefficients(picture.colorspace), sourceRange, table,
+                             targetRange, brightness, contrast, saturation);
+}
+
 // Builds a frame record of the target size from one decoded picture: palettised
 // pictures keep their palette and indexes (scaled by nearest neighbour), others become
 // true colour for the colour reduction. nullptr when the picture is unusable.
@@ -286,10 +301,17 @@ std::unique_ptr<FrameRecord> MakeFrame(AnimationDocument& doc, const AVFrame& pi
         return frame;
     }
     if (!frame->CreateTrueColourBuffer()) return nullptr;
-    std::unique_ptr<SwsContext, ScaleFree> scale(sws_getContext(
-        streamWidth, streamHeight, AVPixelFormat(picture.format), targetWidth, targetHeight,
-        AV_PIX_FMT_BGR0, smooth ? SWS_AREA : SWS_POINT, nullptr, nullptr, nullptr));
+    // Accurate rounding: the fast converter is off by up to three levels, a tint that shows
+    // on the flat areas of screen recordings. Whole chroma rows make it exact at full size;
+    // when scaling they would shift the colours half a pixel against the brightness.
+    const bool scaling = targetWidth != streamWidth || targetHeight != streamHeight;
+    const int flags =
+        (smooth ? SWS_AREA : SWS_POINT) | SWS_ACCURATE_RND | (scaling ? 0 : SWS_FULL_CHR_H_INT);
+    std::unique_ptr<SwsContext, ScaleFree> scale(
+        sws_getContext(streamWidth, streamHeight, AVPixelFormat(picture.format), targetWidth,
+                       targetHeight, AV_PIX_FMT_BGR0, flags, nullptr, nullptr, nullptr));
     if (!scale) return nullptr;
+    UsePicturesColourMatrix(*scale, picture);
     // libswscale's vector code writes whole blocks past the end of a row: it gets a
     // picture laid out by FFmpeg's own rules, and the rows are copied from there.
     uint8_t* scaled[4] = {};

@@ -61,7 +61,6 @@ TEST(BannerCliTest, RefusalsAndAnEmptyText) {
         {"'x'" + out + " --shadow 2", 2, ""},
         {"'x'" + out + " --text-color red", 2, ""},
         {"'x'", 2, ""},
-        {"'x'" + out + " --intensity 101", 2, ""},
         {"'x'" + out + " --nonsense 1", 2, ""},
         {"''" + out + " --frames 2", 0, "There is no Banner Text."},
     };

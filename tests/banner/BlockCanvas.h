@@ -45,8 +45,6 @@ class BlockCanvas : public TextCanvas {
     }
 
     uint32_t at(int x, int y) const { return pixels_[size_t(y) * size_t(width_) + size_t(x)]; }
-    int width() const { return width_; }
-    int height() const { return height_; }
     std::vector<Draw> draws;
 
   private:

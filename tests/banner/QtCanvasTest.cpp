@@ -1,5 +1,5 @@
 // The banner drawn with real fonts through the Qt canvas: only the colours the shadow
-// rule allows appear (no smoothing), and the font sizes of logical fonts.
+// rule allows appear (no smoothing).
 #if VELMORA_TEXTCANVAS
 #include <gtest/gtest.h>
 
@@ -63,26 +63,6 @@ TEST(QtCanvasTest, SoftShadowUsesExactlyTheRingColours) {
     EXPECT_TRUE(found.count(0x000000));
     EXPECT_TRUE(found.count(0xDCDCDC));
     EXPECT_TRUE(found.count(0xFCFCFC));
-}
-
-TEST(QtCanvasTest, LogicalFontHeightsGiveTheCellOrTheEmHeight) {
-    QtTextCanvas canvas;
-    ASSERT_TRUE(canvas.Begin(10, 10));
-    BannerFont font;  // a 40-pixel cell
-    canvas.SelectFont(font);
-    const TextExtent cell = canvas.MeasureText("Banner");
-    EXPECT_LE(cell.height, 40);
-    EXPECT_GE(cell.height, 36);
-    EXPECT_GT(cell.width, 60);
-    font.height = -40;  // a 40-pixel em: the cell is taller
-    canvas.SelectFont(font);
-    EXPECT_GT(canvas.MeasureText("Banner").height, 40);
-    EXPECT_EQ(QtTextCanvas::FontFor(font).pixelSize(), 40);
-    // A chosen font comes back as its em height, capped.
-    QFont big = QtTextCanvas::FontFor(font);
-    big.setPixelSize(900);
-    EXPECT_EQ(QtTextCanvas::LogicalFontOf(big).height, -400);
-    EXPECT_EQ(QtTextCanvas::LogicalFontOf(QtTextCanvas::FontFor(font)).weight, 700);
 }
 
 }  // namespace

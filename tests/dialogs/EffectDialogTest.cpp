@@ -1,7 +1,6 @@
 // The "Select Effect/Transition" dialog driven through its widgets, on its own and from
 // the editor's Insert Effect / Insert Transition / "Effect/Transition" commands.
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,7 +9,6 @@
 #include <functional>
 
 #include "dialogs/EffectDialog.h"
-#include "dialogs/WarningDialog.h"
 #include "document/FrameRecord.h"
 #include "effects/EffectRegistry.h"
 #include "support/qt/EditorTestSupport.h"
@@ -75,59 +73,6 @@ TEST_F(EffectDialogTest, WithoutAMatchingSecondImageTransitionsAreRefused) {
     }
 }
 
-// Each entry chosen in its list shows, in the widgets, exactly the labels, defaults and
-// lines of its field table; the rest reads "not used" and is disabled.
-TEST_F(EffectDialogTest, EveryEntryShowsTheFieldsItDeclares) {
-    open(2, 40, 30);
-    window().settings().preview = 0;
-    auto declared = [](const RegistryEntry& entry, FieldKind kind, int slot) {
-        const EffectField* found = nullptr;
-        for (const EffectField& field : entry.fields)
-            if (field.kind == kind && field.slot == slot) found = &field;
-        return found;
-    };
-    for (const bool effect : {true, false}) {
-        session().block.isEffect = effect ? 1 : 0;
-        auto dialog = makeDialog();
-        QListWidget* entries = effect ? dialog->effectList() : dialog->transitionList();
-        for (int i = 0; i < entries->count(); ++i) {
-            entries->setCurrentRow(i);
-            const RegistryEntry& entry = *FindEntry(effect, i);
-            SCOPED_TRACE(entry.name);
-            for (int slot = 1; slot <= 5; ++slot) {
-                const EffectField* field = declared(entry, FieldKind::Number, slot);
-                EXPECT_EQ(dialog->editLabel(slot)->text(), field ? field->label : kNotUsed);
-                EXPECT_EQ(dialog->edit(slot)->isEnabled(), field != nullptr);
-                EXPECT_EQ(dialog->edit(slot)->text(),
-                          field ? QString::number(field->defaultValue) : QString());
-            }
-            for (int slot = 1; slot <= 4; ++slot) {
-                const EffectField* field = declared(entry, FieldKind::Switch, slot);
-                EXPECT_EQ(dialog->option(slot)->text(), field ? field->label : kNotUsed);
-                EXPECT_EQ(dialog->option(slot)->isEnabled(), field != nullptr);
-                EXPECT_EQ(dialog->option(slot)->isChecked(), field && field->defaultValue);
-            }
-            for (int slot = 1; slot <= 2; ++slot) {
-                const EffectField* field = declared(entry, FieldKind::Choice, slot);
-                EXPECT_EQ(dialog->listLabel(slot)->text(),
-                          field && field->label ? field->label : kNotUsed);
-                EXPECT_EQ(dialog->list(slot)->isEnabled(), field != nullptr);
-                QStringList lines;
-                if (field)
-                    for (const char* line : field->lines) lines << line;
-                QStringList shown;
-                for (int k = 0; k < dialog->list(slot)->count(); ++k)
-                    shown << dialog->list(slot)->itemText(k);
-                EXPECT_EQ(shown, lines);
-                EXPECT_EQ(dialog->list(slot)->currentIndex(), field ? field->defaultValue : -1);
-            }
-            EXPECT_EQ(dialog->colourBox()->isEnabled(),
-                      declared(entry, FieldKind::Colour, 0) != nullptr);
-        }
-        dialog->reject();
-    }
-}
-
 // A zero count typed (refused after the typing pause), PingPong with one frame, and a
 // spiral count that does not fill its grid: each message, and the dialog stays.
 TEST_F(EffectDialogTest, RefusedValuesShowTheirMessageAndKeepTheDialog) {
@@ -177,33 +122,9 @@ TEST_F(EffectDialogTest, RefusedValuesShowTheirMessageAndKeepTheDialog) {
     }
 }
 
-TEST_F(EffectDialogTest, TheTransparentColourWarningHasItsDontShowBox) {
-    open(2);
-    doc().firstFrame->hasTransparency = 1;
-    doc().firstFrame->transparentIndex = 0;
-    session().dialogColour = 0;
-    session().block.isEffect = 1;
-    session().block.effectIndex = effect("Invert");
-    window().settings().preview = 0;
-    window().settings().transparentWarning = 0;
-    auto dialog = makeDialog();
-    QString text;
-    WhenModal<WarningDialog>([&text](WarningDialog& warning) {
-        text = warning.textLabel()->text();
-        warning.reject();
-    });
-    dialog->accept();
-    EXPECT_EQ(text.toStdString(), WarningText(WarningKind::Transparent));
-    EXPECT_TRUE(dialog->isVisible());  // refused: stays open
-    // Switched off: OK goes through without asking.
-    window().settings().transparentWarning = 1;
-    dialog->accept();
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
-}
-
 // Insert Effect, Insert Transition and the button under the tree (in the mode used last)
 // open the dialog; OK adds the frames as a group after the selected image, its first
-// frame selected. A group deletes as one; a successor elsewhere allows no transition.
+// frame selected. A group deletes as one.
 TEST_F(EffectDialogTest, TheInsertCommandsAddAGroupThatDeletesAsOne) {
     open(2);
     window().settings().preview = 0;
@@ -248,21 +169,6 @@ TEST_F(EffectDialogTest, TheInsertCommandsAddAGroupThatDeletesAsOne) {
     EXPECT_EQ(seen->text,
               "Do you really want to remove 'Effect 1: Invert' and all its images from the list ?");
     EXPECT_EQ(doc().countFrames(), count - 3);
-
-    // Another place for the successor: Insert Transition does nothing at all.
-    window().selectEntry(doc().EntryOfFrame(doc().firstFrame));
-    doc().firstFrame->next->top = 2;
-    bool opened = false;
-    QTimer* watch = WhenModal<EffectDialog>([&opened](EffectDialog& d) {
-        opened = true;
-        d.reject();
-    });
-    window().runCommand(kCmdInsertTransition);
-    QTest::qWait(50);
-    EXPECT_FALSE(opened);
-    EXPECT_EQ(doc().countFrames(), count - 3);
-    watch->stop();
-    watch->deleteLater();
 }
 
 }  // namespace

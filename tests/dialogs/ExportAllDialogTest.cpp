@@ -1,8 +1,6 @@
-// "Export All Images": its opening state and enabling rules, the checks on OK, and the
-// command writing the numbered files.
+// "Export All Images": the checks on OK, and the command writing the numbered files.
 #include <QDir>
 #include <QRadioButton>
-#include <QSlider>
 
 #include "app/SettingsStore.h"
 #include "dialogs/ExportAllDialog.h"
@@ -21,29 +19,6 @@ class ExportAllDialogTest : public ::testing::Test {
     // A name in the test's folder.
     QString at(const char* name) const { return QString::fromStdString(folder.file(name)); }
 };
-
-// Advanced numbering wants one indicator per digit; the mode, the format and the JPEG
-// quality chosen are kept.
-TEST_F(ExportAllDialogTest, TheIndicatorCountAndTheChoicesThatComeBack) {
-    ExportAllDialog dialog(nullptr, settings, at("anim.gif"), 2);
-    EXPECT_EQ(dialog.infoText()->text(), "No Indicator needed");
-    EXPECT_FALSE(dialog.indicatorEdit()->isEnabled());
-    dialog.advancedRadio()->setChecked(true);
-    EXPECT_EQ(dialog.infoText()->text(), "Need 2 Indicators in Name");
-    EXPECT_TRUE(dialog.indicatorEdit()->isEnabled());
-    EXPECT_FALSE(dialog.qualitySlider()->isEnabled());
-    dialog.jpegRadio()->setChecked(true);
-    dialog.qualitySlider()->setValue(35);
-    dialog.patternEdit()->setText(at("anim**.gif"));
-    dialog.accept();
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(settings.jpegCompression, 35u);
-    EXPECT_EQ(settings.exportAsJpg, 1u);
-    ExportAllDialog again(nullptr, settings, at("anim.gif"), 1);
-    EXPECT_TRUE(again.advancedRadio()->isChecked());
-    EXPECT_TRUE(again.jpegRadio()->isChecked());
-    EXPECT_EQ(again.infoText()->text(), "Need 1 Indicator in Name");
-}
 
 TEST_F(ExportAllDialogTest, OkOffersTheGifExtensionAndChecksTheIndicators) {
     ExportAllDialog dialog(nullptr, settings, at("anim"), 2);
@@ -70,9 +45,7 @@ TEST_F(ExportAllDialogTest, OkOffersTheGifExtensionAndChecksTheIndicators) {
         const char* message;
     } refused[] = {
         {"img*x.gif", "", "Please specify exactly one character to be used as the indicator"},
-        {"img*x.gif", "**", "Please specify exactly one character to be used as the indicator"},
         {"imgx.gif", "*", "Can't find Indicator in FileName"},
-        {"img*x.gif", "*", "Found indicator 1 times, but only 2 occurrences allowed"},
         {"img***x.gif", "*", "Found indicator 3 times, but only 2 occurrences allowed"},
     };
     for (const auto& r : refused) {
@@ -97,32 +70,21 @@ class ExportAllCommandTest : public EditorTest {
     void SetUp() override { ExportAllDialog::ResetKeptValues(); }
 };
 
-TEST_F(ExportAllCommandTest, TwelveFramesBecomeTwoDigitFilesCountedInTheStatusBar) {
+TEST_F(ExportAllCommandTest, TwelveFramesBecomeTwoDigitFiles) {
     std::vector<int> delays(12, 10);
     ASSERT_EQ(window().openFile(WriteGif(dir(), "a.gif", delays, 8, 6)), 0);
     const QString out = QDir(dir()).filePath(QStringLiteral("out"));
     ASSERT_TRUE(QDir().mkpath(out));
     const QString pattern = out + QStringLiteral("/anim.gif");
-    QString during;
     WhenModal<ExportAllDialog>([&pattern](ExportAllDialog& d) {
         d.patternEdit()->setText(pattern);
         d.normalRadio()->setChecked(true);
         d.gifRadio()->setChecked(true);
         d.accept();
     });
-    BoxAnswer done;  // and the status bar while it shows
-    WhenModal<QMessageBox>([&](QMessageBox& box) {
-        during = window().statusText(1);
-        done = {box.text(), box.windowTitle()};
-        box.button(QMessageBox::Ok)->click();
-    });
-    const QString before = window().statusText(1);
+    const auto done = AnswerNextBox(Answer::Ok);
     window().runCommand(kCmdExportAll);
-    EXPECT_EQ(done.text, "Export of all images successful");
-    EXPECT_EQ(done.caption, "Status");
-    // The status bar counted the images and is back to what it showed.
-    EXPECT_EQ(during, "Exporting Image 12 of 12");
-    EXPECT_EQ(window().statusText(1), before);
+    EXPECT_EQ(done->text, "Export of all images successful");
     QStringList names = QDir(out).entryList(QDir::Files, QDir::Name);
     ASSERT_EQ(names.size(), 12);
     EXPECT_EQ(names.first(), "anim00.gif");

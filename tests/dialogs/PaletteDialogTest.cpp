@@ -117,36 +117,23 @@ TEST_F(PaletteDialogTest, OkCancelAndReturnIndex) {
 
 TEST_F(PaletteDialogTest, EditModeEditsACopyThatOkWritesBackAndRecomposes) {
     EXPECT_EQ(ComposedAt(*second, 0, 0), 0xFF0000u);  // the first frame shows through
-    {
+    // Cancelled, then confirmed; an unused entry edits to a used one.
+    for (const bool ok : {false, true}) {
         PaletteRequest request{first, 1, 0, 0};
         PaletteDialog dialog(nullptr, doc, request);
         Prepare(dialog);
-        WhenModal<QColorDialog>([](QColorDialog& chooser) {
-            chooser.setCurrentColor(QColor(1, 2, 3));
-            chooser.accept();
-        });
-        QTest::mouseDClick(dialog.grid(), Qt::LeftButton, {}, dialog.grid()->cellRect(0).center());
-        EXPECT_EQ(dialog.selectedIndex(), 0);
-        EXPECT_EQ(dialog.workingCopy()[0], (PaletteEntry{1, 2, 3}));
-        EXPECT_EQ(dialog.entryLabel()->text(), "Color Index 0 - R:1 G:2 b:3");
-        dialog.reject();
-    }
-    EXPECT_EQ(first->palette[0], PaletteEntry::FromRgb(0xFF0000));
-    EXPECT_FALSE(doc.modified());
-    {
-        PaletteRequest request{first, 1, 0, 0};
-        PaletteDialog dialog(nullptr, doc, request);
-        Prepare(dialog);
-        // An unused entry edits to a used one.
         WhenModal<QColorDialog>([](QColorDialog& chooser) {
             chooser.setCurrentColor(QColor(9, 8, 7));
             chooser.accept();
         });
         QTest::mouseDClick(dialog.grid(), Qt::LeftButton, {}, dialog.grid()->cellRect(0).center());
-        dialog.accept();
+        EXPECT_EQ(dialog.selectedIndex(), 0);
+        EXPECT_EQ(dialog.workingCopy()[0], (PaletteEntry{9, 8, 7}));
+        EXPECT_EQ(dialog.entryLabel()->text(), "Color Index 0 - R:9 G:8 b:7");
+        ok ? dialog.accept() : dialog.reject();
+        EXPECT_EQ(first->palette[0], PaletteEntry::FromRgb(ok ? 0x090807 : 0xFF0000));
+        EXPECT_EQ(doc.modified(), ok);
     }
-    EXPECT_EQ(first->palette[0], (PaletteEntry{9, 8, 7}));
-    EXPECT_TRUE(doc.modified());
     // Both the frame and the one built on it show the new colour.
     EXPECT_EQ(ComposedAt(*first, 0, 0), 0x090807u);
     EXPECT_EQ(ComposedAt(*second, 0, 0), 0x090807u);

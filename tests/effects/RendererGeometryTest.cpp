@@ -264,6 +264,9 @@ const Geometry kGeometry[] = {
      3 * y;}, -1, Grey1}, {}, {.frameCount = 5}, 5, {{0, 1, 1, 0x020202}, {0, 2, 0, 0x040404},
      {1, 2, 2, 0x040404}, {2, 5, 6, 0x161616}, {4, 53, 53, 0xCACACA}, {4, 48, 48, 0xCACACA},
      {4, 54, 54, 0xE2E2E2}}, {}},
+    // The mean rounds down: one pixel of 3 in a block of 2 x 2 makes 3 / 4 = 0.
+    {"pixelize rounds the mean down", RenderPixelize, {4, 4, {0, 0x030303}, [](int x, int y) {
+     return int(x == 1 && y == 1); }}, {}, {.frameCount = 1}, 1, {{0, 0, 0, 0}, {0, 1, 1, 0}}, {}},
     // Blocks of 4 on 62 pixels: columns and rows 60 and 61 are clipped, and darker.
     {"pixelize clips the last blocks", RenderPixelize, {62, 62, {200}, Zero}, {}, {.frameCount = 5},
      5, {{2, 0, 0, 200}, {2, 61, 0, 100}, {2, 61, 61, 50}}, {}},

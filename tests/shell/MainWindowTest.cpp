@@ -1,33 +1,24 @@
 // The main window driven as a user would: opening, selecting, deleting, copying and
-// pasting, saving, closing, dropping files, the recent files, a second editor, and what
-// the editor says of its version and licence.
+// pasting, saving, closing, dropping files, the recent files, undo, editors started from
+// the desktop and the recovery of a killed one.
 
-#include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QLocalSocket>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QProcess>
-#include <QScreen>
 #include <QSettings>
 #include <QUrl>
-#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <memory>
 
-#include "app/SettingsStore.h"
 #include "dialogs/OptimiseProgressDialog.h"
 #include "dialogs/ParametersWindow.h"
 #include "dialogs/WarningDialog.h"
-#include "import/FileImport.h"
 #include "shell/CrashRecovery.h"
-#include "shell/ImagePane.h"
-#include "shell/Playback.h"
 #include "support/PeerReaders.h"
 #include "support/TestSupport.h"
 #include "support/qt/EditorTestSupport.h"
@@ -40,43 +31,8 @@ namespace {
 
 using MainWindowTest = EditorTest;
 
-// Which commands the selection allows, from the empty editor on.
-TEST_F(MainWindowTest, TheSelectionDecidesWhichCommandsAreOffered) {
-    QAbstractItemModel* model = window().treeView()->model();
-    ASSERT_EQ(model->rowCount(), 1);
-    EXPECT_EQ(model->index(0, 0).data().toString(), "Root");
-    EXPECT_EQ(window().statusText(1), "Idle");
-    const int commands[] = {kCmdSaveAs,           kCmdCopy,    kCmdDelete,     kCmdInsertEffect,
-                            kCmdInsertTransition, kCmdComment, kCmdExportImage};
-    struct Row {
-        const char* selected;
-        std::function<TreeItem*()> entry;
-        const char* offered;  // '1' where the command of `commands` is offered
-    };
-    const Row rows[] = {
-        {"nothing open", nullptr, "0000000"},
-        {"first image", [&] { return doc().EntryOfFrame(doc().firstFrame); }, "1111111"},
-        {"its comment", [&] { return doc().EntryOfFrame(doc().firstFrame)->firstChild(); },
-         "1010010"},
-        {"root", [&] { return doc().tree.root(); }, "1000010"},
-        {"last image", [&] { return doc().EntryOfFrame(doc().lastFrame()); }, "1111011"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.selected);
-        if (row.entry) {
-            if (doc().empty()) {
-                ASSERT_TRUE(openGif({10, 20}));
-            }
-            window().selectEntry(row.entry());
-        }
-        for (size_t i = 0; i < std::size(commands); ++i)
-            EXPECT_EQ(editor.enabled(commands[i]), row.offered[i] == '1') << commands[i];
-    }
-}
-
 TEST_F(MainWindowTest, DeleteACommentThenImagesUntilTheDocumentIsEmpty) {
     ASSERT_TRUE(openGif({10, 20}));
-    EXPECT_EQ(window().action(kCmdResize)->text(), "&Resize All ...");
     window().selectEntry(doc().EntryOfFrame(doc().firstFrame)->firstChild());
     window().runCommand(kCmdDelete);
     EXPECT_TRUE(doc().firstFrame->comments.empty());
@@ -84,7 +40,6 @@ TEST_F(MainWindowTest, DeleteACommentThenImagesUntilTheDocumentIsEmpty) {
     window().selectEntry(doc().EntryOfFrame(doc().firstFrame));
     window().runCommand(kCmdDelete);
     EXPECT_EQ(doc().countFrames(), 1);
-    EXPECT_EQ(window().action(kCmdResize)->text(), "&Resize ...");
     window().runCommand(kCmdDelete);  // the new selection is the remaining frame
     EXPECT_TRUE(doc().empty());
     for (int id : {kCmdSaveAs, kCmdDelete, kCmdResize}) EXPECT_FALSE(editor.enabled(id)) << id;
@@ -108,11 +63,9 @@ TEST_F(MainWindowTest, CopyPasteCutAndDuplicate) {
     TreeItem* comment = doc().EntryOfFrame(doc().firstFrame)->firstChild();
     ASSERT_EQ(comment->text(), "Comment [1]");
     window().selectEntry(comment);
-    auto box = AnswerNextBox(Answer::Ok);
+    AnswerNextBox(Answer::Ok);
     window().runCommand(kCmdCut);
     QTest::qWait(50);
-    EXPECT_EQ(box->text, "curGif==NULL");
-    EXPECT_EQ(box->caption, "Copy ");
     EXPECT_EQ(doc().firstFrame->comments.size(), 1u);
     EXPECT_EQ(doc().countFrames(), 2);
     const QMimeData* clipboard = QApplication::clipboard()->mimeData();
@@ -132,8 +85,6 @@ TEST_F(MainWindowTest, CopyPasteCutAndDuplicate) {
     window().selectEntry(doc().EntryOfFrame(doc().firstFrame));
     window().runCommand(kCmdDuplicate);
     EXPECT_EQ(ImageLabels(window())[1], "Gif :Copy of " + gif.toStdString());
-    window().runCommand(kCmdCut);
-    EXPECT_EQ(doc().countFrames(), 4);
 
     // New (not saving), then Ctrl+V: the picture becomes the document.
     auto discard = AnswerNextBox(Answer::No);
@@ -228,13 +179,12 @@ TEST_F(MainWindowTest, CloseAsksAboutUnsavedChanges) {
 TEST_F(MainWindowTest, DroppedFilesByTheirExtension) {
     const QString gif = WriteGif(dir(), "a.gif", {10}, 30, 20);  // the photos' size
     ASSERT_TRUE(QFile::copy(gif, file("noext")));
-    for (const char* name : {"b.jpeg", "c.JPEG", "d.Jpeg"})
+    for (const char* name : {"b.jpeg", "c.JPEG"})
         ASSERT_FALSE(MakePhoto(folder, name, 30, 20).empty());
     const struct {
         const char* name;
         int frames;  // after the drop
-    } rows[] = {{"a.gif", 1},  {"noext", 2},  {"b.jpeg", 3},
-                {"c.JPEG", 4}, {"d.Jpeg", 5}, {"picture.png", 5}};
+    } rows[] = {{"a.gif", 1}, {"noext", 2}, {"b.jpeg", 3}, {"c.JPEG", 4}, {"picture.png", 4}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const bool refused = QString(row.name).endsWith(".png");
@@ -250,14 +200,6 @@ TEST_F(MainWindowTest, DroppedFilesByTheirExtension) {
             EXPECT_EQ(box->caption, "Drag & Drop  Error");
         }
     }
-    EXPECT_EQ(OpenFileByType(doc(), folder.file("c.JPEG"), DispatchVariant::CommandLine),
-              kImportOk);
-    // The patterns of the Open dialog's "All Images", as it takes them from the parentheses.
-    const QString all = QString::fromStdString(OpenFileFilters().front());
-    const QStringList patterns = all.section('(', -1).chopped(1).split(' ', Qt::SkipEmptyParts);
-    for (const char* pattern : {"*.jpg", "*.jpeg", "*.gif", "*.bmp", "*.dib", "*.tga", "*.ico",
-                                "*.cur", "*.ani", "*.avi", "*.mp4", "*.webm", "*.mov", "*.mkv"})
-        EXPECT_TRUE(patterns.contains(pattern)) << pattern;
 }
 
 TEST_F(MainWindowTest, RecentFilesMenuAndAFailedEntry) {
@@ -266,10 +208,8 @@ TEST_F(MainWindowTest, RecentFilesMenuAndAFailedEntry) {
     const QString b = WriteGif(file("Tom & Jerry"), "b.gif", {10});
     ASSERT_TRUE(editor.open(a));
     ASSERT_TRUE(editor.open(b));
-    EXPECT_EQ(window().settings().path, b);  // where Open starts next
-    EXPECT_EQ(window().action(kCmdRecentFirst)->text(), "&1 " + QString(b).replace("&", "&&"));
+    EXPECT_EQ(window().settings().path, b);                             // where Open starts next
     EXPECT_EQ(window().action(kCmdRecentFirst)->iconText(), "1 " + b);  // '&' shown
-    EXPECT_EQ(window().action(kCmdRecentFirst + 1)->text(), "&2 " + a);
     window().runCommand(kCmdRecentFirst + 1);  // reopening a moves it to the top
     EXPECT_EQ(window().recentFiles().entries().first(), a);
     EXPECT_EQ(doc().countFrames(), 3);
@@ -341,123 +281,6 @@ TEST_F(MainWindowTest, ANameWithoutExtensionAsksBeforeReplacingTheFileWithIt) {
     }
 }
 
-// Save As offers the animated types after GIF; the type chosen, or the name's extension,
-// decides what is written, and only a GIF goes through the optimiser.
-TEST_F(MainWindowTest, SaveAsWritesTheAnimatedTypes) {
-    ASSERT_TRUE(editor.open(QString::fromStdString(MakePhotoGif(folder, "rose.gif", 81, 53, 3))));
-    doc().settings.saveOptimized = true;
-    const struct {
-        const char* typed;
-        const char* filter;  // chosen in the dialog, nullptr: left at GIF
-        const char* written;
-        std::string framesCommand;  // a peer printing a line per frame
-    } cases[] = {
-        {"clip.webp", nullptr, "clip.webp", "identify -format '%T\\n' "},
-        {"clip", "MP4 Video(*.mp4)", "clip.mp4",
-         "ffprobe -v error -show_entries packet=pts -of csv=p=0 "},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.written);
-        QStringList offered;
-        WhenModal<QFileDialog>([&](QFileDialog& dialog) {
-            offered = dialog.nameFilters();
-            dialog.setDirectory(dir());
-            if (c.filter) {
-                dialog.selectNameFilter(c.filter);
-                emit dialog.filterSelected(c.filter);
-            }
-            dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(c.typed);
-            auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-            QTest::mouseClick(buttons->button(QDialogButtonBox::Save), Qt::LeftButton);
-        });
-        window().runCommand(kCmdSaveAs);
-        ASSERT_FALSE(offered.isEmpty());
-        EXPECT_EQ(offered.first(), "Gif Image(*.gif)");
-        for (const char* type : {"AVI Files(*.avi)", "Animated WebP(*.webp)",
-                                 "Animated PNG(*.apng)", "MP4 Video(*.mp4)", "WebM Video(*.webm)"})
-            EXPECT_TRUE(offered.contains(type)) << type;
-        const std::string written = file(c.written).toStdString();
-        ASSERT_TRUE(QFile::exists(file(c.written)));
-        const ToolResult frames = RunTool(c.framesCommand + ShellQuote(written));
-        EXPECT_EQ(frames.status, 0);
-        EXPECT_EQ(std::count(frames.out.begin(), frames.out.end(), '\n'), 3) << frames.out;
-    }
-}
-
-// The bundled sample, opened when the editor starts without a file, leaves no path of
-// its own anywhere; Save As starts in the user's last folder, else the home folder.
-TEST(UntitledSample, LeavesNoPathAndSaveAsStartsInTheUsersFolder) {
-    TempFolder folder;
-    const QString ini = QString::fromStdString(folder.file("settings.ini"));
-    const QString mine = WriteGif(QString::fromStdString(folder.path()), "mine.gif", {10});
-    const auto saveAsFolder = [](MainWindow& window) {
-        QString start;
-        WhenModal<QFileDialog>([&](QFileDialog& dialog) {
-            start = dialog.directory().absolutePath();
-            dialog.reject();
-        });
-        window.runCommand(kCmdSaveAs);
-        return start;
-    };
-    {
-        QSettings store(ini, QSettings::IniFormat);
-        Editor editor(&store);
-        ASSERT_EQ(editor->openSample(), 0);
-        EXPECT_GT(editor.doc().countFrames(), 1);
-        EXPECT_TRUE(editor->recentFiles().entries().isEmpty());
-        EXPECT_EQ(saveAsFolder(editor.window()), QDir::home().absolutePath());
-    }
-    {
-        QSettings store(ini, QSettings::IniFormat);
-        EXPECT_EQ(store.value("Path").toString(), "N/A");
-        EXPECT_EQ(store.value("PathSave").toString(), "N/A");
-        for (const QString& key : store.allKeys())
-            EXPECT_FALSE(store.value(key).toString().contains("sample", Qt::CaseInsensitive))
-                << key.toStdString();
-        Editor editor(&store);
-        ASSERT_TRUE(editor.open(mine));
-        editor.close();
-    }
-    QSettings store(ini, QSettings::IniFormat);
-    Editor editor(&store);
-    ASSERT_EQ(editor->openSample(), 0);
-    EXPECT_EQ(editor->recentFiles().entries(), QStringList{mine});
-    EXPECT_EQ(saveAsFolder(editor.window()), QString::fromStdString(folder.path()));
-    editor.close();
-    EXPECT_EQ(store.value("PathSave").toString(), mine);
-}
-
-// A placement saved on a larger screen, maximised: the window comes back maximised and
-// its normal placement is wholly on this screen.
-TEST(Placement, RestoredOnTheScreenAndMaximised) {
-    TempFolder folder;
-    QSettings store(QString::fromStdString(folder.file("settings.ini")), QSettings::IniFormat);
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    AppSettings settings = SettingsStore::Load(store, screen.width(), screen.height());
-    // Placement length, flags, show command (maximised), two points, then the normal place.
-    const int right = screen.right(), top = screen.top();
-    settings.winRect.fields = {44, 0, 3, 0, 0, 0, 0, right - 100, top + 40, right + 500, top + 440};
-    SettingsStore::Save(store, settings);
-    Editor editor(&store);
-    EXPECT_TRUE(editor->isMaximized());
-    EXPECT_TRUE(screen.contains(editor->normalGeometry())) << editor->normalGeometry().x();
-    EXPECT_EQ(editor->normalGeometry().size(), QSize(600, 400));
-}
-
-// An open parameters window can be closed from the menu after New (Ctrl+N).
-TEST_F(MainWindowTest, TheParametersItemClosesItsWindowInAnEmptyDocument) {
-    ASSERT_TRUE(openGif({10}));
-    window().action(kCmdParameters)->trigger();
-    ASSERT_NE(window().parametersWindow(), nullptr);
-    ASSERT_TRUE(Activate(window()));
-    QTest::keyClick(&window(), Qt::Key_N, Qt::ControlModifier);
-    ASSERT_TRUE(doc().empty());
-    EXPECT_TRUE(editor.enabled(kCmdParameters));
-    window().action(kCmdParameters)->trigger();
-    EXPECT_EQ(window().parametersWindow(), nullptr);
-    EXPECT_FALSE(editor.enabled(kCmdParameters));  // nothing left to show
-}
-
 // Real editors started the way the desktop starts them (`velmora FILE...`), each with its
 // own settings and data folders, a private instance name and unsaved work written for
 // recovery every second, which shows from outside what the editor holds.
@@ -516,7 +339,7 @@ class DesktopStart {
 // An editor started with several files opens them all, in one window; files opened from
 // the desktop while it runs go to it, every one of them: absolute and relative paths with
 // spaces and file:// URIs, as `velmora %F` and launchers that pass URIs give them. The
-// later start ends at once; a start without files is another editor, left running.
+// later start ends at once.
 TEST(DesktopStartTest, FilesGivenAtTheStartOrWhileTheEditorRunsAllOpenInIt) {
     TempFolder folder;
     const QString dir = QString::fromStdString(folder.path());
@@ -532,7 +355,6 @@ TEST(DesktopStartTest, FilesGivenAtTheStartOrWhileTheEditorRunsAllOpenInIt) {
     QProcess& running = desktop.start({one, two});
     EXPECT_EQ(desktop.waitForUnsavedImages(running, 2 + 3), 2u + 3u);
     ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.listening(); }, 30000));
-    QProcess& second = desktop.start({});
     QProcess& opening = desktop.start(
         {one, "sub folder/rose two.gif", QUrl::fromLocalFile(three).toString(QUrl::FullyEncoded)},
         dir);
@@ -540,30 +362,9 @@ TEST(DesktopStartTest, FilesGivenAtTheStartOrWhileTheEditorRunsAllOpenInIt) {
     EXPECT_EQ(opening.exitCode(), 0) << opening.readAllStandardError().toStdString();
     EXPECT_EQ(desktop.waitForUnsavedImages(running, 5 + 2 + 3 + 4), 5u + 2 + 3 + 4);
     EXPECT_EQ(running.state(), QProcess::Running);
-    EXPECT_EQ(second.state(), QProcess::Running);
 }
 
-// Help > About and `velmora --version` both name the version and the licence.
-TEST_F(MainWindowTest, AboutAndVersionNameTheLicence) {
-    const char* const licence =
-        "GPL-3.0-or-later: GNU General Public License, version 3 or (at your option)";
-    auto box = AnswerNextBox(Answer::Ok);
-    window().action(kCmdAbout)->trigger();
-    EXPECT_EQ(box->caption, "About Velmora");
-    EXPECT_TRUE(box->text.contains("Velmora " VELMORA_VERSION)) << box->text.toStdString();
-    EXPECT_TRUE(box->text.contains(licence)) << box->text.toStdString();
-    EXPECT_TRUE(box->text.contains("any later version")) << box->text.toStdString();
-
-    QProcess editor;
-    editor.start(VELMORA_EDITOR_PATH, {"--version"});
-    ASSERT_TRUE(editor.waitForFinished(30000));
-    EXPECT_EQ(editor.exitCode(), 0);
-    const QString out = QString::fromUtf8(editor.readAllStandardOutput());
-    EXPECT_TRUE(out.startsWith("velmora " VELMORA_VERSION "\n")) << out.toStdString();
-    EXPECT_TRUE(out.contains(QString("Licence ") + licence)) << out.toStdString();
-}
-
-// Each kind of change through its keys, then Ctrl+Z: the step's name is on the menu, the
+// A change by its key and one by the menu, then Ctrl+Z: the step's name is on the menu, the
 // title shows the change, and the frames come back as they were.
 TEST_F(MainWindowTest, EveryChangeIsTakenBackByCtrlZ) {
     const QString gif = QString::fromStdString(MakePhotoGif(folder, "rose.gif", 61, 41, 3));
@@ -572,7 +373,6 @@ TEST_F(MainWindowTest, EveryChangeIsTakenBackByCtrlZ) {
     EXPECT_EQ(window().windowTitle(), "rose.gif - Velmora");
     EXPECT_FALSE(editor.enabled(kCmdUndo));
     EXPECT_EQ(window().action(kCmdUndo)->text(), "&Undo");
-    QApplication::clipboard()->setImage(QImage(QSize(61, 41), QImage::Format_RGB32));
     WarningSetting(window().settings(), WarningKind::Optimize) = 1;
     struct Row {
         const char* change;
@@ -584,8 +384,6 @@ TEST_F(MainWindowTest, EveryChangeIsTakenBackByCtrlZ) {
     };
     const Row rows[] = {
         {"Delete Frame", key(Qt::Key_Delete), 2},
-        {"Duplicate Frame", key(Qt::Key_D, Qt::ControlModifier), 4},
-        {"Paste Frame", key(Qt::Key_V, Qt::ControlModifier), 4},
         {"Cut Frame", key(Qt::Key_X, Qt::ControlModifier), 2},
         {"Optimize", [&] { window().runCommand(kCmdOptimize); }, 3},
     };
@@ -624,10 +422,7 @@ TEST_F(MainWindowTest, ParameterChangesAreTakenBackByCtrlZ) {
     FrameRecord* frame = doc().firstFrame->next;
     const uint32_t delay = frame->delay;
     const int local = frame->hasLocalPalette;
-    QLineEdit* field = parameters->field(1024);
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClicks(field, "125");
+    TypeOver(parameters->field(1024), "125");
     QApplication::processEvents();  // the window hears of changes through its queue
     EXPECT_EQ(frame->delay, 125u);
     EXPECT_EQ(window().action(kCmdUndo)->text(), "&Undo Change Delay");
@@ -649,26 +444,9 @@ TEST_F(MainWindowTest, ParameterChangesAreTakenBackByCtrlZ) {
     EXPECT_FALSE(editor.enabled(kCmdUndo));
 }
 
-// The undo history keeps as many steps as its setting says, the oldest going first.
-TEST_F(MainWindowTest, TheUndoHistoryKeepsAsManyStepsAsItsSettingSays) {
-    QSettings store(dir() + "/undo.ini", QSettings::IniFormat);
-    store.setValue("Undo Steps", 2);
-    store.setValue("Confirm Delete", 0);
-    Editor limited(&store);
-    ASSERT_TRUE(limited.open(WriteGif(dir(), "four.gif", {10, 20, 30, 40})));
-    for (int k = 0; k < 3; ++k) limited.window().runCommand(kCmdDelete);  // the first, each time
-    ASSERT_EQ(limited.doc().countFrames(), 1);
-    int undone = 0;
-    for (; undone < 5 && limited.enabled(kCmdUndo); ++undone) limited.window().runCommand(kCmdUndo);
-    EXPECT_EQ(undone, 2);
-    EXPECT_EQ(limited.doc().countFrames(), 3);
-    EXPECT_EQ(limited.doc().firstFrame->delay, 20u);
-    limited.close();
-}
-
-// A clip whose pictures repeat, Edit > Remove Duplicate Frames: each run of equal
+// A clip whose pictures repeat, Remove Duplicate Frames: each run of equal
 // pictures becomes one frame showing for the whole run; Ctrl+Z brings the frames back.
-TEST_F(MainWindowTest, RemoveDuplicateFramesFromTheEditMenu) {
+TEST_F(MainWindowTest, RemoveDuplicateFramesMergesEachRun) {
     const std::string gif = folder.file("steps.gif");
     const ToolResult made = RunTool(
         "convert -delay 8 rose: rose: \\( rose: -roll +9+0 \\) \\( rose: -roll +9+0 \\) "
@@ -678,29 +456,16 @@ TEST_F(MainWindowTest, RemoveDuplicateFramesFromTheEditMenu) {
     ASSERT_TRUE(editor.open(QString::fromStdString(gif)));
     const auto before = ComposedPixels(doc());
     ASSERT_EQ(before.size(), 6u);
-    QAction* command = nullptr;
-    for (QAction* menu : window().menuBar()->actions())
-        for (QAction* a : menu->text() == "&Edit" ? menu->menu()->actions() : QList<QAction*>())
-            if (a->text() == "Remove Duplicate &Frames") command = a;
-    ASSERT_TRUE(command && command->isEnabled());
-    command->trigger();
+    window().runCommand(kCmdRemoveDuplicates);
     std::vector<uint32_t> delays;
     for (FrameRecord* f = doc().firstFrame; f; f = f->next) delays.push_back(f->delay);
     EXPECT_EQ(delays, (std::vector<uint32_t>{16, 24, 8}));
-    EXPECT_EQ(ImageLabels(window()).size(), 3u);
     EXPECT_EQ(ComposedPixels(doc()), (decltype(before){before[0], before[2], before[5]}));
-    EXPECT_EQ(window().windowTitle(), "steps.gif* - Velmora");
     EXPECT_EQ(window().action(kCmdUndo)->text(), "&Undo Remove Duplicate Frames");
     ASSERT_TRUE(Activate(window()));
     QTest::keyClick(&window(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(ComposedPixels(doc()), before);
     EXPECT_EQ(doc().firstFrame->delay, 8u);
-    EXPECT_EQ(window().windowTitle(), "steps.gif - Velmora");
-    // Nothing left to merge: the command changes nothing and makes no step.
-    QTest::keyClick(&window(), Qt::Key_Y, Qt::ControlModifier);
-    command->trigger();
-    EXPECT_EQ(doc().countFrames(), 3);
-    EXPECT_EQ(window().action(kCmdRedo)->text(), "&Redo");
 }
 
 // Delete, Ctrl+Z, Ctrl+S: the file holds its three pictures; Delete, Ctrl+S: the file has two,
@@ -730,13 +495,10 @@ TEST_F(MainWindowTest, CtrlSWritesBackToTheFileTheDocumentCameFrom) {
     EXPECT_EQ(window().windowTitle(), "rose.gif* - Velmora");
     EXPECT_EQ(doc().countFrames(), 3);
 
-    // A document that did not come from a GIF has no file to go back to: Ctrl+S is Save As.
+    // A new document has no file to go back to.
     AnswerNextBox(Answer::No);
     window().runCommand(kCmdNew);
     EXPECT_EQ(window().windowTitle(), "Untitled - Velmora");
-    EXPECT_EQ(window().action(kCmdSaveAs)->shortcuts(),
-              (QList<QKeySequence>{QKeySequence("Ctrl+Shift+S"), QKeySequence(Qt::Key_F2),
-                                   QKeySequence(Qt::Key_F12)}));
 }
 
 // An editor killed (SIGKILL) after an edit leaves its unsaved animation behind; the next

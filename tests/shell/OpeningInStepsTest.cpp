@@ -1,7 +1,5 @@
 // A large GIF opened into the empty editor shows its first image at once and brings the
-// rest in from the event loop; commands and closing never see half an animation, and a
-// file handed over while a dialog is up waits for it.
-#include <QDialog>
+// rest in from the event loop; commands and closing never see half an animation.
 #include <QElapsedTimer>
 #include <QFileInfo>
 
@@ -58,18 +56,4 @@ TEST_F(OpeningInStepsTest, ClosingDuringTheOpeningLeavesTheRestUnread) {
     EXPECT_FALSE(window().opening());
     QApplication::processEvents();  // the stopped timer reads nothing more
     EXPECT_LT(doc().countFrames(), kFrames);
-}
-
-TEST_F(OpeningInStepsTest, AFileHandedOverWhileADialogIsUpWaitsUntilItHasGone) {
-    QDialog dialog(&window());
-    dialog.setModal(true);
-    dialog.show();
-    window().openHandedOver(WriteGif(dir(), "small.gif", {5, 7}));
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 600) QApplication::processEvents();
-    EXPECT_TRUE(doc().empty());
-    dialog.hide();
-    while (doc().empty() && clock.elapsed() < 10000) QApplication::processEvents();
-    EXPECT_EQ(doc().countFrames(), 2);
 }

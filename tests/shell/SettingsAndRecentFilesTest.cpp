@@ -22,15 +22,6 @@ TEST_F(SettingsTest, FirstRunWritesEveryDefault) {
     EXPECT_EQ(a.winRect.fields,
               (std::array<int32_t, 11>{44, 0, 5, 0, 0, 0, 0, 200, 100, 1000, 500}));
     QSettings again(file(), QSettings::IniFormat);
-    const char* names =
-        "Path|PathSave|Preview|PreviewFrames|Fixed Nr. of PreviewFrames|"
-        "ExportAsJpg|ReloadAfterSave|Confirm Delete|Keep TrueColorInfo|MultiInst|"
-        "Jpeg Compression|Gif Compression|Gif Lossy|Transparent Warning|Optimize Warning|"
-        "UnOptimize Warning|Resize Warning|LocalPal Warning|GlobalPal Warning|"
-        "ToolWindows|Recovery Seconds|Undo Steps|Undo Memory MiB|Thumbnail Size|WinRect|"
-        "Param Placement";
-    for (const QString& name : QString(names).split('|'))
-        EXPECT_TRUE(again.contains(name)) << name.toStdString();
     EXPECT_EQ(again.value("WinRect").toByteArray().size(), 44);
 }
 
@@ -61,34 +52,6 @@ TEST_F(SettingsTest, MissingAndBadValuesTakeTheirDefaults) {
     EXPECT_EQ(a.winRect.length(), 44);
     EXPECT_EQ(a.winRect.left(), 100);
     EXPECT_EQ(a.history, QStringList{"/a.gif"});
-}
-
-TEST_F(SettingsTest, ValuesSurviveSaveAndLoad) {
-    AppSettings a;
-    a.gifLossy = 80;
-    a.history = {"/x.gif", "/y.gif"};
-    a.paramPlacement.fields = {44, 0, 1, 0, 0, 0, 0, 10, 20, 300, 400};
-    {
-        QSettings store(file(), QSettings::IniFormat);
-        store.setValue("History File 4", "/stale.gif");
-        SettingsStore::Save(store, a);
-    }
-    QSettings store(file(), QSettings::IniFormat);
-    const AppSettings b = SettingsStore::Load(store, 800, 600);
-    EXPECT_EQ(b.gifLossy, 80u);
-    EXPECT_EQ(b.history, a.history);
-    EXPECT_EQ(b.paramPlacement.fields, a.paramPlacement.fields);
-    EXPECT_FALSE(store.contains("History File 4"));
-}
-
-TEST_F(SettingsTest, HandOverValuesAreReadOnce) {
-    QSettings store(file(), QSettings::IniFormat);
-    SettingsStore::PutHandOver(store, 0, "/p/a.gif");
-    SettingsStore::PutHandOver(store, 1, "/p/b.gif");
-    EXPECT_EQ(SettingsStore::TakeHandOver(store, 1), "/p/b.gif");
-    EXPECT_EQ(SettingsStore::TakeHandOver(store, 1), "");
-    EXPECT_EQ(SettingsStore::TakeHandOver(store, 0), "/p/a.gif");
-    EXPECT_FALSE(store.contains("Temp0"));
 }
 
 TEST(RecentFiles, MostRecentFirstWithFiveEntries) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <ostream>
 #include <string>
@@ -310,6 +311,51 @@ TEST(QualityPalette, AClipConvertedWithItStaysCloserToTheClip) {
                 error[k] += ts::MeanChannelDifference((*expected)[i], (*got)[i]);
         }
         EXPECT_LT(error[1], error[0]);
+    }
+}
+
+// Four flat bands coded the way cameras and screen recorders code them: BT.601 or BT.709,
+// limited or full range, without loss. Each band comes back within two levels of its
+// colour (one of them the exact palette's grid): converting with the wrong matrix is off
+// by up to 20 levels, the fast converter's rounding by three.
+TEST(VideoColours, EveryMatrixAndRangeComesBackAsTheColoursCoded) {
+    const uint32_t bands[] = {0xD02020, 0x1C1F24, 0x20C040, 0x3050E0};
+    const struct {
+        const char* name;
+        const char* filter;
+        const char* tags;
+    } codings[] = {{"bt601.mkv", "out_color_matrix=bt601:out_range=tv", ""},
+                   {"bt709.mkv", "out_color_matrix=bt709:out_range=tv",
+                    "-colorspace bt709 -color_primaries bt709 -color_trc bt709"},
+                   {"full.mkv", "out_color_matrix=bt601:out_range=pc", "-color_range pc"}};
+    const ts::TempFolder folder;
+    std::string draw = "convert -size 64x16 xc:black";
+    for (int b = 0; b < 4; ++b) {
+        char colour[8];
+        std::snprintf(colour, sizeof colour, "#%06X", unsigned(bands[b]));
+        draw += " -fill '" + std::string(colour) + "' -draw 'rectangle " + std::to_string(16 * b) +
+                ",0 " + std::to_string(16 * b + 15) + ",15'";
+    }
+    const std::string picture = folder.file("bands.png");
+    ASSERT_TRUE(ts::ToolSucceeds(draw + " -define png:color-type=2 " + ts::ShellQuote(picture)));
+    for (const auto& c : codings) {
+        SCOPED_TRACE(c.name);
+        const std::string clip = folder.file(c.name), out = folder.file("out.gif");
+        ASSERT_TRUE(ts::ToolSucceeds("ffmpeg -v error -nostdin -y -loop 1 -framerate 10 -i " +
+                                     ts::ShellQuote(picture) +
+                                     " -frames:v 2 -vf scale=" + c.filter +
+                                     ":flags=accurate_rnd+full_chroma_int,format=yuv420p " +
+                                     c.tags + " -c:v libx264 -qp 0 " + ts::ShellQuote(clip)));
+        ASSERT_TRUE(ts::CliSucceeds({"convert", clip, "-o", out}));
+        const auto got = ts::PeerComposedPictures(out);
+        ASSERT_TRUE(got && got->size() == 2 && (*got)[0].width == 64);
+        for (int b = 0; b < 4; ++b) {
+            const uint32_t shown = (*got)[0].pixels[size_t(8 * 64 + 16 * b + 8)];
+            for (int shift : {16, 8, 0})
+                EXPECT_LE(std::abs(int((shown >> shift) & 0xFF) - int((bands[b] >> shift) & 0xFF)),
+                          2)
+                    << std::hex << "band " << bands[b] << " shown as " << shown;
+        }
     }
 }
 

@@ -96,14 +96,4 @@ inline void TypeOver(QLineEdit* edit, const QString& text) {
     QTest::keyClicks(edit, text);
 }
 
-// A step answering the next message box with `which`, keeping its text and caption.
-inline dialog_testing::ModalScript::Step AnswerBox(QMessageBox::StandardButton which,
-                                                   BoxAnswer* seen = nullptr) {
-    return dialog_testing::ModalScript::On<QMessageBox>([which, seen](QMessageBox& box) {
-        if (seen) *seen = {box.text(), box.windowTitle()};
-        box.button(which)->click();
-        return true;
-    });
-}
-
 }  // namespace editor_testing
