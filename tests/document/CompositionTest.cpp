@@ -41,18 +41,6 @@ class CompositionTest : public ::testing::Test {
     }
 };
 
-TEST_F(CompositionTest, FullScreenFrameIgnoresItsPredecessor) {
-    Add(0, 0, 4, 3, kRed);
-    FrameRecord* second = Add(0, 0, 4, 3, kGreen);
-    // Even with the predecessor unable to compose (no pixels), the full frame stands alone.
-    doc.firstFrame->ReplaceIndexPlane(nullptr);
-    auto picture = GetComposedBitmap(*second);
-    ASSERT_TRUE(picture);
-    for (uint32_t p : picture->pixels) EXPECT_EQ(p, kGreen);
-    EXPECT_TRUE(picture->seeThrough.empty());  // opaque throughout: no mask kept
-    EXPECT_EQ(doc.firstFrame->composedBitmap, nullptr);
-}
-
 // The last frame's picture for stacks of frames: each a rectangle of one colour (index
 // 0) with some see-through pixels (index 1), and the pixels expected at some points.
 TEST_F(CompositionTest, PicturesOfFrameStacks) {

@@ -30,8 +30,7 @@ class DocumentCommandsTest : public ::testing::Test {
     int loads = 0;
 
     // Opens a GIF of `frames` 4x3 images (the first with `comments` comments) after the
-    // selected frame, through the loader that Open and drops use. Each load is a file
-    // of its own name, so its entries read "Gif :loadN.gif".
+    // selection through the editor's loader, as a file of its own name ("loadN.gif").
     void Load(int frames, int comments = 0) {
         const std::string key = std::to_string(frames) + "-" + std::to_string(comments);
         const std::string made = folder.file("made-" + key + ".gif");
@@ -90,9 +89,8 @@ class DocumentCommandsTest : public ::testing::Test {
     }
 };
 
-// Frames moved, copied and reversed take their comment entries along; a group whose
-// frames all leave goes; a frame copied beside a group's frame joins its run. Each
-// change is one step that Undo takes back.
+// Frames moved, copied and reversed take their comments along; a group whose frames all
+// leave goes; a copy beside a group's frame joins its run; Undo takes each back.
 TEST_F(DocumentCommandsTest, RearrangedFramesKeepTheTreeRules) {
     Load(2, 2);
     doc.selectedFrame = doc.firstFrame;
@@ -220,9 +218,8 @@ std::string Describe(AnimationDocument& doc) {
     return out.str();
 }
 
-// Random commands as a user gives them, each one undoable step: the tree stays the index of
-// the frames, and undoing every step walks back through exactly the documents there were,
-// redoing walks forward again.
+// Random commands, each one undoable step: the tree stays the index of the frames, undo
+// walks back through exactly the documents there were, and redo forward again.
 TEST_F(DocumentCommandsTest, RandomCommandSequencesKeepTheTreeTheIndexAndUndoWalksBack) {
     const std::vector<uint32_t> picture(12, 0x00336699);
     doc.history.setLimits({1000000, int64_t(1) << 40});
@@ -334,10 +331,8 @@ TEST_F(DocumentCommandsTest, UndoOfASpliceLeavesTheOtherFramesAlone) {
     std::vector<FrameRecord*> again;
     for (FrameRecord* f = doc.firstFrame; f; f = f->next) again.push_back(f);
     ASSERT_EQ(again.size(), 5u);
-    EXPECT_EQ(again[0], records[0]);
-    EXPECT_EQ(again[1], records[1]);
-    EXPECT_EQ(again[3], records[3]);
-    EXPECT_EQ(again[4], records[4]);
+    EXPECT_EQ(again, (std::vector<FrameRecord*>{records[0], records[1], again[2], records[3],
+                                                records[4]}));
     EXPECT_TRUE(HasComposedBitmap(*records[1]));
     EXPECT_EQ(doc.selectedFrame, again[2]);
     CheckInvariants("undo");

@@ -55,20 +55,18 @@ class GatedReducer {
         std::unique_lock lock(mutex_);
         startedChanged_.wait(lock, [&] { return started_.count(f) > 0; });
     }
-    bool Started(FrameRecord* f) {
-        std::lock_guard lock(mutex_);
-        return started_.count(f) > 0;
-    }
-    bool Finished(FrameRecord* f) {
-        std::lock_guard lock(mutex_);
-        return finished_.count(f) > 0;
-    }
+    bool Started(FrameRecord* f) { return In(started_, f); }
+    bool Finished(FrameRecord* f) { return In(finished_, f); }
     std::vector<FrameRecord*> order() {
         std::lock_guard lock(mutex_);
         return order_;
     }
 
   private:
+    bool In(const std::set<FrameRecord*>& set, FrameRecord* f) {
+        std::lock_guard lock(mutex_);
+        return set.count(f) > 0;
+    }
     std::mutex mutex_;
     std::condition_variable gate_, startedChanged_;
     std::set<FrameRecord*> held_, started_, finished_;

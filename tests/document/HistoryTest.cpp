@@ -54,9 +54,8 @@ class HistoryTest : public ::testing::Test {
     }
 };
 
-// Scripts of a: append the next letter, t: type it (typing steps merge, but not into the
-// saved step nor into another kind), u: undo, r: redo, s: save; the text, the saved point
-// and what is left to redo afterwards.
+// Scripts of a: append the next letter, t: type it (merging, not into the saved step nor
+// another kind), u: undo, r: redo, s: save; then the text, saved point and redo left.
 TEST_F(HistoryTest, StepsTakenBackAndForthAndTheSavedPoint) {
     const struct {
         const char* script;

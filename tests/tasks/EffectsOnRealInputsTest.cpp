@@ -70,8 +70,6 @@ struct Spelling {
 
 const Spelling kSpellings[] = {
     {"effect", "Blind", "--blind-height 7 --color 2", "--value1 7 --color 2"},
-    {"effect", "Page", "--preset 'Bottom-Right to Top-Right' --rolling-thickness 8",
-     "--list1 2 --value3 8"},
     {"transition", "Move both Images",
      "--direction-1 3 --direction-2 'left edge to center' --image-2-on-top 1",
      "--list1 3 --list2 6 --option1 1"},
@@ -161,9 +159,8 @@ TEST(EffectLimits, CountsBeyondMemoryEndWithAMessage) {
     }
 }
 
-// A random pick of 0..32767 scaled to the width reaches only 32768 columns; once they
-// were covered the run waited for the others for ever. One row keeps the 40000 pixels
-// cheap; 40 frames cover more than 32768 of them.
+// A random pick of 0..32767 scaled to the width reaches only 32768 columns: the run once
+// waited for the others for ever. 40 frames of one 40000-pixel row cover more.
 TEST(EffectLimits, RandomShineEndsOnPicturesWiderThan32767) {
     const ts::TempFolder folder;
     // Made by FFmpeg: ImageMagick's policy stops at 16K pixels a side.

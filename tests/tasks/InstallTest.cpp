@@ -1,6 +1,5 @@
-// Velmora installed as users and distributions install it: `cmake --install` of this
-// build into a prefix of its own, directly and staged under DESTDIR. The installed files
-// are checked by the desktop's own validators and the installed programs are run.
+// `cmake --install` into a prefix of its own, directly and staged under DESTDIR: the
+// desktop's own validators check the files, and the installed programs run.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -40,9 +40,8 @@ std::string TypingGif(const ts::TempFolder& f) {
     return gif;
 }
 
-// Six frames of a shape moving over a canvas, each frame cleared to the background:
-// a ball over a transparent canvas, or a box over an opaque black screen whose
-// background colour, black, every frame also draws.
+// A shape moving over a canvas cleared to the background each frame: a ball over
+// transparency, or a box over black, the background colour every frame also draws.
 std::string MovingShapeGif(const ts::TempFolder& f, bool transparent) {
     std::string frames;
     for (int k = 0; k < 6; ++k) {

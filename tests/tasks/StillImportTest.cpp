@@ -21,16 +21,8 @@ ts::ToolResult Convert(const std::string& in, const std::string& out, int addres
     return ts::RunCli({"convert", in, "-o", out}, addressSpaceMiB);
 }
 
-// The single image of a GIF as giflib reads it.
-ts::PeerImage OnlyImage(const std::string& gif) {
-    const auto file = ts::GiflibDecode(gif);
-    EXPECT_TRUE(file && file->images.size() == 1u) << gif;
-    return file && !file->images.empty() ? file->images[0] : ts::PeerImage{};
-}
-
-// Photos of each kind under each spelling of the extension: cut short, they fail with the
-// library's message and write nothing; whole, they convert, and velmora-cli writes them
-// back under that name.
+// JPEG photos under each spelling of the extension: cut short, the library's message and
+// nothing written; whole, they convert and velmora-cli writes them back.
 TEST(StillImportTest, JpegPhotosCutShortFailAndWholeOnesConvertUnderAnyExtension) {
     const ts::TempFolder folder;
     const std::pair<std::string, std::string> kinds[] = {{"a.jpeg", "-quality 90"},
@@ -71,8 +63,10 @@ TEST(StillImportTest, AnIconImportsAtTheStandardSizeWhateverItsFirstEntry) {
         ASSERT_TRUE(ts::ToolSucceeds("convert rose: -define icon:auto-resize=" + sizes + " " +
                                      ts::ShellQuote(icon)));
         ASSERT_TRUE(ts::CliSucceeds({"convert", icon, "-o", out}));
-        const ts::PeerImage image = OnlyImage(out);
-        EXPECT_EQ(std::make_pair(image.width, image.height), std::make_pair(side, side));
+        const auto file = ts::GiflibDecode(out);
+        ASSERT_TRUE(file && file->images.size() == 1u);
+        EXPECT_EQ(std::make_pair(file->images[0].width, file->images[0].height),
+                  std::make_pair(side, side));
     }
 }
 
@@ -92,10 +86,8 @@ std::vector<std::vector<uint8_t>> RoseFrames(const ts::TempFolder& folder, const
     return frames;
 }
 
-// Animated cursors: the steps' delays come from the rate chunk (jiffies of 1/60 s), else
-// from the header's rate; frames stored as raw bitmaps, without the file header, or
-// without the information header too when the cursor's header describes the rows, show
-// the bitmaps' pictures.
+// Animated cursors: delays from the rate chunk (jiffies of 1/60 s), else the header's
+// rate; raw bitmap frames, with or without their information header, show the bitmaps.
 TEST(StillImportTest, AnimatedCursorsTakeTheirTimingAndRawFramesImport) {
     const ts::TempFolder folder;
     const std::vector<std::vector<uint8_t>> icons = RoseFrames(folder, "ico", 2);
@@ -145,9 +137,8 @@ TEST(StillImportTest, AnimatedCursorsTakeTheirTimingAndRawFramesImport) {
     }
 }
 
-// A small picture as ImageMagick writes it, whose header then claims a huge one: the two
-// size fields `at` bytes after `marker`, `width` bytes each; wrapped in an icon (type 1)
-// or cursor (type 2) file without its first `skip` bytes when `iconType` says so.
+// A small picture whose two size fields (`at` bytes after `marker`) then claim `side`;
+// wrapped in an icon (1) or cursor (2) without its first `skip` bytes if `iconType`.
 struct Claim {
     const char* name;
     const char* options;  // ImageMagick's, ending in the format

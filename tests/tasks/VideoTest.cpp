@@ -123,9 +123,8 @@ double MeanError(const std::string& clip, const std::string& gif) {
     return sum / double(got->size());
 }
 
-// --shared-palette on a still photo with a cursor moving over it, then its negative (a
-// hard cut), 30 frames at 15 fps each: the first scene's frames share the GIF's global
-// table, the cut starts a second palette. The file is smaller and looks about the same.
+// --shared-palette on 30 frames of a photo with a moving cursor, then 30 of its negative:
+// a scene shares one palette, the cut starts another; smaller, and about the same look.
 TEST(SharedPalette, OneScenesFramesShareOnePaletteAndACutStartsAnother) {
     const ts::TempFolder folder;
     const std::string photo = ts::MakePhoto(folder, "still.png", 160, 120);
