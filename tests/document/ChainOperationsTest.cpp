@@ -2,13 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <limits>
 #include <string>
 
 #include "document/AnimationDocument.h"
 #include "document/ChainOperations.h"
 #include "document/Composition.h"
-#include "document/MemoryBudget.h"
 #include "gif/GifWriter.h"
 #include "import/LoadGif.h"
 #include "support/PeerReaders.h"
@@ -57,13 +55,10 @@ TEST_F(ChainTest, NewChainRefusals) {
     source->width = 0;
     EXPECT_EQ(NewChain(source, nullptr, 3), nullptr);
     // A chain that no machine holds is refused before anything is made.
-    const int width = source->width = 65535, height = source->height;
-    source->height = 65535;
+    source->width = source->height = 65535;
     EXPECT_EQ(NewChain(source, nullptr, 1000), nullptr);
-    EXPECT_FALSE(FitsInMemory(ChainBytes(std::numeric_limits<int>::max(), width, 65535)));
-    EXPECT_TRUE(FitsInMemory(ChainBytes(10, 640, 480)));
-    source->height = height;
     source->width = 2;
+    source->height = 1;
 
     FrameRecord* copies = NewChain(nullptr, source, 4);  // b stands in for a missing a
     ASSERT_NE(copies, nullptr);
@@ -93,29 +88,7 @@ TEST_F(ChainTest, CopyIntoNamesAndCopiesWhatItShould) {
     EXPECT_FALSE(b->IsPaletteValid());
     EXPECT_EQ(b->trueColourPlane()->get(1, 0), 1u);
 
-    FrameRecord* c = AnimationDocument::Adopt(FrameRecord::Construct(doc, nullptr, nullptr));
-    EXPECT_EQ(CopyInto(*b, c, false), 0);
-    EXPECT_EQ(c->fileName, "Copy of a.gif");  // already a copy: the name stays
-    EXPECT_EQ(c->trueColourPlane(), nullptr);
-    EXPECT_EQ(CopyName(std::string(300, 'x')).size(), kMaxFileNameLength);
-    for (FrameRecord* f : {a, b, c}) DiscardChain(f);
-}
-
-TEST_F(ChainTest, ToTrueColourKeepsAnExistingPlane) {
-    FrameRecord* f = Chain(1);
-    f->hasTransparency = 1;
-    f->transparentIndex = 1;
-    ASSERT_TRUE(ToTrueColour(*f, false));
-    auto plane = f->trueColourPlane();
-    EXPECT_EQ(plane->get(0, 0), 1u | kTransparentMarker);
-    EXPECT_TRUE(f->IsPaletteValid());
-    f->indexPlane()->fill(3);
-    ASSERT_TRUE(ToTrueColour(*f, false));
-    EXPECT_EQ(f->trueColourPlane(), plane);
-    EXPECT_EQ(plane->get(0, 0), 1u | kTransparentMarker);
-    ASSERT_TRUE(ToTrueColour(*f, true));
-    EXPECT_FALSE(f->IsPaletteValid());
-    DiscardChain(f);
+    for (FrameRecord* f : {a, b}) DiscardChain(f);
 }
 
 TEST(InsertChainTest, TheFrameBehindTheGroupIsComposedOnTheGroupsLastFrame) {

@@ -41,35 +41,6 @@ class CompositionTest : public ::testing::Test {
     }
 };
 
-// A frame's picture version changes whenever its picture is discarded, also when the
-// cache had already dropped it, and no two frames share one.
-TEST_F(CompositionTest, DiscardingAPictureGivesTheFrameANewVersion) {
-    FrameRecord* a = Add(0, 0, 4, 3, kRed);
-    FrameRecord* b = Add(0, 0, 4, 3, kGreen);
-    EXPECT_NE(a->pictureVersion, b->pictureVersion);
-    const uint64_t before = a->pictureVersion;
-    ASSERT_TRUE(GetComposedBitmap(*a));
-    EXPECT_EQ(a->pictureVersion, before);  // composing changes nothing
-    DiscardComposedBitmap(*a);
-    const uint64_t once = a->pictureVersion;
-    EXPECT_NE(once, before);
-    DiscardComposedBitmap(*a);  // no picture held any more
-    EXPECT_NE(a->pictureVersion, once);
-    EXPECT_NE(a->pictureVersion, b->pictureVersion);
-}
-
-TEST_F(CompositionTest, FullScreenFrameIgnoresItsPredecessor) {
-    Add(0, 0, 4, 3, kRed);
-    FrameRecord* second = Add(0, 0, 4, 3, kGreen);
-    // Even with the predecessor unable to compose (no pixels), the full frame stands alone.
-    doc.firstFrame->ReplaceIndexPlane(nullptr);
-    auto picture = GetComposedBitmap(*second);
-    ASSERT_TRUE(picture);
-    for (uint32_t p : picture->pixels) EXPECT_EQ(p, kGreen);
-    EXPECT_TRUE(picture->seeThrough.empty());  // opaque throughout: no mask kept
-    EXPECT_EQ(doc.firstFrame->composedBitmap, nullptr);
-}
-
 // The last frame's picture for stacks of frames: each a rectangle of one colour (index
 // 0) with some see-through pixels (index 1), and the pixels expected at some points.
 TEST_F(CompositionTest, PicturesOfFrameStacks) {
@@ -91,75 +62,52 @@ TEST_F(CompositionTest, PicturesOfFrameStacks) {
         int globalDisposal = 0;
         bool useGlobal = false, transparencyActive = true;
     } cases[] = {
+        // clang-format off
         // Disposal 0 and 1 keep what the previous frame left; 2 and 3 restore the background.
-        {"disposal 0",
-         {{0, 0, 4, 3, kRed, 0, {}}, {1, 1, 2, 1, kGreen, 0, {}}},
-         {{0, 0, kRed}, {3, 2, kRed}, {1, 1, kGreen}, {2, 1, kGreen}}},
-        {"disposal 1",
-         {{0, 0, 4, 3, kRed, 1, {}}, {1, 1, 2, 1, kGreen, 0, {}}},
+        {"disposal 1", {{0, 0, 4, 3, kRed, 1, {}}, {1, 1, 2, 1, kGreen, 0, {}}},
          {{0, 0, kRed}, {3, 2, kRed}, {2, 1, kGreen}}},
-        {"disposal 2",
-         {{0, 0, 4, 3, kRed, 2, {}}, {1, 1, 2, 1, kGreen, 0, {}}},
+        {"disposal 2", {{0, 0, 4, 3, kRed, 2, {}}, {1, 1, 2, 1, kGreen, 0, {}}},
          {{0, 0, kWhite, true}, {3, 2, kWhite, true}, {1, 1, kGreen}, {2, 1, kGreen}}},
-        {"disposal 3",
-         {{0, 0, 4, 3, kRed, 3, {}}, {1, 1, 2, 1, kGreen, 0, {}}},
+        {"disposal 3", {{0, 0, 4, 3, kRed, 3, {}}, {1, 1, 2, 1, kGreen, 0, {}}},
          {{0, 0, kWhite, true}, {3, 2, kWhite, true}, {1, 1, kGreen}}},
         {"the global disposal overrides the frame's",
-         {{0, 0, 4, 3, kRed, 1, {}}, {1, 1, 1, 1, kGreen, 0, {}}},
-         {{0, 0, kWhite, true}},
-         2,
-         true},
+         {{0, 0, 4, 3, kRed, 1, {}}, {1, 1, 1, 1, kGreen, 0, {}}}, {{0, 0, kWhite, true}}, 2, true},
         // A first frame's see-through pixels: grey under disposal 0 or 1 (nothing
         // beneath), the background under 2 or 3.
-        {"first frame, global 0",
-         {{0, 0, 4, 3, kRed, 0, {{2, 1}}}},
-         {{2, 1, kGreyBeneath, true}, {1, 1, kRed}},
-         0},
-        {"first frame, global 1",
-         {{0, 0, 4, 3, kRed, 0, {{2, 1}}}},
-         {{2, 1, kGreyBeneath, true}},
-         1},
+        {"first frame, global 0", {{0, 0, 4, 3, kRed, 0, {{2, 1}}}},
+         {{2, 1, kGreyBeneath, true}, {1, 1, kRed}}, 0},
+        {"first frame, global 1", {{0, 0, 4, 3, kRed, 0, {{2, 1}}}},
+         {{2, 1, kGreyBeneath, true}}, 1},
         {"first frame, global 2", {{0, 0, 4, 3, kRed, 0, {{2, 1}}}}, {{2, 1, kWhite, true}}, 2},
         {"first frame, global 3", {{0, 0, 4, 3, kRed, 0, {{2, 1}}}}, {{2, 1, kWhite, true}}, 3},
         // A hole stays see-through until a frame puts an opaque pixel there, also through
         // a smaller frame drawn over the picture before it.
         {"a hole through every frame",
-         {{0, 0, 4, 3, kRed, 0, {{1, 1}, {3, 2}}},
-          {1, 0, 2, 3, kGreen, 0, {{0, 1}}},
+         {{0, 0, 4, 3, kRed, 0, {{1, 1}, {3, 2}}}, {1, 0, 2, 3, kGreen, 0, {{0, 1}}},
           {0, 0, 4, 3, kBlue, 0, {{1, 1}, {3, 2}, {0, 2}}}},
          {{1, 1, kGreyBeneath, true}, {3, 2, kGreyBeneath, true}, {0, 2, kRed}, {2, 2, kBlue}}},
         {"a small frame over a see-through first frame",
          {{0, 0, 4, 3, kRed, 0, {{0, 0}, {1, 1}}}, {1, 1, 2, 1, kGreen, 0, {}}},
          {{0, 0, kGreyBeneath, true}, {1, 1, kGreen}, {3, 2, kRed}}},
-        {"a first frame smaller than the screen",
-         {{1, 1, 2, 1, kGreen, 0, {}}},
+        {"a first frame smaller than the screen", {{1, 1, 2, 1, kGreen, 0, {}}},
          {{0, 0, kWhite, true}, {1, 1, kGreen}}},
         {"a hole in a small frame beside a small first frame",
          {{0, 0, 2, 3, kRed, 0, {}}, {2, 0, 1, 3, kGreen, 0, {{0, 1}}}},
          {{2, 1, kGreyBeneath, true}, {3, 0, kWhite, true}, {1, 1, kRed}, {2, 0, kGreen}}},
-        {"inactive transparency shows the palette colour",
-         {{0, 0, 4, 3, kRed, 0, {{0, 0}}}},
-         {{0, 0, 0x123456}},
-         0,
-         false,
-         false},
+        {"inactive transparency shows the palette colour", {{0, 0, 4, 3, kRed, 0, {{0, 0}}}},
+         {{0, 0, 0x123456}}, 0, false, false},
         // A see-through pixel shows the nearest earlier frame that covers it opaquely.
         {"nearest opaque earlier frame",
-         {{0, 0, 4, 3, kRed, 0, {}},
-          {0, 0, 2, 3, kBlue, 0, {{1, 1}}},
+         {{0, 0, 4, 3, kRed, 0, {}}, {0, 0, 2, 3, kBlue, 0, {{1, 1}}},
           {0, 0, 4, 3, kGreen, 0, {{1, 1}, {0, 0}, {3, 0}}}},
          {{1, 1, kRed}, {0, 0, kBlue}, {3, 0, kRed}, {2, 2, kGreen}}},
         {"frames reaching past the screen are clipped",
-         {{0, 0, 4, 3, kRed, 0, {}}, {3, 2, 5, 5, kGreen, 0, {}}},
-         {{3, 2, kGreen}, {2, 2, kRed}}},
+         {{0, 0, 4, 3, kRed, 0, {}}, {3, 2, 5, 5, kGreen, 0, {}}}, {{3, 2, kGreen}, {2, 2, kRed}}},
         {"a late frame composes the earlier ones first",
-         {{0, 0, 4, 3, kRed, 0, {}},
-          {0, 0, 1, 1, kGreen, 0, {}},
-          {1, 0, 1, 1, kBlue, 0, {}},
-          {2, 0, 1, 1, kGreen, 0, {}},
-          {3, 0, 1, 1, kBlue, 0, {}},
-          {0, 0, 1, 1, kBlue, 0, {}}},
+         {{0, 0, 4, 3, kRed, 0, {}}, {0, 0, 1, 1, kGreen, 0, {}}, {1, 0, 1, 1, kBlue, 0, {}},
+          {2, 0, 1, 1, kGreen, 0, {}}, {3, 0, 1, 1, kBlue, 0, {}}, {0, 0, 1, 1, kBlue, 0, {}}},
          {{0, 0, kBlue}, {1, 0, kBlue}, {2, 0, kGreen}, {3, 0, kBlue}, {0, 1, kRed}}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -232,10 +180,6 @@ TEST(LongChain, ComposingTheLastOfTenThousandFramesDoesNotRecurse) {
     EXPECT_EQ(ColourBeneath(*doc.lastFrame(), 63, 63), uint32_t(64 * 64 * 2 - 1));
 }
 
-}  // namespace
-
-namespace {
-
 TEST(ComposedCache, KeepsPicturesWithinItsBudgetAndRecomputesThem) {
     RecordingHost host;
     AnimationDocument doc(host, 1);
@@ -262,23 +206,20 @@ TEST(ComposedCache, KeepsPicturesWithinItsBudgetAndRecomputesThem) {
     EXPECT_EQ(doc.composedCache.bytesHeld(), before - 16 * 16 * 5);
     EXPECT_EQ(GetComposedBitmap(*doc.lastFrame())->pixels, expected);
     EXPECT_EQ(GetComposedBitmap(*doc.firstFrame)->at(0, 0), 0x010101u);
+
+    // Two opaque 4 x 4 pictures (no see-through mask) fill a budget of exactly their bytes.
+    AnimationDocument exact(host, 1);
+    exact.composedCache.setBudget(2 * 4 * 4 * 4);
+    for (uint32_t colour : {0x112233u, 0x445566u})
+        AppendToDocument(exact, MakeFrame(exact, 4, 4, {colour}), "c.gif");
+    exact.screenWidth = exact.screenHeight = 4;
+    ASSERT_TRUE(GetComposedBitmap(*exact.firstFrame));
+    ASSERT_TRUE(GetComposedBitmap(*exact.lastFrame()));
+    EXPECT_EQ(exact.composedCache.bytesHeld(), 2 * 4 * 4 * 4);
+    EXPECT_NE(exact.firstFrame->composedBitmap, nullptr);
 }
 
 }  // namespace
-
-// Two opaque 4 x 4 pictures (no see-through mask) fill a budget of exactly their bytes.
-TEST(ComposedCache, PicturesThatFillTheBudgetExactlyAreAllKept) {
-    RecordingHost host;
-    AnimationDocument doc(host, 1);
-    doc.composedCache.setBudget(2 * 4 * 4 * 4);
-    for (uint32_t colour : {0x112233u, 0x445566u})
-        AppendToDocument(doc, MakeFrame(doc, 4, 4, {colour}), "c.gif");
-    doc.screenWidth = doc.screenHeight = 4;
-    ASSERT_TRUE(GetComposedBitmap(*doc.firstFrame));
-    ASSERT_TRUE(GetComposedBitmap(*doc.lastFrame()));
-    EXPECT_EQ(doc.composedCache.bytesHeld(), 2 * 4 * 4 * 4);
-    EXPECT_NE(doc.firstFrame->composedBitmap, nullptr);
-}
 
 TEST_F(CompositionTest, ScreenBeyondTheBudgetGivesNoPictureAndNoWait) {
     // One pixel at the far corner of the largest screen a GIF can name: its picture would

@@ -20,45 +20,35 @@ struct Script {
     std::vector<Step> steps;
 };
 
+const std::string k1of3 = std::string(kReducing) + "1/3";
+// clang-format off
 const Script kScripts[] = {
     {"a batch counts up and ends on Idle",
-     {{kNotifyBatchStarts, R, 4},
-      {kNotifyFrameReduced, 0, 0, std::string(kReducing) + "1/4", 25},
+     {{kNotifyBatchStarts, R, 4}, {kNotifyFrameReduced, 0, 0, std::string(kReducing) + "1/4", 25},
       {kNotifyFrameReduced, 0, 0, std::string(kReducing) + "2/4", 50},
       {kNotifyFrameReduced, 0, 0, std::string(kReducing) + "3/4", 75},
-      {kNotifyFrameReduced, 0, 0, "Idle", 0},
-      {kNotifyShowCurrent}}},
+      {kNotifyFrameReduced, 0, 0, "Idle", 0}, {kNotifyShowCurrent}}},
     {"a batch of one ends silently", {{kNotifyBatchStarts, G, 1}, {kNotifyFrameComputed}}},
     {"each counter has its text",
-     {{kNotifyBatchStarts, G, 3},
-      {kNotifyFrameComputed, 0, 0, "Calculating Img 1/3", 33},
-      {kNotifyBatchStarts, S, 2},
-      {kNotifyFrameSaved, 0, 0, "Saving Img 1/2", 50},
-      {kNotifyBatchStarts, R, 5},
-      {kNotifyShowCurrent, 0, 0, "Calculating Img 1/3", 33},
-      {kNotifyAcceptResult},
-      {99, 0, 0, "Idle", -1},
-      {kNotifyReset, 0, 0, "Idle", 0},
-      {kNotifyShowCurrent},
-      {kNotifyFrameReduced}}},
+     {{kNotifyBatchStarts, G, 3}, {kNotifyFrameComputed, 0, 0, "Calculating Img 1/3", 33},
+      {kNotifyBatchStarts, S, 2}, {kNotifyFrameSaved, 0, 0, "Saving Img 1/2", 50},
+      {kNotifyBatchStarts, R, 5}, {kNotifyShowCurrent, 0, 0, "Calculating Img 1/3", 33},
+      {kNotifyAcceptResult}, {99, 0, 0, "Idle", -1}, {kNotifyReset, 0, 0, "Idle", 0},
+      {kNotifyShowCurrent}, {kNotifyFrameReduced}}},
     {"the reduction counter shows when the calculation is idle",
-     {{kNotifyBatchStarts, R, 3},
-      {kNotifyFrameReduced, 0, 0, std::string(kReducing) + "1/3", 33},
-      {kNotifyShowCurrent, 0, 0, std::string(kReducing) + "1/3", 33}}},
+     {{kNotifyBatchStarts, R, 3}, {kNotifyFrameReduced, 0, 0, k1of3, 33},
+      {kNotifyShowCurrent, 0, 0, k1of3, 33}}},
     {"dropped reductions shrink the batch",
-     {{kNotifyBatchStarts, R, 4},
-      {kNotifyReductionDropped, 0, 0, std::string(kReducing) + "1/3", 33},
+     {{kNotifyBatchStarts, R, 4}, {kNotifyReductionDropped, 0, 0, k1of3, 33},
       {kNotifyFrameReduced, 0, 0, std::string(kReducing) + "2/3", 67},
-      {kNotifyReductionDropped, 0, 0, "Idle", -1},
-      {kNotifyFrameReduced},
-      {kNotifyBatchStarts, R, 2},
-      {kNotifyReductionDropped, 0, 0, "Idle", 0},
+      {kNotifyReductionDropped, 0, 0, "Idle", -1}, {kNotifyFrameReduced},
+      {kNotifyBatchStarts, R, 2}, {kNotifyReductionDropped, 0, 0, "Idle", 0},
       {kNotifyFrameReduced}}},
     {"counting goes on while quiet",
-     {{kNotifyBatchStarts, R, 2},
-      {kNotifyFrameReduced, 0, 0, "", 0, true},
+     {{kNotifyBatchStarts, R, 2}, {kNotifyFrameReduced, 0, 0, "", 0, true},
       {kNotifyFrameReduced, 0, 0, "Idle", 0}}},
 };
+// clang-format on
 
 TEST(DocumentNotifier, Scripts) {
     for (const Script& script : kScripts) {

@@ -55,20 +55,18 @@ class GatedReducer {
         std::unique_lock lock(mutex_);
         startedChanged_.wait(lock, [&] { return started_.count(f) > 0; });
     }
-    bool Started(FrameRecord* f) {
-        std::lock_guard lock(mutex_);
-        return started_.count(f) > 0;
-    }
-    bool Finished(FrameRecord* f) {
-        std::lock_guard lock(mutex_);
-        return finished_.count(f) > 0;
-    }
+    bool Started(FrameRecord* f) { return In(started_, f); }
+    bool Finished(FrameRecord* f) { return In(finished_, f); }
     std::vector<FrameRecord*> order() {
         std::lock_guard lock(mutex_);
         return order_;
     }
 
   private:
+    bool In(const std::set<FrameRecord*>& set, FrameRecord* f) {
+        std::lock_guard lock(mutex_);
+        return set.count(f) > 0;
+    }
     std::mutex mutex_;
     std::condition_variable gate_, startedChanged_;
     std::set<FrameRecord*> held_, started_, finished_;
@@ -217,44 +215,6 @@ TEST_F(FrameJobsTest, CompositionsRunWhileTheWindowThreadReadsResumesAndDeletes)
     doc->DestroyFrame(frames[11]);
     doc->jobs().WaitIdle();
     for (FrameRecord* f = doc->firstFrame; f; f = f->next) EXPECT_TRUE(HasComposedBitmap(*f));
-}
-
-TEST(JobPool, PriorityOrderAndInlineWait) {
-    JobPool pool(1);
-    std::mutex m;
-    std::condition_variable cv;
-    bool release = false;
-    std::vector<int> order;
-    auto blocker = pool.Submit(
-        [&](Job&) {
-            std::unique_lock lock(m);
-            cv.wait(lock, [&] { return release; });
-        },
-        JobPriority::Normal);
-    while (pool.pendingCount() != 1 || blocker->state() != Job::State::Running)
-        std::this_thread::yield();
-    auto record = [&](int id) {
-        return [&, id](Job&) {
-            std::lock_guard lock(m);
-            order.push_back(id);
-        };
-    };
-    auto low = pool.Submit(record(1), JobPriority::BelowNormal);
-    auto normal = pool.Submit(record(2), JobPriority::Normal);
-    auto later = pool.Submit(record(3), JobPriority::Normal);
-    auto cancelled = pool.Submit(record(4), JobPriority::Normal);
-    pool.SetPriority(later, JobPriority::Boost);
-    EXPECT_TRUE(pool.Cancel(cancelled));
-    EXPECT_TRUE(cancelled->ended());
-    pool.Wait(low);  // runs here, ahead of everything queued
-    {
-        std::lock_guard lock(m);
-        release = true;
-    }
-    cv.notify_all();
-    pool.WaitIdle();
-    EXPECT_EQ(order, (std::vector<int>{1, 3, 2}));
-    EXPECT_FALSE(pool.Cancel(normal));
 }
 
 }  // namespace

@@ -54,131 +54,86 @@ class HistoryTest : public ::testing::Test {
     }
 };
 
-TEST_F(HistoryTest, UndoAndRedoWalkTheStepsWithTheirNames) {
-    History h;
-    EXPECT_FALSE(h.canUndo());
-    EXPECT_FALSE(h.undo(doc));
-    Do(h, "a");
-    Do(h, "b");
-    Do(h, "c");
-    EXPECT_EQ(h.undoName(), "Append c");
-    EXPECT_EQ(h.redoName(), "");
-    ASSERT_TRUE(h.undo(doc));
-    ASSERT_TRUE(h.undo(doc));
-    EXPECT_EQ(text, "a");
-    EXPECT_EQ(h.undoName(), "Append a");
-    EXPECT_EQ(h.redoName(), "Append b");
-    ASSERT_TRUE(h.redo(doc));
-    EXPECT_EQ(text, "ab");
-    // A new change ends the redo steps.
-    Do(h, "x");
-    EXPECT_EQ(text, "abx");
-    EXPECT_FALSE(h.canRedo());
-    EXPECT_FALSE(h.redo(doc));
-    while (h.undo(doc)) {
-    }
-    EXPECT_EQ(text, "");
-    EXPECT_EQ(h.size(), 3u);
-}
-
-TEST_F(HistoryTest, TypingMergesIntoOneStepButNotAcrossTheSavedPoint) {
-    History h;
-    Do(h, "1", 1, true);
-    Do(h, "2", 1, true);
-    EXPECT_EQ(h.size(), 1u);
-    EXPECT_EQ(h.bytes(), 2);
-    h.markSaved();
-    Do(h, "3", 1, true);
-    EXPECT_EQ(h.size(), 2u) << "merged into the saved step";
-    EXPECT_FALSE(h.atSavedPoint());
-    ASSERT_TRUE(h.undo(doc));
-    EXPECT_EQ(text, "12");
-    EXPECT_TRUE(h.atSavedPoint());
-    Do(h, "4", 1, false);
-    Do(h, "5", 1, true);
-    EXPECT_EQ(h.size(), 3u) << "a typing step merged into another kind";
-}
-
-TEST_F(HistoryTest, TheSavedPoint) {
+// Scripts of a: append the next letter, t: type it (merging, not into the saved step nor
+// another kind), u: undo, r: redo, s: save; then the text, saved point and redo left.
+TEST_F(HistoryTest, StepsTakenBackAndForthAndTheSavedPoint) {
     const struct {
-        const char* what;
-        const char* script;  // a: append, u: undo, r: redo, s: save
-        bool atSaved;
+        const char* script;
+        const char* text;
+        bool atSaved, canRedo;
     } cases[] = {
-        {"fresh", "", true},
-        {"one change", "a", false},
-        {"change undone", "au", true},
-        {"saved after a change", "as", true},
-        {"saved, undone", "asu", false},
-        {"saved, undone, redone", "asur", true},
-        {"saved, undone, another change", "asua", false},
-        {"saved, undone, another change undone", "asuau", false},
-        {"saved, undone twice, redone twice", "aasuurr", true},
+        {"", "", true, false},
+        {"a", "a", false, false},
+        {"au", "", true, true},
+        {"as", "a", true, false},
+        {"asu", "", false, true},
+        {"asur", "a", true, false},
+        {"aaauur", "ab", false, true},
+        // A new change ends the steps to redo.
+        {"asua", "b", false, false},
+        {"asuau", "", false, true},
+        {"aasuurr", "ab", true, false},
+        {"u", "", true, false},
+        {"r", "", true, false},
+        {"ttu", "", true, true},
+        {"ttstu", "ab", true, true},
+        {"atu", "a", false, true},
+        {"tatu", "ab", false, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.script);
         History h;
         text.clear();
+        char next = 'a';
         for (const char* s = c.script; *s; ++s) {
-            if (*s == 'a') Do(h, "a");
-            if (*s == 'u') {
-                ASSERT_TRUE(h.undo(doc));
-            }
-            if (*s == 'r') {
-                ASSERT_TRUE(h.redo(doc));
-            }
+            if (*s == 'a' || *s == 't') Do(h, std::string(1, next++), 1, *s == 't');
+            if (*s == 'u') h.undo(doc);
+            if (*s == 'r') h.redo(doc);
             if (*s == 's') h.markSaved();
         }
+        EXPECT_EQ(text, c.text);
         EXPECT_EQ(h.atSavedPoint(), c.atSaved);
+        EXPECT_EQ(h.canRedo(), c.canRedo);
+        EXPECT_EQ(h.canUndo(), !text.empty());
     }
 }
 
+// Saved with the text empty, then four steps a, b, c, d: a saved state dropped by the limit
+// never comes back.
 TEST_F(HistoryTest, TheOldestStepsGoWhenALimitIsPassed) {
     const struct {
         const char* what;
         size_t maxSteps;
         int64_t maxBytes;
-        int sizes[4];  // bytes of the four steps a, b, c, d
+        int sizes[4];
         size_t kept;
+        int64_t bytes;
         const char* afterUndoingAll;
     } cases[] = {
-        {"within both", 10, 100, {10, 10, 10, 10}, 4, ""},
-        {"by count", 2, 100, {10, 10, 10, 10}, 2, "ab"},
-        {"by bytes", 10, 25, {10, 10, 10, 10}, 2, "ab"},
-        {"one large step pushes out the rest", 10, 50, {10, 10, 10, 45}, 1, "abc"},
-        {"a step larger than the limit stays alone", 10, 5, {1, 1, 1, 9}, 1, "abc"},
+        {"within both", 10, 100, {10, 10, 10, 10}, 4, 40, ""},
+        {"by count", 2, 100, {10, 10, 10, 10}, 2, 20, "ab"},
+        {"by bytes", 10, 25, {10, 10, 10, 10}, 2, 20, "ab"},
+        {"one large step pushes out the rest", 10, 50, {10, 10, 10, 45}, 1, 45, "abc"},
+        {"a step larger than the limit stays alone", 10, 5, {1, 1, 1, 9}, 1, 9, "abc"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         History h({c.maxSteps, c.maxBytes});
         text.clear();
-        const char* names[] = {"a", "b", "c", "d"};
-        for (int i = 0; i < 4; ++i) Do(h, names[i], c.sizes[i]);
+        h.markSaved();
+        for (int i = 0; i < 4; ++i) Do(h, std::string(1, char('a' + i)), c.sizes[i]);
         EXPECT_EQ(h.size(), c.kept);
-        int64_t sum = 0;
-        for (size_t i = 4 - c.kept; i < 4; ++i) sum += c.sizes[i];
-        EXPECT_EQ(h.bytes(), sum);
+        EXPECT_EQ(h.bytes(), c.bytes);
         while (h.undo(doc)) {
         }
         EXPECT_EQ(text, c.afterUndoingAll);
+        EXPECT_EQ(h.atSavedPoint(), text.empty());
+        h.clear(true);
+        EXPECT_TRUE(h.atSavedPoint());
+        EXPECT_EQ(h.bytes(), 0);
+        h.clear(false);
+        EXPECT_FALSE(h.atSavedPoint()) << "a recovered document starts modified";
     }
-}
-
-TEST_F(HistoryTest, ASavedStateDroppedByTheLimitNeverComesBack) {
-    History h({2, 100});
-    h.markSaved();  // the empty text
-    Do(h, "a");
-    Do(h, "b");
-    Do(h, "c");  // the step from "" to "a" goes
-    while (h.undo(doc)) {
-    }
-    EXPECT_EQ(text, "a");
-    EXPECT_FALSE(h.atSavedPoint());
-    h.clear(true);
-    EXPECT_TRUE(h.atSavedPoint());
-    EXPECT_EQ(h.bytes(), 0);
-    h.clear(false);
-    EXPECT_FALSE(h.atSavedPoint()) << "a recovered document starts modified";
 }
 
 // What a step costs: planes the other side shares cost nothing, a plane only this side

@@ -39,6 +39,10 @@ TEST(MemoryBudget, CgroupLimitsOfTheGroupAndTheGroupsAboveIt) {
     EXPECT_EQ(CgroupMemoryLeftBytes(r, "0::/free\n"), -1);
     EXPECT_EQ(CgroupMemoryLeftBytes(r, "4:memory:/user\n"), -1);  // no v2 line
     EXPECT_EQ(CgroupMemoryLeftBytes(r, "0::/not/there\n"), -1);
+    // Negative and saturated sizes never fit.
+    EXPECT_FALSE(FitsInMemory(-1));
+    EXPECT_FALSE(FitsInMemory(ChainBytes(1 << 30, 1 << 20, 1 << 20)));
+    EXPECT_TRUE(FitsInMemory(0));
 }
 
 TEST(MemoryBudget, AddressSpaceLimitOfTheProcess) {
@@ -65,10 +69,4 @@ TEST(MemoryBudget, AddressSpaceLimitOfTheProcess) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "answers that ignore the limit";
-}
-
-TEST(MemoryBudget, NegativeAndSaturatedSizesNeverFit) {
-    EXPECT_FALSE(FitsInMemory(-1));
-    EXPECT_FALSE(FitsInMemory(ChainBytes(1 << 30, 1 << 20, 1 << 20)));
-    EXPECT_TRUE(FitsInMemory(0));
 }

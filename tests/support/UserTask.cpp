@@ -231,10 +231,6 @@ int SmallMachineMiB() {
     return 2560;
 }
 
-}  // namespace testing_support
-
-namespace testing_support {
-
 std::string ShellWords(std::initializer_list<std::string> words) {
     std::string out;
     for (const std::string& word : words) out += (out.empty() ? "" : " ") + ShellQuote(word);
@@ -244,10 +240,6 @@ std::string ShellWords(std::initializer_list<std::string> words) {
 ToolResult RunCli(std::initializer_list<std::string> words, int addressSpaceMiB) {
     return RunCli(ShellWords(words), addressSpaceMiB);
 }
-
-}  // namespace testing_support
-
-namespace testing_support {
 
 namespace {
 bool Succeeded(const std::string& command, const ToolResult& r) {

@@ -20,7 +20,6 @@ class TempFolder {
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
-
     const std::string& path() const { return path_; }
     // The path of `name` inside the folder (the file is not created).
     std::string file(const std::string& name) const { return path_ + "/" + name; }
@@ -35,34 +34,32 @@ struct ToolResult {
     std::string out, err;
 };
 
-// Runs a shell command with no standard input, capturing both outputs. With
-// addressSpaceMiB > 0 the command runs under that address-space limit (ulimit -v),
-// except in sanitizer builds, whose programs cannot start under one.
+// Runs a shell command with no standard input, capturing both outputs, under an
+// address-space limit when addressSpaceMiB > 0 (not in sanitizer builds, whose programs
+// cannot start under one).
 ToolResult RunTool(const std::string& command, int addressSpaceMiB = 0);
-// Runs velmora-cli with the given (shell-quoted) arguments.
+// Runs velmora-cli with the given shell-quoted arguments, or words each quoted here.
 ToolResult RunCli(const std::string& args, int addressSpaceMiB = 0);
-// Quotes a path or word for the shell.
+ToolResult RunCli(std::initializer_list<std::string> words, int addressSpaceMiB = 0);
+// A word quoted for the shell, and words quoted and joined by spaces.
 std::string ShellQuote(const std::string& word);
+std::string ShellWords(std::initializer_list<std::string> words);
 
-// Realistic inputs. Each returns the path of the file written into `folder`, or fails
-// the current test (and returns "") when the peer tool could not make it.
-//
-// A photo-like animation: ImageMagick's built-in rose picture resized to w x h, as
-// `frames` frames that drift and change brightness, on one global 256-colour table.
+// Realistic inputs, written into `folder`: the path, or "" after failing the test when
+// the peer tool could not make it.
+// A photo-like animation: ImageMagick's rose resized to w x h, as `frames` frames that
+// drift and change brightness, on one global 256-colour table; with a delay (hundredths)
+// for each frame and ImageMagick's -loop (-1 leaves its default).
 std::string MakePhotoGif(const TempFolder& folder, const std::string& name, int w, int h,
                          int frames);
-// The same with a delay (hundredths of a second) for each frame, and ImageMagick's
-// -loop (how often it plays, 0 for ever; -1 leaves its default).
 std::string MakeTimedPhotoGif(const TempFolder& folder, const std::string& name, int w, int h,
                               const std::vector<int>& delays, int iterations);
-// A clip from FFmpeg's generators ("testsrc", "testsrc2", "mandelbrot", "pan" for a
-// pan over a photo): w x h, `frames` frames at `fps`, in the container named by the
-// file's extension (.avi, .mp4, .mkv, .webm, .mov; FFmpeg's mpeg4 encoder where the container
-// allows).
+// A clip from FFmpeg's generators ("testsrc", "testsrc2", "mandelbrot", or "pan" over a
+// photo) in the container of the file's extension (.avi, .mp4, .mkv, .webm, .mov).
 std::string MakeVideo(const TempFolder& folder, const std::string& name, const std::string& source,
                       int w, int h, int frames, int fps);
-// A GIF converted by FFmpeg from such a clip: images after the first cropped to their
-// changes, as FFmpeg writes them, or with wholeFrames every image the whole screen.
+// A GIF FFmpeg converted from such a clip: images after the first cropped to their
+// changes, or with wholeFrames every image the whole screen.
 std::string MakeVideoGif(const TempFolder& folder, const std::string& name,
                          const std::string& source, int w, int h, int frames,
                          bool wholeFrames = false);
@@ -73,11 +70,10 @@ std::string MakePhoto(const TempFolder& folder, const std::string& name, int w, 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
-// Icon (type 1) and cursor (type 2) files built by hand around the given images (bitmap
-// or PNG bytes), each with the side its directory entry claims.
+// Icon (type 1) and cursor (type 2) files around the given images (bitmap or PNG bytes),
+// each with the side its directory entry claims; an animated cursor's parts and file.
 std::vector<uint8_t> IconFileBytes(uint16_t type,
                                    const std::vector<std::pair<int, std::vector<uint8_t>>>& images);
-// An animated cursor's parts, and the RIFF file holding them.
 struct AniParts {
     std::vector<std::vector<uint8_t>> frames;
     uint32_t steps = 0;
@@ -91,15 +87,6 @@ std::vector<uint8_t> AniFileBytes(const AniParts& parts);
 // The address space (MiB, for RunCli) of a small machine, which a run should not need
 // to exceed; 0 (no limit) in sanitizer builds, whose shadow memory needs far more.
 int SmallMachineMiB();
-
-}  // namespace testing_support
-
-namespace testing_support {
-
-// Words quoted for the shell and joined by spaces.
-std::string ShellWords(std::initializer_list<std::string> words);
-// Runs velmora-cli with the given words, each quoted for the shell.
-ToolResult RunCli(std::initializer_list<std::string> words, int addressSpaceMiB = 0);
 
 }  // namespace testing_support
 

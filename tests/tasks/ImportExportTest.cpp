@@ -72,18 +72,14 @@ TEST(Exports, JpegAviAndExportAllAreReadByPeersWithThePictures) {
     // FFmpeg's GIF of a clip has images smaller than the screen: the AVI holds them as a
     // viewer sees them, composed on the frames before (and reduced again to 256 colours).
     const std::string clip = ts::MakeVideoGif(folder, "clip.gif", "testsrc2", 70, 46, 4);
-    for (const std::string& in : {gif, clip}) {
-        SCOPED_TRACE(in);
-        const std::string avi = folder.file("out.avi");
-        ASSERT_TRUE(ts::CliSucceeds({"convert", in, "-o", avi}));
-        const auto shown = ts::PeerComposedPictures(in);
-        const auto frames = ts::PeerVideoFrames(avi);
-        ASSERT_TRUE(shown && frames);
-        ASSERT_EQ(frames->size(), shown->size());
-        for (size_t i = 0; i < frames->size(); ++i)
-            EXPECT_LE(ts::MaxChannelDifference((*shown)[i], (*frames)[i]), in == gif ? 0 : 8)
-                << "AVI frame " << i;
-    }
+    const std::string avi = folder.file("out.avi");
+    ASSERT_TRUE(ts::CliSucceeds({"convert", clip, "-o", avi}));
+    const auto shown = ts::PeerComposedPictures(clip);
+    const auto frames = ts::PeerVideoFrames(avi);
+    ASSERT_TRUE(shown && frames);
+    ASSERT_EQ(frames->size(), shown->size());
+    for (size_t i = 0; i < frames->size(); ++i)
+        EXPECT_LE(ts::MaxChannelDifference((*shown)[i], (*frames)[i]), 8) << "AVI frame " << i;
 
     const std::string pattern = folder.file("each.gif");
     ASSERT_TRUE(ts::CliSucceeds({"export-all", gif, pattern}));
@@ -138,28 +134,56 @@ TEST(EditAndSave, UnoptimizeMakesWholeFramesOfThePictures) {
             differing += (((*after)[i].pixels[p] ^ (*before)[i].pixels[p]) & 0xE0E0E0) != 0;
         EXPECT_LE(differing, w * h / 20) << "frame " << i;
     }
-    // Values that do not exist write nothing: usage errors (2) or an unreadable file (1).
-    const std::string never = folder.file("never.gif");
-    const std::string to = " " + ts::ShellQuote(in) + " -o " + ts::ShellQuote(never);
-    const std::pair<std::string, int> refused[] = {
-        {"optimize" + to + " --quality 6", 2},
-        {"optimize" + to + " --lossy 201", 2},
-        {"optimize" + to + " --lossy -1", 2},
-        {"optimize" + to + " --lossy", 2},
-        {"unoptimize" + to + " --lossy 20", 2},
-        {"convert" + to + " --lossy x", 2},
-        {"dedupe" + to + " --threshold 256", 2},
-        {"dedupe" + to + " --threshold", 2},
-        {"dedupe " + ts::ShellQuote(in), 2},
-        {"dedupe /nonexistent/file.gif -o " + ts::ShellQuote(never), 1}};
-    for (const auto& [args, status] : refused) EXPECT_EQ(ts::RunCli(args).status, status) << args;
-    EXPECT_FALSE(std::filesystem::exists(never));
 }
 
-// Optimising keeps the pictures at the highest quality; an effect inserted before does
-// not change the frames it was made from.
-// A frame of this clip uses all 256 colours: it may take only a colour that repeats the
-// screen as its transparent slot.
+// Values that do not exist, and sizes no frame may have, write nothing: usage errors (2),
+// or what the engine or the file refuses (1), each with its message.
+TEST(Refusals, WriteNothingAndSayWhy) {
+    const ts::TempFolder folder;
+    const std::string gif = ts::MakePhotoGif(folder, "in.gif", 64, 48, 2);
+    const std::string clip = ts::MakeVideo(folder, "clip.avi", "testsrc2", 32, 24, 6, 25);
+    ASSERT_FALSE(gif.empty() || clip.empty());
+    const std::string never = folder.file("never.gif"), to = " -o " + ts::ShellQuote(never);
+    const std::string g = " " + ts::ShellQuote(gif) + to, v = " " + ts::ShellQuote(clip) + to;
+    const std::string wxh = "--size needs WxH", fps = "--fps needs a number 0..1000";
+    const struct {
+        std::string args;
+        int status;
+        std::string message;
+    } cases[] = {
+        {"optimize" + g + " --quality 6", 2, ""},
+        {"optimize" + g + " --lossy 201", 2, ""},
+        {"optimize" + g + " --lossy", 2, ""},
+        {"unoptimize" + g + " --lossy 20", 2, ""},
+        {"convert" + g + " --lossy x", 2, ""},
+        {"dedupe" + g + " --threshold 256", 2, ""},
+        {"dedupe " + ts::ShellQuote(gif), 2, ""},
+        {"dedupe /nonexistent/file.gif" + to, 1, ""},
+        {"convert" + g + ".png --optimize 3", 2, ""},
+        {"effect Blind" + g + " --palette fine", 2, "--palette is exact or quality"},
+        {"resize" + g + " --size 20000x20000", 1, "Couldn't resize the image(s)"},
+        {"resize" + g + " --size 65536x10", 2, wxh},
+        {"resize" + g + " --size 10", 2, wxh},
+        {"resize" + g + " --size 10x10 --smooth 2", 2, "--smooth needs 0 or 1"},
+        {"resize" + g, 2, "missing --size"},
+        {"convert" + v + " --fps -1", 2, fps},
+        {"convert" + v + " --fps 1001", 2, fps},
+        {"convert" + v + " --size 0x0", 2, wxh},
+        {"convert" + v + " --size 70000x10", 2, wxh},
+        {"convert" + v + " --size 20000x20000", 1,
+         "The frame size must be from 1 to 65535 pixels a side."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const ts::ToolResult r = ts::RunCli(c.args);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(ts::EntriesIn(folder.path()), 2) << "a file was written";
+    }
+}
+
+// Optimising at the highest quality keeps an effect's pictures and the frames it was made
+// from, though a frame that uses all 256 colours has to find a transparent slot.
 TEST(EditAndSave, EffectThenOptimiseKeepsEveryComposedPicture) {
     const ts::TempFolder folder;
     const std::string gif = ts::MakeVideoGif(folder, "clip.gif", "testsrc2", 80, 60, 4, true);
