@@ -1,11 +1,14 @@
-// `cmake --install` into a prefix of its own, directly and staged under DESTDIR: the
-// desktop's own validators check the files, and the installed programs run.
+// `cmake --install` into a prefix of its own, directly and staged under DESTDIR, and the
+// Debian package `cpack -G DEB` makes: the desktop's own validators check the files, and the
+// installed programs run.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "import/FileImport.h"
 #include "support/UserTask.h"
 
 namespace ts = testing_support;
@@ -69,6 +72,20 @@ void CheckInstalledTree(const std::string& root) {
     EXPECT_NE(editorSaid.find("GPL-3.0-or-later"), std::string::npos) << editorSaid;
     MustRun("desktop-file-validate " +
             ts::ShellQuote(share + "applications/" + kAppId + ".desktop"));
+    // The desktop entry claims the shared MIME database's type of every extension the
+    // editor opens, so that the desktop offers it for each.
+    const std::string entry = Text(share + "applications/" + kAppId + ".desktop");
+    const std::string globs = Text("/usr/share/mime/globs2");  // weight:type:*.extension
+    for (const FileType& type : FileTypes()) {
+        for (std::string extension : type.extensions) {
+            for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+            const size_t end = globs.find(":*." + extension + "\n");
+            ASSERT_NE(end, std::string::npos) << "the MIME database knows no *." << extension;
+            const size_t start = globs.rfind(':', end - 1) + 1;
+            const std::string mime = globs.substr(start, end - start);
+            EXPECT_NE(entry.find(mime + ";"), std::string::npos) << extension << " " << mime;
+        }
+    }
     MustRun("appstreamcli validate --no-net " +
             ts::ShellQuote(share + "metainfo/" + kAppId + ".metainfo.xml"));
 #endif
@@ -85,6 +102,26 @@ TEST(InstallTest, CmakeInstallLaysOutTheProgramsAndTheDesktopFilesUnderThePrefix
     CheckInstalledTree(folder.file("stage/usr"));
     // Nothing went to the prefix the build was configured with.
     EXPECT_FALSE(fs::exists(folder.file("stage/usr/local")));
+}
+
+// The Debian package declares the libraries it needs, the Qt parts loaded at run time
+// among them, and unpacked it is the same installed tree.
+TEST(InstallTest, TheDebianPackageDeclaresItsDependenciesAndItsProgramsRun) {
+    const ts::TempFolder folder;
+    MustRun("cd " + ts::ShellQuote(VELMORA_BUILD_DIR) + " && " + ts::ShellQuote(VELMORA_CPACK) +
+            " -G DEB -B " + ts::ShellQuote(folder.file("out")));
+    const std::string package = MustRun("ls " + ts::ShellQuote(folder.file("out")) + "/*.deb").out;
+    ASSERT_FALSE(package.empty());
+    const std::string deb = package.substr(0, package.find('\n'));
+    const std::string depends = MustRun("dpkg-deb -f " + ts::ShellQuote(deb) + " Depends").out;
+    for (const char* library : {"libimagequant0", "libavcodec", "libjpeg62-turbo",
+#ifdef VELMORA_INSTALLS_EDITOR
+                                "libqt6widgets6", "qt6-qpa-plugins", "libqt6sql6-sqlite"
+#endif
+         })
+        EXPECT_NE(depends.find(library), std::string::npos) << library << " in " << depends;
+    MustRun("dpkg-deb -x " + ts::ShellQuote(deb) + " " + ts::ShellQuote(folder.file("root")));
+    CheckInstalledTree(folder.file("root/usr"));
 }
 
 }  // namespace

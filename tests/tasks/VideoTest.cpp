@@ -358,4 +358,29 @@ TEST(VideoColours, EveryMatrixAndRangeComesBackAsTheColoursCoded) {
     }
 }
 
+// A HD clip whose frames need more than the 2.5 GiB the run may take even as palette
+// indexes alone: the command line refuses it up front (the budget knows the limit) or,
+// should memory still run out, never delivers fewer frames than were asked; either way it
+// says why.
+TEST(VideoShortfall, ALoadThatRunsOutOfMemoryFailsTheRun) {
+    if (ts::SmallMachineMiB() == 0) GTEST_SKIP() << "no address-space limit under the sanitizers";
+    const ts::TempFolder folder;
+    const std::string part = ts::MakeVideo(folder, "part.avi", "testsrc2", 1920, 1080, 50, 25);
+    ASSERT_FALSE(part.empty());
+    const std::string in = folder.file("hd.avi");
+    const ts::ToolResult made =
+        ts::RunTool("ffmpeg -v error -nostdin -y -stream_loop 30 -i " + ts::ShellQuote(part) +
+                    " -c copy -frames:v 1500 " + ts::ShellQuote(in));
+    ASSERT_EQ(made.status, 0) << made.err;
+    const std::string out = folder.file("out.gif");
+    const ts::ToolResult r = ts::RunCli({"convert", in, "-o", out}, ts::SmallMachineMiB());
+    EXPECT_EQ(r.signal, 0) << r.err;
+    EXPECT_EQ(r.status, 1) << r.err;
+    const bool refused =
+        r.err.find("1500 frames of 1920 x 1080 pixels need more memory") != std::string::npos;
+    const bool shortfall = r.err.find("of 1500 frames could be loaded.") != std::string::npos;
+    EXPECT_TRUE(refused || shortfall) << r.err;
+    EXPECT_FALSE(ts::GiflibDecode(out).has_value());
+}
+
 }  // namespace
