@@ -4,11 +4,13 @@
 # folders of src/, one at a time; rebuilds the Release configuration incrementally;
 # runs the test programs that cover the mutated folder; prints how many mutants the
 # tests killed and lists the survivors. A mutant whose object file comes out byte for byte
-# the original's (the compiler proved it equivalent) or that does not build is not counted:
-# another is drawn in its place, so that N mutants are counted. Outcomes are recorded in
-# build/mutation/mutation-sample.jsonl, so that --from K tells the whole sample.
+# the original's (the compiler proved it equivalent), that tools/mutation-equivalent.tsv
+# lists as judged equivalent, or that does not build is not counted: another is drawn in
+# its place, so that N mutants are counted. Outcomes are recorded in
+# build/mutation/mutation-sample.jsonl, so that --from K tells the whole sample and
+# --again K,L runs mutants of it again after the tests changed.
 #
-#   tools/mutation-sample.sh [-n N] [-s SEED] [--from K] [FOLDER...]
+#   tools/mutation-sample.sh [-n N] [-s SEED] [--from K | --again K,L...] [FOLDER...]
 #   (default: -n 60 src/gif src/colour src/effects/renderers)
 #
 # The source files are restored after each mutant, also when interrupted.

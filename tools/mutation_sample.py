@@ -21,6 +21,13 @@ COVERING = {
     "src/shell": ["shell", "dialogs"],
 }
 
+# Mutants judged equivalent by reading the code: one per line, tab-separated: the file, the
+# line number, the mutation, the line before and after it (stripped) and why no test can
+# tell it. Like those whose object code is the original's, they are not counted and another
+# is drawn instead. An entry whose line has moved or changed no longer matches: the mutant
+# is then counted until judged again.
+JUDGED_EQUIVALENT = pathlib.Path(__file__).with_name("mutation-equivalent.tsv")
+
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]
 
 
@@ -59,6 +66,17 @@ def candidate_mutations(lines):
             indent = line[:len(line) - len(line.lstrip())]
             found.append((i, "statement dropped", indent + ";\n"))
     return found
+
+
+def judged_equivalent():
+    """(file, line number, mutation, line before, line after) -> why, of the mutants judged equivalent by hand."""
+    judged = {}
+    if JUDGED_EQUIVALENT.exists():
+        for line in JUDGED_EQUIVALENT.read_text().splitlines():
+            if line.strip() and not line.startswith("#"):
+                path, number, what, before, after, why = line.split("\t")
+                judged[(path, int(number), what, before, after)] = why
+    return judged
 
 
 def covering_targets(build, labels):
@@ -163,6 +181,9 @@ def main():
     parser.add_argument("-s", "--seed", type=int, default=1)
     parser.add_argument("--from", dest="first", type=int, default=1,
                         help="start at this mutant of the sample (to resume a stopped run)")
+    parser.add_argument("--again", default="",
+                        help="comma-separated mutants of the recorded sample to run again "
+                             "(after the tests changed); the others keep their records")
     parser.add_argument("folders", nargs="*",
                         default=["src/gif", "src/colour", "src/effects/renderers"])
     args = parser.parse_args()
@@ -187,10 +208,11 @@ def main():
     record_path = pathlib.Path(args.build) / "mutation-sample.jsonl"
     sample_key = {"seed": args.seed, "n": args.n, "folders": sorted(args.folders)}
     outcomes = {}
-    if args.first > 1 and record_path.exists():
+    again = [int(k) for k in args.again.split(",") if k]
+    if (args.first > 1 or again) and record_path.exists():
         for line in record_path.read_text().splitlines():
             entry = json.loads(line)
-            if entry["sample"] == sample_key and entry["number"] < args.first:
+            if entry["sample"] == sample_key and (again or entry["number"] < args.first):
                 outcomes[entry["number"]] = (entry["outcome"], entry["where"])
         missing = [k for k in range(1, args.first) if k not in outcomes]
         if missing:
@@ -241,13 +263,27 @@ def main():
             baseline[label] = ["-E", "^(" + "|".join(escaped) + ")$"] if failed else []
         return baseline[label]
 
+    def numbers():
+        """The mutants to run: those asked again, or the next until N are counted."""
+        if again:
+            yield from again
+            return
+        number = args.first - 1
+        while counted() < args.n and number < len(drawn):
+            number += 1
+            yield number
+
+    judged = judged_equivalent()
     code = ObjectCode(args.build)
-    number = args.first - 1
-    while counted() < args.n and number < len(drawn):
-        number += 1
+    for number in numbers():
         path, index, what, new_line = drawn[number - 1]
         where = f"{path}:{index + 1} {what}"
         tag = f"[{number}, {counted() + 1}/{args.n}]"
+        before = path.read_text().splitlines()[index].strip()
+        if (str(path), index + 1, what, before, new_line.strip()) in judged:
+            record(number, "equivalent", where)
+            print(f"[{number}] equivalent (judged): {where}", flush=True)
+            continue
         labels = labels_for(path)
         exclusions = ctest_exclusions(labels)
         code.prepare(path)
@@ -297,7 +333,8 @@ def main():
     valid = killed + len(survived)
     rate = 100.0 * killed / valid if valid else 0.0
     print(f"\n{killed} of {valid} counted mutants killed ({rate:.0f}%); not counted: "
-          f"{len(of('equivalent'))} equivalent (same object code), {len(of('invalid'))} did not build")
+          f"{len(of('equivalent'))} equivalent (same object code or judged), "
+          f"{len(of('invalid'))} did not build")
     for where in of("equivalent"):
         print(f"  equivalent: {where}")
     for where in survived:
