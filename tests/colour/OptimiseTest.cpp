@@ -270,6 +270,24 @@ TEST_F(OptimiseTest, SavingACopyWritesWhatOptimisingTheDocumentWritesAndAnAbortN
     }
 }
 
+// Lossy 4 allows one level per channel: a frame of only such changes draws nothing new.
+TEST_F(OptimiseTest, LossyFourLeavesAChangeOfOneLevelUndrawn) {
+    const ts::TempFolder folder;
+    AddPicture(doc, Flat(16, 16, 0x636363), 16, 16);
+    AddPicture(doc, Flat(16, 16, 0x646464), 16, 16);  // apart under the mask of level 1
+    doc.settings.gifCompression = QualityMask(1);
+    for (const auto& [lossy, opaque] : {std::pair{0, 256}, std::pair{4, 0}}) {
+        doc.settings.lossy = lossy;
+        ASSERT_EQ(Save(folder.file("out.gif"), false), 0);
+        const auto file = ts::GiflibDecode(folder.file("out.gif"));
+        ASSERT_TRUE(file);
+        int drawn = 0;  // opaque pixels after the first frame
+        for (size_t i = 1; i < file->images.size(); ++i)
+            for (const uint8_t k : file->images[i].indexes) drawn += k != file->images[i].transparent;
+        EXPECT_EQ(drawn, opaque) << "lossy " << lossy;
+    }
+}
+
 TEST_F(OptimiseTest, AFrameUsingEveryIndexTakesARepeatedColourAsItsSlotOrStaysOpaque) {
     // The fourth: every pixel but 7 takes the colour of the next one; 7 stays.
     Picture fourth = Shifted(1);
@@ -280,6 +298,7 @@ TEST_F(OptimiseTest, AFrameUsingEveryIndexTakesARepeatedColourAsItsSlotOrStaysOp
     FrameRecord* three = AddPicture(doc, Shifted(0), 16, 16);
     three->indexPlane()->set(1, 0, 0);  // leaves index 1 free
     FrameRecord* four = AddPicture(doc, fourth, 16, 16);
+    doc.screenHeight = 17;  // a row below the frames, which they do not cover
     doc.settings.gifCompression = QualityMask(1);
     ASSERT_EQ(f->hasTransparency, 0u);
     ASSERT_EQ(four->hasTransparency, 0u);

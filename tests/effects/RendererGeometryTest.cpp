@@ -321,12 +321,13 @@ const Geometry kGeometry[] = {
     {"ring inside the sphere", RenderSatellite, Plain(64, 64, kRed), Plain(64, 64, kGreen), Ring(3,
      150, 40, 20, 0), 0, {}, {}},
 
-    // Spiral and rotor. Nine cells of 30 in spiral order from the centre.
-    {"spiral", RenderSpiral, Plain(90, 90, kRed), {}, {.frameCount = 9}, 9, {{0, 45, 45, 0},
+    // Spiral and rotor. Nine cells of 30 in spiral order from the centre; the tenth frame
+    // paints nothing, not even the column left over right of the grid.
+    {"spiral", RenderSpiral, Plain(91, 90, kRed), {}, {.frameCount = 10}, 10, {{0, 45, 45, 0},
      {0, 75, 45, kRed}, {1, 75, 45, 0}, {1, 75, 75, kRed}, {2, 75, 75, 0}, {2, 45, 75, kRed},
      {3, 45, 75, 0}, {3, 15, 75, kRed}, {4, 15, 75, 0}, {4, 15, 45, kRed}, {5, 15, 45, 0},
      {5, 15, 15, kRed}, {6, 15, 15, 0}, {6, 45, 15, kRed}, {7, 45, 15, 0}, {7, 75, 15, kRed},
-     {8, 75, 15, 0}}, {}},
+     {8, 75, 15, 0}, {9, 90, 15, kRed}}, {}},
     {"spiral transition", RenderSpiralTransition, Plain(90, 90, kRed), Plain(90, 90, kBlue),
      {.frameCount = 9}, 9, {{0, 45, 45, kBlue}, {0, 0, 0, kRed}}, {{8, kBlue, 90 * 90}}},
     // Step 280 / 11 = 25: fronts 25 .. 275. Front 100 (frame 3): row 10 turned by 90
@@ -401,6 +402,12 @@ const Geometry kGeometry[] = {
     {"radar from the top right corner in whole degrees", RenderRadar, Plain(40, 40, kRed), {},
      {.frameCount = 3, .colorIndex = 0, .direction = 1, .preview = 1}, 3,
      {{2, 24, 36, 0}, {2, 24, 37, kRed}}, {}},
+    // From the top left corner: (120, 1) lies 359.5 degrees round, which is the ray of 0
+    // degrees: covered from the first frame clockwise, not before the end the other way.
+    {"radar: the ray of 360 degrees is the ray of 0 degrees", RenderRadar, Plain(240, 4, kRed),
+     {}, {.frameCount = 3, .option = {1}, .colorIndex = 0, .direction = 2}, 3, {{0, 120, 1, 0}}, {}},
+    {"and counter-clockwise", RenderRadar, Plain(240, 4, kRed), {}, {.frameCount = 3,
+     .colorIndex = 0, .direction = 2}, 3, {{0, 120, 1, kRed}}, {}},
     // A band as high as the ring: rows far from the equator show image 2 only within the
     // ring's circle (radius 32; 24 rows up, 21.2 to either side of the centre).
     {"satellite ring stays within its circle", RenderSatellite, Plain(64, 64, kRed),
