@@ -321,6 +321,11 @@ const Geometry kGeometry[] = {
     {"ring inside the sphere", RenderSatellite, Plain(64, 64, kRed), Plain(64, 64, kGreen), Ring(3,
      150, 40, 20, 0), 0, {}, {}},
 
+    // Flat, 40 % wide (a = 12) and 20 % high (b = 6) on 64: the orbit's radius is
+    // max(min(32 - 6, 32 - 12), 12, 6) = 20. A quarter turn on, screen column 53 shows
+    // column 32 + trunc((53 - 20 - 32) * 1000 / 400) = 34.
+    {"flat satellite's orbit", RenderSatellite, Plain(64, 64, kRed), {64, 64, {}, Column, -1,
+     Satellite}, Ring(4, 0, 40, 20, 1), 4, {{1, 53, 32, Col(34)}}, {}},
     // Spiral and rotor. Nine cells of 30 in spiral order from the centre; the tenth frame
     // paints nothing, not even the column left over right of the grid.
     {"spiral", RenderSpiral, Plain(91, 90, kRed), {}, {.frameCount = 10}, 10, {{0, 45, 45, 0},
