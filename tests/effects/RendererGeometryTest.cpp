@@ -299,6 +299,11 @@ const Geometry kGeometry[] = {
      -1, Grey16}, {}, {.frameCount = 2, .value = {90}}, 2, {{0, 50, 4, 0x101010},
      {0, 50, 22, 0x505050}, {0, 50, 40, 0x707070}, {1, 50, 58, 0x909090}, {1, 50, 76, 0xE0E0E0},
      {1, 50, 2, 0}}, {}},
+    // As a transition each image covers half the sphere, pi on 100 columns. Half a turn on,
+    // image 2 faces front: (45, 40) at pi/2 - asin(5/36) = 1.431 shows its column 45; (55,
+    // 40) its column 54, hidden there, so the selected colour shows.
+    {"roll sphere transition", RenderRollSphere, Plain(100, 80, kRed), {100, 80, {}, Tens, 6,
+     Grey16}, {.frameCount = 4, .value = {90}}, 4, {{2, 45, 40, 0x505050}, {2, 55, 40, 0}}, {}},
     // Satellite. Sphere radius 16 about (32, 32); a flat satellite of 13 x 13 on a circle
     // of 26: in front of the centre, a quarter turn later beside it, then behind it.
     {"flat satellite circles the sphere", RenderSatellite, Plain(64, 64, kRed), Plain(64, 64,
