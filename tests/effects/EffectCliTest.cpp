@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "support/PeerReaders.h"
 #include "support/UserTask.h"
 
 namespace ts = testing_support;
@@ -58,23 +57,6 @@ TEST(EffectCli, RefusedParametersAndUsage) {
         EXPECT_EQ(r.status, c.status) << c.command << c.options;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.command << ": " << r.err;
     }
-}
-
-// --pingpong reaches the renderer: the new frames run forward, then back.
-TEST(EffectCli, PingPongMirrorsTheNewFrames) {
-    const ts::TempFolder folder;
-    const std::string in = ts::MakePhotoGif(folder, "in.gif", 40, 30, 3);
-    const std::string out = folder.file("pp.gif");
-    const ts::ToolResult r = ts::RunCli(
-        {"effect", "Fade Out", in, "-o", out, "--frames", "5", "--pingpong", "--color", "0"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    const auto file = ts::GiflibDecode(out);
-    ASSERT_TRUE(file);
-    ASSERT_EQ(file->images.size(), 8u);  // photo 1, F0 F1 F2 F1 F0, photos 2 and 3
-    const auto shows = [&](size_t i) { return ts::ImageColours(file->images[i]); };
-    EXPECT_EQ(shows(1), shows(5));
-    EXPECT_EQ(shows(2), shows(4));
-    EXPECT_NE(shows(1), shows(3));
 }
 
 }  // namespace

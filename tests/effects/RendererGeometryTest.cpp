@@ -345,9 +345,6 @@ const Geometry kGeometry[] = {
     {"rotor", RenderRotor, {10, 100, {}, Column, -1, Mixed}, {}, {.frameCount = 10}, 11,
      {{0, 3, 50, 0x04080C}, {3, 5, 10, 0x060C12}, {3, 4, 10, 0}, {3, 6, 10, 0},
      {10, 0, 0, 0x0A141E}, {10, 9, 0, 0x010203}, {10, 2, 95, 0x081018}}, {}},
-    // N + 1 frames, one asked frame included.
-    {"rotor of one frame", RenderRotor, {10, 100, {}, Column, -1, Mixed}, {}, {.frameCount = 1}, 2,
-     {}, {}},
     // 181 fronts at most: 500 frames do not give a step of 0.
     {"rotor of 500 frames", RenderRotor, {4, 1, {}, Column, -1, Mixed}, {}, {.frameCount = 500},
      181, {}, {}},
