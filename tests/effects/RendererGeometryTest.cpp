@@ -240,6 +240,10 @@ const Geometry kGeometry[] = {
     {"thick page rolls over a cylinder", RenderPage, {8, 40, {}, Row, -1, Grey1}, {},
      {.frameCount = 2, .value = {0, 0, 4}}, 2, {{0, 0, 39, 0x282828}, {0, 7, 29, 0x040404},
      {0, 0, 23, 0x0A0A0A}, {0, 7, 19, 0x0F0F0F}, {0, 0, 18, 0}, {0, 7, 0, 0}}, {}},
+    // As a transition the page uncovers image 2: in the first of two frames the fold has
+    // left the top row, not yet the bottom one.
+    {"page uncovers image 2", RenderPage, Plain(8, 11, kRed), Plain(8, 11, kBlue),
+     {.frameCount = 2}, 2, {{0, 0, 0, kBlue}, {0, 7, 10, kRed}}, {}},
     // 45 degrees on 9 x 9: the upper left half lifted, flat (x, y) shows column 8 - y.
     {"diagonal fold mirrors across the diagonal", RenderPage, {9, 9, {}, Column, -1, Grey10}, {},
      {.frameCount = 2, .value = {45}}, 2, {{0, 7, 6, 0x1E1E1E}, {0, 8, 8, 0x0A0A0A},

@@ -200,6 +200,6 @@ FrameRecord* RenderFrameIn(FrameRecord* frame1, FrameRecord* frame2, int n, cons
 }
 
 FrameRecord* RenderTiltIn(FrameRecord* frame1, FrameRecord* frame2, int n, const EffectParams& p) {
-    if (frame2) return TiltEngine(frame1, frame2, n, p.direction, p.value[0], p);
+    if (frame2) return frame1 ? TiltEngine(frame1, frame2, n, p.direction, p.value[0], p) : nullptr;
     return TiltEngine(nullptr, frame1, n, p.direction, p.value[0], p);
 }
