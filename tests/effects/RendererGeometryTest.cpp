@@ -335,6 +335,12 @@ const Geometry kGeometry[] = {
     // column 32 + trunc((53 - 20 - 32) * 1000 / 400) = 34.
     {"flat satellite's orbit", RenderSatellite, Plain(64, 64, kRed), {64, 64, {}, Column, -1,
      Satellite}, Ring(4, 0, 40, 20, 1), 4, {{1, 53, 32, Col(34)}}, {}},
+    // Tilted 45 and turned 88 degrees, the flat image starts at a depth of 28 cos 45 cos 88
+    // = 0.69, up and to the left at (-19.8, 19.8) from the centre, the sphere's radius being
+    // 22. It counts as in front, so at (18, 18) it covers the sphere.
+    {"flat satellite at depth 0.69", RenderSatellite, Plain(64, 64, kRed), Plain(64, 64, kGreen),
+     {.frameCount = 4, .value = {70, 45, 88, 20, 20}, .option = {0, 0, 1, 1}}, 4,
+     {{0, 18, 18, kGreen}}, {}},
     // Spiral and rotor. Nine cells of 30 in spiral order from the centre; the tenth frame
     // paints nothing, not even the column left over right of the grid.
     {"spiral", RenderSpiral, Plain(91, 90, kRed), {}, {.frameCount = 10}, 10, {{0, 45, 45, 0},

@@ -316,10 +316,11 @@ TEST(SavingOverFiles, KeepsModeLinkAndOwnerAndNeverTouchesTheUmask) {
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ts::EntriesIn(folder.file("real")), 1) << "no temporary file is left";
 
-    // A new file gets what the umask allows.
+    // A new file gets what the umask allows, also with the standard input closed, when the
+    // temporary file may get descriptor 0.
     const std::string fresh = folder.file("fresh.gif");
-    ASSERT_TRUE(
-        ts::ToolSucceeds("umask 027; " + cli + ts::ShellWords({"convert", photo, "-o", fresh})));
+    ASSERT_TRUE(ts::ToolSucceeds("umask 027; " + cli +
+                                 ts::ShellWords({"convert", photo, "-o", fresh}) + " 0<&-"));
     EXPECT_EQ(ModeOf(fresh), mode_t(0640));
 
     // The owner stays, where the process may give files away.
