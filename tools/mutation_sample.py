@@ -69,7 +69,8 @@ def candidate_mutations(lines):
 
 
 def judged_equivalent():
-    """(file, line number, mutation, line before, line after) -> why, of the mutants judged equivalent by hand."""
+    """(file, line number, mutation, line before, line after) -> why, for each mutant
+    judged equivalent by hand."""
     judged = {}
     if JUDGED_EQUIVALENT.exists():
         for line in JUDGED_EQUIVALENT.read_text().splitlines():
@@ -280,9 +281,10 @@ def main():
         where = f"{path}:{index + 1} {what}"
         tag = f"[{number}, {counted() + 1}/{args.n}]"
         before = path.read_text().splitlines()[index].strip()
-        if (str(path), index + 1, what, before, new_line.strip()) in judged:
-            record(number, "equivalent", where)
-            print(f"[{number}] equivalent (judged): {where}", flush=True)
+        why = judged.get((str(path), index + 1, what, before, new_line.strip()))
+        if why:
+            record(number, "judged", f"{where}: {why}")
+            print(f"[{number}] judged equivalent: {where}: {why}", flush=True)
             continue
         labels = labels_for(path)
         exclusions = ctest_exclusions(labels)
@@ -333,10 +335,12 @@ def main():
     valid = killed + len(survived)
     rate = 100.0 * killed / valid if valid else 0.0
     print(f"\n{killed} of {valid} counted mutants killed ({rate:.0f}%); not counted: "
-          f"{len(of('equivalent'))} equivalent (same object code or judged), "
-          f"{len(of('invalid'))} did not build")
+          f"{len(of('equivalent'))} equivalent (same object code), "
+          f"{len(of('judged'))} judged equivalent, {len(of('invalid'))} did not build")
     for where in of("equivalent"):
         print(f"  equivalent: {where}")
+    for where in of("judged"):
+        print(f"  judged equivalent: {where}")
     for where in survived:
         print(f"  survived: {where}")
 
