@@ -15,8 +15,6 @@
 
 namespace {
 
-// Reading slices short enough that the window repaints and answers between them.
-constexpr std::chrono::milliseconds kOpeningSlice{25};
 // Files up to this size are read in one go: they take less than a slice or two.
 constexpr qint64 kReadWholeUpTo = 2 << 20;
 
@@ -80,7 +78,7 @@ void MainWindow::continueOpening() {
         openingTimer_->stop();
         return;
     }
-    afterOpeningStep(!opening_->Continue(kOpeningSlice));
+    afterOpeningStep(!opening_->Continue(openingSlice_));
 }
 
 void MainWindow::finishOpening() {

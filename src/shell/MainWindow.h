@@ -5,6 +5,7 @@
 #include <QMap>
 #include <QPointer>
 #include <QUrl>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -69,6 +70,9 @@ class MainWindow : public QMainWindow {
     // event loop; this reads the rest now (commands call it before they run).
     void finishOpening();
     bool opening() const { return opening_ != nullptr; }
+    // How long one slice of the opening reads; at zero each slice reads one image, so
+    // that tests see the opening under way however fast the machine is.
+    void setOpeningSlice(std::chrono::milliseconds slice) { openingSlice_ = slice; }
     // Runs a command as if chosen from the menu.
     void runCommand(int commandId);
     // Save As with a given file name instead of the dialog (tests and the CLI-like
@@ -210,4 +214,6 @@ class MainWindow : public QMainWindow {
     QPointer<ParametersWindow> parameters_;
     std::unique_ptr<GifLoadInSteps> opening_;
     QTimer* openingTimer_ = nullptr;
+    // Short enough that the window repaints and answers between slices.
+    std::chrono::milliseconds openingSlice_{25};
 };

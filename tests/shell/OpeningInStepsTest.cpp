@@ -31,6 +31,7 @@ class OpeningInStepsTest : public EditorTest {
 
 TEST_F(OpeningInStepsTest, TheFirstImageAtOnceThenTheRestAndACommandSeesThemAll) {
     ASSERT_GT(QFileInfo(large()).size(), qint64(2 << 20));
+    window().setOpeningSlice(std::chrono::milliseconds(0));
     ASSERT_EQ(window().openFile(large()), 0);
     EXPECT_TRUE(window().opening());
     EXPECT_EQ(doc().countFrames(), 1);
