@@ -15,6 +15,7 @@
 #include "document/Composition.h"
 #include "shell/FrameThumbnails.h"
 #include "shell/FrameTreeModel.h"
+#include "support/GifBuilder.h"
 #include "support/PeerReaders.h"
 #include "support/qt/EditorTestSupport.h"
 
@@ -102,13 +103,8 @@ TEST_F(FrameTreeViewTest, APlaceholderShowsUntilTheThumbnailIsReady) {
 using Pixels = std::vector<uint8_t>;
 std::vector<Pixels> Pictures(AnimationDocument& doc) {
     std::vector<Pixels> pictures;
-    for (FrameRecord* f = doc.firstFrame; f; f = f->next) {
-        const auto plane = f->indexPlane();
-        Pixels pixels;
-        for (int y = 0; plane && y < plane->height; ++y)
-            pixels.insert(pixels.end(), plane->row(y), plane->row(y) + plane->width);
-        pictures.push_back(std::move(pixels));
-    }
+    for (FrameRecord* f = doc.firstFrame; f; f = f->next)
+        pictures.push_back(gif_test::FramePixels(*f));
     return pictures;
 }
 

@@ -45,7 +45,6 @@ TEST_F(PlaybackTest, LoopCountStopsPlayingOnTheLastImage) {
         bool stillPlaying;
     } cases[] = {
         {2, 0, {1, 2, 0, 1, 2}, false},
-        {2, 1, {2, 0, 1, 2}, false},
         // Started on the last image, the first pass begins with the first.
         {2, 2, {0, 1, 2, 0, 1, 2}, false},
         // 0: for ever.

@@ -48,8 +48,6 @@ const Clip kClips[] = {
     {"pan80x60.avi", "pan", 80, 60, 15, 30},
     {"testsrc2-48x32.webm", "testsrc2", 48, 32, 6, 24},
     {"thirty.avi", "testsrc2", 64, 48, 90, 30},
-    {"twentyfour.mkv", "testsrc2", 64, 48, 72, 24},
-    {"twelve.mov", "testsrc2", 64, 48, 36, 12},
     {"thirty.mp4", "testsrc2", 64, 48, 90, 30},
     {"thirty.mp4", "testsrc2", 64, 48, 90, 30, "--fps 15", 45, 64, 48, 2},
     {"thirty.mp4", "testsrc2", 64, 48, 90, 30, "--fps 10", 30, 64, 48, 3},
@@ -85,8 +83,7 @@ TEST_P(Videos, ConvertToAGifWithTheClipsPicturesAndTiming) {
     long long shown = 0;
     for (size_t k = 0; k < gif->images.size(); ++k) {
         shown += gif->images[k].delay;
-        if (c.kept == 0)
-            EXPECT_LE(std::llabs(shown * c.fps - (long(k) + 1) * 100LL), c.fps) << "frame " << k;
+        EXPECT_LE(c.kept ? 0LL : std::llabs(shown * c.fps - (long(k) + 1) * 100LL), c.fps) << k;
     }
     EXPECT_EQ(shown, c.frames * 100LL / c.fps);
     if (c.everyNth == 0) return;
