@@ -33,7 +33,28 @@ std::shared_ptr<const ComposedPicture> Used(FrameRecord& frame,
     return p;
 }
 
+bool HasProvisionalPicture(FrameRecord& frame) {
+    std::lock_guard lock(frame.composeLock);
+    return frame.composedBitmap && frame.composedBitmap->provisional;
+}
+
+// A provisional picture is dropped once every frame up to this one has its reduced
+// colours, so that composed again it shows them. (Under the structure lock.)
+void DropProvisionalPicture(FrameRecord& frame) {
+    if (!HasProvisionalPicture(frame)) return;
+    for (const FrameRecord* f = &frame; f; f = f->prev) {
+        if (!f->IsPaletteValid()) return;
+    }
+    {
+        std::lock_guard lock(frame.composeLock);
+        if (!frame.composedBitmap || !frame.composedBitmap->provisional) return;
+        frame.composedBitmap.reset();
+    }
+    frame.document.composedCache.Forget(frame);
+}
+
 std::shared_ptr<const ComposedPicture> ComposeOrWait(FrameRecord& frame) {
+    DropProvisionalPicture(frame);
     {
         std::unique_lock lock(frame.composeLock);
         if (frame.composedBitmap) return frame.composedBitmap;
@@ -51,7 +72,7 @@ std::shared_ptr<const ComposedPicture> ComposeOrWait(FrameRecord& frame) {
 
 }  // namespace
 
-std::optional<uint32_t> ColourBeneath(const FrameRecord& frame, int x, int y) {
+std::optional<uint32_t> ColourBeneath(const FrameRecord& frame, int x, int y, bool* pending) {
     // Iterative walk towards the first frame; a long animation must not cost stack.
     for (const FrameRecord* p = frame.prev; p; p = p->prev) {
         if (!p->alive) return std::nullopt;
@@ -67,6 +88,7 @@ std::optional<uint32_t> ColourBeneath(const FrameRecord& frame, int x, int y) {
         }
         const int px = x - p->left, py = y - p->top;
         if (!valid) {
+            if (pending) *pending = true;
             if (!colours || px >= colours->width || py >= colours->height) return 0u;
             return colours->get(px, py) & kRgbMask;
         }
@@ -135,6 +157,7 @@ void ComposeFrame(FrameRecord& frame) {
             if (base && base->width == sw && base->height == sh) {
                 picture->pixels = base->pixels;
                 seeThrough = base->seeThrough;
+                picture->provisional = base->provisional;
                 fromBase = true;
             }
         } else if (disposal >= 0 && disposal <= 3) {
@@ -149,7 +172,7 @@ void ComposeFrame(FrameRecord& frame) {
         clear = true;
         if (disposal == 2 || disposal == 3) return background;
         if (!p) return kGreyBeneath;
-        const std::optional<uint32_t> c = ColourBeneath(frame, sx, sy);
+        const std::optional<uint32_t> c = ColourBeneath(frame, sx, sy, &picture->provisional);
         clear = !c;
         return c.value_or(kGreyBeneath);
     };
@@ -167,6 +190,7 @@ void ComposeFrame(FrameRecord& frame) {
     // The frame is drawn where it lies on the screen; what falls outside is clipped.
     const int x0 = std::max(0, -frame.left), y0 = std::max(0, -frame.top);
     const bool drawable = valid ? indexes != nullptr : colours != nullptr;
+    if (!valid) picture->provisional = true;
     if (drawable) {
         const int w = valid ? indexes->width : colours->width;
         const int h = valid ? indexes->height : colours->height;
@@ -225,6 +249,7 @@ void ComposeFrame(FrameRecord& frame) {
 std::shared_ptr<const ComposedPicture> GetComposedBitmap(FrameRecord& frame) {
     if (!frame.indexPlane()) return nullptr;
     AnimationDocument::StructureReadLock structure(frame.document);
+    DropProvisionalPicture(frame);
     {
         std::unique_lock lock(frame.composeLock);
         if (std::shared_ptr<const ComposedPicture> p = frame.composedBitmap) {
@@ -237,7 +262,9 @@ std::shared_ptr<const ComposedPicture> GetComposedBitmap(FrameRecord& frame) {
     std::vector<FrameRecord*> needed;
     for (FrameRecord* g = &frame; NeedsPredecessorPicture(*g);) {
         FrameRecord* p = g->prev;
-        if (!p->alive || !p->indexPlane() || HasComposedBitmap(*p)) break;
+        if (!p->alive || !p->indexPlane()) break;
+        DropProvisionalPicture(*p);
+        if (HasComposedBitmap(*p)) break;
         needed.push_back(p);
         g = p;
     }

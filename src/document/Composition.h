@@ -28,7 +28,9 @@ void DiscardComposedBitmap(FrameRecord& frame);
 // The visible colour (0x00RRGGBB) of the frames before `frame` at screen point (x, y):
 // the nearest earlier frame that covers the point with an opaque pixel. Disposal
 // methods are not consulted. nullopt past the first frame or at a frame being destroyed.
-std::optional<uint32_t> ColourBeneath(const FrameRecord& frame, int x, int y);
+// `pending` is set when the colour comes from a frame whose reduction has not ended.
+std::optional<uint32_t> ColourBeneath(const FrameRecord& frame, int x, int y,
+                                      bool* pending = nullptr);
 
 // True when a composed picture of a w x h logical screen may be made: a plane of that
 // size is acceptable and it fits in the memory budget. Loaders refuse larger screens.

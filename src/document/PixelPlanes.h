@@ -80,6 +80,9 @@ struct ComposedPicture {
     // 1 where no frame has put an opaque pixel (a viewer shows what lies behind the
     // animation there); empty when the whole screen is opaque.
     std::vector<uint8_t> seeThrough;
+    // Made from the true colour of a frame whose colour reduction had not ended: the
+    // reduced colours differ, so it is composed again when next asked for.
+    bool provisional = false;
 
     uint32_t at(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
     bool isSeeThrough(int x, int y) const {

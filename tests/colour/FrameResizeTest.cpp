@@ -17,10 +17,6 @@ std::vector<uint32_t> Pixels(const TrueColourBuffer& plane) {
     return {plane.data(), plane.data() + size_t(plane.width) * size_t(plane.height)};
 }
 
-std::vector<int> Rect(const FrameRecord& f) {
-    return {f.left, f.top, f.width, f.height};
-}
-
 uint32_t Grey(int v) {
     return uint32_t(v << 16 | v << 8 | v);
 }

@@ -178,6 +178,21 @@ TEST_F(FrameJobsTest, BusyHoldsCompositionsAndReportsBack) {
     EXPECT_NE(GetComposedBitmap(*frames[3]), nullptr);
 }
 
+// A picture composed while a frame beneath still waited for its reduction shows that
+// frame's true colours; once every reduction ended it is composed again.
+TEST_F(FrameJobsTest, APictureMadeBeforeAReductionBeneathEndedIsMadeAgain) {
+    Make(2, 3);
+    frames[1]->trueColourPlane()->set(1, 0, 0x00FF00);  // reduced to (0, 0)'s colour
+    frames[2]->left = 2;  // the first two columns show the frames beneath
+    reducer.Hold(frames[1]);
+    StartReduction(doc->firstFrame, 3);
+    frames[2]->WaitForReduction();  // on the other worker
+    EXPECT_EQ(testing_support::ComposedAt(*frames[2], 1, 0), 0x00FF00u);
+    reducer.Open();
+    doc->jobs().WaitIdle();
+    EXPECT_EQ(testing_support::ComposedAt(*frames[2], 1, 0), 0x020202u);
+}
+
 TEST_F(FrameJobsTest, AWaitAfterAnEarlierReductionWaitsForTheNewOne) {
     Make(2, 1);
     FrameRecord* f = frames[0];
