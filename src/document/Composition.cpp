@@ -33,11 +33,6 @@ std::shared_ptr<const ComposedPicture> Used(FrameRecord& frame,
     return p;
 }
 
-bool HasProvisionalPicture(FrameRecord& frame) {
-    std::lock_guard lock(frame.composeLock);
-    return frame.composedBitmap && frame.composedBitmap->provisional;
-}
-
 // A provisional picture is dropped once every frame up to this one has its reduced
 // colours, so that composed again it shows them. (Under the structure lock.)
 void DropProvisionalPicture(FrameRecord& frame) {
@@ -275,6 +270,11 @@ std::shared_ptr<const ComposedPicture> GetComposedBitmap(FrameRecord& frame) {
 bool HasComposedBitmap(FrameRecord& frame) {
     std::lock_guard lock(frame.composeLock);
     return frame.composedBitmap != nullptr;
+}
+
+bool HasProvisionalPicture(FrameRecord& frame) {
+    std::lock_guard lock(frame.composeLock);
+    return frame.composedBitmap && frame.composedBitmap->provisional;
 }
 
 void ResumeCompositions(AnimationDocument& doc) {

@@ -17,6 +17,8 @@ std::shared_ptr<const ComposedPicture> GetComposedBitmap(FrameRecord& frame);
 
 // Whether the frame has its composed picture (read under its lock: jobs write it).
 bool HasComposedBitmap(FrameRecord& frame);
+// Whether its picture was made from a frame whose reduction had not ended.
+bool HasProvisionalPicture(FrameRecord& frame);
 
 // Starts the composition of every frame of the document that has no picture, as after
 // a run that held compositions back (busy).

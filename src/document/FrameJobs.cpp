@@ -21,6 +21,10 @@ void RunReduction(FrameRecord& frame, Job& job) {
         // A boost given by a waiting window thread travels down the chain; otherwise
         // the next pending frame moves up from below normal.
         AnimationDocument::StructureReadLock structure(doc);
+        // Later pictures made from this frame's true colours are out of date: views of
+        // them ask for them again.
+        for (FrameRecord* f = frame.next; f && HasProvisionalPicture(*f); f = f->next)
+            f->pictureVersion = NextPictureVersion();
         if (FrameRecord* next = frame.next) {
             std::lock_guard lock(next->paletteLock);
             if (next->reduceThread) {

@@ -188,8 +188,10 @@ TEST_F(FrameJobsTest, APictureMadeBeforeAReductionBeneathEndedIsMadeAgain) {
     StartReduction(doc->firstFrame, 3);
     frames[2]->WaitForReduction();  // on the other worker
     EXPECT_EQ(testing_support::ComposedAt(*frames[2], 1, 0), 0x00FF00u);
+    const uint64_t version = frames[2]->pictureVersion;
     reducer.Open();
     doc->jobs().WaitIdle();
+    EXPECT_NE(frames[2]->pictureVersion, version);  // its thumbnail is made again
     EXPECT_EQ(testing_support::ComposedAt(*frames[2], 1, 0), 0x020202u);
 }
 
