@@ -109,7 +109,6 @@ class RendererProperties : public testing::TestWithParam<Entry> {
         return p;
     }
     FrameRecord* Run(const EffectParams& p) {
-        // Nothing without a picture to start from.
         const RegistryEntry* e = FindEntry(GetParam().effect, GetParam().index);
         return e->renderer(frame1, GetParam().effect ? nullptr : frame2, p.frameCount, p);
     }

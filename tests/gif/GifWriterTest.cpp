@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
-#include <algorithm>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
