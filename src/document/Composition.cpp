@@ -49,7 +49,6 @@ void DropProvisionalPicture(FrameRecord& frame) {
 }
 
 std::shared_ptr<const ComposedPicture> ComposeOrWait(FrameRecord& frame) {
-    DropProvisionalPicture(frame);
     {
         std::unique_lock lock(frame.composeLock);
         if (frame.composedBitmap) return frame.composedBitmap;
